@@ -1,0 +1,22 @@
+# Installs the Debian packages named in "$@" that are missing; runs apt-get update once.
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    if ((${#missing[@]})); then
+        echo "Installing missing packages: ${missing[*]}"
+        local sudo=""
+        [[ $(id -u) -eq 0 ]] || sudo="sudo"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev qt6-base-dev qt6-base-dev-tools
+    qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql libcurl4-openssl-dev libgmime-3.0-dev
+    libzip-dev openssl ca-certificates)
+RUNTIME_TEST_PACKAGES=(python3-aiosmtpd postgresql postfix unrtf sqlite3)

@@ -1,0 +1,54 @@
+#include <OrvVelmora/CMail.h>
+
+#include "component/CMailInternal.h"
+#include "outside/PlatformServices.h"
+#include "wizard/frmDialogMail.h"
+
+#include <exception>
+
+namespace OrvVelmora {
+
+CMail::CMail()
+    : m_internal(std::make_unique<Internal>(*this))
+{
+}
+
+CMail::~CMail() = default;
+
+void CMail::setADOConnection(const QSqlDatabase &connection) { m_internal->connection = connection; }
+QSqlDatabase CMail::ADOConnection() const { return m_internal->connection; }
+
+void CMail::setADOConnectionSettings(const QVariant &settings) { m_internal->connectionSettings = settings; }
+QVariant CMail::ADOConnectionSettings() const { return m_internal->connectionSettings; }
+
+void CMail::setColor(std::shared_ptr<ColorScheme> scheme) { m_internal->color = std::move(scheme); }
+std::shared_ptr<ColorScheme> CMail::Color() const { return m_internal->color; }
+
+void CMail::setConfigFileName(const QString &fileName) { m_internal->configFileName = fileName; }
+QString CMail::ConfigFileName() const { return m_internal->configFileName; }
+
+CMail::Internal &CMail::internal() { return *m_internal; }
+const CMail::Internal &CMail::internal() const { return *m_internal; }
+
+CallStatus CMail::ShowDialog()
+{
+    // The launch has no error handling of its own: the first failing step ends
+    // the call, and the host only learns that it failed.
+    try {
+        PlatformServices &platform = PlatformServices::instance();
+        platform.setMousePointer(HourglassPointer);
+        m_internal->LoadSettings();
+        frmDialogMail &wizard = m_internal->wizard();
+        wizard.setOwner(this);
+        platform.setMousePointer(DefaultPointer);
+        wizard.showModal();
+        m_internal->releaseWizard();
+        return CallStatus::Ok;
+    } catch (const std::exception &) {
+        return CallStatus::Failed;
+    } catch (...) {
+        return CallStatus::Failed;
+    }
+}
+
+} // namespace OrvVelmora

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+namespace OrvVelmora {
+
+enum class MessageIcon { None, Information, Question, Exclamation, Stop };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+/// Screen pointer codes as the forms use them.
+enum PointerCode { DefaultPointer = 0, HourglassPointer = 11 };
+
+/// What a file dialog is asked for. The filter is written as pairs
+/// "Description|pattern|Description|pattern"; filterIndex counts from 1.
+/// flags are the classic open/save option bits (0x2 asks before overwriting,
+/// 0x1000 requires the file to exist); fileName presets the name field.
+struct FileDialogRequest
+{
+    QString title;
+    QString filter;
+    int filterIndex = 1;
+    quint32 flags = 0;
+    QString fileName;
+};
+
+/// Clipboard formats by MIME type.
+inline constexpr const char *kMimeRtf = "text/rtf";
+inline constexpr const char *kMimePlain = "text/plain";
+inline constexpr const char *kMimeHtml = "text/html";
+
+/// Everything that waits on a person or touches the desktop goes through here,
+/// so the forms never open a dialog themselves and a test can answer instead
+/// of a person. One instance serves the whole process.
+class PlatformServices
+{
+public:
+    virtual ~PlatformServices();
+
+    virtual MessageAnswer messageBox(const QString &text, const QString &caption,
+                                     MessageIcon icon, MessageButtons buttons) = 0;
+    /// The chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> showOpen(const FileDialogRequest &request) = 0;
+    virtual std::optional<QString> showSave(const FileDialogRequest &request) = 0;
+    /// The chosen colour, or nothing when the user cancelled.
+    virtual std::optional<QColor> chooseColor(const QString &title) = 0;
+
+    virtual void setMousePointer(int pointerCode) = 0;
+    virtual int mousePointer() const = 0;
+    /// Lets pending window events (input, repaint, timers) run once.
+    virtual void processEvents() = 0;
+
+    /// False when the clipboard cannot be used at all (no display, held elsewhere).
+    virtual bool clipboardAvailable() const = 0;
+    virtual void clipboardClear() = 0;
+    /// Replaces the whole clipboard by these formats (MIME type -> bytes).
+    virtual void clipboardSet(const QMap<QString, QByteArray> &formats) = 0;
+    virtual bool clipboardHasFormat(const QString &mimeType) const = 0;
+    virtual QByteArray clipboardData(const QString &mimeType) const = 0;
+
+    /// The process-wide instance; a QtPlatformServices unless a test installed another.
+    static PlatformServices &instance();
+    /// Installs a replacement (not owned); nullptr returns to the Qt implementation.
+    static void setInstance(PlatformServices *services);
+};
+
+/// Shows the hourglass for its lifetime and restores the default pointer on every way out.
+class WaitPointer
+{
+public:
+    WaitPointer();
+    ~WaitPointer();
+    WaitPointer(const WaitPointer &) = delete;
+    WaitPointer &operator=(const WaitPointer &) = delete;
+};
+
+} // namespace OrvVelmora

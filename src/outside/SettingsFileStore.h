@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace OrvVelmora {
+
+/// Section/key/value store over INI files (UTF-8, QSettings' INI dialect).
+///
+/// Every call names the file it works on, so the caller may switch files at any
+/// time. An empty file name means the per-user default file
+/// $XDG_CONFIG_HOME/OrvVelmora/velmora.ini (usually ~/.config/OrvVelmora/velmora.ini).
+/// The file holds the SMTP password: it is created readable and writable by its
+/// owner only (0600) and keeps that mode; each write replaces the file atomically,
+/// so a crash never leaves half a file behind.
+class SettingsFileStore
+{
+public:
+    /// The stored text, or an empty text when the file, the section or the key is missing.
+    QString ReadValue(const QString &section, const QString &key, const QString &fileName) const;
+    /// Stores the text unchanged; false when the file could not be written.
+    bool WriteValue(const QString &section, const QString &key, const QString &value,
+                    const QString &fileName);
+    /// This machine's host name, as announced to SMTP servers.
+    QString LocalHostName() const;
+
+    static QString defaultFileName();
+
+private:
+    static QString resolve(const QString &fileName);
+};
+
+} // namespace OrvVelmora

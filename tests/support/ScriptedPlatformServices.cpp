@@ -1,0 +1,84 @@
+#include "ScriptedPlatformServices.h"
+
+#include <QCoreApplication>
+
+namespace OrvVelmora::Testing {
+
+MessageAnswer ScriptedPlatformServices::messageBox(const QString &text, const QString &caption,
+                                                   MessageIcon icon, MessageButtons buttons)
+{
+    messages.append({text, caption, icon, buttons});
+    if (!messageAnswers.isEmpty())
+        return messageAnswers.dequeue();
+    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? MessageAnswer::No
+                                                                                      : MessageAnswer::Ok;
+}
+
+std::optional<QString> ScriptedPlatformServices::nextFile(bool save, const FileDialogRequest &request)
+{
+    fileDialogs.append({save, request});
+    return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
+}
+
+std::optional<QString> ScriptedPlatformServices::showOpen(const FileDialogRequest &request)
+{
+    return nextFile(false, request);
+}
+
+std::optional<QString> ScriptedPlatformServices::showSave(const FileDialogRequest &request)
+{
+    return nextFile(true, request);
+}
+
+std::optional<QColor> ScriptedPlatformServices::chooseColor(const QString &title)
+{
+    colorDialogTitles.append(title);
+    return colorAnswers.isEmpty() ? std::nullopt : colorAnswers.dequeue();
+}
+
+void ScriptedPlatformServices::setMousePointer(int pointerCode)
+{
+    m_pointer = pointerCode;
+    pointerHistory.append(pointerCode);
+}
+
+int ScriptedPlatformServices::mousePointer() const
+{
+    return m_pointer;
+}
+
+void ScriptedPlatformServices::processEvents()
+{
+    ++processEventsCount;
+    if (runRealEvents)
+        QCoreApplication::processEvents();
+}
+
+bool ScriptedPlatformServices::clipboardAvailable() const
+{
+    return clipboardWorks;
+}
+
+void ScriptedPlatformServices::clipboardClear()
+{
+    if (clipboardWorks)
+        clipboard.clear();
+}
+
+void ScriptedPlatformServices::clipboardSet(const QMap<QString, QByteArray> &formats)
+{
+    if (clipboardWorks)
+        clipboard = formats;
+}
+
+bool ScriptedPlatformServices::clipboardHasFormat(const QString &mimeType) const
+{
+    return clipboardWorks && clipboard.contains(mimeType);
+}
+
+QByteArray ScriptedPlatformServices::clipboardData(const QString &mimeType) const
+{
+    return clipboardWorks ? clipboard.value(mimeType) : QByteArray();
+}
+
+} // namespace OrvVelmora::Testing

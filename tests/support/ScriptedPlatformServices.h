@@ -1,0 +1,79 @@
+#pragma once
+
+#include "outside/PlatformServices.h"
+
+#include <QList>
+#include <QMap>
+#include <QQueue>
+
+#include <optional>
+
+namespace OrvVelmora::Testing {
+
+/// Stands in for the person at the desk: answers dialogs from queues the test
+/// fills, records every message box and dialog request, and keeps an in-memory
+/// clipboard. Install it for the lifetime of a test with Scope.
+class ScriptedPlatformServices final : public PlatformServices
+{
+public:
+    struct ShownMessage
+    {
+        QString text;
+        QString caption;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+    struct FileDialogCall
+    {
+        bool save;
+        FileDialogRequest request;
+    };
+
+    /// Answers for the next message boxes; an empty queue answers Ok / No.
+    QQueue<MessageAnswer> messageAnswers;
+    /// Paths for the next file dialogs; nullopt means the user cancelled.
+    QQueue<std::optional<QString>> fileAnswers;
+    QQueue<std::optional<QColor>> colorAnswers;
+
+    QList<ShownMessage> messages;
+    QList<FileDialogCall> fileDialogs;
+    QStringList colorDialogTitles;
+    QList<int> pointerHistory;
+    int processEventsCount = 0;
+    bool clipboardWorks = true;
+    /// Runs real Qt event processing too (for widget tests that need repaints/timers).
+    bool runRealEvents = false;
+
+    MessageAnswer messageBox(const QString &text, const QString &caption,
+                             MessageIcon icon, MessageButtons buttons) override;
+    std::optional<QString> showOpen(const FileDialogRequest &request) override;
+    std::optional<QString> showSave(const FileDialogRequest &request) override;
+    std::optional<QColor> chooseColor(const QString &title) override;
+    void setMousePointer(int pointerCode) override;
+    int mousePointer() const override;
+    void processEvents() override;
+    bool clipboardAvailable() const override;
+    void clipboardClear() override;
+    void clipboardSet(const QMap<QString, QByteArray> &formats) override;
+    bool clipboardHasFormat(const QString &mimeType) const override;
+    QByteArray clipboardData(const QString &mimeType) const override;
+
+    QMap<QString, QByteArray> clipboard;
+
+    /// Installs the double for its lifetime.
+    class Scope
+    {
+    public:
+        explicit Scope(ScriptedPlatformServices &services) { PlatformServices::setInstance(&services); }
+        ~Scope() { PlatformServices::setInstance(nullptr); }
+        Scope(const Scope &) = delete;
+        Scope &operator=(const Scope &) = delete;
+    };
+
+private:
+    std::optional<QString> nextFile(bool save, const FileDialogRequest &request);
+
+    int m_pointer = DefaultPointer;
+};
+
+} // namespace OrvVelmora::Testing
