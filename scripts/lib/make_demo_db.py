@@ -1,0 +1,64 @@
+"""Creates the demo host's SQLite database: tbKunden with realistic German
+customers (umlauts, ß, missing addresses, a very long company name, a few
+foreign countries) and tbFirma with the sender's company."""
+import random
+import sqlite3
+import sys
+
+FIRST = ["Jürgen", "Sabine", "Günther", "Anna-Lena", "Björn", "Käthe", "Özlem", "Heinz", "Ursula", "Lukas",
+         "Mia", "Ferdinand", "Zoë", "Klaus-Dieter", "Renée", "Jörg", "Sören", "Hannelore", "Emil", "Gisela"]
+LAST = ["Müller", "Schäfer", "Weiß", "Groß", "Köhler", "Böttcher", "Schröder", "Krämer", "Meißner", "Jäger",
+        "Hoffmann", "Becker", "Wagner", "Fuchs", "Lößl", "Dürr", "Brückner", "Voß", "Schulze", "Nußbaum"]
+FEMALE = {"Sabine", "Anna-Lena", "Käthe", "Özlem", "Ursula", "Mia", "Zoë", "Renée", "Hannelore", "Gisela"}
+STREETS = ["Hauptstraße", "Königsallee", "Gartenweg", "Mühlenstraße", "Schloßplatz", "Lindenstraße",
+           "Am Bürgerpark", "Güterbahnhofstraße", "Rosenstraße", "Kirchgäßchen"]
+CITIES = [("80331", "München", "Deutschland"), ("50667", "Köln", "Deutschland"), ("20095", "Hamburg", "Deutschland"),
+          ("01067", "Dresden", "Deutschland"), ("70173", "Stuttgart", "Deutschland"),
+          ("90402", "Nürnberg", "Deutschland"), ("04109", "Leipzig", "Deutschland"),
+          ("1010", "Wien", "Österreich"), ("8001", "Zürich", "Schweiz"), ("9490", "Vaduz", "Liechtenstein"),
+          ("L-1111", "Luxemburg", "Luxemburg")]
+FIRMS = ["", "", "Bäckerei Groß", "Schreinerei Köhler GmbH", "Müller & Söhne KG", "Weinhandel Jäger",
+         "Ingenieurbüro Schröder", "Gärtnerei Fuchs e.K.", ""]
+LONG_FIRM = ("Vereinigte Mühlen-, Brauerei- und Getränkegroßhandelsgesellschaft Süddeutschland-Österreich "
+             "mit beschränkter Haftung & Compagnie Kommanditgesellschaft auf Aktien")
+
+
+def ascii_mail(text):
+    table = str.maketrans({"ä": "ae", "ö": "oe", "ü": "ue", "ß": "ss", "Ä": "Ae", "Ö": "Oe", "Ü": "Ue",
+                           "é": "e", "ë": "e", " ": "", "-": ""})
+    return text.translate(table).lower()
+
+
+def customers(count):
+    rnd = random.Random(4711)
+    for i in range(count):
+        first, last = rnd.choice(FIRST), rnd.choice(LAST)
+        plz, city, country = rnd.choice(CITIES)
+        firm = LONG_FIRM if i == 7 else rnd.choice(FIRMS)
+        email = f"{ascii_mail(first)}.{ascii_mail(last)}{i}@example.org"
+        if i % 13 == 5:
+            email = ""
+        elif i % 17 == 3:
+            email = None
+        yield (10001 + i, "Frau" if first in FEMALE else "Herr",
+               first, last, firm, "Abt. Einkauf" if firm else "", f"{first} {last}" if firm else "",
+               f"{rnd.choice(STREETS)} {rnd.randint(1, 120)}", plz, city, country, email,
+               f"Kundin seit {2000 + i % 24}", "Newsletter" if i % 2 else "", "", rnd.choice(["A", "B", "C"]))
+
+
+def main(path, count=60):
+    db = sqlite3.connect(path)
+    db.executescript("""
+        CREATE TABLE tbKunden (KundenNr INTEGER PRIMARY KEY, Anrede TEXT, Vorname TEXT, Name TEXT, Firma TEXT,
+            Zusatz TEXT, AnsprechPartner TEXT, Strasse TEXT, PLZ TEXT, Ort TEXT, Land TEXT, EMail TEXT,
+            FreiFeld1 TEXT, FreiFeld2 TEXT, FreiFeld3 TEXT, PreisGruppe TEXT);
+        CREATE TABLE tbFirma (ID INTEGER PRIMARY KEY, Firma1 TEXT, EMail TEXT);
+    """)
+    db.executemany("INSERT INTO tbKunden VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)", customers(count))
+    db.execute("INSERT INTO tbFirma (Firma1, EMail) VALUES (?, ?)",
+               ("Velmora Feinkost GmbH", "versand@velmora-feinkost.example"))
+    db.commit()
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 60)
