@@ -1,5 +1,8 @@
 // Demo host: opens an SQLite customer database and runs the mail-merge wizard on it.
 //   velmora-demo-host --database demo.sqlite [--config velmora.ini]
+//   ... --drive OUTDIR --attachment FILE   lets DemoDriver work the wizard (offscreen demo)
+#include "DemoDriver.h"
+
 #include <OrvVelmora/CMail.h>
 
 #include <QApplication>
@@ -10,6 +13,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -35,6 +39,9 @@ int main(int argc, char **argv)
     parser.addHelpOption();
     parser.addOption({QStringLiteral("database"), QStringLiteral("SQLite customer database"), QStringLiteral("file")});
     parser.addOption({QStringLiteral("config"), QStringLiteral("settings file (INI)"), QStringLiteral("file")});
+    parser.addOption({QStringLiteral("drive"), QStringLiteral("work the wizard automatically, results to this folder"),
+                      QStringLiteral("dir")});
+    parser.addOption({QStringLiteral("attachment"), QStringLiteral("file the automatic run attaches"), QStringLiteral("file")});
     parser.process(app);
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("host"));
@@ -47,5 +54,14 @@ int main(int argc, char **argv)
     OrvVelmora::CMail mail;
     mail.setADOConnection(db);
     mail.setConfigFileName(parser.value(QStringLiteral("config")));
-    return mail.ShowDialog() == OrvVelmora::CallStatus::Ok ? 0 : 1;
+    std::unique_ptr<DemoDriver> driver;
+    if (parser.isSet(QStringLiteral("drive"))) {
+        driver = std::make_unique<DemoDriver>(parser.value(QStringLiteral("drive")),
+                                              parser.value(QStringLiteral("attachment")));
+        driver->start();
+    }
+    const bool shown = mail.ShowDialog() == OrvVelmora::CallStatus::Ok;
+    if (driver && !driver->succeeded())
+        return 3;
+    return shown ? 0 : 1;
 }

@@ -1,6 +1,9 @@
 """Local SMTP catcher for the demo: accepts every message on a loopback port
-and stores it in a Maildir. Prints "READY <port>" once it listens."""
+and stores it in a Maildir. Prints "READY <port>" once it listens. With
+--stats it keeps a JSON file with the number of SMTP sessions that carried
+messages and the number of messages."""
 import argparse
+import json
 import mailbox
 import signal
 import threading
@@ -9,13 +12,21 @@ from aiosmtpd.controller import Controller
 
 
 class MaildirHandler:
-    def __init__(self, path):
+    def __init__(self, path, stats):
         self.box = mailbox.Maildir(path, create=True)
         self.lock = threading.Lock()
+        self.stats = stats
+        self.sessions = set()
+        self.messages = 0
 
     async def handle_DATA(self, server, session, envelope):
         with self.lock:
             self.box.add(envelope.original_content or envelope.content)
+            self.sessions.add(session.peer)
+            self.messages += 1
+            if self.stats:
+                with open(self.stats, "w") as out:
+                    json.dump({"sessions": len(self.sessions), "messages": self.messages}, out)
         return "250 Message accepted for delivery"
 
 
@@ -23,8 +34,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--maildir", required=True)
     parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--stats")
     args = parser.parse_args()
-    controller = Controller(MaildirHandler(args.maildir), hostname="127.0.0.1", port=args.port or 2525)
+    controller = Controller(MaildirHandler(args.maildir, args.stats), hostname="127.0.0.1",
+                            port=args.port or 2525)
     controller.start()
     print(f"READY {controller.port}", flush=True)
     stop = threading.Event()

@@ -1,0 +1,264 @@
+#include "DemoDriver.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <cstdio>
+
+DemoDriver::DemoDriver(const QString &outDir, const QString &attachment)
+    : m_out(outDir)
+    , m_attachment(attachment)
+{
+    m_out.mkpath(QStringLiteral("screens"));
+}
+
+void DemoDriver::start()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (!waitFor([this] { return wizard() != nullptr; }, 20000))
+            return fail(QStringLiteral("the wizard did not open"));
+        run();
+    });
+}
+
+void DemoDriver::run()
+{
+    m_clock.start();
+    recipientsPane();
+    if (!m_failed)
+        messagePane();
+    if (!m_failed)
+        accountDialog();
+    if (!m_failed)
+        sendPane();
+    if (!m_failed)
+        writeSummary();
+    m_ok = !m_failed;
+    if (QWidget *w = wizard())
+        w->close();
+}
+
+void DemoDriver::fail(const QString &why)
+{
+    std::fprintf(stderr, "demo: %s\n", qPrintable(why));
+    m_failed = true;
+    if (QWidget *w = wizard())
+        w->close();
+}
+
+bool DemoDriver::waitFor(const std::function<bool()> &condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qSleep(5);
+    }
+    return true;
+}
+
+QWidget *DemoDriver::wizard() const
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == QStringLiteral("Assistent zur Erstellung von Velmoras..."))
+            return w;
+    return nullptr;
+}
+
+template<typename T>
+T *DemoDriver::find(const QString &name) const
+{
+    QWidget *w = wizard();
+    return w ? w->findChild<T *>(name) : nullptr;
+}
+
+QAbstractButton *DemoDriver::buttonByText(const QString &text) const
+{
+    QWidget *w = wizard();
+    if (!w)
+        return nullptr;
+    for (QAbstractButton *button : w->findChildren<QAbstractButton *>()) {
+        const QString caption = button->text().remove(QLatin1Char('&')).trimmed();
+        if (button->isVisible() && caption.contains(text))
+            return button;
+    }
+    return nullptr;
+}
+
+void DemoDriver::click(QAbstractButton *button)
+{
+    if (!button)
+        return fail(QStringLiteral("a button is missing"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCoreApplication::processEvents();
+}
+
+void DemoDriver::trigger(const QString &toolId)
+{
+    QWidget *w = wizard();
+    QAction *action = w ? w->findChild<QAction *>(toolId) : nullptr;
+    if (!action)
+        return fail(QStringLiteral("tool %1 is missing").arg(toolId));
+    action->trigger();
+    QCoreApplication::processEvents();
+}
+
+void DemoDriver::shoot(QWidget *widget, const QString &name)
+{
+    QCoreApplication::processEvents();
+    if (widget)
+        widget->grab().save(m_out.filePath(QStringLiteral("screens/%1.png").arg(name)));
+}
+
+// The click that opens a modal dialog only returns once the dialog is closed,
+// so the answer is armed before the click and runs inside the dialog's loop.
+void DemoDriver::answerNextDialog(const std::function<void(QWidget *)> &answer)
+{
+    QTimer::singleShot(50, this, [this, answer] {
+        QWidget *modal = nullptr;
+        if (!waitFor([&] {
+                modal = QApplication::activeModalWidget();
+                return modal && modal != wizard();
+            }, 10000))
+            return fail(QStringLiteral("an expected dialog did not open"));
+        answer(modal);
+    });
+}
+
+void DemoDriver::recipientsPane()
+{
+    auto *customers = find<QAbstractItemView>(QStringLiteral("sevKunden"));
+    if (!customers || customers->model()->rowCount() == 0)
+        return fail(QStringLiteral("no customers listed"));
+    click(find<QAbstractButton>(QStringLiteral("cmdAddAllKunde")));
+    shoot(wizard(), QStringLiteral("1-empfaenger"));
+    click(buttonByText(QStringLiteral("Weiter")));
+}
+
+void DemoDriver::messagePane()
+{
+    auto *subject = find<QLineEdit>(QStringLiteral("sevBetreff"));
+    if (!subject)
+        return fail(QStringLiteral("subject field missing"));
+    QTest::keyClicks(subject, QStringLiteral("Unser Frühjahrsangebot für Sie"));
+    writeMessage();
+    attachFile();
+    shoot(wizard(), QStringLiteral("2-nachricht"));
+    click(buttonByText(QStringLiteral("Weiter")));
+}
+
+void DemoDriver::writeMessage()
+{
+    auto *text = find<QTextEdit>(QStringLiteral("mainRTF"));
+    if (!text)
+        return fail(QStringLiteral("text box missing"));
+    text->setFocus();
+    const auto type = [text](const QString &s) { QTest::keyClicks(text, s); };
+    const auto enter = [text] { QTest::keyClick(text, Qt::Key_Return); };
+    trigger(QStringLiteral("FormatAlignCenter"));
+    trigger(QStringLiteral("FormatBold"));
+    type(QStringLiteral("Frühjahrsangebot 2027"));
+    trigger(QStringLiteral("FormatBold"));
+    enter();
+    trigger(QStringLiteral("FormatAlignLeft"));
+    type(QStringLiteral("Guten Tag "));
+    trigger(QStringLiteral("KDAnrede"));
+    type(QStringLiteral(" "));
+    trigger(QStringLiteral("KDVorname"));
+    type(QStringLiteral(" "));
+    trigger(QStringLiteral("KDName"));
+    type(QStringLiteral(","));
+    enter();
+    type(QStringLiteral("für Ihre Kundennummer "));
+    trigger(QStringLiteral("KDNummer"));
+    type(QStringLiteral(" haben wir drei Angebote ausgewählt:"));
+    enter();
+    trigger(QStringLiteral("FormatBullets"));
+    type(QStringLiteral("Frische Brötchen"));
+    enter();
+    answerNextDialog([](QWidget *dialog) {
+        if (auto *colors = qobject_cast<QColorDialog *>(dialog)) {
+            colors->setCurrentColor(QColor(0xb0, 0x30, 0x30));
+            colors->accept();
+        }
+    });
+    trigger(QStringLiteral("FormatFontColor"));
+    type(QStringLiteral("Rote Grütze"));
+    enter();
+    type(QStringLiteral("Käse aus "));
+    trigger(QStringLiteral("KDOrt"));
+    enter();
+    trigger(QStringLiteral("FormatBullets"));
+    type(QStringLiteral("Mit freundlichen Grüßen, Stand "));
+    trigger(QStringLiteral("VarDate"));
+}
+
+void DemoDriver::attachFile()
+{
+    answerNextDialog([this](QWidget *dialog) {
+        if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
+            files->selectFile(m_attachment);
+            QMetaObject::invokeMethod(files, "accept");
+        }
+    });
+    click(find<QAbstractButton>(QStringLiteral("cmdAnlageAdd")));
+    auto *attachments = find<QAbstractItemView>(QStringLiteral("sevAnlagen"));
+    if (!attachments || attachments->model()->rowCount() != 1)
+        return fail(QStringLiteral("attachment not listed"));
+    // Space on a row toggles its check box, the mark for "send as ZIP".
+    attachments->setFocus();
+    attachments->setCurrentIndex(attachments->model()->index(0, 0));
+    QTest::keyClick(attachments->viewport(), Qt::Key_Space);
+}
+
+void DemoDriver::accountDialog()
+{
+    answerNextDialog([this](QWidget *dialog) {
+        shoot(dialog, QStringLiteral("4-konto"));
+        dialog->close();
+    });
+    click(buttonByText(QStringLiteral("E-Mail Einstellungen")));
+}
+
+void DemoDriver::sendPane()
+{
+    shoot(wizard(), QStringLiteral("3-senden"));
+    QElapsedTimer send;
+    send.start();
+    click(buttonByText(QStringLiteral("Fertigstellen")));
+    m_sendMs = send.elapsed();
+    shoot(wizard(), QStringLiteral("5-gesendet"));
+}
+
+void DemoDriver::writeSummary()
+{
+    auto *ok = find<QLabel>(QStringLiteral("lblOK"));
+    auto *error = find<QLabel>(QStringLiteral("lblError"));
+    auto *recipients = find<QAbstractItemView>(QStringLiteral("sevResult"));
+    if (!ok || !error || !recipients)
+        return fail(QStringLiteral("result labels missing"));
+    const QJsonObject summary{
+        {QStringLiteral("recipients"), recipients->model()->rowCount()},
+        {QStringLiteral("sent"), ok->text().toInt()},
+        {QStringLiteral("refused"), error->text().toInt()},
+        {QStringLiteral("seconds"), m_sendMs / 1000.0},
+    };
+    QFile file(m_out.filePath(QStringLiteral("driver.json")));
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("cannot write the summary"));
+    file.write(QJsonDocument(summary).toJson());
+}

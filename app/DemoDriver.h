@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+class QWidget;
+class QAbstractButton;
+
+/// Drives the wizard of the demo host the way a person would, on Qt's offscreen
+/// platform: transfers all customers, writes a formatted message with
+/// placeholders, attaches a file packed as ZIP, sends, and stores screenshots and
+/// a summary. Every step goes through the real widgets (clicks, key presses,
+/// toolbar actions); modal dialogs are answered when they open.
+class DemoDriver : public QObject
+{
+    Q_OBJECT
+public:
+    DemoDriver(const QString &outDir, const QString &attachment);
+
+    /// Starts once the wizard window is up; the wizard is closed at the end.
+    void start();
+    bool succeeded() const { return m_ok; }
+
+private:
+    void run();
+    void fail(const QString &why);
+    bool waitFor(const std::function<bool()> &condition, int timeoutMs);
+    QWidget *wizard() const;
+    template<typename T> T *find(const QString &name) const;
+    QAbstractButton *buttonByText(const QString &text) const;
+    void click(QAbstractButton *button);
+    void trigger(const QString &toolId);
+    void shoot(QWidget *widget, const QString &name);
+    void answerNextDialog(const std::function<void(QWidget *)> &answer);
+
+    void recipientsPane();
+    void messagePane();
+    void writeMessage();
+    void attachFile();
+    void accountDialog();
+    void sendPane();
+    void writeSummary();
+
+    QDir m_out;
+    QString m_attachment;
+    QElapsedTimer m_clock;
+    qint64 m_sendMs = 0;
+    bool m_ok = false;
+    bool m_failed = false;
+};

@@ -1,0 +1,68 @@
+"""Checks the headless demo run: every customer with an address got exactly one
+message addressed to them and personalised with their own data; writes
+summary.json. Exit code 0 only when all of that holds."""
+import email
+import html as htmlcodec
+import email.policy
+import json
+import mailbox
+import sqlite3
+import sys
+from pathlib import Path
+
+
+def bodies(message):
+    plain = html = ""
+    for part in message.walk():
+        if part.get_content_type() == "text/plain" and not part.get_filename():
+            plain = part.get_content()
+        elif part.get_content_type() == "text/html":
+            html = htmlcodec.unescape(part.get_content())
+    return plain, html
+
+
+def main(out_dir, database):
+    out = Path(out_dir)
+    driver = json.loads((out / "driver.json").read_text())
+    stats = json.loads((out / "catcher-stats.json").read_text())
+    db = sqlite3.connect(database)
+    customers = {row[0].lower(): row for row in db.execute(
+        "SELECT EMail, KundenNr, Vorname, Name FROM tbKunden WHERE EMail<>''")}
+    received = {}
+    problems = []
+    for key, raw in mailbox.Maildir(str(out / "maildir"), create=False).items():
+        message = email.message_from_bytes(raw.as_bytes(), policy=email.policy.default)
+        to = message["To"].addresses[0].addr_spec.lower()
+        received[to] = received.get(to, 0) + 1
+        customer = customers.get(to)
+        if not customer:
+            problems.append(f"message to unknown address {to}")
+            continue
+        plain, html = bodies(message)
+        for value in (str(customer[1]), customer[2], customer[3]):
+            if value not in plain or value not in html:
+                problems.append(f"{to}: '{value}' missing in the bodies")
+        if "<#" in plain or "<#" in html:
+            problems.append(f"{to}: unreplaced placeholder")
+        if not any(part.get_filename() for part in message.walk()):
+            problems.append(f"{to}: attachment missing")
+    for address in customers:
+        if received.get(address, 0) != 1:
+            problems.append(f"{address} received {received.get(address, 0)} messages")
+    summary = {
+        "recipients": driver["recipients"],
+        "sent": driver["sent"],
+        "refused": driver["refused"],
+        "smtp_sessions": stats["sessions"],
+        "seconds": driver["seconds"],
+    }
+    (out / "summary.json").write_text(json.dumps(summary, indent=2) + "\n")
+    print(json.dumps(summary))
+    for problem in problems[:20]:
+        print("problem:", problem, file=sys.stderr)
+    ok = not problems and driver["recipients"] == len(customers) and driver["sent"] == len(customers)
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1], sys.argv[2]))
