@@ -18,5 +18,5 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev qt6-base-dev qt6-base-dev-tools
     qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql libcurl4-openssl-dev libgmime-3.0-dev
-    libzip-dev openssl ca-certificates)
+    libzip-dev openssl ca-certificates dpkg-dev)
 RUNTIME_TEST_PACKAGES=(python3-aiosmtpd postgresql postfix unrtf sqlite3)
