@@ -1,0 +1,115 @@
+"""An SMTP server that misbehaves on purpose, for the transport's fault tests.
+
+Listens on 127.0.0.1 (free port), prints "READY <port>", serves until stdin
+closes. Each connection gets the misbehaviour chosen with --mode:
+  greeting421       greets with 421 and closes
+  silent            accepts the connection and never says anything
+  endless-line      greets with a reply line that never ends
+  drop-in-data      a normal dialogue until DATA, then closes after the first body bytes
+  starttls-refused  offers STARTTLS and answers it with 454
+Sessions are recorded as by smtp_test_server.py: <dir>/sessions/NNN/commands.log
+and <dir>/sessions/NNN/closed.
+"""
+
+import argparse
+import asyncio
+import os
+import sys
+
+ENDLESS_CHUNK = b"x" * 1024
+
+
+class Session:
+    count = 0
+
+    def __init__(self, directory):
+        Session.count += 1
+        self.path = os.path.join(directory, "sessions", "%03d" % Session.count)
+        os.makedirs(self.path)
+
+    def log(self, line):
+        with open(os.path.join(self.path, "commands.log"), "a", encoding="utf-8",
+                  errors="backslashreplace") as out:
+            out.write(line + "\n")
+
+    def close(self):
+        open(os.path.join(self.path, "closed"), "w").close()
+
+
+async def reply(writer, text):
+    writer.write(text.encode() + b"\r\n")
+    await writer.drain()
+
+
+async def endless(writer):
+    writer.write(b"220 ")
+    while True:
+        writer.write(ENDLESS_CHUNK)
+        await writer.drain()
+        await asyncio.sleep(0.01)
+
+
+async def dialogue(mode, reader, writer, session):
+    await reply(writer, "220 velmora-fault ESMTP")
+    while True:
+        line = await reader.readline()
+        if not line:
+            return
+        verb = line.decode("utf-8", "replace").strip().split(" ")[0].upper()
+        session.log("AUTH" if verb == "AUTH" else verb)
+        if verb in ("EHLO", "HELO"):
+            extra = ["250-STARTTLS"] if mode == "starttls-refused" else []
+            for text in ["250-velmora-fault"] + extra + ["250-AUTH PLAIN LOGIN", "250 8BITMIME"]:
+                await reply(writer, text)
+        elif verb == "STARTTLS":
+            await reply(writer, "454 4.7.0 TLS not available due to temporary reason")
+        elif verb == "DATA":
+            await reply(writer, "354 End data with <CR><LF>.<CR><LF>")
+            await reader.read(1)
+            return
+        elif verb == "QUIT":
+            await reply(writer, "221 Bye")
+            return
+        else:
+            await reply(writer, "250 OK")
+
+
+def make_client_handler(mode, directory):
+    async def handle(reader, writer):
+        session = Session(directory)
+        try:
+            if mode == "greeting421":
+                await reply(writer, "421 4.3.2 Service not available, closing channel")
+            elif mode == "silent":
+                await reader.read()
+            elif mode == "endless-line":
+                await endless(writer)
+            else:
+                await dialogue(mode, reader, writer, session)
+        except (ConnectionError, asyncio.IncompleteReadError):
+            pass
+        finally:
+            writer.close()
+            session.close()
+    return handle
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dir", required=True)
+    parser.add_argument("--mode", required=True,
+                        choices=["greeting421", "silent", "endless-line", "drop-in-data",
+                                 "starttls-refused"])
+    options = parser.parse_args()
+    os.makedirs(os.path.join(options.dir, "sessions"), exist_ok=True)
+    loop = asyncio.new_event_loop()
+    asyncio.set_event_loop(loop)
+    server = loop.run_until_complete(asyncio.start_server(
+        make_client_handler(options.mode, options.dir), "127.0.0.1", 0))
+    print("READY %d" % server.sockets[0].getsockname()[1], flush=True)
+    loop.add_reader(sys.stdin.fileno(), lambda: sys.stdin.buffer.read1(4096) or loop.stop())
+    loop.run_forever()
+
+
+if __name__ == "__main__":
+    main()

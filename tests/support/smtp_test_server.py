@@ -1,0 +1,211 @@
+"""A recording SMTP server for the transport's tests (aiosmtpd).
+
+Listens on 127.0.0.1 (a free port unless --port is given), prints
+"READY <port>" once it accepts connections and serves until stdin closes.
+
+Everything a test wants to look at is written under --dir:
+  sessions/NNN/commands.log   one line per command received ("AUTH" lines
+                              carry the mechanism only, never the payload)
+  sessions/NNN/MMM.eml        each accepted message, raw bytes as received
+  sessions/NNN/MMM.envelope   "MAIL <from>" and one "RCPT <to>" line per recipient
+  sessions/NNN/closed         written when the session has ended
+With --tls a CA and a server certificate for 127.0.0.1/localhost are made
+with openssl and the CA is written to <dir>/ca.pem.
+
+Per-address behaviour (markers inside an address, case-insensitive):
+  RCPT containing "refuse"       -> 550 5.1.1 <addr>: user unknown
+  RCPT containing "reject-data"  -> DATA answered 554 5.6.0 Message content rejected
+  MAIL containing "tempfail"     -> 451 4.3.0 Temporary local problem
+  MAIL containing "tempfail-once"-> 451 only for the first such MAIL of the run
+"""
+
+import argparse
+import asyncio
+import os
+import ssl
+import subprocess
+import sys
+
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+
+def make_certificates(directory):
+    def run(*args):
+        subprocess.run(["openssl", *args], check=True, cwd=directory,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    curve = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
+    run("req", "-x509", *curve, "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
+        "-subj", "/CN=Velmora Test CA", "-addext", "basicConstraints=critical,CA:TRUE",
+        "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    run("req", *curve, "-keyout", "server.key", "-out", "server.csr", "-subj", "/CN=localhost")
+    with open(os.path.join(directory, "server.ext"), "w") as ext:
+        ext.write("subjectAltName=IP:127.0.0.1,DNS:localhost\n"
+                  "extendedKeyUsage=serverAuth\n")
+    run("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+        "-CAcreateserial", "-out", "server.pem", "-days", "2", "-extfile", "server.ext")
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(os.path.join(directory, "server.pem"),
+                            os.path.join(directory, "server.key"))
+    return context
+
+
+class Recorder:
+    def __init__(self, directory):
+        self.root = os.path.join(directory, "sessions")
+        os.makedirs(self.root, exist_ok=True)
+        self.count = 0
+        self.tempfail_once_used = False
+
+    def open_session(self):
+        self.count += 1
+        path = os.path.join(self.root, "%03d" % self.count)
+        os.makedirs(path)
+        return path
+
+
+class Session:
+    def __init__(self, path):
+        self.path = path
+        self.messages = 0
+
+    def log(self, line):
+        with open(os.path.join(self.path, "commands.log"), "a", encoding="utf-8",
+                  errors="backslashreplace") as out:
+            out.write(line + "\n")
+
+    def store(self, envelope):
+        self.messages += 1
+        stem = os.path.join(self.path, "%03d" % self.messages)
+        with open(stem + ".eml.part", "wb") as out:
+            out.write(envelope.original_content)
+        os.rename(stem + ".eml.part", stem + ".eml")
+        with open(stem + ".envelope", "w", encoding="utf-8") as out:
+            out.write("MAIL %s\n" % envelope.mail_from)
+            for rcpt in envelope.rcpt_tos:
+                out.write("RCPT %s\n" % rcpt)
+
+    def close(self):
+        open(os.path.join(self.path, "closed"), "w").close()
+
+
+class Handler:
+    def __init__(self, options, recorder):
+        self.options = options
+        self.recorder = recorder
+
+    async def handle_EHLO(self, server, session, envelope, hostname, responses):
+        session.host_name = hostname
+        if not self.options.auth:
+            responses = [r for r in responses if not r.startswith("250-AUTH")]
+        return responses
+
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        lowered = address.lower()
+        if "tempfail-once" in lowered and not self.recorder.tempfail_once_used:
+            self.recorder.tempfail_once_used = True
+            return "451 4.3.0 Temporary local problem"
+        if "tempfail" in lowered and "tempfail-once" not in lowered:
+            return "451 4.3.0 Temporary local problem"
+        envelope.mail_from = address
+        envelope.mail_options.extend(mail_options)
+        return "250 OK"
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if "refuse" in address.lower():
+            return "550 5.1.1 <%s>: user unknown" % address
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        if any("reject-data" in r.lower() for r in envelope.rcpt_tos):
+            return "554 5.6.0 Message content rejected"
+        server.recording.store(envelope)
+        drop = self.options.drop_after
+        if drop and server.recording.messages >= drop:
+            asyncio.get_event_loop().call_soon(server.drop_connection)
+        return "250 2.0.0 Ok: queued"
+
+
+class RecordingSMTP(SMTP):
+    def __init__(self, handler, recorder, **kwargs):
+        super().__init__(handler, **kwargs)
+        self.recorder = recorder
+        self.recording = None
+        for name, method in list(self._smtp_methods.items()):
+            self._smtp_methods[name] = self._logged(name, method)
+
+    def _logged(self, name, method):
+        async def wrapper(arg):
+            # AUTH carries credentials: keep the mechanism, drop the payload.
+            shown = (arg or "").split(" ")[0] if name == "AUTH" else (arg or "")
+            self.recording.log((name + " " + shown).rstrip())
+            return await method(arg)
+        return wrapper
+
+    async def push(self, status):
+        if status.startswith('500 Error: command "') or status.startswith("500 Error: bad"):
+            self.recording.log("UNRECOGNIZED")
+        return await super().push(status)
+
+    def connection_made(self, transport):
+        if self.recording is None:
+            self.recording = Session(self.recorder.open_session())
+        super().connection_made(transport)
+
+    def connection_lost(self, error):
+        super().connection_lost(error)
+        if self.recording is not None:
+            self.recording.close()
+
+    def drop_connection(self):
+        if self.transport is not None:
+            self.transport.close()
+
+
+def authenticator(user, password):
+    def check(server, session, envelope, mechanism, auth_data):
+        ok = (isinstance(auth_data, LoginPassword)
+              and auth_data.login.decode() == user and auth_data.password.decode() == password)
+        return AuthResult(success=ok, handled=False)
+    return check
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dir", required=True)
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--tls", action="store_true", help="offer STARTTLS")
+    parser.add_argument("--implicit-tls", action="store_true", help="TLS from the first byte")
+    parser.add_argument("--require-starttls", action="store_true")
+    parser.add_argument("--auth", default="", help="USER:PASSWORD accepted by AUTH PLAIN/LOGIN")
+    parser.add_argument("--drop-after", type=int, default=0,
+                        help="close each session after this many messages")
+    options = parser.parse_args()
+
+    loop = asyncio.new_event_loop()
+    asyncio.set_event_loop(loop)
+    recorder = Recorder(options.dir)
+    context = make_certificates(options.dir) if options.tls or options.implicit_tls else None
+    handler = Handler(options, recorder)
+    kwargs = dict(hostname="velmora-test", data_size_limit=0, enable_SMTPUTF8=True,
+                  auth_require_tls=False, loop=loop)
+    if context is not None and not options.implicit_tls:
+        kwargs.update(tls_context=context, require_starttls=options.require_starttls)
+    if options.auth:
+        user, _, password = options.auth.partition(":")
+        kwargs.update(authenticator=authenticator(user, password),
+                      auth_exclude_mechanism=[])
+    else:
+        kwargs.update(auth_exclude_mechanism=["PLAIN", "LOGIN"])
+
+    server = loop.run_until_complete(loop.create_server(
+        lambda: RecordingSMTP(handler, recorder, **kwargs), "127.0.0.1", options.port,
+        ssl=context if options.implicit_tls else None))
+    port = server.sockets[0].getsockname()[1]
+    print("READY %d" % port, flush=True)
+    loop.add_reader(sys.stdin.fileno(), lambda: sys.stdin.buffer.read1(4096) or loop.stop())
+    loop.run_forever()
+
+
+if __name__ == "__main__":
+    main()
