@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace OrvVelmora {
 
@@ -129,9 +130,31 @@ bool GridComponent::setDataSource(QSqlQuery &records)
     return true;
 }
 
+GridComponent::UpdateBatch::UpdateBatch(GridComponent &grid)
+    : m_grid(grid)
+{
+    ++m_grid.m_batches;
+    m_grid.m_model->hold();
+}
+
+GridComponent::UpdateBatch::~UpdateBatch()
+{
+    m_grid.endBatch();
+}
+
+void GridComponent::endBatch()
+{
+    m_model->release();
+    if (--m_batches > 0 || m_pendingCurrent == 0)
+        return;
+    const int pending = std::exchange(m_pendingCurrent, 0);
+    if (pending <= rowCount())
+        moveCursor(pending);
+}
+
 int GridComponent::rowCount() const
 {
-    return m_model->rowCount();
+    return m_model->storedRows();
 }
 
 int GridComponent::columnCount() const
@@ -210,14 +233,25 @@ bool GridComponent::setCurrentRow(int number)
 {
     if (number < 1 || number > rowCount() || columnCount() == 0)
         return false;
+    if (m_batches > 0)
+        m_pendingCurrent = number;
+    else
+        moveCursor(number);
+    return true;
+}
+
+void GridComponent::moveCursor(int number)
+{
+    m_model->announce();
     const int column = std::max(m_view->currentIndex().column(), 0);
     m_view->selectionModel()->setCurrentIndex(indexAt(number, column + 1),
                                               QItemSelectionModel::NoUpdate);
-    return true;
 }
 
 int GridComponent::currentRow() const
 {
+    if (m_pendingCurrent > 0)
+        return m_pendingCurrent;
     const QModelIndex current = m_view->currentIndex();
     return current.isValid() ? current.row() + 1 : 0;
 }
@@ -258,6 +292,7 @@ void GridComponent::selectAll()
 {
     if (rowCount() == 0 || columnCount() == 0)
         return;
+    m_model->announce();
     const QItemSelection all(indexAt(1, 1), indexAt(rowCount(), columnCount()));
     m_view->selectionModel()->select(all, QItemSelectionModel::ClearAndSelect);
 }

@@ -79,6 +79,21 @@ public:
     explicit GridComponent(QWidget *parent = nullptr);
     ~GridComponent() override;
 
+    /// Groups many appends, cell writes and current-row moves: the views hear
+    /// of the new rows once, when the last batch on the grid ends, and the
+    /// cursor moves once, to the last row made current. The grid's own
+    /// operations see every change at once, as without a batch.
+    class UpdateBatch
+    {
+    public:
+        explicit UpdateBatch(GridComponent &grid);
+        ~UpdateBatch();
+        Q_DISABLE_COPY(UpdateBatch)
+
+    private:
+        GridComponent &m_grid;
+    };
+
     /// Removes all rows, and the columns too when columnsToo is set.
     void clear(bool columnsToo);
     /// Replaces the grid's content by every record of an executed query: one
@@ -178,12 +193,16 @@ private:
     void invalidateSelection() const;
     const QList<int> &selectedRows() const;
     void setColumnWidth(int position, int width);
+    void endBatch();
+    void moveCursor(int number);
 
     GridModel *m_model;
     QTableView *m_view;
     QLabel *m_caption;
     bool m_resizingByCode = false;
     int m_sortSection = -1;
+    int m_batches = 0;
+    int m_pendingCurrent = 0;
     mutable bool m_selectionValid = false;
     mutable QList<int> m_selectedRows;
 };

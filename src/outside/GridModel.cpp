@@ -9,7 +9,7 @@ namespace OrvVelmora {
 
 int GridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : m_announced;
 }
 
 int GridModel::columnCount(const QModelIndex &parent) const
@@ -57,6 +57,7 @@ void GridModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= m_columns.size())
         return;
+    announce();
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QList<int> newToOld = GridSortOrder::of(columnCells(column), order == Qt::DescendingOrder);
     QList<int> oldToNew(newToOld.size());
@@ -79,7 +80,8 @@ void GridModel::sort(int column, Qt::SortOrder order)
 
 int GridModel::columnOf(const QString &key) const
 {
-    return m_keyIndex.value(key.toCaseFolded(), -1);
+    const auto exact = m_exactKeys.constFind(key);
+    return exact != m_exactKeys.cend() ? *exact : m_keyIndex.value(key.toCaseFolded(), -1);
 }
 
 QString GridModel::key(int column) const
@@ -107,6 +109,8 @@ void GridModel::appendColumn(const QString &key, const QString &caption)
     m_columns.append({key, caption});
     if (!m_keyIndex.contains(key.toCaseFolded()))
         m_keyIndex.insert(key.toCaseFolded(), column);
+    if (!m_exactKeys.contains(key) && m_keyIndex.value(key.toCaseFolded()) == column)
+        m_exactKeys.insert(key, column);
     endInsertColumns();
 }
 
@@ -123,17 +127,35 @@ void GridModel::setCell(int row, int column, const QString &text)
         cells.resize(column + 1);
     m_findIndex.cellChanged(column, cells.at(column), text, row);
     cells[column] = text;
-    const QModelIndex changed = index(row, column);
-    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});
+    if (row < m_announced) {
+        const QModelIndex changed = index(row, column);
+        Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});
+    }
 }
 
 void GridModel::appendRow(const QString &firstCell)
 {
     const int row = int(m_rows.size());
-    beginInsertRows({}, row, row);
     m_rows.append(Row{{firstCell}, false});
     for (int column = 0; column < m_columns.size(); ++column)
         m_findIndex.rowAppended(column, column == 0 ? firstCell : QString(), row);
+    if (m_holds == 0)
+        announce();
+}
+
+void GridModel::release()
+{
+    if (m_holds > 0 && --m_holds == 0)
+        announce();
+}
+
+void GridModel::announce()
+{
+    const int stored = int(m_rows.size());
+    if (stored <= m_announced)
+        return;
+    beginInsertRows({}, m_announced, stored - 1);
+    m_announced = stored;
     endInsertRows();
 }
 
@@ -145,12 +167,15 @@ bool GridModel::checked(int row) const
 void GridModel::setChecked(int row, bool checked)
 {
     m_rows[row].checked = checked;
-    const QModelIndex changed = index(row, 0);
-    Q_EMIT dataChanged(changed, changed, {Qt::CheckStateRole});
+    if (row < m_announced) {
+        const QModelIndex changed = index(row, 0);
+        Q_EMIT dataChanged(changed, changed, {Qt::CheckStateRole});
+    }
 }
 
 void GridModel::setCheckBoxes(bool show)
 {
+    announce();
     beginResetModel();
     m_checkBoxes = show;
     endResetModel();
@@ -162,6 +187,7 @@ void GridModel::removeRowList(const QList<int> &rows)
     // scattered selection of thousands is compacted in one pass instead of
     // shifting the list once per block.
     constexpr int kMaxBlocks = 16;
+    announce();
     QList<std::pair<int, int>> blocks;
     for (int row : rows) {
         if (!blocks.isEmpty() && blocks.last().second + 1 == row)
@@ -181,6 +207,7 @@ void GridModel::removeRange(int first, int last)
 {
     beginRemoveRows({}, first, last);
     m_rows.remove(first, last - first + 1);
+    m_announced = int(m_rows.size());
     m_findIndex.clear();
     endRemoveRows();
 }
@@ -198,6 +225,7 @@ void GridModel::compact(const QList<int> &rows)
             kept.append(std::move(m_rows[row]));
     }
     m_rows = std::move(kept);
+    m_announced = int(m_rows.size());
     m_findIndex.clear();
     endResetModel();
 }
@@ -206,6 +234,7 @@ void GridModel::clearRows()
 {
     beginResetModel();
     m_rows.clear();
+    m_announced = 0;
     m_findIndex.clear();
     endResetModel();
 }
@@ -214,8 +243,10 @@ void GridModel::clearAll()
 {
     beginResetModel();
     m_rows.clear();
+    m_announced = 0;
     m_columns.clear();
     m_keyIndex.clear();
+    m_exactKeys.clear();
     m_findIndex.clear();
     endResetModel();
 }
@@ -228,6 +259,7 @@ void GridModel::load(const QStringList &keys, QList<Row> rows)
         m_columns.append({key, key});
     rebuildKeyIndex();
     m_rows = std::move(rows);
+    m_announced = int(m_rows.size());
     m_findIndex.clear();
     endResetModel();
 }
@@ -271,9 +303,15 @@ QList<QString> GridModel::columnCells(int column) const
 void GridModel::rebuildKeyIndex()
 {
     m_keyIndex.clear();
+    m_exactKeys.clear();
     // Reverse, so that of two keys differing only in case the first one wins.
     for (int column = int(m_columns.size()) - 1; column >= 0; --column)
         m_keyIndex.insert(m_columns.at(column).key.toCaseFolded(), column);
+    for (int column = 0; column < m_columns.size(); ++column) {
+        const QString &key = m_columns.at(column).key;
+        if (m_keyIndex.value(key.toCaseFolded()) == column)
+            m_exactKeys.insert(key, column);
+    }
 }
 
 QString GridModel::textOf(const QVariant &value)

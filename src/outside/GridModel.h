@@ -46,6 +46,15 @@ public:
     void setChecked(int row, bool checked);
     void setCheckBoxes(bool show);
 
+    /// Rows the grid holds, including appended rows not yet announced to views.
+    [[nodiscard]] int storedRows() const { return int(m_rows.size()); }
+    /// While holding, appended rows and their cells are stored without telling
+    /// the views; release() announces them in one insertion.
+    void hold() { ++m_holds; }
+    void release();
+    /// Tells the views about rows appended while held (the hold stays).
+    void announce();
+
     /// rows ascending, each valid.
     void removeRowList(const QList<int> &rows);
     void clearRows();
@@ -74,8 +83,11 @@ private:
     void compact(const QList<int> &rows);
 
     QList<Column> m_columns;
-    QHash<QString, int> m_keyIndex;
+    QHash<QString, int> m_keyIndex;   // case-folded key -> column
+    QHash<QString, int> m_exactKeys;  // key as written -> column, spares folding on the usual lookups
     QList<Row> m_rows;
+    int m_announced = 0;
+    int m_holds = 0;
     bool m_checkBoxes = false;
     mutable GridFindIndex m_findIndex;
 };

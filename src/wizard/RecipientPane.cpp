@@ -224,9 +224,13 @@ void RecipientPane::TransferSelected()
     m_cmdAddAllKunde->setEnabled(false);
     PlatformServices::instance().processEvents();
     bool completed = true;
-    const int selected = m_sevKunden->selectedRowCount();
-    for (int position = 0; completed && position < selected; ++position)
-        completed = transferRow(m_sevKunden->selectedRow(position));
+    {
+        // The grid hears of the new rows once, not once per row and cell.
+        GridComponent::UpdateBatch batch(*m_sevResult);
+        const int selected = m_sevKunden->selectedRowCount();
+        for (int position = 0; completed && position < selected; ++position)
+            completed = transferRow(m_sevKunden->selectedRow(position));
+    }
     m_cmdAddKunde->setEnabled(true);
     m_cmdAddAllKunde->setEnabled(true);
     if (!completed)
