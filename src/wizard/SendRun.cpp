@@ -188,7 +188,7 @@ void SendRun::SendToRecipient(qint32 row)
     try {
         fillDetailLabels(row);
         letEventsRun();
-        m_transport.setBody(m_recipients.mergePlain(row, m_view.messageText()));
+        m_transport.setBody(MergeText(m_recipients, row, m_view.messageText()));
         m_transport.setFormattedBody(formattedBody(row));
         m_transport.setRecipient(m_view.labelText(SendLabel::lblEMail));
         countResult(m_transport.Send());
@@ -200,7 +200,12 @@ void SendRun::SendToRecipient(qint32 row)
 
 void SendRun::fillDetailLabels(qint32 row)
 {
-    const auto cell = [&](const char *key) { return m_recipients.cell(row, QString::fromLatin1(key)); };
+    const auto cell = [&](const char *key) {
+        const std::optional<QString> text = m_recipients.cell(row, QString::fromLatin1(key));
+        if (!text)
+            throw std::runtime_error("recipient cell cannot be read");
+        return *text;
+    };
     m_view.setLabelText(SendLabel::lblKundenNr, cell("KundenNr"));
     m_view.setLabelText(SendLabel::lblAnrede, cell("Anrede"));
     m_view.setLabelText(SendLabel::lblName, cell("Vorname") + QLatin1Char(' ') + cell("Name"));
@@ -214,7 +219,8 @@ void SendRun::fillDetailLabels(qint32 row)
 
 QString SendRun::formattedBody(qint32 row) const
 {
-    const std::optional<QString> html = RtfToHtml::convert(m_recipients.mergeRtf(row, m_view.messageRtf()));
+    const std::optional<QString> html =
+        RtfToHtml::convert(MergeText(m_recipients, row, m_view.messageRtf(), MergeTarget::RtfSource));
     if (!html)
         throw std::runtime_error("message RTF cannot be converted");
     return *html;

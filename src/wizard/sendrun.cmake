@@ -3,4 +3,4 @@
 orv_add_area(velmora_sendrun
   ${CMAKE_CURRENT_LIST_DIR}/SendRun.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SendCounter.cpp)
-target_link_libraries(velmora_sendrun PUBLIC velmora_smtp velmora_rtf velmora_platform Qt6::Core)
+target_link_libraries(velmora_sendrun PUBLIC velmora_smtp velmora_rtf velmora_merge velmora_platform Qt6::Core)

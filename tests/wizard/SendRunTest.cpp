@@ -1,0 +1,394 @@
+#include "ReceivedMail.h"
+#include "ScriptedPlatformServices.h"
+#include "SendRunTestKit.h"
+#include "SmtpTestServer.h"
+
+#include "outside/SmtpTransport.h"
+#include "wizard/SendCounter.h"
+#include "wizard/SendRun.h"
+
+#include <QTemporaryDir>
+#include <QTextDocumentFragment>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace OrvVelmora;
+using namespace OrvVelmora::Testing;
+
+namespace {
+
+const QString kPlainTemplate = QStringLiteral("Hallo <#KD_ANREDE#> <#KD_VORNAME#> <#KD_NAME#>, Ihre Adresse <#KD_EMail#>.");
+const QString kRtfTemplate = QStringLiteral("{\\rtf1\\ansi{\\b Hallo} <#KD_VORNAME#> <#KD_NAME#>\\par}");
+
+QString expectedPlain(int n)
+{
+    const QMap<QString, QString> c = numberedCustomer(n);
+    return QStringLiteral("Hallo %1 %2 %3, Ihre Adresse %4.")
+        .arg(c[QStringLiteral("Anrede")], c[QStringLiteral("Vorname")], c[QStringLiteral("Name")],
+             c[QStringLiteral("EMail")]);
+}
+
+// A port on 127.0.0.1 that nobody listens on: taken from the system, then let go.
+quint16 closedPort()
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(probe, reinterpret_cast<sockaddr *>(&address), length);
+    ::getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length);
+    ::close(probe);
+    return ntohs(address.sin_port);
+}
+
+class SendRunTest : public ::testing::Test
+{
+public:
+    void SetUp() override
+    {
+        platform.runRealEvents = true;
+        view.text = kPlainTemplate;
+        view.rtf = kRtfTemplate;
+        view.labels[SendLabel::lblOK] = QStringLiteral("7");
+        view.labels[SendLabel::lblError] = QStringLiteral("2");
+        view.settings.SenderName = QStringLiteral("Velmora GmbH");
+        view.settings.SenderAddress = QStringLiteral("info@velmora.example");
+        view.settings.SmtpServer = QStringLiteral("127.0.0.1");
+    }
+
+    void startServer(SmtpTestServer::Options options = {})
+    {
+        server = std::make_unique<SmtpTestServer>(options);
+        ASSERT_TRUE(server->start()) << server->errorText().toStdString();
+        view.settings.SmtpPort = server->port();
+    }
+
+    /// Customers 1..count; those listed in refused get an address the server refuses.
+    void addCustomers(int count, const QList<int> &refused = {})
+    {
+        for (int n = 1; n <= count; ++n)
+            recipients.rows.append(numberedCustomer(n, refused.contains(n) ? QStringLiteral("refuse") : QStringLiteral("kunde")));
+    }
+
+    void runSend()
+    {
+        SendRun run(transport, view, recipients);
+        run.run();
+        EXPECT_FALSE(transport.IsConnected());
+        EXPECT_EQ(platform.mousePointer(), DefaultPointer);
+        if (server) {
+            EXPECT_TRUE(server->waitForClosedSessions(server->sessionCount()));
+        }
+    }
+
+    QString label(SendLabel which) const { return view.labels.value(which); }
+
+    ScriptedPlatformServices platform;
+    ScriptedPlatformServices::Scope scope{platform};
+    SmtpTransport transport;
+    RecordingSendView view;
+    TableRecipients recipients;
+    std::unique_ptr<SmtpTestServer> server;
+};
+
+TEST_F(SendRunTest, HundredTwentyRecipientsGoOutPersonalisedOverConnectionsOf51_50And19)
+{
+    startServer();
+    addCustomers(120);
+    view.subjectText = QStringLiteral("Angebot für <#KD_VORNAME#>");
+    view.priority = 0;
+    view.readReceipt = true;
+
+    runSend();
+
+    EXPECT_EQ(server->messagesPerSession(), (QList<int>{51, 50, 19}));
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("127"));
+    EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("2"));
+    EXPECT_EQ(label(SendLabel::lblStatus), QStringLiteral("Übertragung erfolgreich"));
+    EXPECT_EQ(label(SendLabel::lblName), QStringLiteral("Jörg120 Müller120"));
+    EXPECT_EQ(label(SendLabel::lblPLZ), QStringLiteral("10120 Ort120"));
+    EXPECT_EQ(view.labelHistory[SendLabel::lblStatus].count(QStringLiteral("Verbunden mit 127.0.0.1")), 3);
+
+    const QList<ReceivedMail> mails = receivedMails(*server);
+    ASSERT_EQ(mails.size(), 120);
+    for (int n = 1; n <= 120; ++n) {
+        const ReceivedMail &mail = mails.at(n - 1);
+        SCOPED_TRACE(n);
+        EXPECT_EQ(mail.envelopeRecipient, QStringLiteral("RCPT <kunde%1@example.org>").arg(n));
+        EXPECT_EQ(mail.text.trimmed(), expectedPlain(n));
+        EXPECT_EQ(QTextDocumentFragment::fromHtml(mail.html).toPlainText().trimmed(),
+                  QStringLiteral("Hallo Jörg%1 Müller%1").arg(n));
+        EXPECT_EQ(mail.headers.value(QStringLiteral("subject")), view.subjectText);
+        EXPECT_EQ(mail.headers.value(QStringLiteral("x-priority")).left(1), QStringLiteral("1"));
+        EXPECT_TRUE(mail.headers.value(QStringLiteral("disposition-notification-to")).contains(view.settings.SenderAddress));
+    }
+}
+
+TEST_F(SendRunTest, FrameIsBusyWithoutNavigationDuringTheLoopAndRestoredAfterIt)
+{
+    startServer();
+    addCustomers(3);
+
+    runSend();
+
+    const QStringList expected{
+        QStringLiteral("busy 1"), QStringLiteral("navigation 0"), QStringLiteral("minimum 0"),
+        QStringLiteral("maximum 3"), QStringLiteral("setWizardProgressValue 0"), QStringLiteral("visible 1"),
+        QStringLiteral("setWizardProgressValue 1"), QStringLiteral("text Sende e-Mail 1 von 3"),
+        QStringLiteral("setWizardProgressValue 2"), QStringLiteral("text Sende e-Mail 2 von 3"),
+        QStringLiteral("setWizardProgressValue 3"), QStringLiteral("text Sende e-Mail 3 von 3"),
+        QStringLiteral("text "), QStringLiteral("visible 0"), QStringLiteral("navigation 1"),
+        QStringLiteral("busy 0"), QStringLiteral("finish first"), QStringLiteral("finish second")};
+    EXPECT_EQ(view.frameLog, expected);
+    EXPECT_EQ(platform.pointerHistory, (QList<int>{HourglassPointer, DefaultPointer}));
+    EXPECT_EQ(view.labelHistory[SendLabel::lblStatus].first(),
+              QStringLiteral("Verbindung zum e-Mail Server wird hergestellt..."));
+    EXPECT_EQ(view.progressBarValues.last(), 0);
+    EXPECT_TRUE(view.progressBarVisible);
+}
+
+TEST_F(SendRunTest, SecondRunInTheSameFormContinuesTheCounters)
+{
+    startServer();
+    addCustomers(3, {2});
+
+    runSend();
+    runSend();
+
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("11"));
+    EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("4"));
+    EXPECT_EQ(server->messagesPerSession(), (QList<int>{2, 2}));
+}
+
+TEST_F(SendRunTest, TransportIsConfiguredFromSettingsAndFormAndEmptyListConnectsNowhere)
+{
+    struct Row
+    {
+        const char *name;
+        int priorityIndex;
+        bool receipt;
+        qint32 expectedPriority;
+    };
+    const Row rows[] = {{"Hoch", 0, true, 1}, {"Normal", 1, false, 3}, {"Niedrig", 2, true, 5}, {"none chosen", -1, false, 5}};
+    startServer();
+    view.settings = {QStringLiteral("Anna"), QStringLiteral("anna@velmora.example"), QStringLiteral("Velmora"),
+                     QStringLiteral("antwort@velmora.example"), QStringLiteral("127.0.0.1"), server->port(),
+                     QStringLiteral("anna"), QStringLiteral("geheim")};
+    view.attachmentRows = {{QStringLiteral("/tmp/a.pdf"), true}, {QStringLiteral("/tmp/b.txt"), false}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        view.priority = row.priorityIndex;
+        view.readReceipt = row.receipt;
+        view.frameLog.clear();
+
+        runSend();
+
+        EXPECT_EQ(transport.Priority(), row.expectedPriority);
+        EXPECT_EQ(transport.ReadReceipt(), row.receipt);
+        EXPECT_EQ(view.lastFrame(QStringLiteral("maximum")), QStringLiteral("maximum 0"));
+        EXPECT_EQ(view.frameLog.last(), QStringLiteral("finish second"));
+    }
+    EXPECT_EQ(server->sessionCount(), 0);
+    EXPECT_EQ(transport.Server(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(transport.Port(), server->port());
+    EXPECT_EQ(transport.UserName(), QStringLiteral("anna"));
+    EXPECT_EQ(transport.Password(), QStringLiteral("geheim"));
+    EXPECT_TRUE(transport.UseAuthentication());
+    EXPECT_EQ(transport.FromName(), QStringLiteral("Anna"));
+    EXPECT_EQ(transport.FromAddress(), QStringLiteral("anna@velmora.example"));
+    EXPECT_EQ(transport.Organization(), QStringLiteral("Velmora"));
+    EXPECT_EQ(transport.ReplyTo(), QStringLiteral("antwort@velmora.example"));
+    EXPECT_EQ(transport.HeloName(), view.storeText);
+    EXPECT_TRUE(transport.UseTls());
+    EXPECT_EQ(transport.ConnectTimeout(), 10);
+    EXPECT_EQ(transport.RetryCount(), 0);
+    EXPECT_EQ(transport.Timeout(), 60);
+    EXPECT_EQ(transport.Subject(), view.subjectText);
+}
+
+// The faults a real server (or its absence) produces, and what the pane shows of them.
+TEST_F(SendRunTest, RefusedConnectionsAreShownPerRecipientAndNeverCounted)
+{
+    view.settings.SmtpPort = closedPort();
+    addCustomers(4);
+
+    runSend();
+
+    const QStringList statuses = view.labelHistory[SendLabel::lblStatus].filter(QStringLiteral("Verbindung fehlgeschlagen."));
+    ASSERT_EQ(statuses.size(), 4);
+    for (const QString &status : statuses) {
+        EXPECT_TRUE(status.startsWith(QStringLiteral("Verbindung fehlgeschlagen.\r\n"))) << status.toStdString();
+        EXPECT_GT(status.size(), QStringLiteral("Verbindung fehlgeschlagen.\r\n").size());
+    }
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("7"));
+    EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("2"));
+    EXPECT_FALSE(view.labelHistory.contains(SendLabel::lblEMail));
+    EXPECT_EQ(view.frameLog.filter(QStringLiteral("text Sende")).last(), QStringLiteral("text Sende e-Mail 4 von 4"));
+    EXPECT_EQ(view.lastFrame(QStringLiteral("setWizardProgressValue")), QStringLiteral("setWizardProgressValue 4"));
+}
+
+TEST_F(SendRunTest, RefusedRecipientsAreCountedAndTheNextOnesStillDelivered)
+{
+    startServer();
+    addCustomers(5, {2, 3});
+
+    runSend();
+
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("10"));
+    EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("4"));
+    EXPECT_EQ(view.labelHistory[SendLabel::lblStatus].filter(QStringLiteral("550")).size(), 2);
+    QStringList delivered;
+    for (const ReceivedMail &mail : receivedMails(*server))
+        delivered << mail.envelopeRecipient;
+    EXPECT_EQ(delivered, (QStringList{QStringLiteral("RCPT <kunde1@example.org>"), QStringLiteral("RCPT <kunde4@example.org>"),
+                                      QStringLiteral("RCPT <kunde5@example.org>")}));
+}
+
+TEST_F(SendRunTest, ServerDroppingTheSessionLosesNoLaterRecipient)
+{
+    SmtpTestServer::Options dropping;
+    dropping.dropAfterMessages = 2;
+    startServer(dropping);
+    addCustomers(7);
+
+    runSend();
+
+    // Each drop may cost at most the one message that found the session gone.
+    const int ok = label(SendLabel::lblOK).toInt() - 7;
+    const int failed = label(SendLabel::lblError).toInt() - 2;
+    EXPECT_EQ(ok + failed, 7);
+    EXPECT_GE(ok, 5);
+    EXPECT_EQ(receivedMails(*server).size(), ok);
+    EXPECT_EQ(receivedMails(*server).last().envelopeRecipient, QStringLiteral("RCPT <kunde7@example.org>"));
+}
+
+TEST_F(SendRunTest, MissingServerAsksOnceAndGoesOnOnlyWhenTheAccountDialogSetsOne)
+{
+    struct Row
+    {
+        const char *name;
+        MessageAnswer answer;
+        bool dialogSetsServer;
+        int dialogs;
+        int mails;
+    };
+    const Row rows[] = {{"answered No", MessageAnswer::No, true, 0, 0},
+                        {"Yes, dialog left empty", MessageAnswer::Yes, false, 1, 0},
+                        {"Yes, dialog sets server", MessageAnswer::Yes, true, 1, 1}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        startServer();
+        recipients.rows = {numberedCustomer(1)};
+        view = RecordingSendView();
+        view.settings.SmtpServer.clear();
+        const quint16 port = server->port();
+        const bool setsServer = row.dialogSetsServer;
+        view.accountDialog = [port, setsServer](RecordingSendView &v) {
+            v.settings.SmtpServer = setsServer ? QStringLiteral("127.0.0.1") : QString();
+            v.settings.SmtpPort = port;
+        };
+        platform.messages.clear();
+        platform.pointerHistory.clear();
+        platform.messageAnswers.clear();
+        platform.messageAnswers.enqueue(row.answer);
+
+        runSend();
+
+        ASSERT_EQ(platform.messages.size(), 1);
+        EXPECT_EQ(platform.messages[0].text,
+                  QStringLiteral("Es ist kein e-Mail Server eingetragen.\r\n\r\nMöchten Sie die Konfiguration der "
+                                 "e-Mail Server Einstellung jetzt vornehmen?"));
+        EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Systemmeldung..."));
+        EXPECT_EQ(platform.messages[0].icon, MessageIcon::Question);
+        EXPECT_EQ(platform.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(view.accountDialogOpened, row.dialogs);
+        EXPECT_EQ(receivedMails(*server).size(), row.mails);
+        EXPECT_EQ(view.frameLog.isEmpty(), row.mails == 0);
+        EXPECT_EQ(platform.pointerHistory.isEmpty(), row.mails == 0);
+    }
+}
+
+// Whatever goes wrong inside one recipient's step costs that recipient only.
+TEST_F(SendRunTest, FailureInsideOneRecipientChangesNoCounterAndTheLoopGoesOn)
+{
+    struct Row
+    {
+        const char *name;
+        std::function<void(SendRunTest &)> spoil;
+        int delivered;
+        QString ok;
+    };
+    const Row rows[] = {
+        {"recipient cell missing", [](SendRunTest &t) { t.recipients.rows[1].remove(QStringLiteral("Ort")); }, 2,
+         QStringLiteral("9")},
+        {"counter label not a number", [](SendRunTest &t) { t.view.labels[SendLabel::lblOK] = QStringLiteral("viele"); },
+         3, QStringLiteral("viele")},
+        {"RTF source unreadable", [](SendRunTest &t) { t.view.rtf = QStringLiteral("kein RTF"); }, 0,
+         QStringLiteral("7")},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        startServer();
+        recipients.rows.clear();
+        addCustomers(3);
+        SetUp();
+        row.spoil(*this);
+
+        runSend();
+
+        EXPECT_EQ(receivedMails(*server).size(), row.delivered);
+        EXPECT_EQ(label(SendLabel::lblOK), row.ok);
+        EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("2"));
+        EXPECT_EQ(view.lastFrame(QStringLiteral("setWizardProgressValue")), QStringLiteral("setWizardProgressValue 3"));
+    }
+}
+
+TEST_F(SendRunTest, ErrorOutsideTheRecipientStepEndsTheRunAndCleansUp)
+{
+    startServer();
+    addCustomers(4);
+    view.failOn = QStringLiteral("setWizardProgressValue 2");
+
+    runSend();
+
+    EXPECT_EQ(receivedMails(*server).size(), 2);
+    EXPECT_EQ(server->sessionCount(), 1);
+    EXPECT_EQ(view.frameLog.last(), QStringLiteral("busy 0"));
+    EXPECT_EQ(view.lastFrame(QStringLiteral("navigation")), QStringLiteral("navigation 0"));
+    EXPECT_EQ(view.lastFrame(QStringLiteral("visible")), QStringLiteral("visible 1"));
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST(SendRunProgress, BarFollowsTheTransportAndFallsBackToZeroAtHundred)
+{
+    SmtpTransport transport;
+    RecordingSendView view;
+    TableRecipients recipients;
+    SendRun run(transport, view, recipients);
+
+    Q_EMIT transport.ProgressReset(99);
+    Q_EMIT transport.Progress(40);
+    Q_EMIT transport.Progress(100);
+
+    EXPECT_EQ(view.progressBarValues, (QList<int>{0, 40, 100, 0}));
+    EXPECT_TRUE(view.progressBarVisible);
+}
+
+TEST(SendCounter, CountsOnFromTheLabelTextOrRefuses)
+{
+    const std::pair<const char *, const char *> counts[] = {{"0", "1"}, {" 41 ", "42"}, {"-1", "0"}, {"+9", "10"}};
+    for (const auto &[text, next] : counts)
+        EXPECT_EQ(nextCounterText(QString::fromLatin1(text)), QString::fromLatin1(next)) << text;
+    for (const char *text : {"", "viele", "1.5", "12a", "2147483647"})
+        EXPECT_THROW((void)nextCounterText(QString::fromLatin1(text)), SendCounterError) << text;
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "wizard/SendRecipients.h"
+#include "wizard/SendRunView.h"
+
+#include <QMap>
+#include <QStringList>
+
+#include <functional>
+#include <stdexcept>
+
+namespace OrvVelmora::Testing {
+
+/// The form as plain values: what the run reads is set by the test, what it
+/// writes is recorded (every label text in order, the frame's calls as a log).
+/// failOn names a call ("setWizardProgressValue 2", "attachments") that throws.
+class RecordingSendView final : public SendRunView
+{
+public:
+    SenderSettings settings;
+    std::function<void(RecordingSendView &)> accountDialog;
+    int accountDialogOpened = 0;
+    QString storeText = QStringLiteral("sendrun.test");
+    QString subjectText = QStringLiteral("Betreff");
+    int priority = 1;
+    bool readReceipt = false;
+    QList<SendAttachment> attachmentRows;
+    QString text = QStringLiteral("Hallo");
+    QString rtf = QStringLiteral("{\\rtf1 Hallo}");
+
+    QMap<SendLabel, QString> labels{{SendLabel::lblOK, QStringLiteral("0")},
+                                    {SendLabel::lblError, QStringLiteral("0")}};
+    QMap<SendLabel, QStringList> labelHistory;
+    QList<int> progressBarValues;
+    bool progressBarVisible = false;
+    QStringList frameLog;
+    QString failOn;
+
+    SenderSettings senderSettings() const override { return settings; }
+    void openAccountDialog() override
+    {
+        ++accountDialogOpened;
+        if (accountDialog)
+            accountDialog(*this);
+    }
+    QString settingsStoreText() override { return storeText; }
+    QString subject() const override { return subjectText; }
+    int priorityIndex() const override { return priority; }
+    bool readReceiptChecked() const override { return readReceipt; }
+    QList<SendAttachment> attachments() const override
+    {
+        check(QStringLiteral("attachments"));
+        return attachmentRows;
+    }
+    QString messageText() const override { return text; }
+    QString messageRtf() const override { return rtf; }
+    QString labelText(SendLabel label) const override { return labels.value(label); }
+    void setLabelText(SendLabel label, const QString &value) override
+    {
+        labels[label] = value;
+        labelHistory[label].append(value);
+    }
+    void setProgressBarValue(int percent) override { progressBarValues.append(percent); }
+    void setProgressBarVisible(bool visible) override { progressBarVisible = visible; }
+    void setNavigationEnabled(bool enabled) override { log(QStringLiteral("navigation %1").arg(enabled)); }
+    void setBusy(bool busy) override { log(QStringLiteral("busy %1").arg(busy)); }
+    void setWizardProgressMinimum(qint32 value) override { log(QStringLiteral("minimum %1").arg(value)); }
+    void setWizardProgressMaximum(qint32 value) override { log(QStringLiteral("maximum %1").arg(value)); }
+    void setWizardProgressValue(qint32 value) override { log(QStringLiteral("setWizardProgressValue %1").arg(value)); }
+    void setWizardProgressVisible(bool visible) override { log(QStringLiteral("visible %1").arg(visible)); }
+    void setWizardProgressText(const QString &value) override { log(QStringLiteral("text ") + value); }
+    void finishRunFirst() override { log(QStringLiteral("finish first")); }
+    void finishRunSecond() override { log(QStringLiteral("finish second")); }
+
+    /// The last frame call starting with this word, or empty.
+    QString lastFrame(const QString &word) const
+    {
+        for (qsizetype i = frameLog.size() - 1; i >= 0; --i)
+            if (frameLog.at(i).startsWith(word + QLatin1Char(' ')))
+                return frameLog.at(i);
+        return {};
+    }
+
+private:
+    void check(const QString &call) const
+    {
+        if (call == failOn)
+            throw std::runtime_error(call.toStdString());
+    }
+    void log(const QString &call)
+    {
+        check(call);
+        frameLog.append(call);
+    }
+};
+
+/// Recipient rows as column key -> text; a missing key or row cannot be read.
+class TableRecipients final : public SendRecipients
+{
+public:
+    QList<QMap<QString, QString>> rows;
+
+    qint32 rowCount() const override { return static_cast<qint32>(rows.size()); }
+    std::optional<QString> cell(int row, const QString &key) const override
+    {
+        if (row < 1 || row > rows.size() || !rows.at(row - 1).contains(key))
+            return std::nullopt;
+        return rows.at(row - 1).value(key);
+    }
+};
+
+/// A customer whose every field names its number, e.g. "Vorname7", "kunde7@example.org".
+inline QMap<QString, QString> numberedCustomer(int n, const QString &mailbox = QStringLiteral("kunde"))
+{
+    const QString k = QString::number(n);
+    return {{QStringLiteral("KundenNr"), QStringLiteral("K%1").arg(n, 4, 10, QLatin1Char('0'))},
+            {QStringLiteral("Anrede"), n % 2 ? QStringLiteral("Frau") : QStringLiteral("Herr")},
+            {QStringLiteral("Vorname"), QStringLiteral("Jörg") + k},
+            {QStringLiteral("Name"), QStringLiteral("Müller") + k},
+            {QStringLiteral("Firma"), QStringLiteral("Firma") + k},
+            {QStringLiteral("Zusatz"), QStringLiteral("Zusatz") + k},
+            {QStringLiteral("AnsprechPartner"), QStringLiteral("Partner") + k},
+            {QStringLiteral("Strasse"), QStringLiteral("Weg ") + k},
+            {QStringLiteral("PLZ"), QString::number(10000 + n)},
+            {QStringLiteral("Ort"), QStringLiteral("Ort") + k},
+            {QStringLiteral("Land"), QStringLiteral("Land") + k},
+            {QStringLiteral("EMail"), QStringLiteral("%1%2@example.org").arg(mailbox).arg(n)},
+            {QStringLiteral("FreiFeld1"), QStringLiteral("F1-") + k},
+            {QStringLiteral("FreiFeld2"), QStringLiteral("F2-") + k},
+            {QStringLiteral("FreiFeld3"), QStringLiteral("F3-") + k},
+            {QStringLiteral("PreisGruppe"), QStringLiteral("1")}};
+}
+
+} // namespace OrvVelmora::Testing

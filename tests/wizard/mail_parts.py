@@ -1,0 +1,34 @@
+"""Decodes mails as a receiving client would and prints them as JSON.
+
+Usage: mail_parts.py FILE...  ->  one JSON list, per file:
+  {"headers": {name: value, ...}  (decoded, names lower-case, first occurrence),
+   "text": plain body, "html": HTML body (empty when missing),
+   "attachments": [{"filename": ..., "hex": payload bytes in hex}]}
+Python's own mail parser is used on purpose: it shares no code with the sender.
+"""
+
+import email
+import email.policy
+import json
+import sys
+
+
+def describe(path):
+    with open(path, "rb") as handle:
+        message = email.message_from_binary_file(handle, policy=email.policy.default)
+    headers = {}
+    for name, value in message.items():
+        headers.setdefault(name.lower(), str(value))
+    text = message.get_body(preferencelist=("plain",))
+    html = message.get_body(preferencelist=("html",))
+    attachments = [{"filename": part.get_filename() or "",
+                    "hex": part.get_payload(decode=True).hex()}
+                   for part in message.iter_attachments()
+                   if part.get_content_maintype() != "multipart"]
+    return {"headers": headers,
+            "text": text.get_content() if text is not None else "",
+            "html": html.get_content() if html is not None else "",
+            "attachments": attachments}
+
+
+json.dump([describe(path) for path in sys.argv[1:]], sys.stdout)
