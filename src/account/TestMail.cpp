@@ -1,0 +1,122 @@
+#include "account/TestMail.h"
+
+#include "account/PortConversion.h"
+#include "account/frmEMailSetup.h"
+#include "outside/LabelledField.h"
+#include "outside/PlatformServices.h"
+#include "outside/SmtpTransport.h"
+
+#include <QPushButton>
+
+namespace OrvVelmora {
+
+namespace {
+
+constexpr int kAutomationError = 440;
+const QString kCaption = QStringLiteral("Systemmeldung...");
+// The connection failure has always been shown under this spelling.
+const QString kConnectCaption = QStringLiteral("Systemmedlung...");
+// A box without a caption of its own shows the component's name.
+const QString kRecoveryCaption = QStringLiteral("OrvVelmora");
+const QString kTwoLineBreaks = QStringLiteral("\r\n\r\n");
+
+void tell(const QString &text, const QString &caption, MessageIcon icon)
+{
+    PlatformServices::instance().messageBox(text, caption, icon, MessageButtons::Ok);
+}
+
+} // namespace
+
+TestMail::TestMail(frmEMailSetup &dialog, SmtpTransport &transport)
+    : m_dialog(dialog)
+    , m_transport(transport)
+{
+}
+
+void TestMail::run()
+{
+    if (!m_dialog.checkRequiredFields())
+        return;
+    PlatformServices &platform = PlatformServices::instance();
+    platform.setMousePointer(HourglassPointer);
+    try {
+        setButtonsEnabled(false);
+        platform.processEvents();
+        configureTransport();
+        sendAndReport();
+    } catch (const ConversionError &error) {
+        return recover(error.number(), error.description());
+    } catch (const std::exception &error) {
+        return recover(kAutomationError, QString::fromUtf8(error.what()));
+    } catch (...) {
+        return recover(kAutomationError, QStringLiteral("Automatisierungsfehler"));
+    }
+    setButtonsEnabled(true);
+    platform.setMousePointer(DefaultPointer);
+}
+
+void TestMail::setButtonsEnabled(bool enabled)
+{
+    for (QPushButton *button : {m_dialog.cmdTest(), m_dialog.cmdCancel(), m_dialog.cmdOK()})
+        button->setEnabled(enabled);
+}
+
+// The fields go to the transport as typed: only the check trims them.
+void TestMail::configureTransport()
+{
+    m_transport.setServer(m_dialog.sevServer()->Text());
+    m_transport.setPort(portFromText(m_dialog.sevPort()->Text()));
+    m_transport.setUserName(m_dialog.sevUserName()->Text());
+    m_transport.setPassword(m_dialog.sevKennwort()->Text());
+    m_transport.setUseAuthentication(true);
+
+    m_transport.setFromName(m_dialog.sevName()->Text());
+    m_transport.setFromAddress(m_dialog.sevEMail()->Text());
+    m_transport.setOrganization(m_dialog.sevFirma()->Text());
+    m_transport.setReplyTo(m_dialog.sevAntwortAdresse()->Text());
+    m_transport.setRecipient(m_dialog.sevEMail()->Text());
+
+    m_transport.setHeloName(QString());
+    m_transport.setBounceAddress(QString());
+    m_transport.setUseTls(true);
+    m_transport.setConnectTimeout(10);
+    m_transport.ClearAttachments();
+
+    m_transport.setReadReceipt(false);
+    m_transport.setPriority(3);
+    m_transport.setRetryCount(0);
+    m_transport.setTimeout(120);
+
+    m_transport.setSubject(QString::fromUtf8(kSubject));
+    m_transport.setBody(QString::fromUtf8(kBody));
+}
+
+void TestMail::sendAndReport()
+{
+    if (!m_transport.Connect()) {
+        const QString reason = m_transport.LastError();
+        return tell(QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.") + kTwoLineBreaks
+                        + reason,
+                    kConnectCaption, MessageIcon::Stop);
+    }
+    bool sendFailed = false;
+    if (m_transport.Send() < 1) {
+        const QString reason = m_transport.LastError();
+        tell(QStringLiteral("Ihre Testnachricht konnte nicht gesendet werden.") + kTwoLineBreaks + reason, kCaption,
+             MessageIcon::Stop);
+        sendFailed = true;
+    }
+    m_transport.Disconnect();
+    if (!sendFailed)
+        tell(QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet."), kCaption, MessageIcon::Information);
+}
+
+void TestMail::recover(int number, const QString &description)
+{
+    setButtonsEnabled(true);
+    PlatformServices::instance().setMousePointer(DefaultPointer);
+    PlatformServices::instance().messageBox(QStringLiteral("%1\t%2").arg(number).arg(description), kRecoveryCaption,
+                                            MessageIcon::None, MessageButtons::Ok);
+}
+
+} // namespace OrvVelmora

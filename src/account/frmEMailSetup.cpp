@@ -1,0 +1,265 @@
+#include "account/frmEMailSetup.h"
+
+#include "account/Blanks.h"
+#include "account/PortConversion.h"
+#include "account/TestMail.h"
+#include "component/CMailInternal.h"
+#include "outside/ButtonColors.h"
+#include "outside/LabelledField.h"
+#include "outside/Panel.h"
+#include "outside/PlatformServices.h"
+#include "outside/SmtpTransport.h"
+#include "outside/WizardPane.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <functional>
+
+namespace OrvVelmora {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Systemmeldung...");
+constexpr int kLabelWidth = 120;
+constexpr int kNarrowLabelWidth = 70;
+
+// Loading skips what fails and goes on with the next control.
+void tolerant(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+ColorScheme &schemeOf(CMail *owner)
+{
+    if (!owner || !owner->Color())
+        throw std::runtime_error("no colour scheme");
+    return *owner->Color();
+}
+
+CMail::Internal &internalOf(CMail *owner)
+{
+    if (!owner)
+        throw std::runtime_error("no owner");
+    return owner->internal();
+}
+
+QPushButton *dialogButton(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+// The header's icon: a letter, drawn so it does not depend on an icon theme.
+QPixmap envelopeIcon(const QColor &color)
+{
+    QPixmap pixmap(48, 40);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(color, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(QRectF(3, 5, 42, 30), 3, 3);
+    painter.drawPolyline(QPolygonF({QPointF(4, 7), QPointF(24, 23), QPointF(44, 7)}));
+    return pixmap;
+}
+
+void inform(const QString &text)
+{
+    PlatformServices::instance().messageBox(text, kCaption, MessageIcon::Information, MessageButtons::Ok);
+}
+
+} // namespace
+
+frmEMailSetup::frmEMailSetup(CMail *owner, QWidget *parent)
+    : QDialog(parent)
+    , m_owner(owner)
+    , m_wizPane(new WizardPane(this))
+    , m_fieldPanel(new Panel(this))
+    , m_cmdTest(dialogButton(QStringLiteral("cmdTest"), QStringLiteral("&Testen"), this))
+    , m_cmdOK(dialogButton(QStringLiteral("cmdOK"), QStringLiteral("&Speichern"), this))
+    , m_cmdCancel(dialogButton(QStringLiteral("cmdCancel"), QStringLiteral("A&bbrechen"), this))
+    , m_mainSMTP(std::make_unique<SmtpTransport>())
+{
+    setObjectName(QStringLiteral("frmEMailSetup"));
+    setWindowTitle(QStringLiteral("Einstellungen"));
+    m_wizPane->setObjectName(QStringLiteral("wizPane"));
+    m_wizPane->setTitle(QStringLiteral("e-Mail Einstellungen"));
+    m_wizPane->setDescription(QStringLiteral(
+        "Füllen Sie die Felder aus und hinterlegen Sie die Zugangsdaten Ihres e-Mailkontos. "
+        "Klicken Sie auf 'Testen' um die Verbindung zu überprüfen."));
+    m_wizPane->setHeaderVisible(true);
+    buildFields();
+    buildLayout();
+    connect(m_cmdOK, &QPushButton::clicked, this, &frmEMailSetup::Save);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &frmEMailSetup::Cancel);
+    connect(m_cmdTest, &QPushButton::clicked, this, &frmEMailSetup::runTestMail);
+    colourControls();
+    fillFields();
+}
+
+frmEMailSetup::~frmEMailSetup() = default;
+
+void frmEMailSetup::buildFields()
+{
+    const auto field = [this](const char *name, const QString &caption) {
+        auto *f = new LabelledField(caption, m_fieldPanel);
+        f->setObjectName(QLatin1String(name));
+        f->lineEdit()->setObjectName(QLatin1String(name) + QStringLiteral("Text"));
+        f->setLabelWidth(kLabelWidth);
+        return f;
+    };
+    m_sevName = field("sevName", QStringLiteral("Ihr Name"));
+    m_sevEMail = field("sevEMail", QStringLiteral("e-Mail Adresse"));
+    m_sevFirma = field("sevFirma", QStringLiteral("Firma / Org."));
+    m_sevAntwortAdresse = field("sevAntwortAdresse", QStringLiteral("Rückantwort an"));
+    m_sevServer = field("sevServer", QStringLiteral("SMTP-Server"));
+    m_sevPort = field("sevPort", QStringLiteral("Server Port"));
+    m_sevUserName = field("sevUserName", QStringLiteral("Benutzername"));
+    m_sevKennwort = field("sevKennwort", QStringLiteral("Kennwort"));
+    m_sevPort->setMaxLength(4);
+    m_sevPort->setText(QStringLiteral("25"));
+    m_sevPort->lineEdit()->setFixedWidth(70);
+    m_sevPort->layout()->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding));
+    m_sevKennwort->setPasswordChar(QLatin1Char('*'));
+    m_sevKennwort->setLabelWidth(kNarrowLabelWidth);
+}
+
+void frmEMailSetup::buildLayout()
+{
+    auto *fields = new QGridLayout(m_fieldPanel);
+    fields->setContentsMargins(18, 16, 18, 16);
+    fields->setHorizontalSpacing(18);
+    fields->setVerticalSpacing(10);
+    int row = 0;
+    for (LabelledField *f : {m_sevName, m_sevEMail, m_sevFirma, m_sevAntwortAdresse, m_sevServer, m_sevPort})
+        fields->addWidget(f, row++, 0, 1, 2);
+    fields->addWidget(m_sevUserName, row, 0);
+    fields->addWidget(m_sevKennwort, row, 1);
+    fields->setColumnStretch(0, 3);
+    fields->setColumnStretch(1, 2);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_cmdTest);
+    buttons->addStretch(1);
+    buttons->addWidget(m_cmdOK);
+    buttons->addWidget(m_cmdCancel);
+    m_cmdOK->setDefault(true);
+
+    auto *body = new QVBoxLayout(m_wizPane->body());
+    body->setContentsMargins(18, 16, 18, 16);
+    body->setSpacing(16);
+    body->addWidget(m_fieldPanel);
+    body->addStretch(1);
+    body->addLayout(buttons);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_wizPane);
+    resize(620, 520);
+    setMinimumSize(520, 470);
+}
+
+void frmEMailSetup::colourControls()
+{
+    tolerant([this] {
+        const ColorScheme &scheme = schemeOf(m_owner);
+        m_wizPane->setBackColor(scheme.SchemeColor4());
+        m_wizPane->setBorderColor(scheme.SchemeColor3());
+        m_wizPane->setAccentColor(scheme.SchemeColor2());
+        m_wizPane->setForeColor(scheme.SchemeColor1());
+        m_wizPane->setIcon(envelopeIcon(scheme.SchemeColor1()));
+        m_fieldPanel->setBackColor(scheme.SchemeColor2());
+        m_fieldPanel->setBorderColor(scheme.SchemeColor3());
+    });
+    for (QPushButton *button : {m_cmdTest, m_cmdOK, m_cmdCancel}) {
+        tolerant([this, button] {
+            const ColorScheme &scheme = schemeOf(m_owner);
+            ButtonColors{scheme.SchemeColor4(), scheme.SchemeColor3(), scheme.SchemeColor1()}.applyTo(button);
+        });
+    }
+    for (LabelledField *f : {m_sevName, m_sevEMail, m_sevFirma, m_sevAntwortAdresse, m_sevServer, m_sevPort,
+                             m_sevUserName, m_sevKennwort})
+        tolerant([this, f] { schemeOf(m_owner).StyleTextField(f->lineEdit(), 3, true); });
+}
+
+void frmEMailSetup::fillFields()
+{
+    const auto fill = [this](LabelledField *f, QString (CMail::Internal::*getter)() const) {
+        tolerant([this, f, getter] { f->setText((internalOf(m_owner).*getter)()); });
+    };
+    fill(m_sevName, &CMail::Internal::SenderName);
+    fill(m_sevEMail, &CMail::Internal::SenderAddress);
+    fill(m_sevFirma, &CMail::Internal::SenderCompany);
+    fill(m_sevAntwortAdresse, &CMail::Internal::ReplyToAddress);
+    fill(m_sevServer, &CMail::Internal::SmtpServer);
+    tolerant([this] { m_sevPort->setText(QString::number(internalOf(m_owner).SmtpPort())); });
+    fill(m_sevUserName, &CMail::Internal::SmtpUser);
+    fill(m_sevKennwort, &CMail::Internal::SmtpPassword);
+}
+
+bool frmEMailSetup::checkRequiredFields()
+{
+    if (trimBlanks(m_sevEMail->Text()).isEmpty()) {
+        inform(QStringLiteral("Sie müssen eine gültige e-Mail Adresse eingeben."));
+        m_sevEMail->setFocus();
+        return false;
+    }
+    if (trimBlanks(m_sevServer->Text()).isEmpty()) {
+        inform(QStringLiteral("Sie müssen einen Postausgangsserver eingeben."));
+        m_sevServer->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void frmEMailSetup::Save()
+{
+    if (!checkRequiredFields())
+        return;
+    storeFields();
+    tolerant([this] { internalOf(m_owner).SaveSettings(); });
+    accept();
+}
+
+void frmEMailSetup::storeFields()
+{
+    const auto store = [this](void (CMail::Internal::*setter)(const QString &), const QString &value) {
+        tolerant([this, setter, value] { (internalOf(m_owner).*setter)(value); });
+    };
+    store(&CMail::Internal::setSenderName, trimBlanks(m_sevName->Text()));
+    store(&CMail::Internal::setSenderAddress, trimBlanks(m_sevEMail->Text()));
+    store(&CMail::Internal::setSenderCompany, trimBlanks(m_sevFirma->Text()));
+    store(&CMail::Internal::setReplyToAddress, trimBlanks(m_sevAntwortAdresse->Text()));
+    store(&CMail::Internal::setSmtpServer, trimBlanks(m_sevServer->Text()));
+    // A port that is no number keeps the stored one; the rest is still saved.
+    tolerant([this] { internalOf(m_owner).setSmtpPort(portFromText(m_sevPort->Text())); });
+    store(&CMail::Internal::setSmtpUser, trimBlanks(m_sevUserName->Text()));
+    store(&CMail::Internal::setSmtpPassword, m_sevKennwort->Text());
+}
+
+void frmEMailSetup::Cancel()
+{
+    reject();
+}
+
+void frmEMailSetup::runTestMail()
+{
+    TestMail(*this, *m_mainSMTP).run();
+}
+
+void frmEMailSetup::showModal()
+{
+    setModal(true);
+    exec();
+}
+
+} // namespace OrvVelmora

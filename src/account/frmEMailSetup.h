@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+class QPushButton;
+
+namespace OrvVelmora {
+
+class CMail;
+class LabelledField;
+class Panel;
+class SmtpTransport;
+class WizardPane;
+
+/// The account dialog "Einstellungen": the sender data and the SMTP account of
+/// the CMail that runs the wizard. It keeps no data of its own: it is filled
+/// from the CMail when it is made, and Save() checks the fields, stores them
+/// into the CMail and writes the settings file. Cancel() stores nothing.
+/// "Testen" sends a test mail from the fields as typed (see TestMail).
+///
+/// Every message box goes through PlatformServices; the checks put the focus
+/// on the offending field and keep the dialog open.
+class frmEMailSetup : public QDialog
+{
+    Q_OBJECT
+public:
+    /// owner may be nullptr: the dialog then opens with its designed texts and
+    /// a save stores nothing.
+    explicit frmEMailSetup(CMail *owner, QWidget *parent = nullptr);
+    ~frmEMailSetup() override;
+
+    [[nodiscard]] LabelledField *sevName() const { return m_sevName; }
+    [[nodiscard]] LabelledField *sevEMail() const { return m_sevEMail; }
+    [[nodiscard]] LabelledField *sevFirma() const { return m_sevFirma; }
+    [[nodiscard]] LabelledField *sevAntwortAdresse() const { return m_sevAntwortAdresse; }
+    [[nodiscard]] LabelledField *sevServer() const { return m_sevServer; }
+    [[nodiscard]] LabelledField *sevPort() const { return m_sevPort; }
+    [[nodiscard]] LabelledField *sevUserName() const { return m_sevUserName; }
+    [[nodiscard]] LabelledField *sevKennwort() const { return m_sevKennwort; }
+    [[nodiscard]] QPushButton *cmdTest() const { return m_cmdTest; }
+    [[nodiscard]] QPushButton *cmdOK() const { return m_cmdOK; }
+    [[nodiscard]] QPushButton *cmdCancel() const { return m_cmdCancel; }
+    [[nodiscard]] WizardPane *wizPane() const { return m_wizPane; }
+    [[nodiscard]] SmtpTransport &mainSMTP() const { return *m_mainSMTP; }
+
+    /// The check that both the save and the test mail make first: a trimmed
+    /// e-mail address, then a trimmed server. Shows the one message that
+    /// applies, focuses its field and answers false; true when both are there.
+    bool checkRequiredFields();
+
+    /// Runs modally (the caller continues once it is closed).
+    void showModal();
+
+public Q_SLOTS:
+    void Save();
+    void Cancel();
+    /// The "Testen" button: a TestMail over mainSMTP.
+    void runTestMail();
+
+private:
+    void buildFields();
+    void buildLayout();
+    void colourControls();
+    void fillFields();
+    void storeFields();
+
+    CMail *m_owner;
+    WizardPane *m_wizPane;
+    Panel *m_fieldPanel;
+    LabelledField *m_sevName;
+    LabelledField *m_sevEMail;
+    LabelledField *m_sevFirma;
+    LabelledField *m_sevAntwortAdresse;
+    LabelledField *m_sevServer;
+    LabelledField *m_sevPort;
+    LabelledField *m_sevUserName;
+    LabelledField *m_sevKennwort;
+    QPushButton *m_cmdTest;
+    QPushButton *m_cmdOK;
+    QPushButton *m_cmdCancel;
+    std::unique_ptr<SmtpTransport> m_mainSMTP;
+};
+
+} // namespace OrvVelmora
