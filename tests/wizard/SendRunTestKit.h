@@ -7,7 +7,14 @@
 #include <QStringList>
 
 #include <functional>
+#include <ostream>
 #include <stdexcept>
+
+/// Lets GoogleTest show texts as texts in its failure messages.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace OrvVelmora::Testing {
 
