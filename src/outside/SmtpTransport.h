@@ -4,8 +4,11 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace OrvVelmora {
+
+struct SmtpSessionSettings;
 
 /// Sends personalised messages over one SMTP session at a time.
 ///
@@ -138,6 +141,18 @@ Q_SIGNALS:
     void ProgressReset(qint32 unused);
 
 private:
+    bool refuseWhileBusy();
+    std::optional<SmtpSessionSettings> sessionSettings();
+    QByteArray heloName() const;
+    bool openSession(const SmtpSessionSettings &settings);
+    std::optional<QByteArray> buildMessage();
+    std::optional<QByteArray> refuse(const QString &text, const QString &address);
+    qint32 transfer(const QByteArray &from, const QByteArray &recipient, const QByteArray &message);
+    bool retryAfter(int replyCode, int attempt);
+    qint32 finishSent();
+    void duringTransfer();
+    void reportProgress();
+
     class Private;
     std::unique_ptr<Private> d;
 };

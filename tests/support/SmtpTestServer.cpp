@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QThread>
 
 namespace OrvVelmora::Testing {
@@ -137,6 +138,17 @@ QStringList SmtpTestServer::envelope(int session, int index) const
 QStringList SmtpTestServer::commands(int session) const
 {
     return lines(sessionPath(session) + QStringLiteral("/commands.log"));
+}
+
+QJsonObject SmtpTestServer::parse(const QByteArray &raw)
+{
+    QProcess python;
+    python.start(QStringLiteral(ORV_SYSTEM_PYTHON), {script("smtp_parse_message.py")});
+    python.write(raw);
+    python.closeWriteChannel();
+    if (!python.waitForFinished(30000))
+        return {};
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 }
 
 bool SmtpTestServer::waitForClosedSessions(int count, int timeoutMs) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -49,13 +50,13 @@ public:
         /// Refuse everything but EHLO/STARTTLS/QUIT before STARTTLS.
         bool requireStartTls = false;
         /// Non-empty: AUTH PLAIN and LOGIN are offered and only these credentials pass.
-        QString user;
-        QString password;
+        QString user{};
+        QString password{};
         /// > 0: the server closes each session after accepting this many messages.
         int dropAfterMessages = 0;
         /// Non-empty: run the misbehaving server instead; one of
         /// "greeting421", "silent", "endless-line", "drop-in-data", "starttls-refused".
-        QString fault;
+        QString fault{};
         /// 0: a free port; otherwise this port (e.g. 465 to test implicit TLS).
         quint16 port = 0;
     };
@@ -92,6 +93,14 @@ public:
     QStringList commands(int session) const;
     /// Waits (running the event loop) until at least this many sessions have ended.
     bool waitForClosedSessions(int count, int timeoutMs = 5000) const;
+
+    /// A raw message parsed by Python's email package (tests/support/smtp_parse_message.py):
+    /// an independent reader of what the transport wrote. Keys: "headers" (name ->
+    /// list of decoded values), "headerLines", "maxLineLength", "bareLineEnds",
+    /// "structure" (e.g. "multipart/mixed(multipart/alternative(text/plain,text/html),application/pdf)"),
+    /// "parts" (leaves in order: contentType, charset, filename, text or base64 data,
+    /// zipEntries). An empty object when parsing failed.
+    static QJsonObject parse(const QByteArray &raw);
 
 private:
     QString sessionPath(int session) const;

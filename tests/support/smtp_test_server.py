@@ -143,7 +143,8 @@ class RecordingSMTP(SMTP):
         return wrapper
 
     async def push(self, status):
-        if status.startswith('500 Error: command "') or status.startswith("500 Error: bad"):
+        text = status.decode("utf-8", "replace") if isinstance(status, bytes) else status
+        if text.startswith('500 Error: command "') or text.startswith("500 Error: bad"):
             self.recording.log("UNRECOGNIZED")
         return await super().push(status)
 
