@@ -136,7 +136,10 @@ void GridModel::setCell(int row, int column, const QString &text)
 void GridModel::appendRow(const QString &firstCell)
 {
     const int row = int(m_rows.size());
-    m_rows.append(Row{{firstCell}, false});
+    Row added;
+    added.cells.resize(std::max<qsizetype>(m_columns.size(), 1));
+    added.cells[0] = firstCell;
+    m_rows.append(std::move(added));
     for (int column = 0; column < m_columns.size(); ++column)
         m_findIndex.rowAppended(column, column == 0 ? firstCell : QString(), row);
     if (m_holds == 0)

@@ -1,12 +1,9 @@
 #include "outside/GridComponent.h"
 #include "outside/GridModel.h"
 
-#include <QApplication>
 #include <QDate>
 #include <QHeaderView>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 
@@ -59,39 +56,6 @@ protected:
 
     GridComponent m_grid;
 };
-
-TEST_F(GridTest, DataSourceHoldsEveryRecordAsText)
-{
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "grid-source");
-    {
-        db.setDatabaseName(":memory:");
-        ASSERT_TRUE(db.open());
-        QSqlQuery setup(db);
-        ASSERT_TRUE(setup.exec("CREATE TABLE t (Nr INTEGER, Leer TEXT, Zahl REAL, Text TEXT)"));
-        ASSERT_TRUE(db.transaction());
-        for (int n = 1; n <= 700; ++n)
-            ASSERT_TRUE(setup.exec(QStringLiteral("INSERT INTO t VALUES (%1, NULL, 2.5, 'ä%1')").arg(n)));
-        ASSERT_TRUE(db.commit());
-        QSqlQuery records(db);
-        ASSERT_TRUE(records.exec("SELECT * FROM t ORDER BY Nr"));
-        ASSERT_TRUE(m_grid.setDataSource(records));
-        EXPECT_EQ(m_grid.rowCount(), 700);
-        ASSERT_EQ(m_grid.columnCount(), 4);
-        EXPECT_EQ(m_grid.column(3).key(), "Zahl");
-        EXPECT_EQ(m_grid.column(3).caption(), "Zahl");
-        EXPECT_EQ(m_grid.cellText(700, "Nr"), "700");
-        EXPECT_EQ(m_grid.cellText(700, "Leer"), "");
-        EXPECT_EQ(m_grid.cellText(700, "Zahl"), "2.5");
-        EXPECT_EQ(m_grid.cellText(1, "Text"), "ä1");
-
-        QSqlQuery notRun(db);
-        EXPECT_FALSE(m_grid.setDataSource(notRun));
-        EXPECT_EQ(m_grid.columnCount(), 0);
-    }
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase("grid-source");
-}
 
 TEST(GridCellText, ShowsDatabaseValuesTheGermanWay)
 {
@@ -237,21 +201,6 @@ TEST_F(GridTest, RemovingSelectedRowsInBlocksOrScattered)
     }
 }
 
-TEST_F(GridTest, SelectAllAndClear)
-{
-    fill({"a", "b", "c"});
-    m_grid.selectAll();
-    EXPECT_EQ(selected(), QList<int>({1, 2, 3}));
-    m_grid.clear(false);
-    EXPECT_EQ(m_grid.rowCount(), 0);
-    EXPECT_EQ(m_grid.columnCount(), 2);
-    EXPECT_EQ(m_grid.selectedRowCount(), 0);
-    m_grid.selectAll();
-    EXPECT_EQ(m_grid.selectedRowCount(), 0);
-    m_grid.clear(true);
-    EXPECT_EQ(m_grid.columnCount(), 0);
-}
-
 TEST_F(GridTest, BatchAnnouncesRowsOnceAndMovesTheCursorAtTheEnd)
 {
     fill({"a"});
@@ -332,31 +281,6 @@ TEST_F(GridTest, OnlyTheUsersColumnResizesAreReported)
     m_grid.setAllowColumnSizing(false);
     header->resizeSection(1, 160);
     EXPECT_EQ(resized.count(), 1);
-}
-
-TEST_F(GridTest, DoubleClickReportsRowAndColumnFromOne)
-{
-    fill({"a", "b"});
-    m_grid.resize(400, 300);
-    m_grid.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_grid));
-    QSignalSpy clicked(&m_grid, &GridComponent::doubleClicked);
-    const QPoint cell = m_grid.view()->visualRect(m_grid.view()->model()->index(1, 1)).center();
-    QTest::mouseClick(m_grid.view()->viewport(), Qt::LeftButton, {}, cell);
-    QTest::mouseDClick(m_grid.view()->viewport(), Qt::LeftButton, {}, cell);
-    ASSERT_EQ(clicked.count(), 1);
-    EXPECT_EQ(clicked.first(), QVariantList({2, 2}));
-}
-
-TEST_F(GridTest, CaptionStripStartsBoldAndCanBeSwitchedOff)
-{
-    m_grid.setCaption("Anlagen");
-    QFont font = m_grid.captionFont();
-    EXPECT_TRUE(font.bold());
-    font.setBold(false);
-    m_grid.setCaptionFont(font);
-    EXPECT_FALSE(m_grid.captionFont().bold());
-    EXPECT_EQ(m_grid.caption(), "Anlagen");
 }
 
 } // namespace
