@@ -1,0 +1,192 @@
+#include "AccountTestKit.h"
+
+#include "account/PortConversion.h"
+#include "account/frmEMailSetup.h"
+#include "outside/LabelledField.h"
+#include "outside/SettingsFileStore.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+
+using namespace OrvVelmora;
+using namespace OrvVelmora::Testing;
+
+namespace {
+
+const QString kEMailMessage = QStringLiteral("Sie müssen eine gültige e-Mail Adresse eingeben.");
+const QString kServerMessage = QStringLiteral("Sie müssen einen Postausgangsserver eingeben.");
+
+using Fields = QMap<QString, QString>;
+
+void type(frmEMailSetup &dialog, const Fields &fields)
+{
+    for (auto it = fields.begin(); it != fields.end(); ++it)
+        dialog.findChild<LabelledField *>(it.key())->setText(it.value());
+}
+
+// The eight settings in key order, as the CMail holds them.
+QStringList held(CMail &mail)
+{
+    const CMail::Internal &s = mail.internal();
+    return {s.SenderName(), s.SenderAddress(), s.SenderCompany(), s.ReplyToAddress(),
+            s.SmtpServer(), QString::number(s.SmtpPort()), s.SmtpUser(), s.SmtpPassword()};
+}
+
+QStringList written(const QString &file)
+{
+    QStringList values;
+    for (const char *key : {"Name", "EMail", "Firma", "AntwortAdresse", "Server", "Port", "USR", "PWD"})
+        values << SettingsFileStore().ReadValue(QStringLiteral("Velmora"), QLatin1String(key), file);
+    return values;
+}
+
+} // namespace
+
+class AccountDialog : public AccountFixture
+{
+};
+
+TEST_F(AccountDialog, OpensWithTheOwnersSettingsAndMasksThePassword)
+{
+    frmEMailSetup dialog(&mail);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Einstellungen"));
+    const QStringList shown{dialog.sevName()->Text(),   dialog.sevEMail()->Text(),    dialog.sevFirma()->Text(),
+                            dialog.sevAntwortAdresse()->Text(), dialog.sevServer()->Text(), dialog.sevPort()->Text(),
+                            dialog.sevUserName()->Text(), dialog.sevKennwort()->Text()};
+    EXPECT_EQ(shown, held(mail));
+
+    QLineEdit *password = dialog.sevKennwort()->lineEdit();
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password), int('*'));
+
+    dialog.sevPort()->setText(QString());
+    QTest::keyClicks(dialog.sevPort()->lineEdit(), QStringLiteral("12345"));
+    EXPECT_EQ(dialog.sevPort()->Text(), QStringLiteral("1234"));
+    EXPECT_LT(dialog.sevKennwort()->LabelWidth(), dialog.sevUserName()->LabelWidth());
+}
+
+TEST_F(AccountDialog, WithoutOwnerKeepsTheDesignedPort)
+{
+    frmEMailSetup dialog(nullptr);
+    EXPECT_EQ(dialog.sevPort()->Text(), QStringLiteral("25"));
+    EXPECT_EQ(dialog.sevName()->Text(), QString());
+}
+
+struct RefusedSave
+{
+    const char *name;
+    Fields fields;
+    QString message;
+    const char *focusField;
+};
+
+TEST_F(AccountDialog, RefusesASaveWithOneMessageAndFocusOnTheField)
+{
+    const QList<RefusedSave> cases{
+        {"blank address and empty server: the address is named first",
+         {{"sevEMail", "   "}, {"sevServer", ""}}, kEMailMessage, "sevEMail"},
+        {"blank server", {{"sevEMail", "neu@example.org"}, {"sevServer", "  "}}, kServerMessage, "sevServer"},
+    };
+    for (const RefusedSave &c : cases) {
+        SCOPED_TRACE(c.name);
+        platform.messages.clear();
+        const QStringList before = held(mail);
+        frmEMailSetup dialog(&mail);
+        type(dialog, c.fields);
+        dialog.Save();
+        ASSERT_EQ(platform.messages.size(), 1);
+        EXPECT_EQ(platform.messages[0].text, c.message);
+        EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Systemmeldung..."));
+        EXPECT_EQ(platform.messages[0].icon, MessageIcon::Information);
+        EXPECT_EQ(platform.messages[0].buttons, MessageButtons::Ok);
+        EXPECT_EQ(dialog.focusWidget(), dialog.findChild<LabelledField *>(c.focusField)->lineEdit());
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_EQ(held(mail), before);
+        EXPECT_FALSE(QFile::exists(mail.ConfigFileName()));
+    }
+}
+
+struct AcceptedSave
+{
+    const char *name;
+    Fields fields;
+    QStringList stored; // in key order: Name, EMail, Firma, Antwort, Server, Port, USR, PWD
+};
+
+TEST_F(AccountDialog, StoresTrimmedFieldsAndWritesTheSettingsFile)
+{
+    const QList<AcceptedSave> cases{
+        {"a single letter counts as an address",
+         {{"sevEMail", "x"}},
+         {"Anna Alt", "x", "Alt GmbH", "antwort@alt.example", "smtp.alt.example", "587", "anna", " alt geheim "}},
+        {"blanks trimmed except in the password",
+         {{"sevName", "  Bea Neu "}, {"sevEMail", " bea@neu.example "}, {"sevServer", " mail.neu.example "},
+          {"sevUserName", "  bea  "}, {"sevKennwort", "  pass wort  "}, {"sevPort", " 465"}},
+         {"Bea Neu", "bea@neu.example", "Alt GmbH", "antwort@alt.example", "mail.neu.example", "465", "bea",
+          "  pass wort  "}},
+        {"server and address only: the rest saved empty",
+         {{"sevName", ""}, {"sevEMail", "c@d.e"}, {"sevFirma", ""}, {"sevAntwortAdresse", ""},
+          {"sevServer", "s"}, {"sevUserName", ""}, {"sevKennwort", ""}},
+         {"", "c@d.e", "", "", "s", "587", "", ""}},
+        {"letters in the port keep the stored port", {{"sevPort", "abc"}},
+         {"Anna Alt", "anna@alt.example", "Alt GmbH", "antwort@alt.example", "smtp.alt.example", "587", "anna",
+          " alt geheim "}},
+        {"a fraction is rounded half to even", {{"sevPort", "24.5"}},
+         {"Anna Alt", "anna@alt.example", "Alt GmbH", "antwort@alt.example", "smtp.alt.example", "24", "anna",
+          " alt geheim "}},
+    };
+    for (const AcceptedSave &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        QFile::remove(mail.ConfigFileName());
+        platform.messages.clear();
+        frmEMailSetup dialog(&mail);
+        type(dialog, c.fields);
+        dialog.Save();
+        EXPECT_TRUE(platform.messages.isEmpty());
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(held(mail), c.stored);
+        EXPECT_EQ(written(mail.ConfigFileName()), c.stored);
+    }
+}
+
+TEST_F(AccountDialog, CancelStoresNothingAndTheNextOpeningShowsTheEarlierValues)
+{
+    const QStringList before = held(mail);
+    {
+        frmEMailSetup dialog(&mail);
+        type(dialog, {{"sevName", "Geändert"}, {"sevServer", "anders.example"}, {"sevPort", "99"}});
+        QTest::mouseClick(dialog.cmdCancel(), Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(held(mail), before);
+    EXPECT_FALSE(QFile::exists(mail.ConfigFileName()));
+    frmEMailSetup reopened(&mail);
+    EXPECT_EQ(reopened.sevName()->Text(), QStringLiteral("Anna Alt"));
+    EXPECT_EQ(reopened.sevServer()->Text(), QStringLiteral("smtp.alt.example"));
+}
+
+TEST(PortConversion, ConvertsNumbersAndNamesWhatIsNot)
+{
+    const struct
+    {
+        const char *text;
+        qint32 value;
+        int error;
+    } cases[] = {
+        {"25", 25, 0},      {" 587 ", 587, 0},   {"2,5", 2, 0},  {"3.5", 4, 0}, {"-1", -1, 0},
+        {"", 0, 13},        {"abc", 0, 13},      {"25x", 0, 13}, {"1e10", 0, 6}, {"-3000000000", 0, 6},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        try {
+            EXPECT_EQ(portFromText(QString::fromUtf8(c.text)), c.value);
+            EXPECT_EQ(c.error, 0);
+        } catch (const ConversionError &e) {
+            EXPECT_EQ(e.number(), c.error);
+            EXPECT_EQ(e.description(), c.error == 13 ? QStringLiteral("Typen unverträglich") : QStringLiteral("Überlauf"));
+        }
+    }
+}

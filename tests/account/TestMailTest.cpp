@@ -1,0 +1,205 @@
+#include "AccountTestKit.h"
+#include "SmtpTestServer.h"
+
+#include "account/TestMail.h"
+#include "account/frmEMailSetup.h"
+#include "outside/LabelledField.h"
+#include "outside/SmtpTransport.h"
+
+#include <QPushButton>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace OrvVelmora;
+using namespace OrvVelmora::Testing;
+
+namespace {
+
+// The port field takes four characters, so the servers of these tests listen on
+// a free port below 10000: the first one from a per-process start that binds.
+quint16 freeShortPort()
+{
+    static quint16 next = quint16(2000 + (::getpid() * 37) % 7000);
+    for (int tries = 0; tries < 7000; ++tries) {
+        const quint16 port = next;
+        next = next >= 9999 ? 2000 : quint16(next + 1);
+        const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(port);
+        const bool free = ::bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        ::close(probe);
+        if (free)
+            return port;
+    }
+    return 0;
+}
+
+SmtpTestServer::Options onShortPort()
+{
+    SmtpTestServer::Options options;
+    options.port = freeShortPort();
+    return options;
+}
+
+// The desk as the test mail sees it, noting whether the dialog's three buttons
+// were usable at the moment each message box came up.
+class DeskWatchingButtons final : public PlatformServices
+{
+public:
+    DeskWatchingButtons(ScriptedPlatformServices &desk, frmEMailSetup &dialog) : m_desk(desk), m_dialog(dialog) {}
+
+    QList<bool> buttonsEnabledAtMessage;
+
+    MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon,
+                             MessageButtons buttons) override
+    {
+        buttonsEnabledAtMessage << (m_dialog.cmdTest()->isEnabled() || m_dialog.cmdOK()->isEnabled()
+                                    || m_dialog.cmdCancel()->isEnabled());
+        return m_desk.messageBox(text, caption, icon, buttons);
+    }
+    std::optional<QString> showOpen(const FileDialogRequest &r) override { return m_desk.showOpen(r); }
+    std::optional<QString> showSave(const FileDialogRequest &r) override { return m_desk.showSave(r); }
+    std::optional<QColor> chooseColor(const QString &title) override { return m_desk.chooseColor(title); }
+    void setMousePointer(int code) override { m_desk.setMousePointer(code); }
+    int mousePointer() const override { return m_desk.mousePointer(); }
+    void processEvents() override { m_desk.processEvents(); }
+    bool clipboardAvailable() const override { return false; }
+    void clipboardClear() override {}
+    void clipboardSet(const QMap<QString, QByteArray> &) override {}
+    bool clipboardHasFormat(const QString &) const override { return false; }
+    QByteArray clipboardData(const QString &) const override { return {}; }
+
+private:
+    ScriptedPlatformServices &m_desk;
+    frmEMailSetup &m_dialog;
+};
+
+struct Outcome
+{
+    const char *name;
+    QString address;      // typed as the sender's (and so the recipient's) address
+    bool serverListening; // false: the port refuses the connection
+    QString portText;     // empty: the server's port
+    QString expectedStart;
+    QString caption;
+    MessageIcon icon;
+    bool reasonFollows;   // the component's reason after a blank line
+    int sessions;         // SMTP sessions the server saw
+    int delivered;
+};
+
+const QString kSuccess = QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet.");
+const QString kSendFailed = QStringLiteral("Ihre Testnachricht konnte nicht gesendet werden.\r\n\r\n");
+const QString kNoConnection =
+    QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.\r\n\r\n");
+
+} // namespace
+
+class TestMailRun : public AccountFixture
+{
+};
+
+TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
+{
+    const QList<Outcome> cases{
+        {"delivered", QStringLiteral("anna@example.org"), true, {}, kSuccess, QStringLiteral("Systemmeldung..."),
+         MessageIcon::Information, false, 1, 1},
+        {"message refused after connecting", QStringLiteral("reject-data@example.org"), true, {}, kSendFailed,
+         QStringLiteral("Systemmeldung..."), MessageIcon::Stop, true, 1, 0},
+        {"connection refused", QStringLiteral("anna@example.org"), false, {}, kNoConnection,
+         QStringLiteral("Systemmedlung..."), MessageIcon::Stop, true, 0, 0},
+        {"port of letters: the recovery box", QStringLiteral("anna@example.org"), true, QStringLiteral("ab"),
+         QStringLiteral("13\tTypen unverträglich"), QStringLiteral("OrvVelmora"), MessageIcon::None, false, 0, 0},
+    };
+    for (const Outcome &c : cases) {
+        SCOPED_TRACE(c.name);
+        SmtpTestServer server(onShortPort());
+        ASSERT_TRUE(server.start()) << qPrintable(server.errorText());
+        frmEMailSetup dialog(&mail);
+        DeskWatchingButtons desk(platform, dialog);
+        PlatformServices::setInstance(&desk);
+        platform.messages.clear();
+        platform.pointerHistory.clear();
+        dialog.sevEMail()->setText(c.address);
+        dialog.sevServer()->setText(server.host());
+        const quint16 port = c.serverListening ? server.port() : freeShortPort();
+        dialog.sevPort()->setText(c.portText.isEmpty() ? QString::number(port) : c.portText);
+        dialog.sevUserName()->setText(QString());
+
+        QTest::mouseClick(dialog.cmdTest(), Qt::LeftButton);
+        PlatformServices::setInstance(&platform);
+
+        ASSERT_EQ(platform.messages.size(), 1);
+        const auto &box = platform.messages[0];
+        EXPECT_TRUE(box.text.startsWith(c.expectedStart)) << qPrintable(box.text);
+        if (c.reasonFollows)
+            EXPECT_GT(box.text.size(), c.expectedStart.size());
+        else
+            EXPECT_EQ(box.text, c.expectedStart);
+        EXPECT_EQ(box.caption, c.caption);
+        EXPECT_EQ(box.icon, c.icon);
+        EXPECT_EQ(box.buttons, MessageButtons::Ok);
+        // Outcomes are told while the buttons are still off; the recovery turns them on first.
+        EXPECT_EQ(desk.buttonsEnabledAtMessage, QList<bool>{c.icon == MessageIcon::None});
+        EXPECT_EQ(platform.pointerHistory, (QList<int>{HourglassPointer, DefaultPointer}));
+        for (QPushButton *button : {dialog.cmdTest(), dialog.cmdOK(), dialog.cmdCancel()})
+            EXPECT_TRUE(button->isEnabled());
+
+        if (c.sessions > 0) {
+            ASSERT_TRUE(server.waitForClosedSessions(c.sessions));
+            EXPECT_TRUE(server.commands(1).contains(QStringLiteral("QUIT"))) << "the connection is closed";
+        }
+        EXPECT_EQ(server.sessionCount(), c.sessions);
+        EXPECT_EQ(server.messages().size(), c.delivered);
+    }
+}
+
+TEST_F(TestMailRun, SendsTheFixedMessageToTheSenderFromTheFieldsAsTyped)
+{
+    SmtpTestServer server(onShortPort());
+    ASSERT_TRUE(server.start()) << qPrintable(server.errorText());
+    frmEMailSetup dialog(&mail);
+    dialog.sevName()->setText(QStringLiteral(" Probe Person "));
+    dialog.sevEMail()->setText(QStringLiteral("probe@example.org"));
+    dialog.sevFirma()->setText(QStringLiteral("Probe AG"));
+    dialog.sevAntwortAdresse()->setText(QString());
+    dialog.sevServer()->setText(server.host());
+    dialog.sevPort()->setText(QString::number(server.port()));
+    dialog.sevUserName()->setText(QString());
+    const QStringList before{mail.internal().SenderName(), mail.internal().SmtpServer()};
+
+    dialog.runTestMail();
+
+    ASSERT_TRUE(server.waitForClosedSessions(1));
+    ASSERT_EQ(server.messages().size(), 1);
+    EXPECT_EQ(server.envelope(1, 1),
+              (QStringList{QStringLiteral("MAIL probe@example.org"), QStringLiteral("RCPT probe@example.org")}));
+    const QString message = QString::fromUtf8(server.message(1, 1));
+    EXPECT_TRUE(message.contains(QStringLiteral("Subject: Automatisch generierte Testmail")));
+    EXPECT_TRUE(message.contains(QStringLiteral("Probe AG")));
+    EXPECT_EQ(dialog.mainSMTP().FromName(), QStringLiteral(" Probe Person "));
+    EXPECT_EQ(dialog.mainSMTP().Body(), QString::fromUtf8(TestMail::kBody));
+    EXPECT_EQ(dialog.mainSMTP().Priority(), 3);
+    EXPECT_FALSE(dialog.mainSMTP().ReadReceipt());
+    EXPECT_EQ((QStringList{mail.internal().SenderName(), mail.internal().SmtpServer()}), before);
+    EXPECT_FALSE(QFile::exists(mail.ConfigFileName())) << "a test mail saves nothing";
+}
+
+TEST_F(TestMailRun, ChecksTheFieldsFirstAndSendsNothingWhenOneIsMissing)
+{
+    frmEMailSetup dialog(&mail);
+    dialog.sevEMail()->setText(QStringLiteral("  "));
+    dialog.sevServer()->setText(QString());
+    dialog.runTestMail();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_EQ(platform.messages[0].text, QStringLiteral("Sie müssen eine gültige e-Mail Adresse eingeben."));
+    EXPECT_TRUE(platform.pointerHistory.isEmpty());
+    EXPECT_TRUE(dialog.cmdTest()->isEnabled());
+    EXPECT_EQ(dialog.mainSMTP().Subject(), QString()) << "the transport was not touched";
+}
