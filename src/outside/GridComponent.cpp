@@ -3,6 +3,7 @@
 #include "outside/GridKeyCodes.h"
 #include "outside/GridModel.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -87,6 +88,9 @@ GridComponent::~GridComponent() = default;
 void GridComponent::applyFonts()
 {
     setFont(gridFont());
+    // Rows as high as the text needs, as in a grid; the platform style's default is far taller.
+    m_view->verticalHeader()->setMinimumSectionSize(0);
+    m_view->verticalHeader()->setDefaultSectionSize(QFontMetrics(gridFont()).height() + 6);
     QFont caption = gridFont();
     caption.setBold(true);
     m_caption->setFont(caption);
@@ -450,82 +454,6 @@ bool GridComponent::filterKey(QEvent *event)
             return true;
     }
     return false;
-}
-
-GridColumn::GridColumn(GridComponent *grid, int position)
-    : m_grid(grid)
-    , m_position(position)
-{
-}
-
-bool GridColumn::isValid() const
-{
-    return m_grid && m_position >= 1 && m_position <= m_grid->columnCount();
-}
-
-QString GridColumn::key() const
-{
-    return isValid() ? m_grid->m_model->key(m_position - 1) : QString();
-}
-
-QString GridColumn::caption() const
-{
-    return isValid() ? m_grid->m_model->caption(m_position - 1) : QString();
-}
-
-void GridColumn::setCaption(const QString &caption)
-{
-    if (isValid())
-        m_grid->m_model->setCaption(m_position - 1, caption);
-}
-
-int GridColumn::width() const
-{
-    return isValid() ? m_grid->m_view->columnWidth(m_position - 1) : 0;
-}
-
-void GridColumn::setWidth(int width)
-{
-    if (isValid() && width >= 0)
-        m_grid->setColumnWidth(m_position, width);
-}
-
-void GridColumn::stretch()
-{
-    if (isValid())
-        m_grid->m_view->horizontalHeader()->setSectionResizeMode(m_position - 1, QHeaderView::Stretch);
-}
-
-GridRow::GridRow(GridComponent *grid, int number)
-    : m_grid(grid)
-    , m_number(number)
-{
-}
-
-bool GridRow::isValid() const
-{
-    return m_grid && m_number >= 1 && m_number <= m_grid->rowCount();
-}
-
-bool GridRow::setCell(const QString &key, const QString &text)
-{
-    return m_grid && m_grid->setCellText(m_number, key, text);
-}
-
-std::optional<QString> GridRow::cell(const QString &key) const
-{
-    return m_grid ? m_grid->cellText(m_number, key) : std::nullopt;
-}
-
-bool GridRow::checked() const
-{
-    return m_grid && m_grid->rowChecked(m_number);
-}
-
-void GridRow::setChecked(bool checked)
-{
-    if (m_grid)
-        m_grid->setRowChecked(m_number, checked);
 }
 
 } // namespace OrvVelmora

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "outside/GridColumn.h"
+#include "outside/GridRow.h"
+
 #include <QFont>
 #include <QString>
 #include <QWidget>
@@ -13,55 +16,7 @@ class QTableView;
 
 namespace OrvVelmora {
 
-class GridComponent;
 class GridModel;
-
-/// One column of a grid, reached by position (1-based). It stays usable while
-/// the grid keeps a column at that position; on a missing column the readers
-/// return empty values and the writers do nothing.
-class GridColumn
-{
-public:
-    GridColumn(GridComponent *grid, int position);
-
-    [[nodiscard]] bool isValid() const;
-    [[nodiscard]] int position() const { return m_position; }
-    [[nodiscard]] QString key() const;
-    [[nodiscard]] QString caption() const;
-    void setCaption(const QString &caption);
-    /// Width in pixels.
-    [[nodiscard]] int width() const;
-    void setWidth(int width);
-    /// Lets the column take all width the grid has left; the attachment grid
-    /// has one column and wants it to span the whole grid.
-    void stretch();
-
-private:
-    GridComponent *m_grid;
-    int m_position;
-};
-
-/// One row of a grid, reached by number (1-based, in the order shown).
-/// Numbers shift when rows are removed or the grid is sorted; take a new
-/// handle after such changes.
-class GridRow
-{
-public:
-    GridRow(GridComponent *grid, int number);
-
-    [[nodiscard]] bool isValid() const;
-    [[nodiscard]] int number() const { return m_number; }
-    /// False when the row or a column with that key does not exist.
-    bool setCell(const QString &key, const QString &text);
-    [[nodiscard]] std::optional<QString> cell(const QString &key) const;
-    /// The check mark shown in the first cell when the grid has check boxes.
-    [[nodiscard]] bool checked() const;
-    void setChecked(bool checked);
-
-private:
-    GridComponent *m_grid;
-    int m_number;
-};
 
 /// Our grid control: a captioned table over Qt's model/view in which every
 /// cell holds text. Rows and columns are numbered from 1; a column also has a

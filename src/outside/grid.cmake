@@ -1,5 +1,7 @@
 orv_add_area(velmora_grid
   ${CMAKE_CURRENT_LIST_DIR}/GridComponent.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GridColumn.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GridRow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GridModel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GridFindIndex.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GridSortOrder.cpp

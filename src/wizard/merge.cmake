@@ -2,5 +2,6 @@
 orv_add_area(velmora_merge
   ${CMAKE_CURRENT_LIST_DIR}/MergeField.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MergeText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MergeWorkingText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RtfEscape.cpp)
 target_link_libraries(velmora_merge PUBLIC Qt6::Core)
