@@ -4,6 +4,7 @@
 // the longest time the window's events had to wait between two event runs.
 #include "outside/QtPlatformServices.h"
 #include "outside/SmtpTransport.h"
+#include "wizard/CoalescingSendView.h"
 #include "wizard/SendRun.h"
 
 #include <QApplication>
@@ -81,6 +82,7 @@ public:
         m_labels[SendLabel::lblError]->setText(QStringLiteral("0"));
         layout->addWidget(m_bar = new QProgressBar(&m_window));
         layout->addWidget(m_frameProgress = new QProgressBar(&m_window));
+        m_window.setFixedSize(480, 640);
         m_window.show();
     }
 
@@ -226,7 +228,8 @@ int main(int argc, char **argv)
     buildTemplate(view);
     Recipients recipients;
     SmtpTransport transport;
-    SendRun run(transport, view, recipients);
+    CoalescingSendView display(view);
+    SendRun run(transport, display, recipients);
 
     QElapsedTimer clock;
     clock.start();
