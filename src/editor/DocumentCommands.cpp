@@ -1,0 +1,83 @@
+#include "editor/DocumentCommands.h"
+
+#include "outside/PlatformServices.h"
+#include "outside/RichTextBox.h"
+
+namespace OrvVelmora {
+
+namespace {
+
+constexpr quint32 kOpenFlags = 0x385804;
+constexpr quint32 kSaveFlags = 0x384806;
+
+/// Sets the normal pointer on every way out, also when the busy pointer was never shown.
+class NormalPointerOnExit
+{
+public:
+    NormalPointerOnExit() = default;
+    ~NormalPointerOnExit() { PlatformServices::instance().setMousePointer(DefaultPointer); }
+    NormalPointerOnExit(const NormalPointerOnExit &) = delete;
+    NormalPointerOnExit &operator=(const NormalPointerOnExit &) = delete;
+};
+
+void showBusyPointer()
+{
+    PlatformServices::instance().setMousePointer(HourglassPointer);
+}
+
+} // namespace
+
+DocumentCommands::DocumentCommands(RichTextBox &box)
+    : m_box(box)
+{
+}
+
+void DocumentCommands::prepareFileDialog(const QString &title, quint32 flags)
+{
+    m_dialog.DialogTitle = title;
+    m_dialog.Flags = flags;
+    m_dialog.Filter = QStringLiteral("RTF Format (*.rtf)|*.rtf");
+    m_dialog.FilterIndex = 1;
+}
+
+void DocumentCommands::OpenDocument()
+{
+    const NormalPointerOnExit pointer;
+    if (!m_box.Text().isEmpty()
+        && PlatformServices::instance().messageBox(
+               QStringLiteral("Möchten Sie den aktuellen Text wirklich verwerfen?"),
+               QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo)
+               != MessageAnswer::Yes)
+        return;
+    prepareFileDialog(QStringLiteral("Öffnen"), kOpenFlags);
+    if (!m_dialog.ShowOpen())
+        return;
+    showBusyPointer();
+    m_box.LoadFile(m_dialog.FileName);
+}
+
+void DocumentCommands::SaveDocument()
+{
+    const NormalPointerOnExit pointer;
+    if (m_box.Text().isEmpty()) {
+        PlatformServices::instance().messageBox(
+            QStringLiteral("Dieses Dokument ist leer und kann daher nicht als Vorlage gespeichert werden."),
+            QStringLiteral("Systemmeldung... "), MessageIcon::Information, MessageButtons::Ok);
+        return;
+    }
+    prepareFileDialog(QStringLiteral("Speichern"), kSaveFlags);
+    m_dialog.FileName = QStringLiteral("unbenannt");
+    if (!m_dialog.ShowSave())
+        return;
+    showBusyPointer();
+    m_box.SaveFile(m_dialog.FileName);
+}
+
+void DocumentCommands::ChooseTextColor()
+{
+    m_dialog.DialogTitle = QStringLiteral("Textfarbe wählen");
+    if (const std::optional<QColor> color = m_dialog.ShowColor())
+        m_box.setSelColor(*color);
+}
+
+} // namespace OrvVelmora

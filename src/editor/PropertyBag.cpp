@@ -1,0 +1,18 @@
+#include "editor/PropertyBag.h"
+
+namespace OrvVelmora {
+
+QVariant PropertyBag::ReadProperty(const QString &key, const QVariant &defaultValue) const
+{
+    return m_values.value(key, defaultValue);
+}
+
+void PropertyBag::WriteProperty(const QString &key, const QVariant &value, const QVariant &defaultValue)
+{
+    if (value == defaultValue)
+        m_values.remove(key);
+    else
+        m_values.insert(key, value);
+}
+
+} // namespace OrvVelmora

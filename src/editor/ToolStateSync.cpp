@@ -1,0 +1,40 @@
+#include "editor/ToolStateSync.h"
+
+#include "editor/FontSizeText.h"
+#include "outside/RichTextBox.h"
+#include "outside/ToolBarControl.h"
+
+namespace OrvVelmora {
+
+ToolStateSync::ToolStateSync(ToolBarControl &toolBar, RichTextBox &box)
+    : m_toolBar(toolBar)
+    , m_box(box)
+{
+}
+
+void ToolStateSync::SelChange()
+{
+    if (const std::optional<QString> name = m_box.SelFontName())
+        m_toolBar.setComboText(QStringLiteral("FormatFont"), *name);
+    if (const std::optional<double> size = m_box.SelFontSize())
+        m_toolBar.setComboText(QStringLiteral("FormatFontSize"), FontSizeText::format(*size));
+    if (const std::optional<bool> bold = m_box.SelBold())
+        m_toolBar.setChecked(QStringLiteral("FormatBold"), *bold);
+    if (const std::optional<bool> italic = m_box.SelItalic())
+        m_toolBar.setChecked(QStringLiteral("FormatItalic"), *italic);
+    if (const std::optional<bool> underline = m_box.SelUnderline())
+        m_toolBar.setChecked(QStringLiteral("FormatUnderline"), *underline);
+    showAlignment();
+    if (const std::optional<bool> bullets = m_box.SelBullet())
+        m_toolBar.setChecked(QStringLiteral("FormatBullets"), *bullets);
+}
+
+void ToolStateSync::showAlignment()
+{
+    const int alignment = m_box.SelAlignment().value_or(-1);
+    m_toolBar.setChecked(QStringLiteral("FormatAlignLeft"), alignment == 0);
+    m_toolBar.setChecked(QStringLiteral("FormatAlignCenter"), alignment == 2);
+    m_toolBar.setChecked(QStringLiteral("FormatAlignRight"), alignment != 0 && alignment != 2);
+}
+
+} // namespace OrvVelmora
