@@ -4,7 +4,6 @@
 // the longest time the window's events had to wait between two event runs.
 #include "outside/QtPlatformServices.h"
 #include "outside/SmtpTransport.h"
-#include "wizard/CoalescingSendView.h"
 #include "wizard/SendRun.h"
 
 #include <QApplication>
@@ -228,8 +227,7 @@ int main(int argc, char **argv)
     buildTemplate(view);
     Recipients recipients;
     SmtpTransport transport;
-    CoalescingSendView display(view);
-    SendRun run(transport, display, recipients);
+    SendRun run(transport, view, recipients);
 
     QElapsedTimer clock;
     clock.start();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "wizard/CoalescingSendView.h"
 #include "wizard/SendRecipients.h"
 #include "wizard/SendRunView.h"
 
@@ -34,10 +35,17 @@ class SmtpTransport;
 /// The form may call stop() while the run lets events run (for instance when
 /// the window is being closed): the run then finishes the current recipient
 /// and ends as after the last one.
+///
+/// Display changes reach the view through a CoalescingSendView, at most once
+/// per displayIntervalMs (a screen frame by default); 0 hands every change on
+/// at once, for callers that record each one.
 class SendRun
 {
 public:
-    SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &recipients);
+    static constexpr int kFrameMs = 16;
+
+    SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &recipients,
+            int displayIntervalMs = kFrameMs);
     ~SendRun();
     Q_DISABLE_COPY(SendRun)
 
@@ -73,7 +81,7 @@ private:
     void abandon() noexcept;
 
     SmtpTransport &m_transport;
-    SendRunView &m_view;
+    CoalescingSendView m_view;
     SendRecipients &m_recipients;
     QMetaObject::Connection m_progressConnection;
     QMetaObject::Connection m_resetConnection;
