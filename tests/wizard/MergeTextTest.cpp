@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QLocale>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,37 @@ TEST(MergeDate, IsTodayInDayMonthYearWhateverTheLocale)
                           .arg(today.month(), 2, 10, QLatin1Char('0'))
                           .arg(today.year()));
     EXPECT_EQ(MergeText(source, 1, "<#DATE#>", MergeTarget::PlainText, QDate(2027, 1, 1)), "01.01.2027");
+}
+
+// Qt's replace has exactly the merge's semantics (all occurrences, left to
+// right, no overlap, continuing behind the inserted text), only slower: the
+// merge must agree with it on texts full of token fragments.
+TEST(MergeText, AgreesWithPlainSequentialReplacementOnRandomTexts)
+{
+    const QStringList pieces{"<#KD_", "<#", "#>", "NAME", "ORT", "PLZ", "<#KD_NAME#>", "<#KD_ORT#>",
+                             "<#KD_PLZ#>", "<#DATE#>", "x", "<", ">", "#"};
+    QRandomGenerator random(20261204);
+    auto randomText = [&](int maxPieces) {
+        QString text;
+        for (int n = random.bounded(maxPieces); n > 0; --n)
+            text += pieces.at(random.bounded(int(pieces.size())));
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        OneRecipient source;
+        for (const char *key : {"Name", "Ort", "PLZ"})
+            source.values[key] = randomText(4);
+        const QString text = randomText(12);
+        QString expected = text;
+        for (const MergeField &field : MergeFields()) {
+            const std::optional<QString> value =
+                field.columnKey.isEmpty() ? QString("04.12.2026") : source.cell(1, field.columnKey);
+            expected.replace(field.token, *value);
+        }
+        ASSERT_EQ(MergeText(source, 1, text, MergeTarget::PlainText, kToday), expected)
+            << "text " << text.toStdString() << " name " << source.values["Name"]->toStdString()
+            << " ort " << source.values["Ort"]->toStdString() << " plz " << source.values["PLZ"]->toStdString();
+    }
 }
 
 TEST(MergeFields, EveryTokenIsWrittenAsTheMarkerSearchExpects)
