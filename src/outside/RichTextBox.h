@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
+#include <QMap>
 #include <QPoint>
 #include <QString>
 #include <QTextEdit>
@@ -117,8 +119,11 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    bool loadRtf(const QByteArray &rtf);
+    void insertRich(const QByteArray &rtf, const QString &asText);
+    [[nodiscard]] QMap<QString, QByteArray> selectionFormats() const;
+    void contentReplaced();
     void noteSelection();
-    void mergeSelectionFormat(const QTextCharFormat &format);
 
     int m_lastAnchor = -1;
     int m_lastPosition = -1;

@@ -1,17 +1,21 @@
 #include "outside/RtfToHtml.h"
 
+#include "outside/RtfHtmlBuilder.h"
+#include "outside/RtfReader.h"
+
 namespace OrvVelmora {
 
 std::optional<QString> RtfToHtml::convert(const QByteArray &rtf)
 {
-    if (!rtf.startsWith("{\\rtf"))
+    RtfHtmlBuilder builder;
+    if (!RtfReader::read(rtf, builder))
         return std::nullopt;
-    return QString();
+    return builder.html();
 }
 
 std::optional<QString> RtfToHtml::convert(const QString &rtf)
 {
-    return convert(rtf.toUtf8());
+    return convert(RtfReader::fromText(rtf));
 }
 
 } // namespace OrvVelmora

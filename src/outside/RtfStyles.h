@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QRgb>
+#include <QString>
+
+#include <optional>
+
+namespace OrvVelmora {
+
+/// Character formatting as RTF describes it, independent of any document
+/// model, so the reader can feed a QTextDocument or an HTML page alike.
+struct RtfCharStyle
+{
+    enum class Vertical { Normal, Superscript, Subscript };
+
+    /// Empty means the document's default font.
+    QString fontFamily;
+    int halfPoints = 24;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    Vertical vertical = Vertical::Normal;
+    std::optional<QRgb> color;
+    std::optional<QRgb> background;
+
+    bool operator==(const RtfCharStyle &) const = default;
+};
+
+/// Paragraph formatting; lengths in twips.
+struct RtfParaStyle
+{
+    enum class Alignment { Left, Right, Center, Justify };
+
+    Alignment alignment = Alignment::Left;
+    int leftIndent = 0;
+    int rightIndent = 0;
+    int firstLineIndent = 0;
+    int spaceBefore = 0;
+    int spaceAfter = 0;
+    bool bullet = false;
+    /// Nesting level of a bulleted paragraph, 0 for the outermost.
+    int level = 0;
+
+    bool operator==(const RtfParaStyle &) const = default;
+};
+
+} // namespace OrvVelmora
