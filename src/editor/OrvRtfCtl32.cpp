@@ -69,6 +69,8 @@ OrvRtfCtl32::OrvRtfCtl32(QWidget *parent)
     buildControls();
     connectControls();
     Initialize();
+    // The designed look: the workspace shows the colour the property starts with.
+    applyWorkspaceColor();
 }
 
 OrvRtfCtl32::~OrvRtfCtl32() = default;

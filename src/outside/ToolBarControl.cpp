@@ -51,6 +51,9 @@ ToolBarControl::ToolBarControl(const ToolBarDefinition &definition, QWidget *par
         if (band.kind != BandKind::Toolbar) {
             auto *menu = new QMenu(band.caption, this);
             menu->setObjectName(band.name);
+            // A menu that drops down from a tool takes the tool's caption as
+            // its title; the band keeps its own caption as the window title.
+            menu->setWindowTitle(band.caption);
             menu->setFont(toolFont);
             m_menus.insert(band.name, menu);
         }
