@@ -28,6 +28,11 @@ QStringList messageFiles(const SmtpTestServer &server, QStringList &envelopes)
     return files;
 }
 
+QByteArray fromHex(const QJsonValue &value)
+{
+    return QByteArray::fromHex(value.toString().toLatin1());
+}
+
 ReceivedMail toMail(const QJsonObject &object)
 {
     ReceivedMail mail;
@@ -38,8 +43,12 @@ ReceivedMail toMail(const QJsonObject &object)
     mail.html = object.value(QStringLiteral("html")).toString();
     for (const QJsonValue &value : object.value(QStringLiteral("attachments")).toArray()) {
         const QJsonObject attachment = value.toObject();
-        mail.attachments.append({attachment.value(QStringLiteral("filename")).toString(),
-                                 QByteArray::fromHex(attachment.value(QStringLiteral("hex")).toString().toLatin1())});
+        QMap<QString, QByteArray> zipped;
+        const QJsonObject members = attachment.value(QStringLiteral("zipped")).toObject();
+        for (auto it = members.begin(); it != members.end(); ++it)
+            zipped.insert(it.key(), fromHex(it.value()));
+        mail.attachments.append(
+            {attachment.value(QStringLiteral("filename")).toString(), fromHex(attachment.value(QStringLiteral("hex"))), zipped});
     }
     return mail;
 }

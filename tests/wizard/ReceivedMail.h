@@ -17,6 +17,8 @@ struct ReceivedMail
     {
         QString fileName;
         QByteArray content;
+        /// The members of a ZIP archive by name; empty for any other file.
+        QMap<QString, QByteArray> zipped;
     };
     /// Header names in lower case, values decoded.
     QMap<QString, QString> headers;

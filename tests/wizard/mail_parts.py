@@ -3,14 +3,29 @@
 Usage: mail_parts.py FILE...  ->  one JSON list, per file:
   {"headers": {name: value, ...}  (decoded, names lower-case, first occurrence),
    "text": plain body, "html": HTML body (empty when missing),
-   "attachments": [{"filename": ..., "hex": payload bytes in hex}]}
+   "attachments": [{"filename": ..., "hex": payload bytes in hex,
+                    "zipped": {name: hex} for a ZIP archive, else {}}]}
 Python's own mail parser is used on purpose: it shares no code with the sender.
 """
 
 import email
 import email.policy
+import io
 import json
 import sys
+import zipfile
+
+
+def unzipped(payload):
+    if not zipfile.is_zipfile(io.BytesIO(payload)):
+        return {}
+    with zipfile.ZipFile(io.BytesIO(payload)) as archive:
+        return {name: archive.read(name).hex() for name in archive.namelist()}
+
+
+def attachment(part):
+    payload = part.get_payload(decode=True)
+    return {"filename": part.get_filename() or "", "hex": payload.hex(), "zipped": unzipped(payload)}
 
 
 def describe(path):
@@ -21,9 +36,7 @@ def describe(path):
         headers.setdefault(name.lower(), str(value))
     text = message.get_body(preferencelist=("plain",))
     html = message.get_body(preferencelist=("html",))
-    attachments = [{"filename": part.get_filename() or "",
-                    "hex": part.get_payload(decode=True).hex()}
-                   for part in message.iter_attachments()
+    attachments = [attachment(part) for part in message.iter_attachments()
                    if part.get_content_maintype() != "multipart"]
     return {"headers": headers,
             "text": text.get_content() if text is not None else "",
