@@ -4,6 +4,8 @@
 #include "outside/RichTextBox.h"
 #include "outside/ToolBarControl.h"
 
+#include <QTextCursor>
+
 namespace OrvVelmora {
 
 ToolStateSync::ToolStateSync(ToolBarControl &toolBar, RichTextBox &box)
@@ -14,6 +16,10 @@ ToolStateSync::ToolStateSync(ToolBarControl &toolBar, RichTextBox &box)
 
 void ToolStateSync::SelChange()
 {
+    // While the box replaces its whole content it reports a selection change
+    // with no cursor at all; there is no selection to show then.
+    if (m_box.textCursor().isNull())
+        return;
     if (const std::optional<QString> name = m_box.SelFontName())
         m_toolBar.setComboText(QStringLiteral("FormatFont"), *name);
     if (const std::optional<double> size = m_box.SelFontSize())

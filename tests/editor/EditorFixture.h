@@ -45,6 +45,7 @@ protected:
     bool isChecked(const char *id) const { return toolBar().checked(QString::fromLatin1(id)).value_or(false); }
 
     /// A click on the tool's button on the toolbar, or on its menu item.
+    /// (The variables button drops its menu down modally; it is not clicked here.)
     void click(const char *id)
     {
         QAction *action = toolBar().tool(QString::fromLatin1(id));

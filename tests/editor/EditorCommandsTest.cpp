@@ -1,0 +1,369 @@
+// The editor's commands as a user gives them: toolbar and menu clicks, the
+// combos, placeholders through the clipboard, the tool states following the
+// selection, the context menu, and the file and colour commands.
+#include "EditorFixture.h"
+
+#include "editor/DocumentCommands.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+
+namespace OrvVelmora::Testing {
+namespace {
+
+using EditorCommands = EditorFixture;
+
+const QString kRtf = QString::fromLatin1(kMimeRtf);
+const QString kPlain = QString::fromLatin1(kMimePlain);
+
+TEST_F(EditorCommands, TogglesFollowTheToolNotTheSelection)
+{
+    const struct
+    {
+        const char *id;
+        std::optional<bool> (RichTextBox::*read)() const;
+    } toggles[] = {{"FormatBold", &RichTextBox::SelBold},
+                   {"FormatItalic", &RichTextBox::SelItalic},
+                   {"FormatUnderline", &RichTextBox::SelUnderline},
+                   {"FormatBullets", &RichTextBox::SelBullet}};
+    type(QStringLiteral("Hallo Welt"));
+    for (const auto &toggle : toggles) {
+        SCOPED_TRACE(toggle.id);
+        select(0, 10);
+        click(toggle.id);
+        EXPECT_EQ((box().*toggle.read)(), true);
+        EXPECT_TRUE(isChecked(toggle.id));
+        click(toggle.id);
+        EXPECT_EQ((box().*toggle.read)(), false);
+        EXPECT_FALSE(isChecked(toggle.id));
+        EXPECT_EQ(QApplication::focusWidget(), &box());
+    }
+}
+
+TEST_F(EditorCommands, PartlyBoldSelectionKeepsTheShownStateAndOneClickMakesItAllBold)
+{
+    type(QStringLiteral("Hallo Welt"));
+    select(0, 5);
+    click("FormatBold");
+    select(7, 7);
+    EXPECT_FALSE(isChecked("FormatBold"));
+    select(0, 10);
+    EXPECT_FALSE(box().SelBold().has_value());
+    EXPECT_FALSE(isChecked("FormatBold"));
+    click("FormatBold");
+    EXPECT_EQ(box().SelBold(), true);
+}
+
+TEST_F(EditorCommands, AlignmentToolsAreSetNotToggled)
+{
+    const struct
+    {
+        const char *id;
+        int alignment;
+    } tools[] = {{"FormatAlignCenter", 2}, {"FormatAlignCenter", 2}, {"FormatAlignRight", 1}, {"FormatAlignLeft", 0}};
+    type(QStringLiteral("Absatz"));
+    for (const auto &tool : tools) {
+        SCOPED_TRACE(tool.id);
+        click(tool.id);
+        EXPECT_EQ(box().SelAlignment(), tool.alignment);
+        EXPECT_EQ(isChecked("FormatAlignLeft"), tool.alignment == 0);
+        EXPECT_EQ(isChecked("FormatAlignCenter"), tool.alignment == 2);
+        EXPECT_EQ(isChecked("FormatAlignRight"), tool.alignment == 1);
+    }
+}
+
+TEST_F(EditorCommands, ToolStatesFollowTheCaretAndTheSelection)
+{
+    box().setText(QStringLiteral("links\nmitte\nrechts"));
+    const QList<int> alignments = {0, 2, 1};
+    for (int i = 0; i < 3; ++i) {
+        QTextCursor cursor(box().document()->findBlockByNumber(i));
+        box().setTextCursor(cursor);
+        box().setSelAlignment(alignments[i]);
+    }
+    const struct
+    {
+        const char *name;
+        int from, to;
+        const char *checked;
+    } moves[] = {{"caret in centred", 8, 8, "FormatAlignCenter"},
+                 {"caret in right-aligned", 14, 14, "FormatAlignRight"},
+                 {"caret in left-aligned", 2, 2, "FormatAlignLeft"},
+                 {"left and centred selected", 2, 8, "FormatAlignRight"}};
+    for (const auto &move : moves) {
+        SCOPED_TRACE(move.name);
+        select(move.from, move.to);
+        for (const char *id : {"FormatAlignLeft", "FormatAlignCenter", "FormatAlignRight"})
+            EXPECT_EQ(isChecked(id), QByteArray(id) == move.checked) << id;
+    }
+}
+
+TEST_F(EditorCommands, CombosShowTheSelectionsFontAndKeepItWhenMixed)
+{
+    type(QStringLiteral("eins zwei"));
+    select(0, 4);
+    box().setSelFontName(QStringLiteral("DejaVu Serif"));
+    box().setSelFontSize(10.5);
+    select(5, 9);
+    box().setSelFontName(QStringLiteral("DejaVu Sans Mono"));
+    select(1, 1);
+    EXPECT_EQ(toolBar().comboText(QStringLiteral("FormatFont")), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(toolBar().comboText(QStringLiteral("FormatFontSize")), QStringLiteral("10,5"));
+    select(0, 9);
+    EXPECT_EQ(toolBar().comboText(QStringLiteral("FormatFont")), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(toolBar().comboText(QStringLiteral("FormatFontSize")), QStringLiteral("10,5"));
+}
+
+TEST_F(EditorCommands, ComboChangesSetTheSelectionsFontAndSize)
+{
+    const struct
+    {
+        const char *tool;
+        const char *typed;
+        const char *shownAfter;
+        double size;
+        const char *font;
+    } changes[] = {
+        {"FormatFontSize", "12", "12", 12, nullptr},
+        {"FormatFontSize", "10,5", "10,5", 10, nullptr},    // halves go to the even neighbour
+        {"FormatFontSize", "11,5", "11,5", 12, nullptr},
+        {"FormatFontSize", "zwoelf", "12", 12, nullptr},    // no number: the box shows the size again
+        {"FormatFontSize", "70000", "12", 12, nullptr},     // beyond 16 bits
+        {"FormatFont", "DejaVu Serif", "DejaVu Serif", 12, "DejaVu Serif"},
+    };
+    type(QStringLiteral("Text"));
+    for (const auto &change : changes) {
+        SCOPED_TRACE(change.typed);
+        select(0, 4);
+        QComboBox *combo = toolBar().combo(QString::fromLatin1(change.tool));
+        combo->setFocus();
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo, QString::fromUtf8(change.typed));
+        QTest::keyClick(combo, Qt::Key_Return);
+        EXPECT_EQ(box().SelFontSize(), change.size);
+        if (change.font)
+            EXPECT_EQ(box().SelFontName(), QString::fromLatin1(change.font));
+        EXPECT_EQ(combo->currentText(), QString::fromUtf8(change.shownAfter));
+        EXPECT_EQ(QApplication::focusWidget(), &box());
+    }
+}
+
+TEST_F(EditorCommands, PlaceholderReplacesTheSelectionAndStaysOnTheClipboard)
+{
+    const struct
+    {
+        const char *tool;
+        const char *token;
+    } variables[] = {{"VarDate", "<#DATE#>"}, {"KDEMail", "<#KD_EMail#>"}, {"KDAnsprechPartner", "<#KD_ANSPRECHPARTNER#>"}};
+    for (const auto &variable : variables) {
+        SCOPED_TRACE(variable.tool);
+        box().setText(QStringLiteral("Hallo Welt"));
+        services.clipboard = {{kPlain, "vorher"}};
+        const int eventRuns = services.processEventsCount;
+        select(6, 10);
+        click(variable.tool);
+        const QString token = QString::fromLatin1(variable.token);
+        EXPECT_EQ(box().Text(), QStringLiteral("Hallo ") + token);
+        EXPECT_EQ(services.clipboard, (QMap<QString, QByteArray>{{kRtf, variable.token}}));
+        EXPECT_GT(services.processEventsCount, eventRuns);
+        EXPECT_EQ(QApplication::focusWidget(), &box());
+
+        click("EditPaste");
+        EXPECT_EQ(box().Text(), QStringLiteral("Hallo ") + token + token);
+    }
+}
+
+TEST_F(EditorCommands, PlaceholderGoesInDirectlyWhenTheClipboardIsUnavailable)
+{
+    type(QStringLiteral("Datum: "));
+    services.clipboardWorks = false;
+    click("VarDate");
+    EXPECT_EQ(box().Text(), QStringLiteral("Datum: <#DATE#>"));
+    click("EditPaste");
+    EXPECT_EQ(box().Text(), QStringLiteral("Datum: <#DATE#>"));
+}
+
+TEST_F(EditorCommands, PasteTakesRichTextThenPlainTextAndNothingElse)
+{
+    const struct
+    {
+        const char *name;
+        QMap<QString, QByteArray> clipboard;
+        const char *text;
+        std::optional<bool> bold;
+    } pastes[] = {
+        {"rich text", {{kRtf, "{\\rtf1\\ansi {\\b fett}}"}}, "Afett", true},
+        {"rich before plain", {{kRtf, "{\\rtf1\\ansi {\\b fett}}"}, {kPlain, "schlicht"}}, "Afett", true},
+        {"plain only", {{kPlain, "schlicht"}}, "Aschlicht", std::nullopt},
+        {"picture only", {{QStringLiteral("image/png"), "\x89PNG"}}, "A", std::nullopt},
+    };
+    for (const auto &paste : pastes) {
+        SCOPED_TRACE(paste.name);
+        box().setText(QStringLiteral("A"));
+        select(1, 1);
+        services.clipboard = paste.clipboard;
+        click("EditPaste");
+        EXPECT_EQ(box().Text(), QString::fromLatin1(paste.text));
+        if (paste.bold) {
+            select(1, box().Text().size());
+            EXPECT_EQ(box().SelBold(), paste.bold);
+        }
+        EXPECT_EQ(QApplication::focusWidget(), &box());
+    }
+}
+
+TEST_F(EditorCommands, IndentMovesInStepsOf300TwipsAndNotBelowZero)
+{
+    const struct
+    {
+        int start;
+        std::vector<const char *> clicks;
+        int expected;
+    } indents[] = {{0, {"FormatLessIndent"}, 0},
+                   {600, {"FormatLessIndent"}, 300},
+                   {0, {"FormatMoreIndent", "FormatMoreIndent"}, 600},
+                   {300, {"FormatMoreIndent", "FormatLessIndent", "FormatLessIndent"}, 0}};
+    type(QStringLiteral("Absatz"));
+    for (const auto &indent : indents) {
+        box().setSelIndent(indent.start);
+        for (const char *id : indent.clicks)
+            click(id);
+        EXPECT_EQ(box().SelIndent(), indent.expected) << "from " << indent.start;
+    }
+}
+
+TEST_F(EditorCommands, RightButtonOpensTheContextMenuWhoseItemsActOnTheSelection)
+{
+    type(QStringLiteral("Hallo Welt"));
+    QMenu *menu = toolBar().band(QStringLiteral("popMenu"));
+    QTest::mouseClick(box().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(menu->isVisible());
+    select(0, 5);
+    QTest::mouseClick(box().viewport(), Qt::RightButton, {}, QPoint(200, 100));
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(box().textCursor().selectedText(), QStringLiteral("Hallo"));
+    menu->actions().at(11)->trigger();
+    menu->hide();
+    EXPECT_EQ(box().SelBold(), true);
+}
+
+TEST_F(EditorCommands, ClicksThatDoNothingStillFocusTheText)
+{
+    type(QStringLiteral("Text"));
+    for (const char *id : {"FilePlaceHolder", "EditCopy", "NoSuchTool"}) {
+        toolBar().combo(QStringLiteral("FormatFont"))->setFocus();
+        Q_EMIT toolBar().ToolClick(QString::fromLatin1(id));
+        EXPECT_EQ(QApplication::focusWidget(), &box()) << id;
+    }
+    EXPECT_EQ(box().Text(), QStringLiteral("Text"));
+}
+
+class DocumentFiles : public EditorFixture
+{
+protected:
+    QString fixture(const char *name) const { return QStringLiteral(ORV_FIXTURES_DIR "/rtf/") + QLatin1String(name); }
+    QTemporaryDir dir;
+};
+
+TEST_F(DocumentFiles, OpenOnAnEmptyBoxAsksNothingAndLoadsTheFile)
+{
+    services.fileAnswers.enqueue(fixture("libreoffice-brief.rtf"));
+    click("FileOpen");
+    EXPECT_TRUE(services.messages.isEmpty());
+    ASSERT_EQ(services.fileDialogs.size(), 1);
+    const FileDialogRequest &request = services.fileDialogs[0].request;
+    EXPECT_FALSE(services.fileDialogs[0].save);
+    EXPECT_EQ(request.title, QString::fromUtf8("Öffnen"));
+    EXPECT_EQ(request.flags, 0x385804u);
+    EXPECT_EQ(request.filter, QStringLiteral("RTF Format (*.rtf)|*.rtf"));
+    EXPECT_EQ(request.filterIndex, 1);
+    EXPECT_EQ(request.fileName, QString());
+    EXPECT_TRUE(box().Text().startsWith(QString::fromUtf8("Köln, <#DATE#>")));
+    EXPECT_EQ(services.pointerHistory, QList<int>({HourglassPointer, DefaultPointer}));
+}
+
+TEST_F(DocumentFiles, OpenOverTextAsksFirst)
+{
+    const struct
+    {
+        const char *name;
+        MessageAnswer answer;
+        std::optional<QString> file;
+        int dialogs;
+    } cases[] = {{"No keeps the text", MessageAnswer::No, std::nullopt, 0},
+                 {"Yes then cancel keeps the text", MessageAnswer::Yes, std::nullopt, 1},
+                 {"Yes then a file that is no RTF", MessageAnswer::Yes, fixture("libreoffice-brief.txt"), 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        services.messages.clear();
+        services.fileDialogs.clear();
+        box().setText(QStringLiteral("Entwurf"));
+        services.messageAnswers.enqueue(c.answer);
+        if (c.dialogs)
+            services.fileAnswers.enqueue(c.file);
+        click("FileOpen");
+        ASSERT_EQ(services.messages.size(), 1);
+        EXPECT_EQ(services.messages[0].text, QString::fromUtf8("Möchten Sie den aktuellen Text wirklich verwerfen?"));
+        EXPECT_EQ(services.messages[0].caption, QStringLiteral("Systemmeldung..."));
+        EXPECT_EQ(services.messages[0].icon, MessageIcon::Question);
+        EXPECT_EQ(services.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(services.fileDialogs.size(), c.dialogs);
+        EXPECT_EQ(box().Text(), QStringLiteral("Entwurf"));
+        EXPECT_EQ(services.mousePointer(), DefaultPointer);
+    }
+}
+
+TEST_F(DocumentFiles, SavingAnEmptyDocumentOnlyExplains)
+{
+    click("FileSave");
+    ASSERT_EQ(services.messages.size(), 1);
+    EXPECT_EQ(services.messages[0].text,
+              QStringLiteral("Dieses Dokument ist leer und kann daher nicht als Vorlage gespeichert werden."));
+    EXPECT_EQ(services.messages[0].caption, QStringLiteral("Systemmeldung... "));
+    EXPECT_EQ(services.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(services.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_TRUE(services.fileDialogs.isEmpty());
+}
+
+TEST_F(DocumentFiles, SaveOffersUnbenanntAndTheOpenDialogRemembersTheName)
+{
+    box().setText(QStringLiteral("  \n "));
+    const QString path = dir.filePath(QStringLiteral("unbenannt"));
+    services.fileAnswers.enqueue(path);
+    click("FileSave");
+    ASSERT_EQ(services.fileDialogs.size(), 1);
+    const FileDialogRequest &request = services.fileDialogs[0].request;
+    EXPECT_TRUE(services.fileDialogs[0].save);
+    EXPECT_EQ(request.title, QStringLiteral("Speichern"));
+    EXPECT_EQ(request.flags, 0x384806u);
+    EXPECT_EQ(request.fileName, QStringLiteral("unbenannt"));
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().startsWith("{\\rtf1"));
+    EXPECT_EQ(services.pointerHistory, QList<int>({HourglassPointer, DefaultPointer}));
+
+    services.messageAnswers.enqueue(MessageAnswer::Yes);
+    click("FileOpen");
+    ASSERT_EQ(services.fileDialogs.size(), 2);
+    EXPECT_EQ(services.fileDialogs[1].request.fileName, path);
+}
+
+TEST_F(DocumentFiles, TextColourChangesOnlyWhenAColourIsChosen)
+{
+    type(QStringLiteral("Farbe"));
+    select(0, 5);
+    const std::optional<QColor> before = box().SelColor();
+    click("FormatFontColor");
+    EXPECT_EQ(box().SelColor(), before);
+    services.colorAnswers.enqueue(QColor(0xC0, 0x10, 0x20));
+    click("FormatFontColor");
+    EXPECT_EQ(box().SelColor(), QColor(0xC0, 0x10, 0x20));
+    EXPECT_EQ(services.colorDialogTitles, QStringList(2, QString::fromUtf8("Textfarbe wählen")));
+    EXPECT_TRUE(services.messages.isEmpty());
+}
+
+} // namespace
+} // namespace OrvVelmora::Testing
