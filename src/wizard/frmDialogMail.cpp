@@ -1,23 +1,113 @@
 #include "wizard/frmDialogMail.h"
 
+#include "account/Blanks.h"
+#include "account/frmEMailSetup.h"
+#include "editor/OrvRtfCtl32.h"
+#include "outside/GridComponent.h"
+#include "outside/PlatformServices.h"
+#include "outside/SettingsFileStore.h"
+#include "outside/SmtpTransport.h"
+#include "outside/WizardFrame.h"
+#include "outside/WizardPane.h"
+#include "wizard/AttachmentPane.h"
+#include "wizard/FormSendRunView.h"
+#include "wizard/GermanQtTexts.h"
+#include "wizard/MessagePane.h"
+#include "wizard/RecipientPane.h"
+#include "wizard/ResultGridRecipients.h"
+#include "wizard/SendRun.h"
+#include "wizard/SendStatusPane.h"
+#include "wizard/WizardInitialisation.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
 namespace OrvVelmora {
+
+namespace {
+
+void inform(const QString &text)
+{
+    PlatformServices::instance().messageBox(text, QStringLiteral("Systemmeldung..."), MessageIcon::Information,
+                                            MessageButtons::Ok);
+}
+
+template<typename Step>
+void tolerant(Step step) noexcept
+{
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+} // namespace
 
 frmDialogMail::frmDialogMail(QWidget *parent)
     : QDialog(parent)
+    , m_mainWizard(new WizardFrame(this))
+    , m_mainSMTP(std::make_unique<SmtpTransport>())
 {
+    GermanQtTexts::install();
+    setObjectName(QStringLiteral("frmDialogMail"));
     setWindowTitle(QStringLiteral("Assistent zur Erstellung von Velmoras..."));
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+    m_mainWizard->setExtraButtonCaption(QStringLiteral("E-Mail Einstellungen"));
+    buildPanes();
+    connectWizard();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_mainWizard);
+    resize(1000, 720);
+    setMinimumSize(820, 600);
 }
 
-frmDialogMail::~frmDialogMail() = default;
+frmDialogMail::~frmDialogMail()
+{
+    releaseResources();
+}
+
+void frmDialogMail::buildPanes()
+{
+    WizardPane *recipients = m_mainWizard->addPane(
+        QStringLiteral("Kundendaten auwählen..."),
+        QStringLiteral("Markieren Sie oben die Kunden von-bis und klicken Sie auf 'Ausgewählte Kunden übernehmen' "
+                       "oder auf 'Alle Kunden übernehmen' denen Sie eine Velmora senden möchten. Richten Sie zuvor "
+                       "(einmalig) Ihr Mailkonto unter 'e-Mail Einstellungen' ein."));
+    WizardPane *message = m_mainWizard->addPane(
+        QStringLiteral("e-Mail Nachricht verfassen..."),
+        QStringLiteral("Geben Sie den Betreff dieser Velmora ein und verfassen Sie den gewünschten Text. Es stehen "
+                       "Ihnen zur Formatierung umfangreiche Textwerkzeuge zur Verfügung.     Natürlich können Sie an "
+                       "diese e-Mail beliebig viele Anhänge hinzufügen."));
+    WizardPane *send = m_mainWizard->addPane(QStringLiteral("Senden Ihrer e-Mails..."));
+    m_recipients = new RecipientPane;
+    m_message = new MessagePane;
+    m_sendStatus = new SendStatusPane;
+    for (auto [pane, content] : {std::pair<WizardPane *, QWidget *>{recipients, m_recipients},
+                                 {message, m_message},
+                                 {send, m_sendStatus}}) {
+        auto *layout = new QVBoxLayout(pane->body());
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(content);
+    }
+    m_recipients->layout()->setContentsMargins(16, 14, 16, 12);
+}
+
+void frmDialogMail::connectWizard()
+{
+    connect(m_mainWizard, &WizardFrame::NextClick, this, &frmDialogMail::onNext);
+    connect(m_mainWizard, &WizardFrame::BackClick, this, &frmDialogMail::onBack);
+    connect(m_mainWizard, &WizardFrame::CancelClick, this, &QDialog::close);
+    connect(m_mainWizard, &WizardFrame::FinishClick, this, &frmDialogMail::runSendRun);
+    connect(m_mainWizard, &WizardFrame::ExtraClick, this, &frmDialogMail::openAccountDialog);
+}
 
 void frmDialogMail::setOwner(CMail *owner)
 {
     m_owner = owner;
-    initialise();
-}
-
-void frmDialogMail::initialise()
-{
+    WizardInitialisation(*this).run();
 }
 
 void frmDialogMail::showModal()
@@ -25,5 +115,106 @@ void frmDialogMail::showModal()
     setModal(true);
     exec();
 }
+
+// A failure inside the handler ends it silently; the pane stays.
+void frmDialogMail::onNext(qint16 pane)
+{
+    tolerant([this, pane] {
+        if (pane == 0 && recipientsChosen()) {
+            m_mainWizard->NextPane();
+            sevBetreff()->setFocus();
+        } else if (pane == 1 && messageComplete()) {
+            m_mainWizard->NextPane();
+        }
+    });
+}
+
+bool frmDialogMail::recipientsChosen()
+{
+    if (sevResult()->rowCount() > 0)
+        return true;
+    inform(QStringLiteral("Sie müssen mindestens einen Kunden auswählen."));
+    sevKunden()->setFocus();
+    return false;
+}
+
+bool frmDialogMail::messageComplete()
+{
+    if (trimBlanks(sevBetreff()->text()).isEmpty()) {
+        inform(QStringLiteral("Sie müssen einen Betreff für diese e-Mail eingeben."));
+        sevBetreff()->setFocus();
+        return false;
+    }
+    if (trimBlanks(mainRtfControl()->Text()).isEmpty()) {
+        inform(QStringLiteral("Sie müssen einen Text für diese e-Mail eingeben."));
+        mainRtfControl()->setFocus();
+        return false;
+    }
+    return true;
+}
+
+// Each step of going back is skipped on its own when it fails.
+void frmDialogMail::onBack(qint16 pane)
+{
+    tolerant([this] { m_mainWizard->PreviousPane(); });
+    tolerant([this, pane] {
+        if (pane == 2)
+            sevBetreff()->setFocus();
+        else
+            sevKunden()->setFocus();
+    });
+}
+
+void frmDialogMail::openAccountDialog()
+{
+    tolerant([this] {
+        frmEMailSetup dialog(m_owner, this);
+        dialog.showModal();
+    });
+}
+
+void frmDialogMail::runSendRun()
+{
+    if (m_activeRun)
+        return;
+    FormSendRunView view(*this);
+    ResultGridRecipients rows(*sevResult());
+    SendRun run(*m_mainSMTP, view, rows);
+    m_activeRun = &run;
+    run.run();
+    m_activeRun = nullptr;
+}
+
+SettingsFileStore &frmDialogMail::settingsStore()
+{
+    if (!m_settingsStore)
+        m_settingsStore = std::make_unique<SettingsFileStore>();
+    return *m_settingsStore;
+}
+
+void frmDialogMail::done(int result)
+{
+    releaseResources();
+    QDialog::done(result);
+}
+
+void frmDialogMail::releaseResources() noexcept
+{
+    if (m_activeRun)
+        m_activeRun->stop();
+    tolerant([this] { m_recipients->CloseCustomers(); });
+    m_settingsStore.reset();
+}
+
+WizardPane *frmDialogMail::wizPane(int index) const { return m_mainWizard->pane(index); }
+GridComponent *frmDialogMail::sevKunden() const { return m_recipients->sevKunden(); }
+GridComponent *frmDialogMail::sevResult() const { return m_recipients->sevResult(); }
+QLineEdit *frmDialogMail::sevBetreff() const { return m_message->sevBetreff(); }
+QComboBox *frmDialogMail::sevDringlichkeit() const { return m_message->sevDringlichkeit(); }
+QCheckBox *frmDialogMail::chkLeseBestaetigung() const { return m_message->chkLeseBestaetigung(); }
+OrvRtfCtl32 *frmDialogMail::mainRtfControl() const { return m_message->mainRtfControl(); }
+AttachmentPane *frmDialogMail::attachments() const { return m_message->attachments(); }
+GridComponent *frmDialogMail::sevAnlagen() const { return m_message->attachments()->sevAnlagen(); }
+QProgressBar *frmDialogMail::mainProgressBar() const { return m_sendStatus->mainProgressBar(); }
 
 } // namespace OrvVelmora

@@ -2,12 +2,47 @@
 
 #include <QDialog>
 
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+
 namespace OrvVelmora {
 
+class AttachmentPane;
 class CMail;
+class GridComponent;
+class MessagePane;
+class OrvRtfCtl32;
+class RecipientPane;
+class SendRun;
+class SendStatusPane;
+class SettingsFileStore;
+class SmtpTransport;
+class WizardFrame;
+class WizardPane;
 
-/// The mail-merge wizard. Setting the Owner runs its initialisation;
-/// showModal() runs it until the user closes it.
+/// The mail-merge wizard "Assistent zur Erstellung von Velmoras...": three
+/// panes in our wizard frame mainWizard (recipients, message, send) and the
+/// extra button "E-Mail Einstellungen".
+///
+/// Setting the Owner runs the initialisation: colours from the owner's scheme,
+/// the customer load, the priority list, the editor's title, and the frame is
+/// started on the first pane. Every step that fails is skipped and the next
+/// one runs, so the wizard opens in any case.
+///
+/// The frame only reports its buttons; this form validates and moves it:
+/// next leaves the recipients pane only with a recipient, the message pane
+/// only with a subject and a text (only blanks are removed before the test),
+/// back always goes back. Finish hands over to runSendRun(). Every message box
+/// goes through PlatformServices.
+///
+/// Closing, for whatever reason, closes and lets go the customer record set
+/// and the form's settings store; it is never refused. A send run still under
+/// way is asked to stop after its current recipient.
 class frmDialogMail : public QDialog
 {
     Q_OBJECT
@@ -15,15 +50,60 @@ public:
     explicit frmDialogMail(QWidget *parent = nullptr);
     ~frmDialogMail() override;
 
+    /// Stores the owner and runs the initialisation.
     void setOwner(CMail *owner);
-    CMail *Owner() const { return m_owner; }
+    [[nodiscard]] CMail *Owner() const { return m_owner; }
 
+    /// Runs the wizard modally until it is closed.
     void showModal();
 
+    /// The send run behind the finish button, over this form's controls and
+    /// its transport mainSMTP.
+    void runSendRun();
+    /// The "E-Mail Einstellungen" button: the account dialog, modally.
+    void openAccountDialog();
+
+    /// The form's own settings store, created on first use (by the send run).
+    [[nodiscard]] SettingsFileStore &settingsStore();
+    [[nodiscard]] bool hasSettingsStore() const { return m_settingsStore != nullptr; }
+
+    [[nodiscard]] WizardFrame *mainWizard() const { return m_mainWizard; }
+    /// Pane 0..2 of the frame.
+    [[nodiscard]] WizardPane *wizPane(int index) const;
+    [[nodiscard]] RecipientPane *recipients() const { return m_recipients; }
+    [[nodiscard]] GridComponent *sevKunden() const;
+    [[nodiscard]] GridComponent *sevResult() const;
+    [[nodiscard]] MessagePane *message() const { return m_message; }
+    [[nodiscard]] QLineEdit *sevBetreff() const;
+    [[nodiscard]] QComboBox *sevDringlichkeit() const;
+    [[nodiscard]] QCheckBox *chkLeseBestaetigung() const;
+    [[nodiscard]] OrvRtfCtl32 *mainRtfControl() const;
+    [[nodiscard]] AttachmentPane *attachments() const;
+    [[nodiscard]] GridComponent *sevAnlagen() const;
+    [[nodiscard]] SendStatusPane *sendStatus() const { return m_sendStatus; }
+    [[nodiscard]] QProgressBar *mainProgressBar() const;
+    [[nodiscard]] SmtpTransport &mainSMTP() const { return *m_mainSMTP; }
+
+public Q_SLOTS:
+    void done(int result) override;
+
 private:
-    void initialise();
+    void buildPanes();
+    void connectWizard();
+    void onNext(qint16 pane);
+    void onBack(qint16 pane);
+    bool recipientsChosen();
+    bool messageComplete();
+    void releaseResources() noexcept;
 
     CMail *m_owner = nullptr;
+    WizardFrame *m_mainWizard;
+    RecipientPane *m_recipients = nullptr;
+    MessagePane *m_message = nullptr;
+    SendStatusPane *m_sendStatus = nullptr;
+    std::unique_ptr<SmtpTransport> m_mainSMTP;
+    std::unique_ptr<SettingsFileStore> m_settingsStore;
+    SendRun *m_activeRun = nullptr;
 };
 
 } // namespace OrvVelmora

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "wizard/SendRecipients.h"
+
+namespace OrvVelmora {
+
+class GridComponent;
+
+/// The recipient grid sevResult as a send run reads it: its rows from 1 and
+/// the text of a cell by column key, looked up afresh at every call.
+class ResultGridRecipients final : public SendRecipients
+{
+public:
+    explicit ResultGridRecipients(const GridComponent &grid) : m_grid(grid) {}
+
+    [[nodiscard]] qint32 rowCount() const override;
+    [[nodiscard]] std::optional<QString> cell(int row, const QString &columnKey) const override;
+
+private:
+    const GridComponent &m_grid;
+};
+
+} // namespace OrvVelmora

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "wizard/SendRunView.h"
+
+#include <QList>
+#include <QMap>
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+namespace OrvVelmora {
+
+class TabStrip;
+
+/// The send pane's content: the tab strip sevRegisterStatus ("Sendestatus...")
+/// with the two counters, the server's last message and the progress bar of
+/// the message being sent, and the tab strip sevRegisterVorgang ("Aktueller
+/// Vorgang...") with the data of the recipient being sent to. The caption
+/// labels are lblBezeichnung(0..13); the value labels are reached by their
+/// names or through label(SendLabel).
+class SendStatusPane : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SendStatusPane(QWidget *parent = nullptr);
+    ~SendStatusPane() override;
+
+    [[nodiscard]] TabStrip *sevRegisterStatus() const { return m_sevRegisterStatus; }
+    [[nodiscard]] TabStrip *sevRegisterVorgang() const { return m_sevRegisterVorgang; }
+    /// The caption label with this index; nullptr outside 0..13.
+    [[nodiscard]] QLabel *lblBezeichnung(int index) const;
+    [[nodiscard]] int lblBezeichnungCount() const { return int(m_captions.size()); }
+    [[nodiscard]] QLabel *label(SendLabel which) const;
+    /// The value labels in the order the form colours them.
+    [[nodiscard]] QList<QLabel *> valueLabels() const;
+    [[nodiscard]] QProgressBar *mainProgressBar() const { return m_mainProgressBar; }
+
+private:
+    QWidget *buildStatusPage();
+    QWidget *buildRecipientPage();
+    QLabel *caption(int index, const QString &text);
+    QLabel *value(SendLabel which, const char *name, const QString &text = QString());
+
+    TabStrip *m_sevRegisterStatus;
+    TabStrip *m_sevRegisterVorgang;
+    QList<QLabel *> m_captions;
+    QMap<SendLabel, QLabel *> m_values;
+    QProgressBar *m_mainProgressBar;
+};
+
+} // namespace OrvVelmora
