@@ -236,6 +236,8 @@ SmtpSession::Outcome SmtpSession::open(const SmtpSessionSettings &settings)
 {
     close();
     m_error.clear();
+    m_upload.clear();
+    m_uploadPos = 0;
     m_server = settings.host;
     m_multi = curl_multi_init();
     m_easy = curl_easy_init();

@@ -84,6 +84,7 @@ public:
     SmtpSession session;
     qint32 sentInSession = 0;
     bool busy = false;
+    bool connecting = false;
     bool disconnectRequested = false;
     int lastPercent = -1;
     QElapsedTimer sinceEvents;
@@ -164,10 +165,12 @@ bool SmtpTransport::IsConnected() const
 void SmtpTransport::Disconnect()
 {
     if (d->busy) {
-        // Called from an event run inside Connect or Send: end that at its next
-        // poll; the interrupted call closes the session on its way out.
+        // Called from an event run inside Connect or Send. A connect is given up
+        // at its next poll; a message being sent is finished first, so it is not
+        // left half-delivered. The interrupted call closes the session.
         d->disconnectRequested = true;
-        d->session.abort();
+        if (d->connecting)
+            d->session.abort();
         return;
     }
     d->session.close();
@@ -219,12 +222,14 @@ bool SmtpTransport::Connect()
 bool SmtpTransport::openSession(const SmtpSessionSettings &settings)
 {
     d->busy = true;
+    d->connecting = true;
     d->disconnectRequested = false;
     d->sinceEvents.start();
     const SmtpSession::Outcome outcome = d->session.open(settings);
     if (outcome == SmtpSession::Outcome::Destroyed)
         return false;
     d->busy = false;
+    d->connecting = false;
     if (d->disconnectRequested)
         d->session.close();
     if (outcome == SmtpSession::Outcome::Failed) {
@@ -287,7 +292,7 @@ qint32 SmtpTransport::Send()
     const QByteArray envelopeFrom = SmtpAddress(d->bounceAddress.isEmpty() ? d->fromAddress : d->bounceAddress).ascii();
     const QByteArray recipient = SmtpAddress(d->recipient).ascii();
     const QPointer<SmtpTransport> self(this);
-    d->lastPercent = -1;
+    d->lastPercent = 0;
     Q_EMIT ProgressReset(0);
     if (!self)
         return -1;
@@ -307,8 +312,10 @@ qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipie
             d->busy = false;
             return finishSent();
         }
-        const int code = d->session.replyCode();
-        if (!retryAfter(code, attempt))
+        const std::optional<bool> retry = retryAfter(d->session.replyCode(), attempt);
+        if (!retry)
+            return -1;
+        if (!*retry)
             break;
     }
     d->busy = false;
@@ -320,8 +327,9 @@ qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipie
 }
 
 /// A temporary refusal (4xx) is repeated while retries are left; libcurl ends
-/// the session after any refusal, so a repeat goes over a fresh session.
-bool SmtpTransport::retryAfter(int replyCode, int attempt)
+/// the session after a refusal, so a repeat usually goes over a fresh session.
+/// Nothing when the transport was destroyed meanwhile.
+std::optional<bool> SmtpTransport::retryAfter(int replyCode, int attempt)
 {
     if (replyCode < 400 || replyCode >= 500 || attempt >= d->retryCount || d->disconnectRequested)
         return false;
@@ -331,6 +339,8 @@ bool SmtpTransport::retryAfter(int replyCode, int attempt)
     if (!settings)
         return false;
     const SmtpSession::Outcome outcome = d->session.open(*settings);
+    if (outcome == SmtpSession::Outcome::Destroyed)
+        return std::nullopt;
     d->sentInSession = 0;
     return outcome == SmtpSession::Outcome::Done;
 }

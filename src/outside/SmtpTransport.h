@@ -34,8 +34,9 @@ struct SmtpSessionSettings;
 /// Waiting on the network never blocks the window: the transport lets pending
 /// events run at short intervals through PlatformServices while it waits, and
 /// every wait is bounded by ConnectTimeout() and Timeout(). Calls made from
-/// inside those event runs (a second Send, Connect or Disconnect) are refused
-/// or deferred rather than nested.
+/// inside those event runs are never nested: a second Send or Connect is
+/// refused; Disconnect gives a connect up at once and closes after a message
+/// in flight has been finished; deleting the transport is safe too.
 class SmtpTransport : public QObject
 {
     Q_OBJECT
@@ -95,15 +96,17 @@ public:
     /// loopback server (a local relay); Connect() refuses any other server.
     bool UseTls() const;
     void setUseTls(bool on);
-    /// Seconds allowed for reaching the server and completing the greeting (default 10).
+    /// Seconds allowed for reaching the server and completing the greeting (default 10, at least 1).
     qint32 ConnectTimeout() const;
     void setConnectTimeout(qint32 seconds);
-    /// How often Send() repeats a message the server refused temporarily (4xx)
-    /// while the session stays open; 0 (the default) never repeats.
+    /// How often Send() repeats a message the server refused temporarily (4xx);
+    /// 0 (the default) never repeats. A refusal usually ends the session, so a
+    /// repeat opens a fresh one (the only case where a session starts without Connect()).
     qint32 RetryCount() const;
     void setRetryCount(qint32 count);
     /// Seconds the server may stay silent during the dialogue before the
-    /// operation fails (default 60).
+    /// operation fails (default 60, at least 1); Disconnect() waits no longer
+    /// than this for the server's goodbye.
     qint32 Timeout() const;
     void setTimeout(qint32 seconds);
     /// A PEM file with further trusted CA certificates, used besides the system's trust store.
@@ -148,7 +151,7 @@ private:
     std::optional<QByteArray> buildMessage();
     std::optional<QByteArray> refuse(const QString &text, const QString &address);
     qint32 transfer(const QByteArray &from, const QByteArray &recipient, const QByteArray &message);
-    bool retryAfter(int replyCode, int attempt);
+    std::optional<bool> retryAfter(int replyCode, int attempt);
     qint32 finishSent();
     void duringTransfer();
     void reportProgress();

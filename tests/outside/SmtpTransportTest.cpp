@@ -5,7 +5,11 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -41,7 +45,9 @@ class SmtpTransportTest : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(files.isValid()); }
 
-    void pointAt(const SmtpTestServer &server)
+    void pointAt(const SmtpTestServer &server) { pointAtFor(transport, server); }
+
+    static void pointAtFor(SmtpTransport &transport, const SmtpTestServer &server)
     {
         transport.setServer(server.host());
         transport.setPort(server.port());
@@ -241,26 +247,116 @@ TEST_F(SmtpTransportTest, AttachmentIsReadOnceAndAMissingOneStopsTheMessage)
     EXPECT_EQ(parts(SmtpTestServer::parse(server.message(1, 3))).size(), 1);
 }
 
-TEST_F(SmtpTransportTest, StartTlsWithAuthenticationAndAPrivateCa)
+struct TlsRow
 {
-    SmtpTestServer server({.startTls = true, .requireStartTls = true, .user = QStringLiteral("anna"),
-                           .password = QStringLiteral("Ge#heim:1")});
+    const char *name;
+    SmtpTestServer::Options server;
+    bool remote;
+    bool useTls;
+    bool connects;
+    bool startTlsSeen;
+};
+
+TEST_F(SmtpTransportTest, TlsRulesWithAuthenticationAndAPrivateCa)
+{
+    const QString password = QStringLiteral("Ge#heim:1");
+    const TlsRow rows[] = {
+        {"STARTTLS required on a remote server", {.startTls = true, .requireStartTls = true,
+                                                  .user = QStringLiteral("anna"), .password = password},
+         true, true, true, true},
+        {"STARTTLS used on loopback when offered", {.startTls = true, .user = QStringLiteral("anna"),
+                                                    .password = password},
+         false, true, true, true},
+        {"plain SMTP on loopback without an offer", {.user = QStringLiteral("anna"), .password = password}, false, true,
+         true, false},
+        {"TLS switched off on loopback stays plain", {.startTls = true, .user = QStringLiteral("anna"),
+                                                      .password = password},
+         false, false, true, false},
+        {"TLS switched off is refused for a remote server", {.startTls = true}, true, false, false, false},
+        {"implicit TLS on port 465", {.implicitTls = true, .user = QStringLiteral("anna"), .password = password,
+                                      .port = 465},
+         true, true, true, false},
+    };
+    for (const TlsRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        SmtpTestServer server(row.server);
+        if (!server.start()) {
+            EXPECT_EQ(row.server.port, 465) << server.errorText().toStdString();
+            continue; // port 465 needs privileges and may be taken; the other rows still run
+        }
+        SmtpTransport transport;
+        pointAtFor(transport, server);
+        transport.setLoopbackTreatedAsRemote(row.remote);
+        transport.setUseTls(row.useTls);
+        if (row.server.startTls || row.server.implicitTls)
+            transport.setCAFile(server.caFile());
+        transport.setUserName(QStringLiteral("anna"));
+        transport.setPassword(password);
+        transport.setUseAuthentication(true);
+        ASSERT_EQ(transport.Connect(), row.connects) << transport.LastError().toStdString();
+        if (!row.connects) {
+            EXPECT_EQ(server.sessionCount(), 0) << "refused before connecting";
+            continue;
+        }
+        EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
+        transport.Disconnect();
+        ASSERT_TRUE(server.waitForClosedSessions(1));
+        const QStringList commands = server.commands(1);
+        EXPECT_EQ(commands.contains(QStringLiteral("STARTTLS")), row.startTlsSeen) << commands.join(QLatin1Char('|')).toStdString();
+        const qsizetype auth = commands.indexOf(QRegularExpression(QStringLiteral("AUTH .*")));
+        ASSERT_GE(auth, 0);
+        if (row.startTlsSeen) {
+            EXPECT_GT(auth, commands.indexOf(QStringLiteral("STARTTLS"))) << "credentials only after TLS";
+        }
+    }
+}
+
+struct ReentryRow
+{
+    const char *name;
+    std::function<void(SmtpTransport *&)> fromProgress;
+    bool sendSucceeds;
+    bool connectedAfter;
+};
+
+TEST_F(SmtpTransportTest, CallsFromAProgressHandlerNeverNest)
+{
+    SmtpTestServer server;
     ASSERT_TRUE(server.start()) << server.errorText().toStdString();
-    pointAt(server);
-    transport.setLoopbackTreatedAsRemote(true);
-    transport.setCAFile(server.caFile());
-    transport.setUserName(QStringLiteral("anna"));
-    transport.setPassword(QStringLiteral("Ge#heim:1"));
-    transport.setUseAuthentication(true);
-    ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
-    EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
-    transport.Disconnect();
-    ASSERT_TRUE(server.waitForClosedSessions(1));
-    const QStringList commands = server.commands(1);
-    ASSERT_GE(commands.size(), 4);
-    EXPECT_TRUE(commands[0].startsWith(QStringLiteral("EHLO ")));
-    EXPECT_EQ(commands[1], QStringLiteral("STARTTLS"));
-    EXPECT_TRUE(commands[3].startsWith(QStringLiteral("AUTH "))) << "credentials only after TLS";
+    QByteArray large(1500000, Qt::Uninitialized);
+    for (qsizetype i = 0; i < large.size(); ++i) // incompressible, so the message stays large
+        large[i] = static_cast<char>((i * 2654435761u) >> 24);
+    const QString attachment = writeFile(QStringLiteral("gross.bin"), large);
+    const ReentryRow rows[] = {
+        {"second Send is refused", [](SmtpTransport *&t) { EXPECT_EQ(t->Send(), -1); }, true, true},
+        {"Connect is refused", [](SmtpTransport *&t) { EXPECT_FALSE(t->Connect()); }, true, true},
+        {"Disconnect closes after the message", [](SmtpTransport *&t) { t->Disconnect(); }, true, false},
+        {"deleting the transport", [](SmtpTransport *&t) { delete t; t = nullptr; }, false, false},
+    };
+    int delivered = 0;
+    for (const ReentryRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto *transport = new SmtpTransport;
+        pointAtFor(*transport, server);
+        transport->AddAttachment(attachment, false);
+        QList<int> progress;
+        QObject::connect(transport, &SmtpTransport::Progress, [&](qint32 p) {
+            progress << p;
+            if (progress.size() == 1)
+                row.fromProgress(transport);
+        });
+        ASSERT_TRUE(transport->Connect()) << transport->LastError().toStdString();
+        const qint32 result = transport->Send();
+        EXPECT_EQ(result >= 1, row.sendSucceeds) << result;
+        if (!transport)
+            continue;
+        EXPECT_EQ(server.messages().size(), ++delivered);
+        EXPECT_EQ(transport->IsConnected(), row.connectedAfter);
+        EXPECT_GT(progress.size(), 2) << "intermediate percentages for a large message";
+        EXPECT_EQ(progress.last(), 100);
+        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+        delete transport;
+    }
 }
 
 } // namespace

@@ -90,6 +90,10 @@ def make_client_handler(mode, directory):
             pass
         finally:
             writer.close()
+            try:
+                await writer.wait_closed()
+            except ConnectionError:
+                pass
             session.close()
     return handle
 

@@ -156,7 +156,9 @@ class RecordingSMTP(SMTP):
     def connection_lost(self, error):
         super().connection_lost(error)
         if self.recording is not None:
-            self.recording.close()
+            # asyncio closes the socket only after this returns; mark the session
+            # closed once the peer can really see it gone.
+            self.loop.call_soon(self.recording.close)
 
     def drop_connection(self):
         if self.transport is not None:
