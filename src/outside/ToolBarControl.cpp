@@ -17,7 +17,9 @@ namespace OrvVelmora {
 
 namespace {
 
-constexpr int kIconSize = 18;
+constexpr int kIconSize = 16;
+// Room for the drop-down arrow beside a combo's designed text width.
+constexpr int kComboArrowRoom = 14;
 constexpr const char *kStyleProperty = "orvComboStyle";
 
 bool hasCheckedState(ToolKind kind)
@@ -162,7 +164,9 @@ void ToolBarControl::addComboTool(const ToolDefinition &tool)
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setToolTip(tool.tooltip);
     box->setStatusTip(tool.description);
-    box->setMinimumWidth(tool.comboWidth * logicalDpiX() / 96 + 24);
+    // A fixed width: long font names must not push the other tools off the band.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setFixedWidth(tool.comboWidth * logicalDpiX() / 96 + kComboArrowRoom);
     box->setMaxVisibleItems(16);
     m_combos.insert(tool.id, box);
     QAction *action = m_toolBar->addWidget(box);

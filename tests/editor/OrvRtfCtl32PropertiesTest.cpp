@@ -110,15 +110,6 @@ TEST_F(EditorProperties, DefaultsLeaveNoKeysAndMissingKeysReadAsDefaults)
     EXPECT_EQ(bag.values().keys(), QStringList({QStringLiteral("Stale")}));
 }
 
-TEST_F(EditorProperties, NewlyPlacedControlStartsWithTheDefaultColours)
-{
-    editor->setCaptionBackColor(0xFF);
-    editor->setBackColorWorkspace(0xFF);
-    editor->InitProperties();
-    EXPECT_EQ(editor->CaptionBackColor().value(), 0u);
-    EXPECT_EQ(editor->BackColorWorkspace().value(), 0x80000005u);
-}
-
 TEST_F(EditorProperties, StartsWithScreenFontsSizesArialTenAndLeftAlignment)
 {
     QStringList fonts = QFontDatabase::families();
