@@ -164,8 +164,8 @@ void frmEMailSetup::buildLayout()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_wizPane);
-    resize(620, 520);
-    setMinimumSize(520, 470);
+    setMinimumWidth(520);
+    resize(620, sizeHint().height());
 }
 
 void frmEMailSetup::colourControls()

@@ -50,6 +50,7 @@ WizardPane::WizardPane(QWidget *parent)
     m_descriptionLabel->setTextFormat(Qt::PlainText);
     m_titleLabel->setTextFormat(Qt::PlainText);
     m_iconLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_iconLabel->setContentsMargins(0, 12, 0, 12);
     m_iconLabel->hide();
 
     auto *texts = new QVBoxLayout;
