@@ -73,8 +73,9 @@ void PaintDeviceSurface::fillRect(const QRect &rect, const QColor &color)
 {
     if (rect.isEmpty())
         return;
-    QPainter painter(&m_device);
-    painter.fillRect(rect, color);
+    if (!m_painter)
+        m_painter = std::make_unique<QPainter>(&m_device);
+    m_painter->fillRect(rect, color);
 }
 
 void GradientPainter::fillDepthCache(const GradientSurface &surface)

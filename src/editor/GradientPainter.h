@@ -5,7 +5,10 @@
 #include <QColor>
 #include <QRect>
 
+#include <memory>
+
 class QPaintDevice;
+class QPainter;
 
 namespace OrvVelmora {
 
@@ -36,6 +39,8 @@ public:
 
 private:
     QPaintDevice &m_device;
+    // Opened on the first fill and kept: one painter for all bands of a painting.
+    std::unique_ptr<QPainter> m_painter;
 };
 
 /// Paints the title strip's colour gradient in bands, the way the title has

@@ -28,6 +28,9 @@ class ToolStateSync;
 /// reports the change through PropertyChanged with the property's name, so a
 /// container knows to save the properties again (WriteProperties).
 ///
+/// The context menu opens when the right button is released over the text,
+/// at the mouse pointer; the selection stays as it was.
+///
 /// A container that keeps the look calls InitProperties once for a newly
 /// placed control, ReadProperties for one with saved properties, and
 /// WriteProperties when it saves. A control used without a container starts
@@ -70,7 +73,6 @@ public:
     [[nodiscard]] TitleStrip *mainTitle() const { return m_mainTitle; }
     [[nodiscard]] QLabel *lblTitle() const;
     [[nodiscard]] QWidget *sspToolBar() const { return m_sspToolBar; }
-    [[nodiscard]] DocumentCommands &documentCommands() const { return *m_documents; }
 
 Q_SIGNALS:
     void PropertyChanged(const QString &key);

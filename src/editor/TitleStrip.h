@@ -21,7 +21,6 @@ public:
     void setGradientColors(ColorValue first, ColorValue second);
     /// Places the caption label, in pixels from the strip's top-left corner.
     void setLabelOffset(const QPoint &offset);
-    [[nodiscard]] const GradientPainter &gradient() const { return m_gradient; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

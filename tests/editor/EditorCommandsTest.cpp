@@ -3,8 +3,6 @@
 // selection, the context menu, and the file and colour commands.
 #include "EditorFixture.h"
 
-#include "editor/DocumentCommands.h"
-
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>

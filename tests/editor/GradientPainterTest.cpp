@@ -135,9 +135,11 @@ TEST(GradientPainter, PaintDevicesReportTheirDepth)
                    {QImage::Format_RGB888, 256}};
     for (const auto &[format, steps] : formats) {
         QImage image(3, 40, format);
-        PaintDeviceSurface surface(image);
         GradientPainter painter;
-        painter.MakeGradient(surface, 0xFFFFFF, 0x000000, 1);
+        {
+            PaintDeviceSurface surface(image);
+            painter.MakeGradient(surface, 0xFFFFFF, 0x000000, 1);
+        }
         EXPECT_EQ(painter.steps(), steps) << "format " << format;
         EXPECT_GT(qGray(image.pixel(1, 0)), 200);
         EXPECT_LT(qGray(image.pixel(1, 39)), 50);
