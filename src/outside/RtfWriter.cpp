@@ -40,7 +40,7 @@ private:
     void paragraph(const QTextBlock &block);
     void paragraphFormat(const RtfParaStyle &style);
     void runFormat(const RtfCharStyle &style);
-    void text(QStringView text);
+    void text(QStringView text, bool groupUnicode = true);
     int colorIndex(const std::optional<QRgb> &color) const { return color ? m_colors.value(*color) : 0; }
     void word(const char *letters, int value) { m_out += '\\' + QByteArray(letters) + QByteArray::number(value); }
     void word(const char *letters) { m_out += '\\' + QByteArray(letters); }
@@ -118,7 +118,7 @@ void DocumentWriter::header()
     for (int i = 0; i < m_fontNames.size(); ++i) {
         m_out += "{\\f" + QByteArray::number(i) + (m_fontNames[i] == kSymbolFont ? "\\fcharset2 " : "\\fcharset0 ");
         QString name = m_fontNames[i];
-        text(name.remove(u';'));
+        text(name.remove(u';'), false);
         m_out += ";}";
     }
     m_out += "}\r\n{\\colortbl ;";
@@ -162,6 +162,9 @@ void DocumentWriter::paragraphFormat(const RtfParaStyle &style)
     if (style.bullet) {
         const QByteArray symbol = QByteArray::number(m_fonts.value(kSymbolFont));
         m_out += "{\\pntext\\f" + symbol + "\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + symbol + "\\pnindent0{\\pntxtb\\'B7}}";
+        // \pn has no nesting; \ilvl carries the level for readers that know it.
+        if (style.level > 0)
+            word("ilvl", style.level);
     }
 }
 
@@ -188,7 +191,7 @@ void DocumentWriter::runFormat(const RtfCharStyle &style)
         word("highlight", colorIndex(style.background));
 }
 
-void DocumentWriter::text(QStringView text)
+void DocumentWriter::text(QStringView text, bool groupUnicode)
 {
     for (const QChar c : text) {
         const char16_t u = c.unicode();
@@ -202,8 +205,11 @@ void DocumentWriter::text(QStringView text)
         } else if (u >= 0x20 && u < 0x80) {
             m_out += char(u);
         } else if (u >= 0x80 && u != 0xFFFC) {
-            // \u takes a signed 16-bit number; '?' is the fallback for readers without Unicode.
-            m_out += "\\u" + QByteArray::number(qint16(u)) + '?';
+            // \u takes a signed 16-bit number; '?' is the fallback for readers
+            // without Unicode. The group keeps readers that skip the whole word
+            // after \uN (unrtf does) from eating the letters that follow.
+            const QByteArray escape = "\\u" + QByteArray::number(qint16(u)) + '?';
+            m_out += groupUnicode ? '{' + escape + '}' : escape;
         }
     }
 }

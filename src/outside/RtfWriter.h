@@ -8,7 +8,7 @@ class QTextDocumentFragment;
 namespace OrvVelmora {
 
 /// Writes a QTextDocument as an RTF 1.x document that word processors open:
-/// \ansi\ansicpg1252 with a font and a colour table, \uc1 and \uN? for every
+/// \ansi\ansicpg1252 with a font and a colour table, \uc1 and {\uN?} for every
 /// character outside ASCII (so the output is pure ASCII), character
 /// formatting, alignment, indents, spacing, bullets (as \pn lists, which
 /// WordPad, Word and LibreOffice all read) and breaks.
