@@ -10,6 +10,7 @@
 #include "outside/WizardFrame.h"
 #include "outside/WizardPane.h"
 #include "wizard/AttachmentPane.h"
+#include "wizard/CoalescingSendView.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/GermanQtTexts.h"
 #include "wizard/MessagePane.h"
@@ -177,7 +178,9 @@ void frmDialogMail::runSendRun()
 {
     if (m_activeRun)
         return;
-    FormSendRunView view(*this);
+    FormSendRunView widgets(*this);
+    // A fast run would spend its time repainting; the widgets hear at most once per frame.
+    CoalescingSendView view(widgets);
     ResultGridRecipients rows(*sevResult());
     SendRun run(*m_mainSMTP, view, rows);
     m_activeRun = &run;
