@@ -10,6 +10,7 @@
 #include "outside/RichTextBox.h"
 #include "outside/ToolBarControl.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -68,6 +69,7 @@ OrvRtfCtl32::OrvRtfCtl32(QWidget *parent)
 {
     buildControls();
     connectControls();
+    addShortcuts();
     Initialize();
     // The designed look: the workspace shows the colour the property starts with.
     applyWorkspaceColor();
@@ -117,6 +119,21 @@ void OrvRtfCtl32::connectControls()
         if (button == 2)
             m_mainToolBar->showPopupMenu(QStringLiteral("popMenu"), -1, -1);
     });
+}
+
+void OrvRtfCtl32::addShortcuts()
+{
+    // The usual keys of word processors click the same tools as the mouse does.
+    const std::pair<const char *, QKeySequence::StandardKey> keys[] = {
+        {"FormatBold", QKeySequence::Bold}, {"FormatItalic", QKeySequence::Italic},
+        {"FormatUnderline", QKeySequence::Underline}};
+    for (const auto &[id, key] : keys) {
+        if (QAction *action = m_mainToolBar->tool(QString::fromLatin1(id))) {
+            action->setShortcut(key);
+            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            addAction(action);
+        }
+    }
 }
 
 void OrvRtfCtl32::Initialize()

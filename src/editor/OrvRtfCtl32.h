@@ -83,6 +83,7 @@ protected:
 private:
     void buildControls();
     void connectControls();
+    void addShortcuts();
     void Initialize();
     void initializeCombos();
     void initializeTextBox();

@@ -41,6 +41,26 @@ TEST_F(EditorCommands, TogglesFollowTheToolNotTheSelection)
     }
 }
 
+TEST_F(EditorCommands, FormatKeysClickTheSameTools)
+{
+    const struct
+    {
+        Qt::Key key;
+        const char *id;
+        std::optional<bool> (RichTextBox::*read)() const;
+    } keys[] = {{Qt::Key_B, "FormatBold", &RichTextBox::SelBold},
+                {Qt::Key_I, "FormatItalic", &RichTextBox::SelItalic},
+                {Qt::Key_U, "FormatUnderline", &RichTextBox::SelUnderline}};
+    type(QStringLiteral("Hallo"));
+    select(0, 5);
+    for (const auto &key : keys) {
+        QTest::keyClick(&box(), key.key, Qt::ControlModifier);
+        EXPECT_EQ((box().*key.read)(), true) << key.id;
+        EXPECT_TRUE(isChecked(key.id));
+    }
+    EXPECT_EQ(box().Text(), QStringLiteral("Hallo"));
+}
+
 TEST_F(EditorCommands, PartlyBoldSelectionKeepsTheShownStateAndOneClickMakesItAllBold)
 {
     type(QStringLiteral("Hallo Welt"));
