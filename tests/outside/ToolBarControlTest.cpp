@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCursor>
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -224,7 +225,10 @@ TEST_F(ToolBarControlTest, CombosReportAPickedEntryAndAConfirmedTextOnce)
     QComboBox *sizes = toolBar.combo(QStringLiteral("FormatFontSize"));
     QSignalSpy changes(&toolBar, &ToolBarControl::ComboChange);
 
-    sizes->textActivated(QStringLiteral("12"));
+    sizes->showPopup();
+    QTest::keyClick(sizes->view(), Qt::Key_End);
+    QTest::keyClick(sizes->view(), Qt::Key_Return);
+    EXPECT_EQ(toolBar.comboText(QStringLiteral("FormatFontSize")), QStringLiteral("12"));
     sizes->lineEdit()->selectAll();
     // Keys go to the box, which hands them to its line edit, as with a person typing.
     QTest::keyClicks(sizes, QStringLiteral("10,5"));
