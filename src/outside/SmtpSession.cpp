@@ -212,7 +212,6 @@ bool SmtpSession::configure(const SmtpSessionSettings &settings)
     // Nagle's algorithm would hold back each small command for the peer's delayed ACK.
     curl_easy_setopt(easy, CURLOPT_TCP_NODELAY, 1L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_curlError.data());
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &SmtpSession::onOpenSocket);
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
     curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &SmtpSession::onCloseSocket);
@@ -316,7 +315,6 @@ SmtpSession::Outcome SmtpSession::perform()
     m_pendingReply.clear();
     m_reply.clear();
     m_replyCode = 0;
-    m_curlError.fill(0);
     touch();
     curl_multi_add_handle(multiOf(m_multi), easyOf(m_easy));
     int running = 1;

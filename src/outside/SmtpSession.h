@@ -5,7 +5,6 @@
 #include <QSet>
 #include <QString>
 
-#include <array>
 #include <functional>
 #include <memory>
 
@@ -122,7 +121,6 @@ private:
     int m_replyCode = 0;
     QString m_server;
     QString m_error;
-    std::array<char, 256> m_curlError{};
     std::function<void()> m_pollHook;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -311,6 +311,28 @@ TEST_F(SmtpTransportTest, TlsRulesWithAuthenticationAndAPrivateCa)
     }
 }
 
+TEST_F(SmtpTransportTest, AuthenticatesWithWhatTheServerOffers)
+{
+    for (const QString &mechanism : {QStringLiteral("CRAM-MD5"), QStringLiteral("PLAIN"), QStringLiteral("LOGIN")}) {
+        for (const bool rightPassword : {true, false}) {
+            SCOPED_TRACE((mechanism + (rightPassword ? QStringLiteral(" right") : QStringLiteral(" wrong"))).toStdString());
+            SmtpTestServer server({.user = QStringLiteral("anna"), .password = QStringLiteral("Gehe1m!"),
+                                   .authMechanisms = {mechanism}});
+            ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+            SmtpTransport transport;
+            pointAtFor(transport, server);
+            transport.setUserName(QStringLiteral("anna"));
+            transport.setPassword(rightPassword ? QStringLiteral("Gehe1m!") : QStringLiteral("falsch"));
+            transport.setUseAuthentication(true);
+            EXPECT_EQ(transport.Connect(), rightPassword) << transport.LastError().toStdString();
+            EXPECT_EQ(transport.LastError().contains(QStringLiteral("535")), !rightPassword);
+            transport.Disconnect();
+            ASSERT_TRUE(server.waitForClosedSessions(1));
+            EXPECT_TRUE(server.commands(1).contains(QStringLiteral("AUTH ") + mechanism));
+        }
+    }
+}
+
 struct ReentryRow
 {
     const char *name;

@@ -65,6 +65,8 @@ bool SmtpTestServer::start()
             arguments << QStringLiteral("--require-starttls");
         if (!m_options.user.isEmpty())
             arguments << QStringLiteral("--auth") << m_options.user + QLatin1Char(':') + m_options.password;
+        if (!m_options.authMechanisms.isEmpty())
+            arguments << QStringLiteral("--mechanisms") << m_options.authMechanisms.join(QLatin1Char(' '));
         if (m_options.dropAfterMessages > 0)
             arguments << QStringLiteral("--drop-after") << QString::number(m_options.dropAfterMessages);
     } else {

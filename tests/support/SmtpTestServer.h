@@ -49,9 +49,11 @@ public:
         bool implicitTls = false;
         /// Refuse everything but EHLO/STARTTLS/QUIT before STARTTLS.
         bool requireStartTls = false;
-        /// Non-empty: AUTH PLAIN and LOGIN are offered and only these credentials pass.
+        /// Non-empty: AUTH is offered and only these credentials pass.
         QString user{};
         QString password{};
+        /// The AUTH mechanisms offered, out of "PLAIN", "LOGIN", "CRAM-MD5"; empty: PLAIN and LOGIN.
+        QStringList authMechanisms{};
         /// > 0: the server closes each session after accepting this many messages.
         int dropAfterMessages = 0;
         /// Non-empty: run the misbehaving server instead; one of

@@ -21,6 +21,7 @@ Per-address behaviour (markers inside an address, case-insensitive):
 
 import argparse
 import asyncio
+import hmac
 import os
 import ssl
 import subprocess
@@ -127,7 +128,8 @@ class Handler:
 
 
 class RecordingSMTP(SMTP):
-    def __init__(self, handler, recorder, **kwargs):
+    def __init__(self, handler, recorder, credentials=("", ""), **kwargs):
+        self.credentials = credentials
         super().__init__(handler, **kwargs)
         self.recorder = recorder
         self.recording = None
@@ -160,6 +162,17 @@ class RecordingSMTP(SMTP):
             # closed once the peer can really see it gone.
             self.loop.call_soon(self.recording.close)
 
+    async def auth_CRAM__MD5(self, _, args):
+        challenge = "<%d.%d@velmora-test>" % (os.getpid(), id(self))
+        response = await self.challenge_auth(challenge)
+        if not isinstance(response, bytes):
+            return AuthResult(success=False)
+        user, _, digest = response.decode("utf-8", "replace").rpartition(" ")
+        wanted = self.credentials
+        expected = hmac.new(wanted[1].encode(), challenge.encode(), "md5").hexdigest()
+        ok = user == wanted[0] and hmac.compare_digest(digest, expected)
+        return AuthResult(success=ok, handled=False)
+
     def drop_connection(self):
         if self.transport is not None:
             self.transport.close()
@@ -180,7 +193,9 @@ def main():
     parser.add_argument("--tls", action="store_true", help="offer STARTTLS")
     parser.add_argument("--implicit-tls", action="store_true", help="TLS from the first byte")
     parser.add_argument("--require-starttls", action="store_true")
-    parser.add_argument("--auth", default="", help="USER:PASSWORD accepted by AUTH PLAIN/LOGIN")
+    parser.add_argument("--auth", default="", help="USER:PASSWORD accepted by AUTH")
+    parser.add_argument("--mechanisms", default="PLAIN LOGIN",
+                        help="AUTH mechanisms offered, out of PLAIN LOGIN CRAM-MD5")
     parser.add_argument("--drop-after", type=int, default=0,
                         help="close each session after this many messages")
     options = parser.parse_args()
@@ -194,12 +209,11 @@ def main():
                   auth_require_tls=False, loop=loop)
     if context is not None and not options.implicit_tls:
         kwargs.update(tls_context=context, require_starttls=options.require_starttls)
+    offered = options.mechanisms.split() if options.auth else []
+    kwargs.update(auth_exclude_mechanism=[m for m in ("PLAIN", "LOGIN", "CRAM-MD5") if m not in offered])
     if options.auth:
         user, _, password = options.auth.partition(":")
-        kwargs.update(authenticator=authenticator(user, password),
-                      auth_exclude_mechanism=[])
-    else:
-        kwargs.update(auth_exclude_mechanism=["PLAIN", "LOGIN"])
+        kwargs.update(authenticator=authenticator(user, password), credentials=(user, password))
 
     server = loop.run_until_complete(loop.create_server(
         lambda: RecordingSMTP(handler, recorder, **kwargs), "127.0.0.1", options.port,
