@@ -141,11 +141,16 @@ bool RichTextBox::SaveFile(const QString &path) const
 
 bool RichTextBox::loadRtf(const QByteArray &rtf)
 {
-    if (!RtfDocumentBuilder::load(rtf, *document()))
-        return false;
-    moveCursor(QTextCursor::Start);
-    contentReplaced();
-    return true;
+    // Building moves the caret with every insertion; the owner hears of the
+    // new content once, afterwards.
+    m_loading = true;
+    const bool loaded = RtfDocumentBuilder::load(rtf, *document());
+    if (loaded)
+        moveCursor(QTextCursor::Start);
+    m_loading = false;
+    if (loaded)
+        contentReplaced();
+    return loaded;
 }
 
 void RichTextBox::contentReplaced()
@@ -257,7 +262,13 @@ std::optional<bool> RichTextBox::SelBullet() const
 
 void RichTextBox::setSelBullet(bool on)
 {
+    // Paragraphs that get bullets join a list already among the selection,
+    // so one selection becomes one list.
     QTextList *list = nullptr;
+    forSelectedBlocks(textCursor(), [&list](const QTextBlock &block) {
+        if (!list)
+            list = block.textList();
+    });
     forSelectedBlocks(textCursor(), [on, &list](const QTextBlock &block) {
         QTextCursor cursor(block);
         if (!on) {
@@ -267,14 +278,14 @@ void RichTextBox::setSelBullet(bool on)
                 format.setIndent(0);
                 cursor.setBlockFormat(format);
             }
-        } else if (block.textList()) {
-            list = list ? list : block.textList();
-        } else if (list) {
-            list->add(block);
-        } else {
-            QTextListFormat format;
-            format.setStyle(QTextListFormat::ListDisc);
-            list = cursor.createList(format);
+        } else if (!block.textList()) {
+            if (list) {
+                list->add(block);
+            } else {
+                QTextListFormat format;
+                format.setStyle(QTextListFormat::ListDisc);
+                list = cursor.createList(format);
+            }
         }
     });
 }
@@ -461,7 +472,7 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
 void RichTextBox::noteSelection()
 {
     const QTextCursor cursor = textCursor();
-    if (cursor.anchor() == m_lastAnchor && cursor.position() == m_lastPosition)
+    if (m_loading || (cursor.anchor() == m_lastAnchor && cursor.position() == m_lastPosition))
         return;
     m_lastAnchor = cursor.anchor();
     m_lastPosition = cursor.position();

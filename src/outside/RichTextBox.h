@@ -128,6 +128,7 @@ private:
     int m_lastAnchor = -1;
     int m_lastPosition = -1;
     int m_rightMarginTwips = 0;
+    bool m_loading = false;
 };
 
 } // namespace OrvVelmora

@@ -7,3 +7,5 @@ orv_add_test(RtfCodecTest
   ${PROJECT_SOURCE_DIR}/fuzz/RtfHostileCorpus.cpp
   LIBS velmora_rtf)
 target_include_directories(RtfCodecTest PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR}/fuzz)
+
+orv_add_test(RichTextBoxTest ${CMAKE_CURRENT_LIST_DIR}/RichTextBoxTest.cpp LIBS velmora_richtext)

@@ -1,0 +1,275 @@
+#include "ScriptedPlatformServices.h"
+
+#include "outside/RichTextBox.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include <gtest/gtest.h>
+
+using namespace OrvVelmora;
+using namespace OrvVelmora::Testing;
+
+namespace {
+
+class RichTextBoxTest : public ::testing::Test
+{
+protected:
+    RichTextBoxTest() : m_scope(m_services) { m_box.resize(400, 300); }
+
+    /// Two paragraphs: "plain bold" with "bold" bold, then "second" centred.
+    void fillSample()
+    {
+        ASSERT_TRUE(m_box.setTextRTF(QStringLiteral("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}"
+                                                    "\\f0\\fs20 plain {\\b bold}\\par\\qc\\f1\\fs21 second\\par}")));
+    }
+    void select(int from, int to)
+    {
+        QTextCursor cursor = m_box.textCursor();
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        m_box.setTextCursor(cursor);
+    }
+
+    ScriptedPlatformServices m_services;
+    ScriptedPlatformServices::Scope m_scope;
+    RichTextBox m_box;
+};
+
+TEST_F(RichTextBoxTest, CharacterPropertiesReportNoSingleValueForMixedSelections)
+{
+    fillSample();
+    select(0, 5);
+    EXPECT_EQ(m_box.SelBold(), false);
+    EXPECT_EQ(m_box.SelFontName(), QStringLiteral("Arial"));
+    EXPECT_EQ(m_box.SelFontSize(), 10.0);
+    select(6, 10);
+    EXPECT_EQ(m_box.SelBold(), true);
+    select(0, 10);
+    EXPECT_EQ(m_box.SelBold(), std::nullopt);
+    EXPECT_EQ(m_box.SelItalic(), false);
+    select(8, 14);
+    EXPECT_EQ(m_box.SelFontName(), std::nullopt);
+    EXPECT_EQ(m_box.SelFontSize(), std::nullopt);
+    select(12, 12);
+    EXPECT_EQ(m_box.SelFontSize(), 10.5);
+}
+
+TEST_F(RichTextBoxTest, CharacterSettersChangeTheSelectionOnly)
+{
+    fillSample();
+    select(0, 5);
+    m_box.setSelBold(true);
+    m_box.setSelItalic(true);
+    m_box.setSelUnderline(true);
+    m_box.setSelFontName(QStringLiteral("Times"));
+    m_box.setSelFontSize(14);
+    m_box.setSelColor(QColor(10, 20, 30));
+    EXPECT_EQ(m_box.SelBold(), true);
+    EXPECT_EQ(m_box.SelItalic(), true);
+    EXPECT_EQ(m_box.SelUnderline(), true);
+    EXPECT_EQ(m_box.SelFontName(), QStringLiteral("Times"));
+    EXPECT_EQ(m_box.SelFontSize(), 14.0);
+    EXPECT_EQ(m_box.SelColor(), QColor(10, 20, 30));
+    select(13, 14);
+    EXPECT_EQ(m_box.SelItalic(), false);
+    EXPECT_EQ(m_box.SelFontName(), QStringLiteral("Courier New"));
+    select(0, 14);
+    EXPECT_EQ(m_box.SelColor(), std::nullopt);
+}
+
+TEST_F(RichTextBoxTest, ParagraphPropertiesFollowTheSelectedParagraphs)
+{
+    fillSample();
+    select(1, 1);
+    EXPECT_EQ(m_box.SelAlignment(), 0);
+    select(12, 12);
+    EXPECT_EQ(m_box.SelAlignment(), 2);
+    select(1, 12);
+    EXPECT_EQ(m_box.SelAlignment(), std::nullopt);
+    m_box.setSelAlignment(1);
+    EXPECT_EQ(m_box.SelAlignment(), 1);
+
+    m_box.setSelIndent(600);
+    EXPECT_EQ(m_box.SelIndent(), 600);
+    select(12, 12);
+    m_box.setSelIndent(300);
+    select(1, 12);
+    EXPECT_EQ(m_box.SelIndent(), std::nullopt);
+
+    EXPECT_EQ(m_box.SelBullet(), false);
+    select(12, 12);
+    m_box.setSelBullet(true);
+    EXPECT_EQ(m_box.SelBullet(), true);
+    EXPECT_EQ(m_box.SelIndent(), 300);
+    select(1, 12);
+    EXPECT_EQ(m_box.SelBullet(), std::nullopt);
+    m_box.setSelBullet(true);
+    EXPECT_EQ(m_box.SelBullet(), true);
+    EXPECT_EQ(m_box.document()->firstBlock().textList(), m_box.document()->lastBlock().textList());
+    m_box.setSelBullet(false);
+    EXPECT_EQ(m_box.SelBullet(), false);
+    EXPECT_EQ(m_box.document()->lastBlock().blockFormat().indent(), 0);
+}
+
+TEST_F(RichTextBoxTest, LengthsAreTwips)
+{
+    m_box.setBulletIndent(300);
+    EXPECT_EQ(m_box.BulletIndent(), 300);
+    EXPECT_DOUBLE_EQ(m_box.document()->indentWidth(), 20.0);
+    m_box.setRightMargin(6000);
+    EXPECT_EQ(m_box.RightMargin(), 6000);
+    EXPECT_EQ(m_box.lineWrapMode(), QTextEdit::FixedPixelWidth);
+    EXPECT_EQ(m_box.lineWrapColumnOrWidth(), 400);
+    m_box.setRightMargin(-480);
+    EXPECT_EQ(m_box.lineWrapMode(), QTextEdit::WidgetWidth);
+    m_box.setBackColor(QColor(1, 2, 3));
+    EXPECT_EQ(m_box.BackColor(), QColor(1, 2, 3));
+}
+
+TEST_F(RichTextBoxTest, RtfContentRoundTripsAndRefusesWhatIsNotRtf)
+{
+    fillSample();
+    const QString rtf = m_box.TextRTF();
+    EXPECT_TRUE(rtf.startsWith(QLatin1String("{\\rtf1")));
+    EXPECT_FALSE(m_box.setTextRTF(QStringLiteral("just text")));
+    EXPECT_EQ(m_box.Text(), QStringLiteral("plain bold\nsecond"));
+
+    m_box.setText(QStringLiteral("other"));
+    EXPECT_EQ(m_box.Text(), QStringLiteral("other"));
+    ASSERT_TRUE(m_box.setTextRTF(rtf));
+    EXPECT_EQ(m_box.Text(), QStringLiteral("plain bold\nsecond"));
+    select(6, 10);
+    EXPECT_EQ(m_box.SelBold(), true);
+}
+
+TEST_F(RichTextBoxTest, FilesLoadAndSaveAsRtf)
+{
+    QTemporaryDir dir;
+    fillSample();
+    const QString path = dir.filePath(QStringLiteral("unbenannt"));
+    ASSERT_TRUE(m_box.SaveFile(path));
+    EXPECT_FALSE(m_box.SaveFile(dir.filePath(QStringLiteral("missing/dir/x.rtf"))));
+
+    m_box.setText(QStringLiteral("replaced"));
+    ASSERT_TRUE(m_box.LoadFile(path));
+    EXPECT_EQ(m_box.Text(), QStringLiteral("plain bold\nsecond"));
+
+    QFile notRtf(dir.filePath(QStringLiteral("plain.rtf")));
+    ASSERT_TRUE(notRtf.open(QIODevice::WriteOnly));
+    notRtf.write("Hello");
+    notRtf.close();
+    EXPECT_FALSE(m_box.LoadFile(notRtf.fileName()));
+    EXPECT_FALSE(m_box.LoadFile(dir.filePath(QStringLiteral("absent.rtf"))));
+    EXPECT_EQ(m_box.Text(), QStringLiteral("plain bold\nsecond"));
+}
+
+TEST_F(RichTextBoxTest, SelRtfReplacesTheSelection)
+{
+    fillSample();
+    select(0, 5);
+    m_box.setSelRTF(QStringLiteral("{\\rtf1{\\i new}}"));
+    EXPECT_EQ(m_box.Text(), QStringLiteral("new bold\nsecond"));
+    EXPECT_EQ(m_box.textCursor().position(), 3);
+    select(0, 3);
+    EXPECT_EQ(m_box.SelItalic(), true);
+    EXPECT_EQ(m_box.SelRTF().contains(QLatin1String("\\i new")), true);
+}
+
+// A rich-text payload without an RTF header goes in as characters, in the
+// formatting at the caret: this is how placeholders reach the text.
+TEST_F(RichTextBoxTest, SelRtfInsertsOtherTextAsCharactersInTheCaretFormat)
+{
+    fillSample();
+    select(8, 8);
+    m_box.setSelRTF(QStringLiteral("<#DATE#>"));
+    EXPECT_EQ(m_box.Text(), QStringLiteral("plain bo<#DATE#>ld\nsecond"));
+    EXPECT_EQ(m_box.textCursor().position(), 16);
+    select(8, 16);
+    EXPECT_EQ(m_box.SelBold(), true);
+}
+
+TEST_F(RichTextBoxTest, CopyAndCutOfferRtfPlainAndHtml)
+{
+    fillSample();
+    select(6, 10);
+    m_box.Copy();
+    ASSERT_EQ(m_services.clipboard.keys(), (QStringList{kMimeHtml, kMimePlain, kMimeRtf}));
+    EXPECT_EQ(m_services.clipboard.value(kMimePlain), QByteArray("bold"));
+    EXPECT_TRUE(m_services.clipboard.value(kMimeRtf).startsWith("{\\rtf1"));
+    EXPECT_TRUE(m_services.clipboard.value(kMimeRtf).contains("\\b bold"));
+    EXPECT_TRUE(m_services.clipboard.value(kMimeHtml).contains("font-weight:bold\">bold</span>"));
+
+    select(0, 6);
+    m_box.Cut();
+    EXPECT_EQ(m_box.Text(), QStringLiteral("bold\nsecond"));
+    EXPECT_EQ(m_services.clipboard.value(kMimePlain), QByteArray("plain "));
+}
+
+TEST_F(RichTextBoxTest, PastePrefersRtfThenPlainText)
+{
+    struct Case
+    {
+        const char *name;
+        QMap<QString, QByteArray> clipboard;
+        QString text;
+    };
+    const QList<Case> cases = {
+        {"rtf wins", {{kMimeRtf, "{\\rtf1 rich}"}, {kMimePlain, "plain"}}, QStringLiteral("ab rich")},
+        {"rtf without header", {{kMimeRtf, "<#KD_NAME#>"}}, QStringLiteral("ab <#KD_NAME#>")},
+        {"plain only", {{kMimePlain, "pl\xc3\xa4in"}}, QStringLiteral("ab pl\u00e4in")},
+        {"neither", {{QStringLiteral("image/png"), "x"}}, QStringLiteral("ab ")},
+    };
+    for (const Case &c : cases) {
+        m_box.setText(QStringLiteral("ab "));
+        m_box.moveCursor(QTextCursor::End);
+        m_services.clipboard = c.clipboard;
+        m_box.Paste();
+        EXPECT_EQ(m_box.Text(), c.text) << c.name;
+    }
+    m_services.clipboardWorks = false;
+    m_box.Paste();
+    EXPECT_EQ(m_box.Text(), QStringLiteral("ab "));
+}
+
+TEST_F(RichTextBoxTest, KeyboardClipboardGoesThroughPlatformServices)
+{
+    m_box.setText(QStringLiteral("word"));
+    m_box.selectAll();
+    QTest::keyClick(&m_box, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(m_services.clipboard.value(kMimePlain), QByteArray("word"));
+    m_box.moveCursor(QTextCursor::End);
+    QTest::keyClick(&m_box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(m_box.Text(), QStringLiteral("wordword"));
+    m_box.Undo();
+    EXPECT_EQ(m_box.Text(), QStringLiteral("word"));
+}
+
+TEST_F(RichTextBoxTest, ReportsSelectionChangesAndMouseButtons)
+{
+    m_box.setText(QStringLiteral("some text"));
+    m_box.show();
+    QSignalSpy selection(&m_box, &RichTextBox::SelChange);
+    QSignalSpy down(&m_box, &RichTextBox::MouseDown);
+    QSignalSpy up(&m_box, &RichTextBox::MouseUp);
+
+    select(2, 2);
+    select(2, 2);
+    select(2, 5);
+    EXPECT_EQ(selection.count(), 2);
+    ASSERT_TRUE(m_box.setTextRTF(QStringLiteral("{\\rtf1 x}")));
+    EXPECT_EQ(selection.count(), 3);
+
+    QTest::mouseClick(m_box.viewport(), Qt::RightButton, Qt::ShiftModifier, QPoint(5, 5));
+    ASSERT_EQ(down.count(), 1);
+    ASSERT_EQ(up.count(), 1);
+    EXPECT_EQ(up.first().at(0).toInt(), 2);
+    EXPECT_EQ(up.first().at(1).toInt(), 1);
+    QTest::mouseClick(m_box.viewport(), Qt::LeftButton);
+    EXPECT_EQ(down.last().at(0).toInt(), 1);
+}
+
+} // namespace
