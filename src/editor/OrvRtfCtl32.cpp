@@ -79,18 +79,7 @@ OrvRtfCtl32::~OrvRtfCtl32() = default;
 
 void OrvRtfCtl32::buildControls()
 {
-    m_mainTitle = new TitleStrip(this);
-    m_mainTitle->setObjectName(QStringLiteral("mainTitle"));
-    m_mainTitle->label()->setObjectName(QStringLiteral("lblTitle"));
-    m_mainTitle->label()->setText(QStringLiteral("Titel"));
-    QFont titleFont = ambientFont();
-    titleFont.setBold(true);
-    m_mainTitle->label()->setFont(titleFont);
-    m_mainTitle->setLabelOffset(QPoint(twipsToPixelsX(kLabelLeft), twipsToPixelsY(kLabelTop)));
-    QPalette titlePalette = m_mainTitle->label()->palette();
-    titlePalette.setColor(QPalette::WindowText, Qt::white);
-    m_mainTitle->label()->setPalette(titlePalette);
-
+    buildTitle();
     m_sspToolBar = new QWidget(this);
     m_sspToolBar->setObjectName(QStringLiteral("sspToolBar"));
     m_mainToolBar = new ToolBarControl(editorToolBarDefinition(), m_sspToolBar);
@@ -107,6 +96,22 @@ void OrvRtfCtl32::buildControls()
     m_stateSync = std::make_unique<ToolStateSync>(*m_mainToolBar, *m_mainRTF);
     setFocusProxy(m_mainRTF);
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void OrvRtfCtl32::buildTitle()
+{
+    m_mainTitle = new TitleStrip(this);
+    m_mainTitle->setObjectName(QStringLiteral("mainTitle"));
+    QLabel *label = m_mainTitle->label();
+    label->setObjectName(QStringLiteral("lblTitle"));
+    label->setText(QStringLiteral("Titel"));
+    QFont titleFont = ambientFont();
+    titleFont.setBold(true);
+    label->setFont(titleFont);
+    QPalette titlePalette = label->palette();
+    titlePalette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(titlePalette);
+    m_mainTitle->setLabelOffset(QPoint(twipsToPixelsX(kLabelLeft), twipsToPixelsY(kLabelTop)));
 }
 
 void OrvRtfCtl32::connectControls()

@@ -82,6 +82,7 @@ protected:
 
 private:
     void buildControls();
+    void buildTitle();
     void connectControls();
     void addShortcuts();
     void Initialize();
