@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QSysInfo>
+#include <QUrl>
 
 #include <arpa/inet.h>
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kSmtpPort = 25;
 constexpr int kImplicitTlsPort = 465;
+constexpr int kMaxPort = 65535;
 constexpr int kEventIntervalMs = 50;
 
 bool isHostName(const QString &name)
@@ -43,6 +45,18 @@ bool isLoopback(const QString &host)
     if (inet_pton(AF_INET6, text.constData(), &v6) == 1)
         return IN6_IS_ADDR_LOOPBACK(&v6);
     return host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0;
+}
+
+/// A host name (international names allowed) or an IP address; nothing that
+/// could carry a port, a path or credentials into the connection URL.
+bool isServerName(const QString &host)
+{
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    in6_addr v6{};
+    if (inet_pton(AF_INET, text.constData(), &v4) == 1 || inet_pton(AF_INET6, text.constData(), &v6) == 1)
+        return true;
+    return isHostName(QString::fromLatin1(QUrl::toAce(host)));
 }
 
 QByteArray domainOf(const QByteArray &address)
@@ -245,6 +259,14 @@ std::optional<SmtpSessionSettings> SmtpTransport::sessionSettings()
     settings.host = d->server.trimmed();
     if (settings.host.isEmpty()) {
         d->lastError = QStringLiteral("Es ist kein Postausgangsserver angegeben.");
+        return std::nullopt;
+    }
+    if (!isServerName(settings.host)) {
+        d->lastError = QStringLiteral("Der Servername „%1“ ist ungültig.").arg(SmtpAddress::printable(settings.host));
+        return std::nullopt;
+    }
+    if (d->port > kMaxPort) {
+        d->lastError = QStringLiteral("Der Port %1 ist ungültig.").arg(d->port);
         return std::nullopt;
     }
     settings.port = d->port > 0 ? d->port : kSmtpPort;

@@ -148,6 +148,35 @@ TEST_F(SmtpFaultTest, TemporaryRefusalIsRetriedWhenAsked)
     EXPECT_EQ(good.messages().size(), 1);
 }
 
+TEST_F(SmtpFaultTest, UnusableServerSettingsFailWithoutConnecting)
+{
+    const QString goodPort = QString::number(good.port());
+    const struct
+    {
+        QString server;
+        qint32 port;
+    } rows[] = {
+        {QString(), good.port()},
+        {QStringLiteral("   "), good.port()},
+        {QStringLiteral("mail server.example"), good.port()},
+        {QStringLiteral("anna:geheim@127.0.0.1"), good.port()},
+        {QStringLiteral("127.0.0.1:") + goodPort, 0},
+        {QStringLiteral("127.0.0.1/anderer-name"), good.port()},
+        {QStringLiteral("127.0.0.1\r\nQUIT"), good.port()},
+        {QStringLiteral("127.0.0.1"), 70000},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.server.toStdString() + ":" + std::to_string(row.port));
+        pointAt(row.server, 0);
+        transport.setPort(row.port);
+        EXPECT_FALSE(transport.Connect());
+        EXPECT_FALSE(transport.LastError().isEmpty());
+    }
+    EXPECT_EQ(good.sessionCount(), 0);
+    pointAt(QStringLiteral(" 127.0.0.1 "), good.port());
+    EXPECT_TRUE(transport.Connect()) << "blanks around the name are forgiven";
+}
+
 struct InjectionRow
 {
     const char *name;
