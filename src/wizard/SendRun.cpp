@@ -24,9 +24,9 @@ void letEventsRun()
 
 } // namespace
 
-SendRun::SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &recipients, int displayIntervalMs)
+SendRun::SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &recipients)
     : m_transport(transport)
-    , m_view(view, displayIntervalMs)
+    , m_view(view)
     , m_recipients(recipients)
 {
     m_progressConnection = QObject::connect(&transport, &SmtpTransport::Progress,

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "wizard/CoalescingSendView.h"
 #include "wizard/SendRecipients.h"
 #include "wizard/SendRunView.h"
 
@@ -36,16 +35,13 @@ class SmtpTransport;
 /// the window is being closed): the run then finishes the current recipient
 /// and ends as after the last one.
 ///
-/// Display changes reach the view through a CoalescingSendView, at most once
-/// per displayIntervalMs (a screen frame by default); 0 hands every change on
-/// at once, for callers that record each one.
+/// Every display change goes to the view as it happens; a form with real
+/// widgets puts a CoalescingSendView in between, so that a fast run does not
+/// spend its time repainting.
 class SendRun
 {
 public:
-    static constexpr int kFrameMs = 16;
-
-    SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &recipients,
-            int displayIntervalMs = kFrameMs);
+    SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &recipients);
     ~SendRun();
     Q_DISABLE_COPY(SendRun)
 
@@ -81,7 +77,7 @@ private:
     void abandon() noexcept;
 
     SmtpTransport &m_transport;
-    CoalescingSendView m_view;
+    SendRunView &m_view;
     SendRecipients &m_recipients;
     QMetaObject::Connection m_progressConnection;
     QMetaObject::Connection m_resetConnection;

@@ -24,9 +24,6 @@ using namespace OrvVelmora::Testing;
 
 namespace {
 
-// The tests record every display change, so the run hands each one on at once.
-constexpr int kEveryChange = 0;
-
 const QString kPlainTemplate = QStringLiteral("Hallo <#KD_ANREDE#> <#KD_VORNAME#> <#KD_NAME#>, Ihre Adresse <#KD_EMail#>.");
 const QString kRtfTemplate = QStringLiteral("{\\rtf1\\ansi{\\b Hallo} <#KD_VORNAME#> <#KD_NAME#>\\par}");
 
@@ -83,7 +80,7 @@ public:
 
     void runSend()
     {
-        SendRun run(transport, view, recipients, kEveryChange);
+        SendRun run(transport, view, recipients);
         run.run();
         EXPECT_FALSE(transport.IsConnected());
         EXPECT_EQ(platform.mousePointer(), DefaultPointer);
@@ -374,7 +371,7 @@ TEST(SendRunProgress, BarFollowsTheTransportAndFallsBackToZeroAtHundred)
     SmtpTransport transport;
     RecordingSendView view;
     TableRecipients recipients;
-    SendRun run(transport, view, recipients, kEveryChange);
+    SendRun run(transport, view, recipients);
 
     Q_EMIT transport.ProgressReset(99);
     Q_EMIT transport.Progress(40);

@@ -1,0 +1,311 @@
+// The whole road of a mailing, as a user takes it: ShowDialog on a SQLite host
+// database, all customers transferred, a formatted message with placeholders
+// and two attachments, finish, and what a real SMTP server received.
+#include "ReceivedMail.h"
+#include "ScriptedPlatformServices.h"
+#include "SendRunTestKit.h"
+#include "SmtpTestServer.h"
+
+#include "account/frmEMailSetup.h"
+#include "component/CMailInternal.h"
+#include "editor/OrvRtfCtl32.h"
+#include "outside/GridComponent.h"
+#include "outside/LabelledField.h"
+#include "outside/RichTextBox.h"
+#include "outside/WizardFrame.h"
+#include "wizard/AttachmentPane.h"
+#include "wizard/RecipientPane.h"
+#include "wizard/SendStatusPane.h"
+#include "wizard/frmDialogMail.h"
+
+#include <OrvVelmora/CMail.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextDocumentFragment>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace OrvVelmora;
+using namespace OrvVelmora::Testing;
+
+namespace {
+
+const QStringList kFields{QStringLiteral("KundenNr"), QStringLiteral("Anrede"),    QStringLiteral("Vorname"),
+                          QStringLiteral("Name"),     QStringLiteral("Firma"),     QStringLiteral("Zusatz"),
+                          QStringLiteral("AnsprechPartner"), QStringLiteral("Strasse"), QStringLiteral("PLZ"),
+                          QStringLiteral("Ort"),      QStringLiteral("Land"),      QStringLiteral("EMail"),
+                          QStringLiteral("FreiFeld1"), QStringLiteral("FreiFeld2"), QStringLiteral("FreiFeld3"),
+                          QStringLiteral("PreisGruppe")};
+
+// All sixteen placeholders between bars, so that each value can be checked in place.
+const char kTokenLine[] = "<#KD_NUMMER#>|<#KD_ANREDE#>|<#KD_VORNAME#>|<#KD_NAME#>|<#KD_FIRMA#>|<#KD_ZUSATZ#>|"
+                          "<#KD_ANSPRECHPARTNER#>|<#KD_STRASSE#>|<#KD_PLZ#>|<#KD_ORT#>|<#KD_LAND#>|"
+                          "<#KD_FREIFELD1#>|<#KD_FREIFELD2#>|<#KD_FREIFELD3#>|<#KD_EMail#>|<#DATE#>";
+
+QString messageRtf()
+{
+    return QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 "
+                          "{\\b Sehr geehrte Kundin, sehr geehrter Kunde,}\\par\n"
+                          "\\pard\\qc Gr\\'fc\\'dfe aus M\\'fcnchen\\par\n\\pard ")
+        + QString::fromLatin1(kTokenLine) + QStringLiteral("\\par\n}");
+}
+
+/// What the token line reads for the customer with this number.
+QString expectedLine(const QMap<QString, QString> &customer)
+{
+    QStringList values;
+    for (const char *key : {"KundenNr", "Anrede", "Vorname", "Name", "Firma", "Zusatz", "AnsprechPartner", "Strasse",
+                            "PLZ", "Ort", "Land", "FreiFeld1", "FreiFeld2", "FreiFeld3", "EMail"})
+        values << customer.value(QString::fromLatin1(key));
+    values << QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    return values.join(QLatin1Char('|'));
+}
+
+/// A free port the account dialog can take: its port field holds four digits.
+quint16 freeFourDigitPort()
+{
+    for (quint16 port = quint16(9000 + QRandomGenerator::global()->bounded(900)); port < 10000; ++port) {
+        const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const bool free = ::bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        ::close(probe);
+        if (free)
+            return port;
+    }
+    return 0;
+}
+
+/// The customers of the host database; KundenNr is a number there, so it is kept as its digits.
+QMap<QString, QString> customer(int n)
+{
+    QMap<QString, QString> c = numberedCustomer(n);
+    c[QStringLiteral("KundenNr")] = QString::number(n);
+    return c;
+}
+
+class SendRunWizardTest : public ::testing::Test
+{
+public:
+    void SetUp() override
+    {
+        platform.runRealEvents = true;
+        database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("host"));
+        database.setDatabaseName(dir.filePath(QStringLiteral("host.sqlite")));
+        ASSERT_TRUE(database.open());
+        QSqlQuery query(database);
+        ASSERT_TRUE(query.exec(QStringLiteral("CREATE TABLE tbFirma (Firma1 TEXT, EMail TEXT)")));
+        ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO tbFirma VALUES ('Velmora GmbH', 'info@velmora.example')")));
+        ASSERT_TRUE(query.exec(QStringLiteral("CREATE TABLE tbKunden (KundenNr INTEGER, %1 TEXT)")
+                                   .arg(kFields.mid(1, 14).join(QStringLiteral(" TEXT, ")) + QStringLiteral(" TEXT, PreisGruppe"))));
+        mail.setADOConnection(database);
+        mail.setConfigFileName(dir.filePath(QStringLiteral("velmora.ini")));
+        writeAttachments();
+    }
+
+    void TearDown() override
+    {
+        mail.setADOConnection(QSqlDatabase());
+        database.close();
+        database = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("host"));
+    }
+
+    void addCustomers(int count)
+    {
+        QSqlQuery query(database);
+        query.prepare(QStringLiteral("INSERT INTO tbKunden VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+        for (int n = 1; n <= count; ++n) {
+            const QMap<QString, QString> c = customer(n);
+            for (int i = 0; i < kFields.size(); ++i)
+                query.bindValue(i, c.value(kFields.at(i)));
+            ASSERT_TRUE(query.exec());
+        }
+    }
+
+    void configureServer(const QString &host, quint16 port)
+    {
+        SettingsFileStore store;
+        store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Server"), host, mail.ConfigFileName());
+        store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Port"), QString::number(port), mail.ConfigFileName());
+    }
+
+    void writeAttachments()
+    {
+        QFile list(dir.filePath(QStringLiteral("Preisliste.txt")));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 200; ++i)
+            priceList += QStringLiteral("Artikel %1;Größe;%2,99 €\n").arg(i).arg(i * 3).toUtf8();
+        list.write(priceList);
+        QFile catalogue(dir.filePath(QStringLiteral("Katalog.bin")));
+        ASSERT_TRUE(catalogue.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 5000; ++i)
+            catalogueBytes.append(char((i * 7919) % 256));
+        catalogue.write(catalogueBytes);
+    }
+
+    /// Works the wizard once it is up, the way a user would, then closes it.
+    void operateWizard(const std::function<void(frmDialogMail &)> &beforeFinish = {})
+    {
+        QTimer::singleShot(0, [this, beforeFinish] {
+            frmDialogMail &form = mail.internal().wizard();
+            form.recipients()->cmdAddAllKunde()->click();
+            form.mainWizard()->nextButton()->click();
+            form.sevBetreff()->setText(QStringLiteral("Angebot für <#KD_VORNAME#>"));
+            form.sevDringlichkeit()->setCurrentIndex(0);
+            form.chkLeseBestaetigung()->setChecked(true);
+            form.mainRtfControl()->mainRTF()->setTextRTF(messageRtf());
+            platform.fileAnswers.clear();
+            platform.fileAnswers.enqueue(dir.filePath(QStringLiteral("Preisliste.txt")));
+            platform.fileAnswers.enqueue(dir.filePath(QStringLiteral("Katalog.bin")));
+            form.attachments()->cmdAnlageAdd()->click();
+            form.attachments()->cmdAnlageAdd()->click();
+            form.sevAnlagen()->setRowChecked(2, true);
+            form.mainWizard()->nextButton()->click();
+            okBefore = form.sendStatus()->label(SendLabel::lblOK)->text();
+            if (beforeFinish)
+                beforeFinish(form);
+            form.mainWizard()->finishButton()->click();
+            for (int i = 0; i <= int(SendLabel::lblStatus); ++i)
+                shown[SendLabel(i)] = form.sendStatus()->label(SendLabel(i))->text();
+            navigationAfter = form.mainWizard()->NavigationEnabled();
+            form.mainWizard()->cancelButton()->click();
+        });
+        ASSERT_EQ(mail.ShowDialog(), CallStatus::Ok);
+    }
+
+    ScriptedPlatformServices platform;
+    ScriptedPlatformServices::Scope scope{platform};
+    QTemporaryDir dir;
+    QSqlDatabase database;
+    CMail mail;
+    QByteArray priceList;
+    QByteArray catalogueBytes;
+    QString okBefore;
+    QMap<SendLabel, QString> shown;
+    bool navigationAfter = false;
+};
+
+TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThreeSessions)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    configureServer(server.host(), server.port());
+    addCustomers(120);
+
+    operateWizard();
+
+    ASSERT_TRUE(server.waitForClosedSessions(3));
+    EXPECT_EQ(server.messagesPerSession(), (QList<int>{51, 50, 19}));
+    EXPECT_EQ(shown[SendLabel::lblOK].toInt(), okBefore.toInt() + 120);
+    EXPECT_EQ(shown[SendLabel::lblError], QStringLiteral("0"));
+    EXPECT_EQ(shown[SendLabel::lblStatus], QStringLiteral("Übertragung erfolgreich"));
+    EXPECT_TRUE(navigationAfter);
+
+    const QList<ReceivedMail> mails = receivedMails(server);
+    ASSERT_EQ(mails.size(), 120);
+    QSet<int> seen;
+    for (const ReceivedMail &received : mails) {
+        const int n = received.envelopeRecipient.section(QStringLiteral("kunde"), 1).section(QLatin1Char('@'), 0, 0).toInt();
+        seen.insert(n);
+        SCOPED_TRACE(n);
+        const QString line = expectedLine(customer(n));
+        const QString html = QTextDocumentFragment::fromHtml(received.html).toPlainText();
+        EXPECT_TRUE(received.text.contains(line)) << received.text.toStdString();
+        EXPECT_TRUE(html.contains(line)) << html.toStdString();
+        for (const QString &body : {received.text, html}) {
+            EXPECT_TRUE(body.contains(QStringLiteral("Grüße aus München")));
+            EXPECT_FALSE(body.contains(QStringLiteral("<#")));
+        }
+        EXPECT_TRUE(received.html.contains(QStringLiteral("bold")) || received.html.contains(QStringLiteral("<b>")));
+        EXPECT_TRUE(received.html.contains(QStringLiteral("center")));
+        EXPECT_EQ(received.headers.value(QStringLiteral("subject")), QStringLiteral("Angebot für <#KD_VORNAME#>"));
+        EXPECT_TRUE(received.headers.value(QStringLiteral("x-priority")).startsWith(QLatin1Char('1')));
+        EXPECT_TRUE(received.headers.value(QStringLiteral("disposition-notification-to")).contains(QStringLiteral("info@velmora.example")));
+        ASSERT_EQ(received.attachments.size(), 2);
+        EXPECT_EQ(received.attachments[0].fileName, QStringLiteral("Preisliste.txt"));
+        EXPECT_EQ(received.attachments[0].content, priceList);
+        EXPECT_EQ(received.attachments[1].fileName, QStringLiteral("Katalog.bin.zip"));
+        EXPECT_EQ(received.attachments[1].zipped.value(QStringLiteral("Katalog.bin")), catalogueBytes);
+    }
+    EXPECT_EQ(seen.size(), 120);
+}
+
+// The account and connection faults as the user meets them on the real form.
+TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
+{
+    struct Row
+    {
+        const char *name;
+        bool serverConfigured;
+        bool serverListens;
+        MessageAnswer answer;
+        int questions;
+        int delivered;
+        QString statusStart;
+    };
+    const Row rows[] = {
+        {"no server, answered No", false, true, MessageAnswer::No, 1, 0, QString()},
+        {"no server, answered Yes and entered", false, true, MessageAnswer::Yes, 1, 3,
+         QStringLiteral("Übertragung erfolgreich")},
+        {"server refuses every connection", true, false, MessageAnswer::No, 0, 0,
+         QStringLiteral("Verbindung fehlgeschlagen.\r\n")},
+    };
+    addCustomers(3);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        SmtpTestServer::Options options;
+        options.port = freeFourDigitPort();
+        SmtpTestServer server(options);
+        ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+        const quint16 port = row.serverListens ? server.port() : quint16(1);
+        configureServer(row.serverConfigured ? server.host() : QString(), port);
+        platform.messages.clear();
+        platform.messageAnswers.clear();
+        platform.messageAnswers.enqueue(row.answer);
+
+        operateWizard([&](frmDialogMail &form) {
+            // The account dialog, if the run opens it, is filled in and saved;
+            // the form as context drops the timer when the run never waits.
+            QTimer::singleShot(0, &form, [&] {
+                auto *dialog = qobject_cast<frmEMailSetup *>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                dialog->sevServer()->setText(server.host());
+                dialog->sevPort()->setText(QString::number(server.port()));
+                dialog->cmdOK()->click();
+            });
+        });
+
+        server.waitForClosedSessions(server.sessionCount());
+        EXPECT_EQ(platform.messages.size(), row.questions);
+        EXPECT_EQ(receivedMails(server).size(), row.delivered);
+        EXPECT_EQ(shown[SendLabel::lblOK].toInt(), okBefore.toInt() + row.delivered);
+        EXPECT_EQ(shown[SendLabel::lblError], QStringLiteral("0"));
+        EXPECT_TRUE(shown[SendLabel::lblStatus].startsWith(row.statusStart)) << shown[SendLabel::lblStatus].toStdString();
+        EXPECT_EQ(shown[SendLabel::lblStatus].isEmpty(), row.statusStart.isEmpty());
+    }
+}
+
+} // namespace
