@@ -17,7 +17,9 @@ struct SmtpSessionSettings;
 /// EHLO, TLS and authentication; every Send() carries exactly one message over
 /// that session until Disconnect() says QUIT. A failed Send() either leaves the
 /// session usable or closes it, and IsConnected() reports which, so the caller
-/// reconnects when needed.
+/// reconnects when needed: a failure found before anything is sent (a bad
+/// address, an unreadable attachment) keeps the session; a step the server
+/// refuses usually ends it, because libcurl gives a session up after a refusal.
 ///
 /// Transport security:
 /// - port 465 speaks TLS from the first byte (implicit TLS);
