@@ -253,7 +253,17 @@ void frmEMailSetup::Cancel()
 
 void frmEMailSetup::runTestMail()
 {
+    if (m_testRunning)
+        return;
+    m_testRunning = true;
     TestMail(*this, *m_mainSMTP).run();
+    m_testRunning = false;
+}
+
+void frmEMailSetup::done(int result)
+{
+    if (!m_testRunning)
+        QDialog::done(result);
 }
 
 void frmEMailSetup::showModal()

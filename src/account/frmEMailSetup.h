@@ -54,6 +54,9 @@ public:
     void showModal();
 
 public Q_SLOTS:
+    /// Refused while a test mail runs: its buttons are off, and the close box
+    /// and Escape must not end the dialog behind the test's back either.
+    void done(int result) override;
     void Save();
     void Cancel();
     /// The "Testen" button: a TestMail over mainSMTP.
@@ -81,6 +84,7 @@ private:
     QPushButton *m_cmdOK;
     QPushButton *m_cmdCancel;
     std::unique_ptr<SmtpTransport> m_mainSMTP;
+    bool m_testRunning = false;
 };
 
 } // namespace OrvVelmora

@@ -61,7 +61,7 @@ frmDialogMail::frmDialogMail(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_mainWizard);
-    resize(1000, 720);
+    resize(1000, 700);
     setMinimumSize(820, 600);
 }
 

@@ -55,12 +55,15 @@ public:
     DeskWatchingButtons(ScriptedPlatformServices &desk, frmEMailSetup &dialog) : m_desk(desk), m_dialog(dialog) {}
 
     QList<bool> buttonsEnabledAtMessage;
+    QList<bool> dialogOpenAfterEscape;
 
     MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon,
                              MessageButtons buttons) override
     {
         buttonsEnabledAtMessage << (m_dialog.cmdTest()->isEnabled() || m_dialog.cmdOK()->isEnabled()
                                     || m_dialog.cmdCancel()->isEnabled());
+        m_dialog.reject();
+        dialogOpenAfterEscape << m_dialog.isVisible();
         return m_desk.messageBox(text, caption, icon, buttons);
     }
     std::optional<QString> showOpen(const FileDialogRequest &r) override { return m_desk.showOpen(r); }
@@ -122,6 +125,7 @@ TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
         SmtpTestServer server(onShortPort());
         ASSERT_TRUE(server.start()) << qPrintable(server.errorText());
         frmEMailSetup dialog(&mail);
+        dialog.show();
         DeskWatchingButtons desk(platform, dialog);
         PlatformServices::setInstance(&desk);
         platform.messages.clear();
@@ -147,6 +151,7 @@ TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
         EXPECT_EQ(box.buttons, MessageButtons::Ok);
         // Outcomes are told while the buttons are still off; the recovery turns them on first.
         EXPECT_EQ(desk.buttonsEnabledAtMessage, QList<bool>{c.icon == MessageIcon::None});
+        EXPECT_EQ(desk.dialogOpenAfterEscape, QList<bool>{true}) << "no closing while the test runs";
         EXPECT_EQ(platform.pointerHistory, (QList<int>{HourglassPointer, DefaultPointer}));
         for (QPushButton *button : {dialog.cmdTest(), dialog.cmdOK(), dialog.cmdCancel()})
             EXPECT_TRUE(button->isEnabled());
