@@ -98,7 +98,6 @@ void addSpecialWords(Table &t)
 
 void addDocumentWords(Table &t)
 {
-    add(t, Kind::Document, Word::Rtf, {"rtf"});
     add(t, Kind::Document, Word::Ansi, {"ansi"});
     add(t, Kind::Document, Word::Mac, {"mac"});
     add(t, Kind::Document, Word::Pc, {"pc"});

@@ -24,7 +24,7 @@ enum class Word {
     Par, Line, Tab, Cell, Row, Section, Page, EmDash, EnDash, BulletChar, LeftQuote,
     RightQuote, LeftDoubleQuote, RightDoubleQuote, EmSpace, EnSpace, QuarterEmSpace, Unicode,
     // document and tables
-    Rtf, Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Red, Green, Blue,
+    Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Red, Green, Blue,
     FontCharset, FontCodePage,
 };
 

@@ -61,6 +61,14 @@ std::optional<QRgb> brushColor(const QTextFormat &format, int property)
     return brush.color().rgb();
 }
 
+QString familyOf(const QTextCharFormat &format)
+{
+    const QStringList families = format.fontFamilies().toStringList();
+    if (!families.isEmpty())
+        return families.first();
+    return format.stringProperty(QTextFormat::FontFamily);
+}
+
 } // namespace
 
 int pixelsToTwips(qreal pixels)
@@ -71,14 +79,6 @@ int pixelsToTwips(qreal pixels)
 qreal twipsToPixels(int twips)
 {
     return twips / kTwipsPerPixel;
-}
-
-QString familyOf(const QTextCharFormat &format)
-{
-    const QStringList families = format.fontFamilies().toStringList();
-    if (!families.isEmpty())
-        return families.first();
-    return format.stringProperty(QTextFormat::FontFamily);
 }
 
 QTextCharFormat charFormat(const RtfCharStyle &style)

@@ -31,8 +31,6 @@ inline constexpr double kTwipsPerPixel = 15.0;
 [[nodiscard]] QTextBlockFormat blockFormat(const RtfParaStyle &style, qreal indentWidth);
 [[nodiscard]] RtfParaStyle paraStyle(const QTextBlock &block, qreal indentWidth);
 
-[[nodiscard]] QString familyOf(const QTextCharFormat &format);
-
 } // namespace RtfQtFormats
 
 } // namespace OrvVelmora

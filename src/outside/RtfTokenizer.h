@@ -32,8 +32,6 @@ public:
     explicit RtfTokenizer(QByteArrayView input);
 
     RtfToken next();
-    /// Bytes consumed so far.
-    [[nodiscard]] qsizetype position() const { return m_pos; }
 
 private:
     RtfToken backslash();

@@ -81,6 +81,24 @@ TEST_F(RichTextBoxTest, CharacterSettersChangeTheSelectionOnly)
     EXPECT_EQ(m_box.SelColor(), std::nullopt);
 }
 
+// With only a caret, the setting is for what is typed next.
+TEST_F(RichTextBoxTest, CaretSettingsApplyToTypedText)
+{
+    fillSample();
+    select(2, 2);
+    m_box.setSelUnderline(true);
+    m_box.setSelFontSize(16);
+    EXPECT_EQ(m_box.SelUnderline(), true);
+    EXPECT_EQ(m_box.SelFontSize(), 16.0);
+    QTest::keyClicks(&m_box, QStringLiteral("xy"));
+    EXPECT_EQ(m_box.Text(), QStringLiteral("plxyain bold\nsecond"));
+    select(2, 4);
+    EXPECT_EQ(m_box.SelUnderline(), true);
+    EXPECT_EQ(m_box.SelFontSize(), 16.0);
+    select(4, 5);
+    EXPECT_EQ(m_box.SelUnderline(), false);
+}
+
 TEST_F(RichTextBoxTest, ParagraphPropertiesFollowTheSelectedParagraphs)
 {
     fillSample();
