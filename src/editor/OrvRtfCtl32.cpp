@@ -75,7 +75,13 @@ OrvRtfCtl32::OrvRtfCtl32(QWidget *parent)
     applyWorkspaceColor();
 }
 
-OrvRtfCtl32::~OrvRtfCtl32() = default;
+OrvRtfCtl32::~OrvRtfCtl32()
+{
+    // The helpers go before the child widgets do; nothing a dying child
+    // reports may reach them.
+    disconnect(m_mainRTF, nullptr, this, nullptr);
+    disconnect(m_mainToolBar, nullptr, this, nullptr);
+}
 
 void OrvRtfCtl32::buildControls()
 {
