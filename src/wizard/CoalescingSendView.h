@@ -11,7 +11,8 @@
 namespace OrvVelmora {
 
 /// Hands a send run's display changes on to the form's widgets at most once per
-/// interval (a screen frame by default).
+/// interval, 50 ms by default: twenty updates a second read as live counting,
+/// and each write of the labels costs the form a relayout of its panes.
 ///
 /// A fast run changes the labels, the pane's progress bar and the frame's
 /// progress several times per message, hundreds of messages a second, and it
@@ -31,7 +32,7 @@ namespace OrvVelmora {
 class CoalescingSendView final : public SendRunView
 {
 public:
-    explicit CoalescingSendView(SendRunView &target, int intervalMs = 16);
+    explicit CoalescingSendView(SendRunView &target, int intervalMs = 50);
     ~CoalescingSendView() override;
     Q_DISABLE_COPY(CoalescingSendView)
 
