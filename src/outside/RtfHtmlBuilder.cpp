@@ -116,11 +116,7 @@ void RtfHtmlBuilder::closeParagraph(const RtfParaStyle &style)
     if (m_paragraph.isEmpty())
         m_paragraph = QStringLiteral("<br>");
     if (style.bullet) {
-        closeLists(style.level + 1);
-        while (m_openLists <= style.level)
-            openList(m_openLists == style.level ? style.leftIndent : 0);
-        m_html += QLatin1String("<li style=\"") + paragraphCss(style) + QLatin1String("\">") + m_paragraph
-            + QLatin1String("</li>\n");
+        listItem(style);
     } else {
         closeLists(0);
         m_html += QLatin1String("<p style=\"") + paragraphCss(style) + QLatin1String("\">") + m_paragraph
@@ -129,9 +125,22 @@ void RtfHtmlBuilder::closeParagraph(const RtfParaStyle &style)
     m_paragraph.clear();
 }
 
+// Each open list has an open item; a deeper list goes inside that item, so
+// the nesting is valid HTML.
+void RtfHtmlBuilder::listItem(const RtfParaStyle &style)
+{
+    closeLists(style.level + 1);
+    if (m_openLists == style.level + 1)
+        m_html += QLatin1String("</li>\n");
+    while (m_openLists <= style.level)
+        openList(m_openLists == 0 ? style.leftIndent : 0);
+    m_html += QLatin1String("<li style=\"") + paragraphCss(style) + QLatin1String("\">") + m_paragraph
+        + QLatin1String("\n");
+}
+
 void RtfHtmlBuilder::openList(int leftIndent)
 {
-    m_html += QLatin1String("<ul style=\"margin:0;padding-left:") + points(m_openLists == 0 ? std::max(leftIndent, 360) : 360)
+    m_html += QLatin1String("<ul style=\"margin:0;padding-left:") + points(std::max(leftIndent, 360))
         + QLatin1String("\">\n");
     ++m_openLists;
 }
@@ -139,7 +148,7 @@ void RtfHtmlBuilder::openList(int leftIndent)
 void RtfHtmlBuilder::closeLists(int keep)
 {
     for (; m_openLists > keep; --m_openLists)
-        m_html += QLatin1String("</ul>\n");
+        m_html += QLatin1String("</li>\n</ul>\n");
 }
 
 } // namespace OrvVelmora

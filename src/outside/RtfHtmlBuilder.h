@@ -9,7 +9,8 @@ namespace OrvVelmora {
 /// Writes what the RTF reader delivers as an HTML document for mail
 /// clients: inline styles only (clients drop <style> blocks), one <p> per
 /// paragraph with zero margins so the spacing is the editor's, runs as
-/// <span>s, bulleted paragraphs gathered into <ul> lists, line breaks as
+/// <span>s, bulleted paragraphs gathered into <ul> lists (a deeper level
+/// nested inside the item before it), line breaks as
 /// <br>. The body keeps white space as typed (pre-wrap), because the editor
 /// shows blanks and tabs as they are.
 class RtfHtmlBuilder final : public RtfSink
@@ -26,6 +27,7 @@ public:
 
 private:
     void closeParagraph(const RtfParaStyle &style);
+    void listItem(const RtfParaStyle &style);
     void openList(int leftIndent);
     void closeLists(int keep);
     void spanStyle(const RtfCharStyle &style);
