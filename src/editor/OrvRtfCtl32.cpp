@@ -57,9 +57,19 @@ QVariant colorVariant(ColorValue color)
     return QVariant::fromValue<uint>(color.value());
 }
 
+/// A saved value that is no colour number reads as the default.
 ColorValue readColor(const PropertyBag &bag, const QString &key, ColorValue defaultValue)
 {
-    return ColorValue(bag.ReadProperty(key, colorVariant(defaultValue)).toUInt());
+    bool ok = false;
+    const uint value = bag.ReadProperty(key, colorVariant(defaultValue)).toUInt(&ok);
+    return ok ? ColorValue(value) : defaultValue;
+}
+
+/// A saved value that is no font reads as the default.
+QFont readFont(const PropertyBag &bag, const QString &key, const QFont &defaultFont)
+{
+    const QVariant value = bag.ReadProperty(key, defaultFont);
+    return value.metaType() == QMetaType::fromType<QFont>() ? value.value<QFont>() : defaultFont;
 }
 
 } // namespace
@@ -283,7 +293,7 @@ void OrvRtfCtl32::ReadProperties(const PropertyBag &bag)
     applyWorkspaceColor();
     applyCaptionForeColor();
     m_mainTitle->setGradientColors(m_captionBackColor, m_captionBackColorTo);
-    lblTitle()->setFont(bag.ReadProperty(QStringLiteral("CaptionFont"), ambientFont()).value<QFont>());
+    lblTitle()->setFont(readFont(bag, QStringLiteral("CaptionFont"), ambientFont()));
     lblTitle()->setText(bag.ReadProperty(QStringLiteral("Titel"), QStringLiteral("Titel")).toString());
     m_mainToolBar->setBackColor(readColor(bag, QStringLiteral("BackColor"), ColorValue::kButtonFace));
     m_mainRTF->setText(bag.ReadProperty(QStringLiteral("Text"), QString()).toString());

@@ -148,6 +148,29 @@ TEST_F(EditorProperties, TextBoxFillsTheRestBelowTitleAndToolbar)
     EXPECT_EQ(box().geometry(), before);
 }
 
+TEST_F(EditorProperties, TitleRunsFromTheSecondColourAtTheBottomToTheFirstAtTheTop)
+{
+    editor->setCaptionBackColor(0x0000FF);
+    editor->setCaptionBackColorTo(0xFF0000);
+    const QImage title = editor->mainTitle()->grab().toImage();
+    const QColor top = title.pixelColor(title.width() - 1, 0);
+    const QColor bottom = title.pixelColor(title.width() - 1, title.height() - 1);
+    EXPECT_GT(top.red(), 200);
+    EXPECT_LT(top.blue(), 60);
+    EXPECT_GT(bottom.blue(), 200);
+    EXPECT_LT(bottom.red(), 60);
+}
+
+TEST_F(EditorProperties, SavedValuesOfTheWrongTypeReadAsDefaults)
+{
+    editor->ReadProperties(PropertyBag({{QStringLiteral("CaptionFont"), QStringLiteral("kein Font")},
+                                        {QStringLiteral("BackColor"), QStringLiteral("rot")},
+                                        {QStringLiteral("Text"), 42}}));
+    EXPECT_EQ(editor->BackColor().value(), 0x8000000Fu);
+    EXPECT_EQ(editor->CaptionFont(), QApplication::font());
+    EXPECT_EQ(editor->Text(), QStringLiteral("42"));
+}
+
 TEST_F(EditorProperties, FocusGoesToTheTextBox)
 {
     toolBar().combo(QStringLiteral("FormatFont"))->setFocus();
