@@ -5,6 +5,8 @@
 # build-fuzz-rtf/ and makes the script fail.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source scripts/lib/packages.sh
+ensure_packages clang libclang-rt-14-dev qt6-base-dev ninja-build cmake
 seconds=${1:-60}
 cmake -S fuzz -B build-fuzz-rtf -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DORV_FUZZER=ON >/dev/null
