@@ -25,8 +25,6 @@ class RecordingSendView final : public SendRunView
 {
 public:
     SenderSettings settings;
-    std::function<void(RecordingSendView &)> accountDialog;
-    int accountDialogOpened = 0;
     QString storeText = QStringLiteral("sendrun.test");
     QString subjectText = QStringLiteral("Betreff");
     int priority = 1;
@@ -44,12 +42,7 @@ public:
     QString failOn;
 
     SenderSettings senderSettings() const override { return settings; }
-    void openAccountDialog() override
-    {
-        ++accountDialogOpened;
-        if (accountDialog)
-            accountDialog(*this);
-    }
+    void openAccountDialog() override {}
     QString settingsStoreText() override { return storeText; }
     QString subject() const override { return subjectText; }
     int priorityIndex() const override { return priority; }

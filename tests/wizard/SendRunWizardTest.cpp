@@ -255,21 +255,23 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
 // The account and connection faults as the user meets them on the real form.
 TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
 {
+    enum class Dialog { NotOpened, Cancelled, ServerEntered };
     struct Row
     {
         const char *name;
         bool serverConfigured;
         bool serverListens;
         MessageAnswer answer;
-        int questions;
+        Dialog dialog;
         int delivered;
         QString statusStart;
     };
     const Row rows[] = {
-        {"no server, answered No", false, true, MessageAnswer::No, 1, 0, QString()},
-        {"no server, answered Yes and entered", false, true, MessageAnswer::Yes, 1, 3,
+        {"no server, answered No", false, true, MessageAnswer::No, Dialog::NotOpened, 0, QString()},
+        {"no server, Yes, dialog cancelled", false, true, MessageAnswer::Yes, Dialog::Cancelled, 0, QString()},
+        {"no server, Yes, server entered", false, true, MessageAnswer::Yes, Dialog::ServerEntered, 3,
          QStringLiteral("Übertragung erfolgreich")},
-        {"server refuses every connection", true, false, MessageAnswer::No, 0, 0,
+        {"server refuses every connection", true, false, MessageAnswer::No, Dialog::NotOpened, 0,
          QStringLiteral("Verbindung fehlgeschlagen.\r\n")},
     };
     addCustomers(3);
@@ -279,27 +281,36 @@ TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
         options.port = freeFourDigitPort();
         SmtpTestServer server(options);
         ASSERT_TRUE(server.start()) << server.errorText().toStdString();
-        const quint16 port = row.serverListens ? server.port() : quint16(1);
-        configureServer(row.serverConfigured ? server.host() : QString(), port);
+        configureServer(row.serverConfigured ? server.host() : QString(), row.serverListens ? server.port() : 1);
         platform.messages.clear();
         platform.messageAnswers.clear();
         platform.messageAnswers.enqueue(row.answer);
+        Dialog met = Dialog::NotOpened;
 
         operateWizard([&](frmDialogMail &form) {
-            // The account dialog, if the run opens it, is filled in and saved;
-            // the form as context drops the timer when the run never waits.
+            // The account dialog, if the run opens it, is answered; the form as
+            // context drops the timer when the run never waits.
             QTimer::singleShot(0, &form, [&] {
                 auto *dialog = qobject_cast<frmEMailSetup *>(QApplication::activeModalWidget());
                 if (!dialog)
                     return;
+                met = row.dialog;
                 dialog->sevServer()->setText(server.host());
-                dialog->sevPort()->setText(QString::number(server.port()));
-                dialog->cmdOK()->click();
+                (row.dialog == Dialog::ServerEntered ? dialog->cmdOK() : dialog->cmdCancel())->click();
             });
         });
 
         server.waitForClosedSessions(server.sessionCount());
-        EXPECT_EQ(platform.messages.size(), row.questions);
+        EXPECT_EQ(met, row.dialog);
+        ASSERT_EQ(platform.messages.size(), row.serverConfigured ? 0 : 1);
+        if (!row.serverConfigured) {
+            EXPECT_EQ(platform.messages[0].text,
+                      QStringLiteral("Es ist kein e-Mail Server eingetragen.\r\n\r\nMöchten Sie die Konfiguration "
+                                     "der e-Mail Server Einstellung jetzt vornehmen?"));
+            EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Systemmeldung..."));
+            EXPECT_EQ(platform.messages[0].icon, MessageIcon::Question);
+            EXPECT_EQ(platform.messages[0].buttons, MessageButtons::YesNo);
+        }
         EXPECT_EQ(receivedMails(server).size(), row.delivered);
         EXPECT_EQ(shown[SendLabel::lblOK].toInt(), okBefore.toInt() + row.delivered);
         EXPECT_EQ(shown[SendLabel::lblError], QStringLiteral("0"));
