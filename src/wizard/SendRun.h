@@ -49,7 +49,6 @@ public:
     void run();
     /// Ends a run that is under way after its current recipient.
     void stop() { m_stopRequested = true; }
-    [[nodiscard]] bool isRunning() const { return m_running; }
 
     /// One recipient: labels, both merges, the formatted body, Send, the counters.
     void SendToRecipient(qint32 row);

@@ -8,6 +8,7 @@
 #include "wizard/SendRun.h"
 
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,22 @@ TEST_F(SendRunTest, FrameIsBusyWithoutNavigationDuringTheLoopAndRestoredAfterIt)
               QStringLiteral("Verbindung zum e-Mail Server wird hergestellt..."));
     EXPECT_EQ(view.progressBarValues.last(), 0);
     EXPECT_TRUE(view.progressBarVisible);
+}
+
+TEST_F(SendRunTest, StopRequestedWhileEventsRunEndsTheRunAsAfterTheLastRecipient)
+{
+    startServer();
+    addCustomers(3);
+    SendRun run(transport, view, recipients);
+    // Delivered by the first event run, as a close of the window would be.
+    QTimer::singleShot(0, [&run] { run.stop(); });
+
+    run.run();
+
+    EXPECT_EQ(server->sessionCount(), 0);
+    EXPECT_EQ(view.frameLog.last(), QStringLiteral("finish second"));
+    EXPECT_EQ(view.lastFrame(QStringLiteral("navigation")), QStringLiteral("navigation 1"));
+    EXPECT_EQ(platform.mousePointer(), DefaultPointer);
 }
 
 TEST_F(SendRunTest, SecondRunInTheSameFormContinuesTheCounters)
