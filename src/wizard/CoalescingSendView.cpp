@@ -1,5 +1,7 @@
 #include "wizard/CoalescingSendView.h"
 
+#include <utility>
+
 namespace OrvVelmora {
 
 CoalescingSendView::CoalescingSendView(SendRunView &target, int intervalMs)
