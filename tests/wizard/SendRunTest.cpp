@@ -7,6 +7,7 @@
 #include "wizard/SendCounter.h"
 #include "wizard/SendRun.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -235,6 +236,32 @@ TEST_F(SendRunTest, RefusedConnectionsAreShownPerRecipientAndNeverCounted)
     EXPECT_FALSE(view.labelHistory.contains(SendLabel::lblEMail));
     EXPECT_EQ(view.frameLog.filter(QStringLiteral("text Sende")).last(), QStringLiteral("text Sende e-Mail 4 von 4"));
     EXPECT_EQ(view.lastFrame(QStringLiteral("setWizardProgressValue")), QStringLiteral("setWizardProgressValue 4"));
+}
+
+TEST_F(SendRunTest, SilentServerNeverStopsTheWindowFromRunningItsEvents)
+{
+    SmtpTestServer::Options silent;
+    silent.fault = QStringLiteral("silent");
+    startServer(silent);
+    addCustomers(1);
+    QElapsedTimer sinceTick;
+    qint64 longestGapMs = 0;
+    int ticks = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceTick.restart());
+        ++ticks;
+    });
+    heartbeat.start(20);
+    sinceTick.start();
+
+    runSend();
+
+    // The connect waits out its ten seconds; the window's timers keep firing all along.
+    EXPECT_GT(ticks, 100);
+    EXPECT_LT(longestGapMs, 100);
+    EXPECT_TRUE(label(SendLabel::lblStatus).startsWith(QStringLiteral("Verbindung fehlgeschlagen.\r\n")));
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("7"));
 }
 
 TEST_F(SendRunTest, RefusedRecipientsAreCountedAndTheNextOnesStillDelivered)
