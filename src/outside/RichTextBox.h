@@ -71,10 +71,13 @@ public:
 
     [[nodiscard]] std::optional<int> SelAlignment() const;
     void setSelAlignment(int alignment);
-    /// Whether the selected paragraphs carry bullets.
+    /// Whether the selected paragraphs carry bullets (numbered lists read from
+    /// files count as bulleted, since the editor offers bullets only).
     [[nodiscard]] std::optional<bool> SelBullet() const;
     void setSelBullet(bool on);
-    /// Left indent of the selected paragraphs, in twips.
+    /// Left indent of the selected paragraphs, in twips; a bulleted paragraph's
+    /// bullet stands there and its text one BulletIndent further right. A
+    /// negative indent is set as 0: text left of the margin could not be seen.
     [[nodiscard]] std::optional<int> SelIndent() const;
     void setSelIndent(int twips);
 
