@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -83,37 +84,45 @@ template<typename T>
 T *DemoDriver::find(const QString &name) const
 {
     QWidget *w = wizard();
-    return w ? w->findChild<T *>(name) : nullptr;
-}
-
-QAbstractButton *DemoDriver::buttonByText(const QString &text) const
-{
-    QWidget *w = wizard();
-    if (!w)
+    QWidget *named = w ? w->findChild<QWidget *>(name) : nullptr;
+    if (!named)
         return nullptr;
-    for (QAbstractButton *button : w->findChildren<QAbstractButton *>()) {
-        const QString caption = button->text().remove(QLatin1Char('&')).trimmed();
-        if (button->isVisible() && caption.contains(text))
-            return button;
-    }
-    return nullptr;
+    // Composite controls (grids, the editor) carry the name on their outer widget.
+    if (auto *direct = qobject_cast<T *>(named))
+        return direct;
+    return named->findChild<T *>();
 }
 
 void DemoDriver::click(QAbstractButton *button)
 {
     if (!button)
         return fail(QStringLiteral("a button is missing"));
+    std::fprintf(stderr, "demo: click %s\n", qPrintable(button->objectName()));
     QTest::mouseClick(button, Qt::LeftButton);
     QCoreApplication::processEvents();
 }
 
 void DemoDriver::trigger(const QString &toolId)
 {
+    std::fprintf(stderr, "demo: tool %s\n", qPrintable(toolId));
     QWidget *w = wizard();
     QAction *action = w ? w->findChild<QAction *>(toolId) : nullptr;
     if (!action)
         return fail(QStringLiteral("tool %1 is missing").arg(toolId));
     action->trigger();
+    QCoreApplication::processEvents();
+}
+
+// QTest's key helpers only know ASCII; a person's umlauts arrive as key events
+// that carry their text.
+void DemoDriver::typeText(QWidget *target, const QString &text)
+{
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(target, &press);
+        QApplication::sendEvent(target, &release);
+    }
     QCoreApplication::processEvents();
 }
 
@@ -146,7 +155,7 @@ void DemoDriver::recipientsPane()
         return fail(QStringLiteral("no customers listed"));
     click(find<QAbstractButton>(QStringLiteral("cmdAddAllKunde")));
     shoot(wizard(), QStringLiteral("1-empfaenger"));
-    click(buttonByText(QStringLiteral("Weiter")));
+    click(find<QAbstractButton>(QStringLiteral("wizardNext")));
 }
 
 void DemoDriver::messagePane()
@@ -154,11 +163,11 @@ void DemoDriver::messagePane()
     auto *subject = find<QLineEdit>(QStringLiteral("sevBetreff"));
     if (!subject)
         return fail(QStringLiteral("subject field missing"));
-    QTest::keyClicks(subject, QStringLiteral("Unser Frühjahrsangebot für Sie"));
+    typeText(subject, QStringLiteral("Unser Frühjahrsangebot für Sie"));
     writeMessage();
     attachFile();
     shoot(wizard(), QStringLiteral("2-nachricht"));
-    click(buttonByText(QStringLiteral("Weiter")));
+    click(find<QAbstractButton>(QStringLiteral("wizardNext")));
 }
 
 void DemoDriver::writeMessage()
@@ -167,7 +176,7 @@ void DemoDriver::writeMessage()
     if (!text)
         return fail(QStringLiteral("text box missing"));
     text->setFocus();
-    const auto type = [text](const QString &s) { QTest::keyClicks(text, s); };
+    const auto type = [this, text](const QString &s) { typeText(text, s); };
     const auto enter = [text] { QTest::keyClick(text, Qt::Key_Return); };
     trigger(QStringLiteral("FormatAlignCenter"));
     trigger(QStringLiteral("FormatBold"));
@@ -211,8 +220,13 @@ void DemoDriver::attachFile()
 {
     answerNextDialog([this](QWidget *dialog) {
         if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
-            files->selectFile(m_attachment);
-            QMetaObject::invokeMethod(files, "accept");
+            // Typed into the name field and confirmed with Enter, as a person would.
+            auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (!name)
+                return fail(QStringLiteral("the file dialog has no name field"));
+            name->clear();
+            typeText(name, m_attachment);
+            QTest::keyClick(name, Qt::Key_Return);
         }
     });
     click(find<QAbstractButton>(QStringLiteral("cmdAnlageAdd")));
@@ -231,7 +245,7 @@ void DemoDriver::accountDialog()
         shoot(dialog, QStringLiteral("4-konto"));
         dialog->close();
     });
-    click(buttonByText(QStringLiteral("E-Mail Einstellungen")));
+    click(find<QAbstractButton>(QStringLiteral("wizardExtra")));
 }
 
 void DemoDriver::sendPane()
@@ -239,7 +253,7 @@ void DemoDriver::sendPane()
     shoot(wizard(), QStringLiteral("3-senden"));
     QElapsedTimer send;
     send.start();
-    click(buttonByText(QStringLiteral("Fertigstellen")));
+    click(find<QAbstractButton>(QStringLiteral("wizardFinish")));
     m_sendMs = send.elapsed();
     shoot(wizard(), QStringLiteral("5-gesendet"));
 }

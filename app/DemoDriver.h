@@ -29,9 +29,9 @@ private:
     bool waitFor(const std::function<bool()> &condition, int timeoutMs);
     QWidget *wizard() const;
     template<typename T> T *find(const QString &name) const;
-    QAbstractButton *buttonByText(const QString &text) const;
     void click(QAbstractButton *button);
     void trigger(const QString &toolId);
+    void typeText(QWidget *target, const QString &text);
     void shoot(QWidget *widget, const QString &name);
     void answerNextDialog(const std::function<void(QWidget *)> &answer);
 

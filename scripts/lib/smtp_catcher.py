@@ -5,7 +5,10 @@ messages and the number of messages."""
 import argparse
 import json
 import mailbox
+import os
+import random
 import signal
+import socket
 import threading
 
 from aiosmtpd.controller import Controller
@@ -14,6 +17,8 @@ from aiosmtpd.controller import Controller
 class MaildirHandler:
     def __init__(self, path, stats):
         self.box = mailbox.Maildir(path, create=True)
+        for sub in ("tmp", "new", "cur"):  # Maildir(create=True) skips them when the folder exists
+            os.makedirs(os.path.join(path, sub), exist_ok=True)
         self.lock = threading.Lock()
         self.stats = stats
         self.sessions = set()
@@ -30,16 +35,28 @@ class MaildirHandler:
         return "250 Message accepted for delivery"
 
 
+def free_port():
+    # Four digits, because the account dialog's port field holds four characters.
+    for port in random.sample(range(2600, 9999), 200):
+        with socket.socket() as probe:
+            try:
+                probe.bind(("127.0.0.1", port))
+                return port
+            except OSError:
+                continue
+    raise SystemExit("no free port")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--maildir", required=True)
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--stats")
     args = parser.parse_args()
-    controller = Controller(MaildirHandler(args.maildir, args.stats), hostname="127.0.0.1",
-                            port=args.port or 2525)
+    port = args.port or free_port()
+    controller = Controller(MaildirHandler(args.maildir, args.stats), hostname="127.0.0.1", port=port)
     controller.start()
-    print(f"READY {controller.port}", flush=True)
+    print(f"READY {port}", flush=True)
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
     signal.signal(signal.SIGINT, lambda *_: stop.set())
