@@ -111,7 +111,12 @@ QString RichTextBox::Text() const
 
 void RichTextBox::setText(const QString &text)
 {
+    // Plain text takes the box's default font, not whatever format the caret
+    // had; and while Qt swaps the content the caret briefly has no document.
+    m_loading = true;
+    setCurrentCharFormat(QTextCharFormat());
     setPlainText(text);
+    m_loading = false;
     contentReplaced();
 }
 
@@ -472,7 +477,7 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
 void RichTextBox::noteSelection()
 {
     const QTextCursor cursor = textCursor();
-    if (m_loading || (cursor.anchor() == m_lastAnchor && cursor.position() == m_lastPosition))
+    if (m_loading || cursor.isNull() || (cursor.anchor() == m_lastAnchor && cursor.position() == m_lastPosition))
         return;
     m_lastAnchor = cursor.anchor();
     m_lastPosition = cursor.position();

@@ -164,6 +164,20 @@ TEST_F(RichTextBoxTest, RtfContentRoundTripsAndRefusesWhatIsNotRtf)
     EXPECT_EQ(m_box.SelBold(), true);
 }
 
+// Regression: replacing the text over a bold selection used to carry the bold
+// into the new text, and announced the change while the caret had no document.
+TEST_F(RichTextBoxTest, PlainTextReplacementStartsFromDefaultFormatAndStaysReadable)
+{
+    fillSample();
+    select(6, 10);
+    std::optional<bool> boldSeenInHandler;
+    QObject::connect(&m_box, &RichTextBox::SelChange, &m_box, [&] { boldSeenInHandler = m_box.SelBold(); });
+    m_box.setText(QStringLiteral("neu"));
+    select(0, 3);
+    EXPECT_EQ(m_box.SelBold(), false);
+    EXPECT_EQ(boldSeenInHandler, std::optional<bool>(false));
+}
+
 TEST_F(RichTextBoxTest, FilesLoadAndSaveAsRtf)
 {
     QTemporaryDir dir;
