@@ -256,6 +256,7 @@ void frmEMailSetup::runTestMail()
     if (m_testRunning)
         return;
     m_testRunning = true;
+    m_mainSMTP->setCAFile(m_owner ? m_owner->internal().CAFile() : QString());
     TestMail(*this, *m_mainSMTP).run();
     m_testRunning = false;
 }

@@ -103,6 +103,11 @@ void CMail::Internal::SaveSettings()
     }
 }
 
+QString CMail::Internal::CAFile()
+{
+    return trimBlanks(store().ReadValue(QLatin1String(kSettingsSection), QStringLiteral("CAFile"), configFileName));
+}
+
 frmDialogMail &CMail::Internal::wizard()
 {
     if (!m_wizard)

@@ -48,6 +48,10 @@ public:
     void LoadSettings();
     /// Writes the eight values to the settings file; failures are silent.
     void SaveSettings();
+    /// Extra certificate authority for servers with a private CA: the key
+    /// "CAFile" in the section "Velmora" of the settings file, read fresh each
+    /// time and never written by the component. Empty: system trust store only.
+    QString CAFile();
 
     /// The one wizard of this component; created on first use.
     frmDialogMail &wizard();

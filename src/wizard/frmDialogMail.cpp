@@ -1,5 +1,7 @@
 #include "wizard/frmDialogMail.h"
 
+#include "component/CMailInternal.h"
+
 #include "account/Blanks.h"
 #include "account/frmEMailSetup.h"
 #include "editor/OrvRtfCtl32.h"
@@ -183,6 +185,7 @@ void frmDialogMail::runSendRun()
     CoalescingSendView view(widgets);
     ResultGridRecipients rows(*sevResult());
     SendRun run(*m_mainSMTP, view, rows);
+    m_mainSMTP->setCAFile(m_owner ? m_owner->internal().CAFile() : QString());
     m_activeRun = &run;
     run.run();
     m_activeRun = nullptr;

@@ -151,6 +151,14 @@ TEST_F(SenderSettingsTest, SaveThenLoadRoundTrip)
     EXPECT_EQ(other.internal().settings(), expected);
 }
 
+TEST_F(SenderSettingsTest, CertificateAuthorityFileIsReadButNeverSaved)
+{
+    store("CAFile", QStringLiteral(" /etc/velmora/firmen-ca.pem "));
+    EXPECT_EQ(settings().CAFile(), QStringLiteral("/etc/velmora/firmen-ca.pem"));
+    settings().SaveSettings();
+    EXPECT_EQ(settings().CAFile(), QStringLiteral("/etc/velmora/firmen-ca.pem"));
+}
+
 TEST(PortText, OutOfRangeKeepsCurrentValue)
 {
     EXPECT_EQ(PortText::toPort(QStringLiteral("-2147483649"), 7), 7);
