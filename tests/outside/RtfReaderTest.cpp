@@ -30,44 +30,35 @@ public:
     {
         QList<Run> runs;
         RtfParaStyle style;
-        QString text() const
-        {
-            QString all;
-            for (const Run &run : runs)
-                all += run.text;
-            return all;
-        }
+        QString text;
     };
 
-    void characters(const QString &text, const RtfCharStyle &style) override { m_open.runs.append({text, style}); }
+    void characters(const QString &text, const RtfCharStyle &style) override
+    {
+        m_open.runs.append({text, style});
+        m_open.text += text;
+    }
     void paragraphEnd(const RtfParaStyle &style) override { close(style); }
     void documentEnd(const RtfParaStyle &style) override { close(style); }
-
-    QList<Paragraph> paragraphs;
 
     QString text() const
     {
         QStringList lines;
         for (const Paragraph &paragraph : paragraphs)
-            lines << paragraph.text();
+            lines << paragraph.text;
         return lines.join(u'\n');
     }
-    /// The run and paragraph that hold the marker "X".
-    const Run *runWithMarker() const
+    /// The first run holding `word`, with its paragraph's style.
+    std::optional<std::pair<Run, RtfParaStyle>> find(const QString &word) const
     {
         for (const Paragraph &paragraph : paragraphs)
             for (const Run &run : paragraph.runs)
-                if (run.text.contains(u'X'))
-                    return &run;
-        return nullptr;
+                if (run.text.contains(word))
+                    return std::make_pair(run, paragraph.style);
+        return std::nullopt;
     }
-    const Paragraph *paragraphWithMarker() const
-    {
-        for (const Paragraph &paragraph : paragraphs)
-            if (paragraph.text().contains(u'X'))
-                return &paragraph;
-        return nullptr;
-    }
+
+    QList<Paragraph> paragraphs;
 
 private:
     void close(const RtfParaStyle &style)
@@ -154,10 +145,9 @@ class RtfReaderCharacters : public ::testing::TestWithParam<StyleCase>
 
 TEST_P(RtfReaderCharacters, FormatsTheMarkedRun)
 {
-    const RecordingSink sink = readAll(GetParam().rtf);
-    const RecordingSink::Run *run = sink.runWithMarker();
-    ASSERT_NE(run, nullptr);
-    EXPECT_TRUE(GetParam().holds(run->style));
+    const auto marked = readAll(GetParam().rtf).find(QStringLiteral("X"));
+    ASSERT_TRUE(marked.has_value());
+    EXPECT_TRUE(GetParam().holds(marked->first.style));
 }
 
 const QByteArray kTables = "{\\fonttbl{\\f0\\fswiss Times;}{\\f1\\fnil\\fcharset0 Arial{\\*\\falt Helvetica};}}"
@@ -205,10 +195,9 @@ class RtfReaderParagraphs : public ::testing::TestWithParam<ParagraphCase>
 
 TEST_P(RtfReaderParagraphs, FormatsTheMarkedParagraph)
 {
-    const RecordingSink sink = readAll(GetParam().rtf);
-    const RecordingSink::Paragraph *paragraph = sink.paragraphWithMarker();
-    ASSERT_NE(paragraph, nullptr);
-    EXPECT_TRUE(GetParam().holds(paragraph->style));
+    const auto marked = readAll(GetParam().rtf).find(QStringLiteral("X"));
+    ASSERT_TRUE(marked.has_value());
+    EXPECT_TRUE(GetParam().holds(marked->second));
 }
 
 using Align = RtfParaStyle::Alignment;
@@ -298,41 +287,31 @@ TEST(RtfReaderFixtures, MalformedAndHostileFilesLoadWhatTheyHold)
     }
 }
 
-struct FixtureFormatCase
-{
-    const char *file;
-    const char *word;
-    std::function<bool(const RecordingSink::Run &, const RtfParaStyle &)> holds;
-};
-
-// Basic formatting of real files: the run holding a word, and its paragraph.
+// Basic formatting of real files: the first run holding a word, and its paragraph.
 TEST(RtfReaderFixtures, BasicFormattingSurvives)
 {
-    const QList<FixtureFormatCase> cases = {
-        {"libreoffice-brief.rtf", "zentriert",
-         [](const auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
-        {"libreoffice-brief.rtf", "Rot", [](const auto &r, const auto &) { return r.style.color == qRgb(192, 0, 0); }},
-        {"libreoffice-brief.rtf", "Erster", [](const auto &, const RtfParaStyle &p) { return p.bullet; }},
-        {"libreoffice-brief.rtf", "Eingerückter", [](const auto &, const RtfParaStyle &p) { return p.leftIndent > 0 && !p.bullet; }},
-        {"wordpad_win10_bullets_numbering.rtf", "Bullet", [](const auto &, const RtfParaStyle &p) { return p.bullet; }},
-        {"wordpad_win10_bullets_numbering.rtf", "Paragraph", [](const auto &, const RtfParaStyle &p) { return !p.bullet; }},
-        {"word2003_lists_table_footnote.rtf", "bold", [](const auto &r, const auto &) { return r.style.bold; }},
-        {"word2003_lists_table_footnote.rtf", "italic", [](const auto &r, const auto &) { return r.style.italic; }},
-        {"word2003_lists_table_footnote.rtf", "underline", [](const auto &r, const auto &) { return r.style.underline; }},
-        {"textedit_bullet_list.rtf", "sub", [](const auto &, const RtfParaStyle &p) { return p.bullet && p.level == 1; }},
+    using Check = std::function<bool(const RtfCharStyle &, const RtfParaStyle &)>;
+    const struct
+    {
+        const char *file, *word;
+        Check holds;
+    } cases[] = {
+        {"libreoffice-brief.rtf", "zentriert", [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
+        {"libreoffice-brief.rtf", "Rot", [](const RtfCharStyle &r, auto &) { return r.color == qRgb(192, 0, 0); }},
+        {"libreoffice-brief.rtf", "Erster", [](auto &, const RtfParaStyle &p) { return p.bullet; }},
+        {"libreoffice-brief.rtf", "Eingerückter", [](auto &, const RtfParaStyle &p) { return p.leftIndent > 0 && !p.bullet; }},
+        {"wordpad_win10_bullets_numbering.rtf", "Bullet", [](auto &, const RtfParaStyle &p) { return p.bullet; }},
+        {"wordpad_win10_bullets_numbering.rtf", "Paragraph", [](auto &, const RtfParaStyle &p) { return !p.bullet; }},
+        {"word2003_lists_table_footnote.rtf", "bold", [](const RtfCharStyle &r, auto &) { return r.bold; }},
+        {"word2003_lists_table_footnote.rtf", "italic", [](const RtfCharStyle &r, auto &) { return r.italic; }},
+        {"word2003_lists_table_footnote.rtf", "underline", [](const RtfCharStyle &r, auto &) { return r.underline; }},
+        {"textedit_bullet_list.rtf", "sub", [](auto &, const RtfParaStyle &p) { return p.bullet && p.level == 1; }},
     };
-    for (const FixtureFormatCase &c : cases) {
-        const RecordingSink sink = readAll(readFixture(QString::fromLatin1(c.file)));
-        bool found = false;
-        for (const auto &paragraph : sink.paragraphs) {
-            for (const auto &run : paragraph.runs) {
-                if (!found && run.text.contains(QString::fromUtf8(c.word))) {
-                    found = true;
-                    EXPECT_TRUE(c.holds(run, paragraph.style)) << c.file << " " << c.word;
-                }
-            }
-        }
-        EXPECT_TRUE(found) << c.file << " " << c.word;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.word);
+        const auto found = readAll(readFixture(QString::fromLatin1(c.file))).find(QString::fromUtf8(c.word));
+        ASSERT_TRUE(found.has_value());
+        EXPECT_TRUE(c.holds(found->first.style, found->second));
     }
 }
 
