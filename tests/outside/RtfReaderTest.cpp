@@ -132,98 +132,76 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"leading_bom_and_blanks", "\xEF\xBB\xBF \r\n{\\rtf1 x}", QStringLiteral("x")}),
     [](const auto &info) { return std::string(info.param.name); });
 
+using Align = RtfParaStyle::Alignment;
+using StyleCheck = std::function<bool(const RtfCharStyle &, const RtfParaStyle &)>;
+
 struct StyleCase
 {
     const char *name;
     QByteArray rtf;
-    std::function<bool(const RtfCharStyle &)> holds;
+    StyleCheck holds; // on the run holding the marker "X" and its paragraph
 };
 
-class RtfReaderCharacters : public ::testing::TestWithParam<StyleCase>
+class RtfReaderStyles : public ::testing::TestWithParam<StyleCase>
 {
 };
 
-TEST_P(RtfReaderCharacters, FormatsTheMarkedRun)
+TEST_P(RtfReaderStyles, FormatTheMarkedRunAndParagraph)
 {
     const auto marked = readAll(GetParam().rtf).find(QStringLiteral("X"));
     ASSERT_TRUE(marked.has_value());
-    EXPECT_TRUE(GetParam().holds(marked->first.style));
+    EXPECT_TRUE(GetParam().holds(marked->first.style, marked->second));
 }
 
 const QByteArray kTables = "{\\fonttbl{\\f0\\fswiss Times;}{\\f1\\fnil\\fcharset0 Arial{\\*\\falt Helvetica};}}"
                            "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, RtfReaderCharacters,
+    Cases, RtfReaderStyles,
     ::testing::Values(
-        StyleCase{"bold_group", "{\\rtf1 a{\\b X}}", [](const RtfCharStyle &s) { return s.bold && !s.italic; }},
-        StyleCase{"group_restores", "{\\rtf1{\\b a}X}", [](const RtfCharStyle &s) { return !s.bold; }},
-        StyleCase{"b0_switches_off", "{\\rtf1\\b a\\b0 X}", [](const RtfCharStyle &s) { return !s.bold; }},
+        StyleCase{"bold_group", "{\\rtf1 a{\\b X}}", [](const RtfCharStyle &s, auto &) { return s.bold && !s.italic; }},
+        StyleCase{"group_restores", "{\\rtf1{\\b a}X}", [](const RtfCharStyle &s, auto &) { return !s.bold; }},
+        StyleCase{"b0_switches_off", "{\\rtf1\\b a\\b0 X}", [](const RtfCharStyle &s, auto &) { return !s.bold; }},
         StyleCase{"plain_resets", "{\\rtf1\\b\\i\\ul\\fs40 a\\plain X}",
-                  [](const RtfCharStyle &s) { return !s.bold && !s.italic && !s.underline && s.halfPoints == 24; }},
+                  [](const RtfCharStyle &s, auto &) { return !s.bold && !s.italic && !s.underline && s.halfPoints == 24; }},
         StyleCase{"italic_underline_strike", "{\\rtf1\\i\\uldb\\strike X}",
-                  [](const RtfCharStyle &s) { return s.italic && s.underline && s.strike; }},
-        StyleCase{"ulnone_ends_underline", "{\\rtf1\\ul a\\ulnone X}", [](const RtfCharStyle &s) { return !s.underline; }},
-        StyleCase{"underline_colour_is_not_underline", "{\\rtf1\\ulc2 X}", [](const RtfCharStyle &s) { return !s.underline; }},
-        StyleCase{"font_size_half_points", "{\\rtf1\\fs21 X}", [](const RtfCharStyle &s) { return s.halfPoints == 21; }},
-        StyleCase{"absurd_font_size_clamped", "{\\rtf1\\fs99999999999 X}", [](const RtfCharStyle &s) { return s.halfPoints == 3276; }},
+                  [](const RtfCharStyle &s, auto &) { return s.italic && s.underline && s.strike; }},
+        StyleCase{"ulnone_ends_underline", "{\\rtf1\\ul a\\ulnone X}", [](const RtfCharStyle &s, auto &) { return !s.underline; }},
+        StyleCase{"underline_colour_is_not_underline", "{\\rtf1\\ulc2 X}", [](const RtfCharStyle &s, auto &) { return !s.underline; }},
+        StyleCase{"font_size_half_points", "{\\rtf1\\fs21 X}", [](const RtfCharStyle &s, auto &) { return s.halfPoints == 21; }},
+        StyleCase{"absurd_font_size_clamped", "{\\rtf1\\fs99999999999 X}", [](const RtfCharStyle &s, auto &) { return s.halfPoints == 3276; }},
         StyleCase{"default_font", "{\\rtf1\\deff1" + kTables + " X}",
-                  [](const RtfCharStyle &s) { return s.fontFamily == QLatin1String("Arial"); }},
+                  [](const RtfCharStyle &s, auto &) { return s.fontFamily == QLatin1String("Arial"); }},
         StyleCase{"chosen_font", "{\\rtf1\\deff1" + kTables + "\\f0 X}",
-                  [](const RtfCharStyle &s) { return s.fontFamily == QLatin1String("Times"); }},
-        StyleCase{"colour", "{\\rtf1" + kTables + "\\cf1 X}", [](const RtfCharStyle &s) { return s.color == qRgb(255, 0, 0); }},
-        StyleCase{"auto_colour", "{\\rtf1" + kTables + "\\cf1 a\\cf0 X}", [](const RtfCharStyle &s) { return !s.color; }},
-        StyleCase{"colour_out_of_table", "{\\rtf1" + kTables + "\\cf99 X}", [](const RtfCharStyle &s) { return !s.color; }},
+                  [](const RtfCharStyle &s, auto &) { return s.fontFamily == QLatin1String("Times"); }},
+        StyleCase{"colour", "{\\rtf1" + kTables + "\\cf1 X}", [](const RtfCharStyle &s, auto &) { return s.color == qRgb(255, 0, 0); }},
+        StyleCase{"auto_colour", "{\\rtf1" + kTables + "\\cf1 a\\cf0 X}", [](const RtfCharStyle &s, auto &) { return !s.color; }},
+        StyleCase{"colour_out_of_table", "{\\rtf1" + kTables + "\\cf99 X}", [](const RtfCharStyle &s, auto &) { return !s.color; }},
         StyleCase{"highlight", "{\\rtf1" + kTables + "\\highlight2 X}",
-                  [](const RtfCharStyle &s) { return s.background == qRgb(0, 0, 255); }},
+                  [](const RtfCharStyle &s, auto &) { return s.background == qRgb(0, 0, 255); }},
         StyleCase{"superscript", "{\\rtf1\\super X}",
-                  [](const RtfCharStyle &s) { return s.vertical == RtfCharStyle::Vertical::Superscript; }},
+                  [](const RtfCharStyle &s, auto &) { return s.vertical == RtfCharStyle::Vertical::Superscript; }},
         StyleCase{"nosupersub", "{\\rtf1\\sub a\\nosupersub X}",
-                  [](const RtfCharStyle &s) { return s.vertical == RtfCharStyle::Vertical::Normal; }}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-struct ParagraphCase
-{
-    const char *name;
-    QByteArray rtf;
-    std::function<bool(const RtfParaStyle &)> holds;
-};
-
-class RtfReaderParagraphs : public ::testing::TestWithParam<ParagraphCase>
-{
-};
-
-TEST_P(RtfReaderParagraphs, FormatsTheMarkedParagraph)
-{
-    const auto marked = readAll(GetParam().rtf).find(QStringLiteral("X"));
-    ASSERT_TRUE(marked.has_value());
-    EXPECT_TRUE(GetParam().holds(marked->second));
-}
-
-using Align = RtfParaStyle::Alignment;
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RtfReaderParagraphs,
-    ::testing::Values(
-        ParagraphCase{"centred", "{\\rtf1\\qc X}", [](const RtfParaStyle &p) { return p.alignment == Align::Center; }},
-        ParagraphCase{"right", "{\\rtf1\\qr X\\par}", [](const RtfParaStyle &p) { return p.alignment == Align::Right; }},
-        ParagraphCase{"justified", "{\\rtf1\\qj X}", [](const RtfParaStyle &p) { return p.alignment == Align::Justify; }},
-        ParagraphCase{"pard_resets", "{\\rtf1\\qc\\li300 a\\par\\pard X}",
-                      [](const RtfParaStyle &p) { return p.alignment == Align::Left && p.leftIndent == 0; }},
-        ParagraphCase{"properties_carry_to_next_paragraph", "{\\rtf1\\qc a\\par X}",
-                      [](const RtfParaStyle &p) { return p.alignment == Align::Center; }},
-        ParagraphCase{"indents", "{\\rtf1\\li720\\ri100\\fi-360\\sb120\\sa240 X}",
-                      [](const RtfParaStyle &p) {
-                          return p.leftIndent == 720 && p.rightIndent == 100 && p.firstLineIndent == -360
-                              && p.spaceBefore == 120 && p.spaceAfter == 240;
-                      }},
-        ParagraphCase{"absurd_indent_clamped", "{\\rtf1\\li99999999999 X}", [](const RtfParaStyle &p) { return p.leftIndent == 31680; }},
-        ParagraphCase{"list_override_is_bullet", "{\\rtf1\\ls1\\ilvl2 X}",
-                      [](const RtfParaStyle &p) { return p.bullet && p.level == 2; }},
-        ParagraphCase{"legacy_bullet", "{\\rtf1{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}X}", [](const RtfParaStyle &p) { return p.bullet; }},
-        ParagraphCase{"legacy_numbering", "{\\rtf1{\\*\\pn\\pnlvlbody\\pndec}X}", [](const RtfParaStyle &p) { return p.bullet; }},
-        ParagraphCase{"legacy_continuation_has_no_bullet", "{\\rtf1{\\*\\pn\\pnlvlcont}X}", [](const RtfParaStyle &p) { return !p.bullet; }},
-        ParagraphCase{"pard_ends_list", "{\\rtf1\\ls1 a\\par\\pard X}", [](const RtfParaStyle &p) { return !p.bullet; }}),
+                  [](const RtfCharStyle &s, auto &) { return s.vertical == RtfCharStyle::Vertical::Normal; }},
+        StyleCase{"centred", "{\\rtf1\\qc X}", [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
+        StyleCase{"right", "{\\rtf1\\qr X\\par}", [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Right; }},
+        StyleCase{"justified", "{\\rtf1\\qj X}", [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Justify; }},
+        StyleCase{"pard_resets", "{\\rtf1\\qc\\li300 a\\par\\pard X}",
+                  [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Left && p.leftIndent == 0; }},
+        StyleCase{"properties_carry_to_next_paragraph", "{\\rtf1\\qc a\\par X}",
+                  [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
+        StyleCase{"indents", "{\\rtf1\\li720\\ri100\\fi-360\\sb120\\sa240 X}",
+                  [](auto &, const RtfParaStyle &p) {
+                      return p.leftIndent == 720 && p.rightIndent == 100 && p.firstLineIndent == -360
+                          && p.spaceBefore == 120 && p.spaceAfter == 240;
+                  }},
+        StyleCase{"absurd_indent_clamped", "{\\rtf1\\li99999999999 X}", [](auto &, const RtfParaStyle &p) { return p.leftIndent == 31680; }},
+        StyleCase{"list_override_is_bullet", "{\\rtf1\\ls1\\ilvl2 X}",
+                  [](auto &, const RtfParaStyle &p) { return p.bullet && p.level == 2; }},
+        StyleCase{"legacy_bullet", "{\\rtf1{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}X}", [](auto &, const RtfParaStyle &p) { return p.bullet; }},
+        StyleCase{"legacy_numbering", "{\\rtf1{\\*\\pn\\pnlvlbody\\pndec}X}", [](auto &, const RtfParaStyle &p) { return p.bullet; }},
+        StyleCase{"legacy_continuation_has_no_bullet", "{\\rtf1{\\*\\pn\\pnlvlcont}X}", [](auto &, const RtfParaStyle &p) { return !p.bullet; }},
+        StyleCase{"pard_ends_list", "{\\rtf1\\ls1 a\\par\\pard X}", [](auto &, const RtfParaStyle &p) { return !p.bullet; }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(RtfReader, RefusesWhatIsNotRtf)
@@ -290,11 +268,10 @@ TEST(RtfReaderFixtures, MalformedAndHostileFilesLoadWhatTheyHold)
 // Basic formatting of real files: the first run holding a word, and its paragraph.
 TEST(RtfReaderFixtures, BasicFormattingSurvives)
 {
-    using Check = std::function<bool(const RtfCharStyle &, const RtfParaStyle &)>;
     const struct
     {
         const char *file, *word;
-        Check holds;
+        StyleCheck holds;
     } cases[] = {
         {"libreoffice-brief.rtf", "zentriert", [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
         {"libreoffice-brief.rtf", "Rot", [](const RtfCharStyle &r, auto &) { return r.color == qRgb(192, 0, 0); }},
