@@ -9,46 +9,13 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
 
 namespace {
 
-// The port field takes four characters, so the servers of these tests listen on
-// a free port below 10000: the first one from a per-process start that binds.
-quint16 freeShortPort()
-{
-    static quint16 next = quint16(2000 + (::getpid() * 37) % 7000);
-    for (int tries = 0; tries < 7000; ++tries) {
-        const quint16 port = next;
-        next = next >= 9999 ? 2000 : quint16(next + 1);
-        const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(port);
-        const bool free = ::bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-        ::close(probe);
-        if (free)
-            return port;
-    }
-    return 0;
-}
-
-SmtpTestServer::Options onShortPort()
-{
-    SmtpTestServer::Options options;
-    options.port = freeShortPort();
-    return options;
-}
-
-// The desk as the test mail sees it, noting whether the dialog's three buttons
-// were usable at the moment each message box came up.
+// The desk as the test mail sees it, noting whether the dialog's buttons were
+// usable when each message box came up, and pressing Escape at that moment.
 class DeskWatchingButtons final : public PlatformServices
 {
 public:
@@ -83,46 +50,36 @@ private:
     frmEMailSetup &m_dialog;
 };
 
-struct Outcome
-{
-    const char *name;
-    QString address;      // typed as the sender's (and so the recipient's) address
-    bool serverListening; // false: the port refuses the connection
-    QString portText;     // empty: the server's port
-    QString expectedStart;
-    QString caption;
-    MessageIcon icon;
-    bool reasonFollows;   // the component's reason after a blank line
-    int sessions;         // SMTP sessions the server saw
-    int delivered;
-};
-
-const QString kSuccess = QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet.");
-const QString kSendFailed = QStringLiteral("Ihre Testnachricht konnte nicht gesendet werden.\r\n\r\n");
-const QString kNoConnection =
-    QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.\r\n\r\n");
-
 } // namespace
 
-class TestMailRun : public AccountFixture
-{
-};
+class TestMailRun : public AccountFixture {};
 
 TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
 {
-    const QList<Outcome> cases{
-        {"delivered", QStringLiteral("anna@example.org"), true, {}, kSuccess, QStringLiteral("Systemmeldung..."),
-         MessageIcon::Information, false, 1, 1},
-        {"message refused after connecting", QStringLiteral("reject-data@example.org"), true, {}, kSendFailed,
-         QStringLiteral("Systemmeldung..."), MessageIcon::Stop, true, 1, 0},
-        {"connection refused", QStringLiteral("anna@example.org"), false, {}, kNoConnection,
-         QStringLiteral("Systemmedlung..."), MessageIcon::Stop, true, 0, 0},
-        {"port of letters: the recovery box", QStringLiteral("anna@example.org"), true, QStringLiteral("ab"),
+    const QString success = QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet.");
+    const QString sendFailed = QStringLiteral("Ihre Testnachricht konnte nicht gesendet werden.\r\n\r\n");
+    const QString noConnection = QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.\r\n\r\n");
+    const QString system = QStringLiteral("Systemmeldung...");
+    const struct
+    {
+        const char *name;
+        const char *address;  // typed as the sender's (and so the recipient's) address
+        const char *portText; // empty: the server's port; "1" refuses the connection
+        QString expectedStart, caption;
+        MessageIcon icon;
+        bool reasonFollows; // the component's reason after a blank line
+        int sessions, delivered;
+    } cases[] = {
+        {"delivered", "anna@example.org", "", success, system, MessageIcon::Information, false, 1, 1},
+        {"message refused", "reject-data@example.org", "", sendFailed, system, MessageIcon::Stop, true, 1, 0},
+        {"connection refused", "anna@example.org", "1", noConnection, QStringLiteral("Systemmedlung..."),
+         MessageIcon::Stop, true, 0, 0},
+        {"port of letters: the recovery box", "anna@example.org", "ab",
          QStringLiteral("13\tTypen unverträglich"), QStringLiteral("OrvVelmora"), MessageIcon::None, false, 0, 0},
     };
-    for (const Outcome &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        SmtpTestServer server(onShortPort());
+        SmtpTestServer server({.shortPort = true});
         ASSERT_TRUE(server.start()) << qPrintable(server.errorText());
         frmEMailSetup dialog(&mail);
         dialog.show();
@@ -130,10 +87,9 @@ TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
         PlatformServices::setInstance(&desk);
         platform.messages.clear();
         platform.pointerHistory.clear();
-        dialog.sevEMail()->setText(c.address);
+        dialog.sevEMail()->setText(QLatin1String(c.address));
         dialog.sevServer()->setText(server.host());
-        const quint16 port = c.serverListening ? server.port() : freeShortPort();
-        dialog.sevPort()->setText(c.portText.isEmpty() ? QString::number(port) : c.portText);
+        dialog.sevPort()->setText(*c.portText ? QLatin1String(c.portText) : QString::number(server.port()));
         dialog.sevUserName()->setText(QString());
 
         QTest::mouseClick(dialog.cmdTest(), Qt::LeftButton);
@@ -167,7 +123,7 @@ TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
 
 TEST_F(TestMailRun, SendsTheFixedMessageToTheSenderFromTheFieldsAsTyped)
 {
-    SmtpTestServer server(onShortPort());
+    SmtpTestServer server({.shortPort = true});
     ASSERT_TRUE(server.start()) << qPrintable(server.errorText());
     frmEMailSetup dialog(&mail);
     dialog.sevName()->setText(QStringLiteral(" Probe Person "));

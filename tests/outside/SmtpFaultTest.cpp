@@ -62,57 +62,49 @@ protected:
     SmtpTransport transport;
 };
 
-struct FaultRow
-{
-    const char *name;
-    SmtpTestServer::Options server;
-    std::function<void(SmtpTransport &, const SmtpTestServer &)> setUp;
-    bool failsAtConnect;
-    qint32 sendResult;
-    const char *lastErrorHas;
-    bool noAuthAtServer;
-};
-
-void remoteWithCredentials(SmtpTransport &transport, const SmtpTestServer &)
-{
-    transport.setLoopbackTreatedAsRemote(true);
-    transport.setUserName(QStringLiteral("anna"));
-}
-
 TEST_F(SmtpFaultTest, EachFailureIsReportedAndTheNextMessageGoesOut)
 {
-    const auto none = [](SmtpTransport &, const SmtpTestServer &) {};
-    const FaultRow rows[] = {
-        {"connection refused", {.fault = QStringLiteral("greeting421")},
-         [](SmtpTransport &t, const SmtpTestServer &) { t.setPort(1); }, true, 0, "nicht erreichbar", false},
+    using Change = void (*)(SmtpTransport &);
+    const Change none = [](SmtpTransport &) {};
+    const Change remoteWithCredentials = [](SmtpTransport &t) {
+        t.setLoopbackTreatedAsRemote(true);
+        t.setUserName(QStringLiteral("anna"));
+    };
+    const struct
+    {
+        const char *name;
+        SmtpTestServer::Options server;
+        Change change;
+        bool failsAtConnect;
+        qint32 sendResult;
+        const char *lastErrorHas;
+        bool noAuthAtServer;
+    } rows[] = {
+        {"connection refused", {.fault = QStringLiteral("greeting421")}, [](SmtpTransport &t) { t.setPort(1); }, true,
+         0, "nicht erreichbar", false},
         {"421 greeting", {.fault = QStringLiteral("greeting421")}, none, true, 0, "421 4.3.2", false},
         {"AUTH 535", {.user = QStringLiteral("anna"), .password = QStringLiteral("richtig")},
-         [](SmtpTransport &t, const SmtpTestServer &) { t.setUserName(QStringLiteral("anna")); }, true, 0, "535",
-         false},
+         [](SmtpTransport &t) { t.setUserName(QStringLiteral("anna")); }, true, 0, "535", false},
         {"STARTTLS missing on a remote server", {}, remoteWithCredentials, true, 0, "STARTTLS", true},
         {"STARTTLS refused on a remote server", {.fault = QStringLiteral("starttls-refused")}, remoteWithCredentials,
          true, 0, "454 4.7.0", true},
         {"certificate from an unknown CA", {.startTls = true}, remoteWithCredentials, true, 0, "Zertifikat", true},
-        {"MAIL 451", {},
-         [](SmtpTransport &t, const SmtpTestServer &) { t.setFromAddress(QStringLiteral("tempfail@example.de")); },
-         false, -451, "451 4.3.0 Temporary local problem", false},
-        {"RCPT 550", {},
-         [](SmtpTransport &t, const SmtpTestServer &) { t.setRecipient(QStringLiteral("refuse@example.com")); },
-         false, -550, "550 5.1.1 <refuse@example.com>: user unknown", false},
-        {"DATA 554", {},
-         [](SmtpTransport &t, const SmtpTestServer &) { t.setRecipient(QStringLiteral("reject-data@example.com")); },
-         false, -554, "554 5.6.0", false},
-        {"session dropped mid-DATA", {.fault = QStringLiteral("drop-in-data")}, none, false, -1, "unterbrochen",
-         false},
+        {"MAIL 451", {}, [](SmtpTransport &t) { t.setFromAddress(QStringLiteral("tempfail@example.de")); }, false,
+         -451, "451 4.3.0 Temporary local problem", false},
+        {"RCPT 550", {}, [](SmtpTransport &t) { t.setRecipient(QStringLiteral("refuse@example.com")); }, false, -550,
+         "550 5.1.1 <refuse@example.com>: user unknown", false},
+        {"DATA 554", {}, [](SmtpTransport &t) { t.setRecipient(QStringLiteral("reject-data@example.com")); }, false,
+         -554, "554 5.6.0", false},
+        {"session dropped mid-DATA", {.fault = QStringLiteral("drop-in-data")}, none, false, -1, "unterbrochen", false},
         {"server never answers", {.fault = QStringLiteral("silent")}, none, true, 0, "Zeitüberschreitung", false},
         {"reply line never ends", {.fault = QStringLiteral("endless-line")}, none, true, 0, "unlesbar", false},
     };
-    for (const FaultRow &row : rows) {
+    for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         SmtpTestServer server(row.server);
         ASSERT_TRUE(server.start()) << server.errorText().toStdString();
         pointAt(server.host(), server.port());
-        row.setUp(transport, server);
+        row.change(transport);
         platform.processEventsCount = 0;
         QElapsedTimer clock;
         clock.start();
@@ -127,7 +119,6 @@ TEST_F(SmtpFaultTest, EachFailureIsReportedAndTheNextMessageGoesOut)
         EXPECT_GT(platform.processEventsCount, clock.elapsed() > 500 ? 5 : -1) << "events ran while waiting";
         EXPECT_TRUE(transport.LastError().contains(QString::fromUtf8(row.lastErrorHas)))
             << transport.LastError().toStdString();
-        EXPECT_FALSE(transport.LastError().isEmpty());
         EXPECT_FALSE(transport.LastError().contains(kPassword));
         if (row.noAuthAtServer) {
             server.waitForClosedSessions(1);
@@ -150,25 +141,21 @@ TEST_F(SmtpFaultTest, TemporaryRefusalIsRetriedWhenAsked)
 
 TEST_F(SmtpFaultTest, UnusableServerSettingsFailWithoutConnecting)
 {
-    const QString goodPort = QString::number(good.port());
-    const struct
-    {
-        QString server;
-        qint32 port;
-    } rows[] = {
-        {QString(), good.port()},
-        {QStringLiteral("   "), good.port()},
-        {QStringLiteral("mail server.example"), good.port()},
-        {QStringLiteral("anna:geheim@127.0.0.1"), good.port()},
-        {QStringLiteral("127.0.0.1:") + goodPort, 0},
-        {QStringLiteral("127.0.0.1/anderer-name"), good.port()},
-        {QStringLiteral("127.0.0.1\r\nQUIT"), good.port()},
+    const qint32 port = good.port();
+    const std::pair<QString, qint32> rows[] = {
+        {QString(), port},
+        {QStringLiteral("   "), port},
+        {QStringLiteral("mail server.example"), port},
+        {QStringLiteral("anna:geheim@127.0.0.1"), port},
+        {QStringLiteral("127.0.0.1:%1").arg(port), 0},
+        {QStringLiteral("127.0.0.1/anderer-name"), port},
+        {QStringLiteral("127.0.0.1\r\nQUIT"), port},
         {QStringLiteral("127.0.0.1"), 70000},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.server.toStdString() + ":" + std::to_string(row.port));
-        pointAt(row.server, 0);
-        transport.setPort(row.port);
+    for (const auto &[server, serverPort] : rows) {
+        SCOPED_TRACE(server.toStdString() + ":" + std::to_string(serverPort));
+        pointAt(server, 0);
+        transport.setPort(serverPort);
         EXPECT_FALSE(transport.Connect());
         EXPECT_FALSE(transport.LastError().isEmpty());
     }
@@ -176,13 +163,6 @@ TEST_F(SmtpFaultTest, UnusableServerSettingsFailWithoutConnecting)
     pointAt(QStringLiteral(" 127.0.0.1 "), good.port());
     EXPECT_TRUE(transport.Connect()) << "blanks around the name are forgiven";
 }
-
-struct InjectionRow
-{
-    const char *name;
-    std::function<void(SmtpTransport &, const QString &)> set;
-    bool isAddress;
-};
 
 TEST_F(SmtpFaultTest, InjectedLineBreaksNeverMakeHeadersOrCommands)
 {
@@ -194,16 +174,19 @@ TEST_F(SmtpFaultTest, InjectedLineBreaksNeverMakeHeadersOrCommands)
         QStringLiteral("a\r\n.\r\nRCPT TO:<evil@example.org>\r\n"),
         QString(2000, QLatin1Char('n')),
     };
-    const InjectionRow fields[] = {
-        {"Subject", [](SmtpTransport &t, const QString &v) { t.setSubject(v); }, false},
-        {"FromName", [](SmtpTransport &t, const QString &v) { t.setFromName(v); }, false},
-        {"Organization", [](SmtpTransport &t, const QString &v) { t.setOrganization(v); }, false},
-        {"Recipient", [](SmtpTransport &t, const QString &v) { t.setRecipient(QStringLiteral("kunde@example.com") + v); },
-         true},
-        {"FromAddress",
-         [](SmtpTransport &t, const QString &v) { t.setFromAddress(QStringLiteral("versand@example.de") + v); }, true},
-        {"ReplyTo", [](SmtpTransport &t, const QString &v) { t.setReplyTo(QStringLiteral("antwort@example.de") + v); },
-         true},
+    using Setter = void (SmtpTransport::*)(const QString &);
+    const struct
+    {
+        const char *name;
+        Setter set;
+        QString prefix; // non-empty for addresses, which are refused instead
+    } fields[] = {
+        {"Subject", &SmtpTransport::setSubject, {}},
+        {"FromName", &SmtpTransport::setFromName, {}},
+        {"Organization", &SmtpTransport::setOrganization, {}},
+        {"Recipient", &SmtpTransport::setRecipient, QStringLiteral("kunde@example.com")},
+        {"FromAddress", &SmtpTransport::setFromAddress, QStringLiteral("versand@example.de")},
+        {"ReplyTo", &SmtpTransport::setReplyTo, QStringLiteral("antwort@example.de")},
     };
     pointAt(good.host(), good.port());
     ASSERT_TRUE(transport.Connect());
@@ -211,15 +194,15 @@ TEST_F(SmtpFaultTest, InjectedLineBreaksNeverMakeHeadersOrCommands)
     const int baselineHeaders = SmtpTestServer::parse(good.message(1, 1))[QStringLiteral("headerLines")].toInt();
     ASSERT_GT(baselineHeaders, 8);
     int sent = 1;
-    for (const InjectionRow &field : fields) {
+    for (const auto &field : fields) {
         for (const QString &payload : payloads) {
             SCOPED_TRACE(std::string(field.name) + " <- " + payload.left(30).toStdString());
             pointAt(good.host(), good.port());
-            field.set(transport, payload);
+            (transport.*field.set)(field.prefix + payload);
             const int commandsBefore = static_cast<int>(good.commands(1).size());
             const qint32 result = transport.Send();
             const int newCommands = static_cast<int>(good.commands(1).size()) - commandsBefore;
-            if (field.isAddress) {
+            if (!field.prefix.isEmpty()) {
                 EXPECT_EQ(result, -1);
                 EXPECT_EQ(newCommands, 0) << "refused before reaching the server";
                 continue;
@@ -241,12 +224,7 @@ TEST_F(SmtpFaultTest, InjectedLineBreaksNeverMakeHeadersOrCommands)
 
 TEST_F(SmtpFaultTest, RecipientAddressesAreCheckedBeforeSending)
 {
-    struct Row
-    {
-        const char *address;
-        bool valid;
-    };
-    const Row rows[] = {
+    const std::pair<const char *, bool> rows[] = {
         {"kunde@example.com", true},       {"vor.name+tag@sub.example.de", true}, {"kunde@münchen.de", true},
         {"kunde example@example.com", false}, {"kunde@example .com", false},    {"kundeexample.com", false},
         {"kunde@", false},                 {"@example.com", false},              {"kunde@@example.com", false},
@@ -256,11 +234,11 @@ TEST_F(SmtpFaultTest, RecipientAddressesAreCheckedBeforeSending)
     pointAt(good.host(), good.port());
     ASSERT_TRUE(transport.Connect());
     int sent = 0;
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.address);
-        transport.setRecipient(QString::fromUtf8(row.address));
+    for (const auto &[address, valid] : rows) {
+        SCOPED_TRACE(address);
+        transport.setRecipient(QString::fromUtf8(address));
         const qint32 result = transport.Send();
-        if (row.valid) {
+        if (valid) {
             EXPECT_EQ(result, ++sent) << transport.LastError().toStdString();
         } else {
             EXPECT_EQ(result, -1);

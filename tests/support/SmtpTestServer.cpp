@@ -22,19 +22,9 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList lines(const QString &path)
-{
-    QStringList result = QString::fromUtf8(readAll(path)).split(QLatin1Char('\n'));
-    if (!result.isEmpty() && result.last().isEmpty())
-        result.removeLast();
-    return result;
-}
+QString numbered(int n) { return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')); }
 
 } // namespace
-
-SmtpTestServer::SmtpTestServer() : SmtpTestServer(Options{}) {}
-
-SmtpTestServer::SmtpTestServer(Options options) : m_options(std::move(options)) {}
 
 SmtpTestServer::~SmtpTestServer()
 {
@@ -53,33 +43,29 @@ bool SmtpTestServer::start()
         m_error = QStringLiteral("no temporary directory");
         return false;
     }
+    const Options &o = m_options;
     QStringList arguments{QStringLiteral("-W"), QStringLiteral("ignore")};
-    if (m_options.fault.isEmpty()) {
-        arguments << script("smtp_test_server.py") << QStringLiteral("--port")
-                  << QString::number(m_options.port);
-        if (m_options.startTls)
-            arguments << QStringLiteral("--tls");
-        if (m_options.implicitTls)
-            arguments << QStringLiteral("--implicit-tls");
-        if (m_options.requireStartTls)
-            arguments << QStringLiteral("--require-starttls");
-        if (!m_options.user.isEmpty())
-            arguments << QStringLiteral("--auth") << m_options.user + QLatin1Char(':') + m_options.password;
-        if (!m_options.authMechanisms.isEmpty())
-            arguments << QStringLiteral("--mechanisms") << m_options.authMechanisms.join(QLatin1Char(' '));
-        if (m_options.dropAfterMessages > 0)
-            arguments << QStringLiteral("--drop-after") << QString::number(m_options.dropAfterMessages);
+    if (o.fault.isEmpty()) {
+        arguments << script("smtp_test_server.py") << QStringLiteral("--port") << QString::number(o.port);
+        for (const auto &[on, flag] : {std::pair{o.startTls, "--tls"}, {o.implicitTls, "--implicit-tls"},
+                                       {o.requireStartTls, "--require-starttls"}, {o.shortPort, "--short-port"}})
+            if (on)
+                arguments << QLatin1String(flag);
+        if (!o.user.isEmpty())
+            arguments << QStringLiteral("--auth") << o.user + QLatin1Char(':') + o.password;
+        if (!o.authMechanisms.isEmpty())
+            arguments << QStringLiteral("--mechanisms") << o.authMechanisms.join(QLatin1Char(' '));
+        if (o.dropAfterMessages > 0)
+            arguments << QStringLiteral("--drop-after") << QString::number(o.dropAfterMessages);
     } else {
-        arguments << script("smtp_fault_server.py") << QStringLiteral("--mode") << m_options.fault;
+        arguments << script("smtp_fault_server.py") << QStringLiteral("--mode") << o.fault;
     }
     arguments << QStringLiteral("--dir") << m_dir.path();
 
     m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::SeparateChannels);
     m_process->start(QStringLiteral(ORV_SYSTEM_PYTHON), arguments);
-    QDeadlineTimer deadline(20000);
-    while (!m_process->canReadLine() && !deadline.hasExpired()
-           && m_process->state() != QProcess::NotRunning)
+    const QDeadlineTimer deadline(20000);
+    while (!m_process->canReadLine() && !deadline.hasExpired() && m_process->state() != QProcess::NotRunning)
         m_process->waitForReadyRead(200);
     const QByteArray line = m_process->readLine().trimmed();
     if (!line.startsWith("READY ")) {
@@ -91,28 +77,21 @@ bool SmtpTestServer::start()
     return m_port != 0;
 }
 
-QString SmtpTestServer::caFile() const
-{
-    return m_dir.filePath(QStringLiteral("ca.pem"));
-}
-
 QString SmtpTestServer::sessionPath(int session) const
 {
-    return m_dir.filePath(QStringLiteral("sessions/%1").arg(session, 3, 10, QLatin1Char('0')));
+    return m_dir.filePath(QStringLiteral("sessions/") + numbered(session));
 }
 
 int SmtpTestServer::sessionCount() const
 {
-    return static_cast<int>(QDir(m_dir.filePath(QStringLiteral("sessions")))
-                                .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                                .size());
+    return int(QDir(m_dir.filePath(QStringLiteral("sessions"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
 QList<int> SmtpTestServer::messagesPerSession() const
 {
     QList<int> counts;
     for (int s = 1; s <= sessionCount(); ++s)
-        counts << static_cast<int>(QDir(sessionPath(s)).entryList({QStringLiteral("*.eml")}, QDir::Files).size());
+        counts << int(QDir(sessionPath(s)).entryList({QStringLiteral("*.eml")}, QDir::Files).size());
     return counts;
 }
 
@@ -120,26 +99,27 @@ QList<QByteArray> SmtpTestServer::messages() const
 {
     QList<QByteArray> all;
     const QList<int> counts = messagesPerSession();
-    for (int s = 1; s <= counts.size(); ++s) {
+    for (int s = 1; s <= counts.size(); ++s)
         for (int m = 1; m <= counts[s - 1]; ++m)
             all << message(s, m);
-    }
     return all;
 }
 
 QByteArray SmtpTestServer::message(int session, int index) const
 {
-    return readAll(sessionPath(session) + QStringLiteral("/%1.eml").arg(index, 3, 10, QLatin1Char('0')));
+    return readAll(sessionPath(session) + QLatin1Char('/') + numbered(index) + QStringLiteral(".eml"));
 }
 
 QStringList SmtpTestServer::envelope(int session, int index) const
 {
-    return lines(sessionPath(session) + QStringLiteral("/%1.envelope").arg(index, 3, 10, QLatin1Char('0')));
+    return QString::fromUtf8(readAll(sessionPath(session) + QLatin1Char('/') + numbered(index) + QStringLiteral(".envelope")))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QStringList SmtpTestServer::commands(int session) const
 {
-    return lines(sessionPath(session) + QStringLiteral("/commands.log"));
+    return QString::fromUtf8(readAll(sessionPath(session) + QStringLiteral("/commands.log")))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QJsonObject SmtpTestServer::parse(const QByteArray &raw)
@@ -148,14 +128,13 @@ QJsonObject SmtpTestServer::parse(const QByteArray &raw)
     python.start(QStringLiteral(ORV_SYSTEM_PYTHON), {script("smtp_parse_message.py")});
     python.write(raw);
     python.closeWriteChannel();
-    if (!python.waitForFinished(30000))
-        return {};
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    return python.waitForFinished(30000) ? QJsonDocument::fromJson(python.readAllStandardOutput()).object()
+                                         : QJsonObject();
 }
 
 bool SmtpTestServer::waitForClosedSessions(int count, int timeoutMs) const
 {
-    QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         int closed = 0;
         for (int s = 1; s <= sessionCount(); ++s)

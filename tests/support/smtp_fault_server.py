@@ -1,22 +1,13 @@
-"""An SMTP server that misbehaves on purpose, for the transport's fault tests.
+"""An SMTP server that misbehaves on purpose (--mode, see SmtpTestServer.h).
 
-Listens on 127.0.0.1 (free port), prints "READY <port>", serves until stdin
-closes. Each connection gets the misbehaviour chosen with --mode:
-  greeting421       greets with 421 and closes
-  silent            accepts the connection and never says anything
-  endless-line      greets with a reply line that never ends
-  drop-in-data      a normal dialogue until DATA, then closes after the first body bytes
-  starttls-refused  offers STARTTLS and answers it with 454
-Sessions are recorded as by smtp_test_server.py: <dir>/sessions/NNN/commands.log
-and <dir>/sessions/NNN/closed.
+Prints "READY <port>", serves until stdin closes; records sessions/NNN/commands.log
+and sessions/NNN/closed like smtp_test_server.py.
 """
 
 import argparse
 import asyncio
 import os
 import sys
-
-ENDLESS_CHUNK = b"x" * 1024
 
 
 class Session:
@@ -39,14 +30,6 @@ class Session:
 async def reply(writer, text):
     writer.write(text.encode() + b"\r\n")
     await writer.drain()
-
-
-async def endless(writer):
-    writer.write(b"220 ")
-    while True:
-        writer.write(ENDLESS_CHUNK)
-        await writer.drain()
-        await asyncio.sleep(0.01)
 
 
 async def dialogue(mode, reader, writer, session):
@@ -83,7 +66,11 @@ def make_client_handler(mode, directory):
             elif mode == "silent":
                 await reader.read()
             elif mode == "endless-line":
-                await endless(writer)
+                writer.write(b"220 ")
+                while True:
+                    writer.write(b"x" * 1024)
+                    await writer.drain()
+                    await asyncio.sleep(0.01)
             else:
                 await dialogue(mode, reader, writer, session)
         except (ConnectionError, asyncio.IncompleteReadError):
@@ -101,9 +88,8 @@ def make_client_handler(mode, directory):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
-    parser.add_argument("--mode", required=True,
-                        choices=["greeting421", "silent", "endless-line", "drop-in-data",
-                                 "starttls-refused"])
+    parser.add_argument("--mode", required=True, choices=[
+        "greeting421", "silent", "endless-line", "drop-in-data", "starttls-refused"])
     options = parser.parse_args()
     os.makedirs(os.path.join(options.dir, "sessions"), exist_ok=True)
     loop = asyncio.new_event_loop()

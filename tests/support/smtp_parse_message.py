@@ -1,13 +1,5 @@
-"""Parses one raw message (stdin) with Python's email package and prints JSON.
-
-Keys: "headers" (top-level header name -> list of decoded values),
-"headerLines" (count of top-level header lines that start a header),
-"maxLineLength" (longest line in octets, CRLF excluded),
-"bareLineEnds" (CR or LF not part of a CRLF pair),
-"structure" (content types, multiparts as type(child,child)),
-"parts" (leaf parts in order: contentType, charset, filename, text or
-base64 "data", and for ZIP files "zipEntries" with name, compressType, data).
-"""
+"""Parses one raw message (stdin) with Python's email package and prints JSON;
+the keys are described at SmtpTestServer::parse."""
 
 import base64
 import email
@@ -39,11 +31,10 @@ def zip_entries(data):
 def leaf(part):
     entry = {"contentType": part.get_content_type(),
              "charset": part.get_content_charset() or "",
-             "filename": part.get_filename() or "",
-             "transferEncoding": part.get("Content-Transfer-Encoding", "")}
+             "filename": part.get_filename() or ""}
     payload = part.get_payload(decode=True) or b""
     if part.get_content_maintype() == "text" and not entry["filename"]:
-        # The wire form ends lines with CRLF; the text a person wrote ends them with LF.
+        # Wire lines end in CRLF, the written text in LF.
         entry["text"] = payload.decode(entry["charset"] or "ascii").replace("\r\n", "\n")
     else:
         entry["data"] = base64.b64encode(payload).decode()

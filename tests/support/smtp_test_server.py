@@ -1,28 +1,14 @@
-"""A recording SMTP server for the transport's tests (aiosmtpd).
+"""Recording SMTP server (aiosmtpd) for the tests; see SmtpTestServer.h.
 
-Listens on 127.0.0.1 (a free port unless --port is given), prints
-"READY <port>" once it accepts connections and serves until stdin closes.
-
-Everything a test wants to look at is written under --dir:
-  sessions/NNN/commands.log   one line per command received ("AUTH" lines
-                              carry the mechanism only, never the payload)
-  sessions/NNN/MMM.eml        each accepted message, raw bytes as received
-  sessions/NNN/MMM.envelope   "MAIL <from>" and one "RCPT <to>" line per recipient
-  sessions/NNN/closed         written when the session has ended
-With --tls a CA and a server certificate for 127.0.0.1/localhost are made
-with openssl and the CA is written to <dir>/ca.pem.
-
-Per-address behaviour (markers inside an address, case-insensitive):
-  RCPT containing "refuse"       -> 550 5.1.1 <addr>: user unknown
-  RCPT containing "reject-data"  -> DATA answered 554 5.6.0 Message content rejected
-  MAIL containing "tempfail"     -> 451 4.3.0 Temporary local problem
-  MAIL containing "tempfail-once"-> 451 only for the first such MAIL of the run
+Prints "READY <port>", serves until stdin closes. Under --dir: sessions/NNN/
+commands.log (AUTH without payload), MMM.eml, MMM.envelope, closed; ca.pem with TLS.
 """
 
 import argparse
 import asyncio
 import hmac
 import os
+import random
 import ssl
 import subprocess
 import sys
@@ -57,16 +43,12 @@ class Recorder:
         self.count = 0
         self.tempfail_once_used = False
 
-    def open_session(self):
-        self.count += 1
-        path = os.path.join(self.root, "%03d" % self.count)
-        os.makedirs(path)
-        return path
-
 
 class Session:
-    def __init__(self, path):
-        self.path = path
+    def __init__(self, recorder):
+        recorder.count += 1
+        self.path = os.path.join(recorder.root, "%03d" % recorder.count)
+        os.makedirs(self.path)
         self.messages = 0
 
     def log(self, line):
@@ -152,14 +134,13 @@ class RecordingSMTP(SMTP):
 
     def connection_made(self, transport):
         if self.recording is None:
-            self.recording = Session(self.recorder.open_session())
+            self.recording = Session(self.recorder)
         super().connection_made(transport)
 
     def connection_lost(self, error):
         super().connection_lost(error)
         if self.recording is not None:
-            # asyncio closes the socket only after this returns; mark the session
-            # closed once the peer can really see it gone.
+            # The socket closes only after this returns.
             self.loop.call_soon(self.recording.close)
 
     async def auth_CRAM__MD5(self, _, args):
@@ -190,14 +171,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
     parser.add_argument("--port", type=int, default=0)
-    parser.add_argument("--tls", action="store_true", help="offer STARTTLS")
-    parser.add_argument("--implicit-tls", action="store_true", help="TLS from the first byte")
-    parser.add_argument("--require-starttls", action="store_true")
-    parser.add_argument("--auth", default="", help="USER:PASSWORD accepted by AUTH")
-    parser.add_argument("--mechanisms", default="PLAIN LOGIN",
-                        help="AUTH mechanisms offered, out of PLAIN LOGIN CRAM-MD5")
-    parser.add_argument("--drop-after", type=int, default=0,
-                        help="close each session after this many messages")
+    parser.add_argument("--short-port", action="store_true")  # a free port below 10000
+    for flag in ("--tls", "--implicit-tls", "--require-starttls"):
+        parser.add_argument(flag, action="store_true")
+    parser.add_argument("--auth", default="")  # USER:PASSWORD
+    parser.add_argument("--mechanisms", default="PLAIN LOGIN")
+    parser.add_argument("--drop-after", type=int, default=0)
     options = parser.parse_args()
 
     loop = asyncio.new_event_loop()
@@ -215,11 +194,17 @@ def main():
         user, _, password = options.auth.partition(":")
         kwargs.update(authenticator=authenticator(user, password), credentials=(user, password))
 
-    server = loop.run_until_complete(loop.create_server(
-        lambda: RecordingSMTP(handler, recorder, **kwargs), "127.0.0.1", options.port,
-        ssl=context if options.implicit_tls else None))
-    port = server.sockets[0].getsockname()[1]
-    print("READY %d" % port, flush=True)
+    ports = random.sample(range(2000, 10000), 500) if options.short_port else [options.port]
+    for port in ports:
+        try:
+            server = loop.run_until_complete(loop.create_server(
+                lambda: RecordingSMTP(handler, recorder, **kwargs), "127.0.0.1", port,
+                ssl=context if options.implicit_tls else None))
+            break
+        except OSError:
+            if port == ports[-1]:
+                raise
+    print("READY %d" % server.sockets[0].getsockname()[1], flush=True)
     loop.add_reader(sys.stdin.fileno(), lambda: sys.stdin.buffer.read1(4096) or loop.stop())
     loop.run_forever()
 
