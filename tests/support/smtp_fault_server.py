@@ -1,30 +1,13 @@
-"""An SMTP server that misbehaves on purpose (--mode, see SmtpTestServer.h).
-
-Prints "READY <port>", serves until stdin closes; records sessions/NNN/commands.log
-and sessions/NNN/closed like smtp_test_server.py.
-"""
+"""An SMTP server that misbehaves on purpose (--mode, see SmtpTestServer.h); prints
+"READY <port>", serves until stdin closes, records sessions like smtp_test_server.py."""
 
 import argparse
 import asyncio
+import contextlib
 import os
 import sys
 
-
-class Session:
-    count = 0
-
-    def __init__(self, directory):
-        Session.count += 1
-        self.path = os.path.join(directory, "sessions", "%03d" % Session.count)
-        os.makedirs(self.path)
-
-    def log(self, line):
-        with open(os.path.join(self.path, "commands.log"), "a", encoding="utf-8",
-                  errors="backslashreplace") as out:
-            out.write(line + "\n")
-
-    def close(self):
-        open(os.path.join(self.path, "closed"), "w").close()
+from smtp_test_server import Session
 
 
 async def reply(writer, text):
@@ -77,10 +60,8 @@ def make_client_handler(mode, directory):
             pass
         finally:
             writer.close()
-            try:
+            with contextlib.suppress(ConnectionError):
                 await writer.wait_closed()
-            except ConnectionError:
-                pass
             session.close()
     return handle
 

@@ -36,18 +36,13 @@ def make_certificates(directory):
     return context
 
 
-class Recorder:
-    def __init__(self, directory):
-        self.root = os.path.join(directory, "sessions")
-        os.makedirs(self.root, exist_ok=True)
-        self.count = 0
-        self.tempfail_once_used = False
-
-
 class Session:
-    def __init__(self, recorder):
-        recorder.count += 1
-        self.path = os.path.join(recorder.root, "%03d" % recorder.count)
+    count = 0
+    tempfail_once_used = False
+
+    def __init__(self, directory):
+        Session.count += 1
+        self.path = os.path.join(directory, "sessions", "%03d" % Session.count)
         os.makedirs(self.path)
         self.messages = 0
 
@@ -72,9 +67,8 @@ class Session:
 
 
 class Handler:
-    def __init__(self, options, recorder):
+    def __init__(self, options):
         self.options = options
-        self.recorder = recorder
 
     async def handle_EHLO(self, server, session, envelope, hostname, responses):
         session.host_name = hostname
@@ -84,8 +78,8 @@ class Handler:
 
     async def handle_MAIL(self, server, session, envelope, address, mail_options):
         lowered = address.lower()
-        if "tempfail-once" in lowered and not self.recorder.tempfail_once_used:
-            self.recorder.tempfail_once_used = True
+        if "tempfail-once" in lowered and not Session.tempfail_once_used:
+            Session.tempfail_once_used = True
             return "451 4.3.0 Temporary local problem"
         if "tempfail" in lowered and "tempfail-once" not in lowered:
             return "451 4.3.0 Temporary local problem"
@@ -110,10 +104,10 @@ class Handler:
 
 
 class RecordingSMTP(SMTP):
-    def __init__(self, handler, recorder, credentials=("", ""), **kwargs):
+    def __init__(self, handler, directory, credentials=("", ""), **kwargs):
         self.credentials = credentials
         super().__init__(handler, **kwargs)
-        self.recorder = recorder
+        self.directory = directory
         self.recording = None
         for name, method in list(self._smtp_methods.items()):
             self._smtp_methods[name] = self._logged(name, method)
@@ -134,7 +128,7 @@ class RecordingSMTP(SMTP):
 
     def connection_made(self, transport):
         if self.recording is None:
-            self.recording = Session(self.recorder)
+            self.recording = Session(self.directory)
         super().connection_made(transport)
 
     def connection_lost(self, error):
@@ -181,9 +175,9 @@ def main():
 
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
-    recorder = Recorder(options.dir)
+    os.makedirs(os.path.join(options.dir, "sessions"), exist_ok=True)
     context = make_certificates(options.dir) if options.tls or options.implicit_tls else None
-    handler = Handler(options, recorder)
+    handler = Handler(options)
     kwargs = dict(hostname="velmora-test", data_size_limit=0, enable_SMTPUTF8=True,
                   auth_require_tls=False, loop=loop)
     if context is not None and not options.implicit_tls:
@@ -198,7 +192,7 @@ def main():
     for port in ports:
         try:
             server = loop.run_until_complete(loop.create_server(
-                lambda: RecordingSMTP(handler, recorder, **kwargs), "127.0.0.1", port,
+                lambda: RecordingSMTP(handler, options.dir, **kwargs), "127.0.0.1", port,
                 ssl=context if options.implicit_tls else None))
             break
         except OSError:
