@@ -68,58 +68,46 @@ protected:
     AttachmentPane *m_pane = new AttachmentPane(&m_window);
 };
 
-TEST_F(AttachmentPaneTest, AddAsksForAnExistingFileAndAppendsIt)
+TEST_F(AttachmentPaneTest, AddAppendsTheChosenFileOnceAndRefusesItAgain)
 {
-    add(QStringLiteral("/daten/Preisliste 2026.pdf"));
-    ASSERT_EQ(m_platform.fileDialogs.size(), 1);
+    struct Step { const char *name; std::optional<QString> answer; QStringList expected; int messages; };
+    const QList<Step> steps{
+        {"cancelled", std::nullopt, {}, 0},
+        {"first file", "/daten/Preisliste 2026.pdf", {"/daten/Preisliste 2026.pdf"}, 0},
+        {"name differing in case only", "/daten/preisliste 2026.pdf",
+         {"/daten/Preisliste 2026.pdf", "/daten/preisliste 2026.pdf"}, 0},
+        {"same file again", "/daten/Preisliste 2026.pdf", {"/daten/Preisliste 2026.pdf", "/daten/preisliste 2026.pdf"}, 1},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        m_elsewhere->setFocus();
+        add(step.answer);
+        EXPECT_EQ(paths(), step.expected);
+        EXPECT_EQ(m_platform.messages.size(), step.messages);
+        EXPECT_EQ(m_pane->cmdAnlageRemove()->isEnabled(), !step.expected.isEmpty());
+        EXPECT_EQ(m_pane->sevAnlagen()->currentRow(), int(step.expected.size()));
+        EXPECT_EQ(m_editor->hasFocus(), step.answer.has_value());
+    }
+    EXPECT_FALSE(m_pane->Attachments().first().zip);
+    ASSERT_EQ(m_platform.fileDialogs.size(), 4);
+    ASSERT_EQ(m_platform.messages.size(), 1);
     const FileDialogRequest &request = m_platform.fileDialogs.first().request;
     EXPECT_FALSE(m_platform.fileDialogs.first().save);
     EXPECT_EQ(request.title, QStringLiteral("Anlagen"));
     EXPECT_EQ(request.flags, 0x385804u);
     EXPECT_EQ(request.filter, QStringLiteral("Alle Dateien (*.*)|*.*"));
     EXPECT_EQ(request.filterIndex, 1);
-    EXPECT_EQ(paths(), QStringList({"/daten/Preisliste 2026.pdf"}));
-    EXPECT_FALSE(m_pane->Attachments().first().zip);
-    EXPECT_TRUE(m_pane->cmdAnlageRemove()->isEnabled());
-    EXPECT_EQ(m_pane->sevAnlagen()->currentRow(), 1);
-    EXPECT_TRUE(m_editor->hasFocus());
-}
-
-TEST_F(AttachmentPaneTest, SameFileTwiceIsRefusedWithOneMessage)
-{
-    add(QStringLiteral("/daten/a.txt"));
-    add(QStringLiteral("/daten/A.txt"));
-    m_elsewhere->setFocus();
-    add(QStringLiteral("/daten/a.txt"));
-    EXPECT_EQ(paths(), QStringList({"/daten/a.txt", "/daten/A.txt"}));
-    ASSERT_EQ(m_platform.messages.size(), 1);
     EXPECT_EQ(m_platform.messages.first().text, QStringLiteral("Diese Anlage ist bereits vorhanden."));
     EXPECT_EQ(m_platform.messages.first().caption, QStringLiteral("Systemmeldung..."));
     EXPECT_EQ(m_platform.messages.first().icon, MessageIcon::Information);
     EXPECT_EQ(m_platform.messages.first().buttons, MessageButtons::Ok);
-    EXPECT_TRUE(m_editor->hasFocus());
-}
-
-TEST_F(AttachmentPaneTest, CancelChangesNothing)
-{
-    add(std::nullopt);
-    EXPECT_TRUE(paths().isEmpty());
-    EXPECT_TRUE(m_platform.messages.isEmpty());
-    EXPECT_FALSE(m_pane->cmdAnlageRemove()->isEnabled());
-    EXPECT_TRUE(m_elsewhere->hasFocus());
 }
 
 TEST_F(AttachmentPaneTest, RemoveFollowsTheRowCount)
 {
     for (const char *path : {"/a", "/b", "/c"})
         add(QString::fromLatin1(path));
-    struct Step
-    {
-        const char *name;
-        QList<int> selection;
-        QStringList expected;
-        bool removeEnabled;
-    };
+    struct Step { const char *name; QList<int> selection; QStringList expected; bool removeEnabled; };
     const QList<Step> steps{
         {"nothing selected", {}, {"/a", "/b", "/c"}, true},
         {"first and last", {1, 3}, {"/b"}, true},

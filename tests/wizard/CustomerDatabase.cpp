@@ -1,7 +1,9 @@
 #include "CustomerDatabase.h"
 
-#include "PostgresTestServer.h"
-
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -9,41 +11,116 @@
 
 #include <memory>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace OrvVelmora::Testing {
 
 namespace {
 
-// One server for the whole test program: starting a cluster takes seconds.
-class PostgresEnvironment final : public ::testing::Environment
+const QString kBin = QStringLiteral("/usr/lib/postgresql/15/bin/");
+
+QString postgresUnavailable()
+{
+    for (const char *tool : {"initdb", "pg_ctl", "postgres"})
+        if (!QFileInfo(kBin + QLatin1String(tool)).isExecutable())
+            return QStringLiteral("PostgreSQL server binaries not found in %1 (package postgresql-15)").arg(kBin);
+    return QString();
+}
+
+int freeLoopbackPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), length) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0;
+    ::close(fd);
+    return bound ? ntohs(address.sin_port) : 0;
+}
+
+/// One throw-away PostgreSQL cluster for the whole test program (starting one takes seconds): on a free
+/// loopback port, logging every statement, started on first use and stopped and deleted at the run's end.
+/// The server refuses root, so under root it runs as the postgres user.
+class PostgresServer final : public ::testing::Environment
 {
 public:
-    PostgresTestServer *server(QString *error)
+    /// The port, or 0 with error() set when initdb or the start failed.
+    int port()
     {
         if (!m_tried) {
             m_tried = true;
-            m_server = std::make_unique<PostgresTestServer>();
-            if (!m_server->start())
-                m_error = m_server->error();
+            start();
         }
-        *error = m_error;
-        return m_error.isEmpty() ? m_server.get() : nullptr;
+        return m_started ? m_port : 0;
     }
-    void TearDown() override { m_server.reset(); }
+    QString error() const { return m_error; }
+    QString log() const
+    {
+        QFile file(m_started ? m_dir->filePath("server.log") : QString());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    void TearDown() override
+    {
+        if (m_started)
+            run({kBin + "pg_ctl", "stop", "-m", "immediate", "-D", m_dir->filePath("data")}, 30000);
+        m_started = false;
+        m_dir.reset();
+    }
 
 private:
+    bool run(QStringList command, int timeoutMs, bool asServer = true)
+    {
+        if (asServer && ::geteuid() == 0)
+            command = QStringList{"runuser", "-u", "postgres", "--"} + command;
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(command.first(), command.mid(1));
+        if (process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+            return true;
+        m_error = command.join(' ') + " failed: " + QString::fromLocal8Bit(process.readAll());
+        process.kill();
+        process.waitForFinished(1000);
+        return false;
+    }
+
+    void start()
+    {
+        m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/orv-pg-XXXXXX");
+        m_port = freeLoopbackPort();
+        if (!m_dir->isValid() || m_port == 0) {
+            m_error = QStringLiteral("no temporary folder or no free port");
+            return;
+        }
+        if (::geteuid() == 0 && !run({"chown", "postgres:", m_dir->path()}, 10000, false))
+            return;
+        const QString data = m_dir->filePath("data");
+        if (!run({kBin + "initdb", "-D", data, "-A", "trust", "-U", "postgres", "-E", "UTF8", "--no-locale"}, 120000))
+            return;
+        const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c log_statement=all -c fsync=off")
+                                    .arg(m_port)
+                                    .arg(m_dir->path());
+        m_started = run({kBin + "pg_ctl", "start", "-w", "-D", data, "-l", m_dir->filePath("server.log"), "-o", options}, 60000);
+    }
+
     bool m_tried = false;
+    bool m_started = false;
+    int m_port = 0;
     QString m_error;
-    std::unique_ptr<PostgresTestServer> m_server;
+    std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-PostgresEnvironment *postgres()
+PostgresServer *postgres()
 {
-    static auto *environment = static_cast<PostgresEnvironment *>(
-        ::testing::AddGlobalTestEnvironment(new PostgresEnvironment));
-    return environment;
+    static auto *server = static_cast<PostgresServer *>(::testing::AddGlobalTestEnvironment(new PostgresServer));
+    return server;
 }
 // Registered before main runs the tests, so its TearDown runs inside the test run.
-const PostgresEnvironment *const kRegistered = postgres();
+const PostgresServer *const kRegistered = postgres();
 
 int nextConnection = 0;
 
@@ -54,7 +131,7 @@ CustomerDatabase::CustomerDatabase(Backend backend)
     , m_name(QStringLiteral("customers-%1").arg(++nextConnection))
 {
     if (backend == Backend::PostgreSQL)
-        m_unavailable = PostgresTestServer::unavailableReason();
+        m_unavailable = postgresUnavailable();
     const QString driver = backend == Backend::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
     if (m_unavailable.isEmpty() && !QSqlDatabase::isDriverAvailable(driver))
         m_unavailable = QStringLiteral("Qt SQL driver %1 is not installed").arg(driver);
@@ -75,19 +152,17 @@ bool CustomerDatabase::open()
         database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         database.setDatabaseName(m_dir.filePath(QStringLiteral("host.sqlite")));
     } else {
-        const PostgresTestServer *server = postgres()->server(&m_error);
-        if (!server)
-            return false;
+        const int port = postgres()->port();
+        if (port == 0)
+            return m_error = postgres()->error(), false;
         database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
         database.setHostName(QStringLiteral("127.0.0.1"));
-        database.setPort(server->port());
+        database.setPort(port);
         database.setUserName(QStringLiteral("postgres"));
         database.setDatabaseName(QStringLiteral("postgres"));
     }
-    if (!database.open()) {
-        m_error = database.lastError().text();
-        return false;
-    }
+    if (!database.open())
+        return m_error = database.lastError().text(), false;
     return exec(QStringLiteral("DROP TABLE IF EXISTS tbKunden"))
         && exec(QStringLiteral(
             "CREATE TABLE tbKunden (KundenNr INTEGER, Anrede VARCHAR(20), Vorname VARCHAR(50), "
@@ -97,23 +172,15 @@ bool CustomerDatabase::open()
             "FreiFeld3 VARCHAR(50), PreisGruppe INTEGER)"));
 }
 
-bool CustomerDatabase::exec(const QString &statement)
+bool CustomerDatabase::exec(const QString &statement, const QVariantList &values)
 {
     QSqlQuery query(db());
-    if (query.exec(statement))
-        return true;
-    m_error = query.lastError().text();
-    return false;
-}
-
-bool CustomerDatabase::insert(const QVariantList &values)
-{
-    QSqlQuery query(db());
-    query.prepare(QStringLiteral("INSERT INTO tbKunden VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
-    for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values.at(i));
-    if (query.exec())
-        return true;
+    if (values.isEmpty() ? query.exec(statement) : query.prepare(statement)) {
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values.at(i));
+        if (values.isEmpty() || query.exec())
+            return true;
+    }
     m_error = query.lastError().text();
     return false;
 }
@@ -121,20 +188,17 @@ bool CustomerDatabase::insert(const QVariantList &values)
 bool CustomerDatabase::insertCustomer(int number, const QString &name, const QVariant &email)
 {
     const QString n = QString::number(number);
-    return insert({number, QStringLiteral("Herr"), QStringLiteral("Vorname") + n, name,
-                   QStringLiteral("Firma ") + n, QStringLiteral("Zusatz ") + n,
-                   QStringLiteral("Partner ") + n, QStringLiteral("Weg ") + n,
-                   QStringLiteral("1%1").arg(number, 4, 10, QLatin1Char('0')), QStringLiteral("Ort") + n,
-                   QStringLiteral("Land") + n, email, QStringLiteral("F1-") + n,
-                   QStringLiteral("F2-") + n, QStringLiteral("F3-") + n, number % 3});
+    return exec(QStringLiteral("INSERT INTO tbKunden VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+                {number, QStringLiteral("Herr"), QStringLiteral("Vorname") + n, name, QStringLiteral("Firma ") + n,
+                 QStringLiteral("Zusatz ") + n, QStringLiteral("Partner ") + n, QStringLiteral("Weg ") + n,
+                 QStringLiteral("1%1").arg(number, 4, 10, QLatin1Char('0')), QStringLiteral("Ort") + n,
+                 QStringLiteral("Land") + n, email, QStringLiteral("F1-") + n, QStringLiteral("F2-") + n,
+                 QStringLiteral("F3-") + n, number % 3});
 }
 
 QString CustomerDatabase::serverLog() const
 {
-    QString ignored;
-    const PostgresTestServer *server =
-        m_backend == Backend::PostgreSQL ? postgres()->server(&ignored) : nullptr;
-    return server ? server->log() : QString();
+    return m_backend == Backend::PostgreSQL ? postgres()->log() : QString();
 }
 
 } // namespace OrvVelmora::Testing

@@ -3,7 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
-#include <QVariantList>
+#include <QVariant>
 
 namespace OrvVelmora::Testing {
 
@@ -24,15 +24,13 @@ public:
     bool open();
     [[nodiscard]] QString error() const { return m_error; }
     [[nodiscard]] QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
-    /// Sixteen values in field order; QVariant() is NULL.
-    bool insert(const QVariantList &values);
-    /// A customer with distinct texts in every field.
+    /// A customer with distinct texts in every field; an email QVariant() is NULL.
     bool insertCustomer(int number, const QString &name, const QVariant &email);
     /// The PostgreSQL server log, empty for SQLite.
     [[nodiscard]] QString serverLog() const;
 
 private:
-    bool exec(const QString &statement);
+    bool exec(const QString &statement, const QVariantList &values = {});
 
     Backend m_backend;
     QString m_name;

@@ -12,26 +12,7 @@ namespace OrvVelmora::Testing {
 
 namespace {
 
-QStringList messageFiles(const SmtpTestServer &server, QStringList &envelopes)
-{
-    QStringList files;
-    const QDir sessions(server.directory() + QStringLiteral("/sessions"));
-    for (const QString &session : sessions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        const QDir dir(sessions.filePath(session));
-        for (const QString &eml : dir.entryList({QStringLiteral("*.eml")}, QDir::Files, QDir::Name)) {
-            files << dir.filePath(eml);
-            const int index = eml.section(QLatin1Char('.'), 0, 0).toInt();
-            const QStringList envelope = server.envelope(session.toInt(), index);
-            envelopes << envelope.filter(QStringLiteral("RCPT")).value(0);
-        }
-    }
-    return files;
-}
-
-QByteArray fromHex(const QJsonValue &value)
-{
-    return QByteArray::fromHex(value.toString().toLatin1());
-}
+QByteArray fromHex(const QJsonValue &value) { return QByteArray::fromHex(value.toString().toLatin1()); }
 
 ReceivedMail toMail(const QJsonObject &object)
 {
@@ -57,8 +38,16 @@ ReceivedMail toMail(const QJsonObject &object)
 
 QList<ReceivedMail> receivedMails(const SmtpTestServer &server)
 {
-    QStringList envelopes;
-    const QStringList files = messageFiles(server, envelopes);
+    QStringList files, envelopes;
+    const QDir sessions(server.directory() + QStringLiteral("/sessions"));
+    for (const QString &session : sessions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QDir dir(sessions.filePath(session));
+        for (const QString &eml : dir.entryList({QStringLiteral("*.eml")}, QDir::Files, QDir::Name)) {
+            files << dir.filePath(eml);
+            const int index = eml.section(QLatin1Char('.'), 0, 0).toInt();
+            envelopes << server.envelope(session.toInt(), index).filter(QStringLiteral("RCPT")).value(0);
+        }
+    }
     if (files.isEmpty())
         return {};
     QProcess parser;

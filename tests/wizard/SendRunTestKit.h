@@ -6,9 +6,13 @@
 #include <QMap>
 #include <QStringList>
 
-#include <functional>
 #include <ostream>
 #include <stdexcept>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 /// Lets GoogleTest show texts as texts in its failure messages.
 inline void PrintTo(const QString &text, std::ostream *os)
@@ -18,8 +22,7 @@ inline void PrintTo(const QString &text, std::ostream *os)
 
 namespace OrvVelmora::Testing {
 
-/// The form as plain values: what the run reads is set by the test, what it
-/// writes is recorded (every label text in order, the frame's calls as a log).
+/// The form as plain values: what the run reads is set by the test, what it writes is recorded.
 /// failOn names a call ("setWizardProgressValue 2", "attachments") that throws.
 class RecordingSendView final : public SendRunView
 {
@@ -47,19 +50,11 @@ public:
     QString subject() const override { return subjectText; }
     int priorityIndex() const override { return priority; }
     bool readReceiptChecked() const override { return readReceipt; }
-    QList<SendAttachment> attachments() const override
-    {
-        check(QStringLiteral("attachments"));
-        return attachmentRows;
-    }
+    QList<SendAttachment> attachments() const override { return check(QStringLiteral("attachments")), attachmentRows; }
     QString messageText() const override { return text; }
     QString messageRtf() const override { return rtf; }
     QString labelText(SendLabel label) const override { return labels.value(label); }
-    void setLabelText(SendLabel label, const QString &value) override
-    {
-        labels[label] = value;
-        labelHistory[label].append(value);
-    }
+    void setLabelText(SendLabel label, const QString &value) override { labelHistory[label].append(labels[label] = value); }
     void setProgressBarValue(int percent) override { progressBarValues.append(percent); }
     void setProgressBarVisible(bool visible) override { progressBarVisible = visible; }
     void setNavigationEnabled(bool enabled) override { log(QStringLiteral("navigation %1").arg(enabled)); }
@@ -87,11 +82,7 @@ private:
         if (call == failOn)
             throw std::runtime_error(call.toStdString());
     }
-    void log(const QString &call)
-    {
-        check(call);
-        frameLog.append(call);
-    }
+    void log(const QString &call) { check(call), frameLog.append(call); }
 };
 
 /// Recipient rows as column key -> text; a missing key or row cannot be read.
@@ -109,26 +100,37 @@ public:
     }
 };
 
+/// Binds a loopback socket to this port (0: any) and lets it go; the port
+/// it had, or 0 when the port was taken.
+inline quint16 freePort(quint16 port = 0)
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    const bool bound = ::bind(probe, reinterpret_cast<sockaddr *>(&address), length) == 0
+        && ::getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length) == 0;
+    ::close(probe);
+    return bound ? ntohs(address.sin_port) : 0;
+}
+
 /// A customer whose every field names its number, e.g. "Vorname7", "kunde7@example.org".
 inline QMap<QString, QString> numberedCustomer(int n, const QString &mailbox = QStringLiteral("kunde"))
 {
     const QString k = QString::number(n);
-    return {{QStringLiteral("KundenNr"), QStringLiteral("K%1").arg(n, 4, 10, QLatin1Char('0'))},
-            {QStringLiteral("Anrede"), n % 2 ? QStringLiteral("Frau") : QStringLiteral("Herr")},
-            {QStringLiteral("Vorname"), QStringLiteral("Jörg") + k},
-            {QStringLiteral("Name"), QStringLiteral("Müller") + k},
-            {QStringLiteral("Firma"), QStringLiteral("Firma") + k},
-            {QStringLiteral("Zusatz"), QStringLiteral("Zusatz") + k},
-            {QStringLiteral("AnsprechPartner"), QStringLiteral("Partner") + k},
-            {QStringLiteral("Strasse"), QStringLiteral("Weg ") + k},
-            {QStringLiteral("PLZ"), QString::number(10000 + n)},
-            {QStringLiteral("Ort"), QStringLiteral("Ort") + k},
-            {QStringLiteral("Land"), QStringLiteral("Land") + k},
-            {QStringLiteral("EMail"), QStringLiteral("%1%2@example.org").arg(mailbox).arg(n)},
-            {QStringLiteral("FreiFeld1"), QStringLiteral("F1-") + k},
-            {QStringLiteral("FreiFeld2"), QStringLiteral("F2-") + k},
-            {QStringLiteral("FreiFeld3"), QStringLiteral("F3-") + k},
-            {QStringLiteral("PreisGruppe"), QStringLiteral("1")}};
+    QMap<QString, QString> c{{QStringLiteral("KundenNr"), QStringLiteral("K%1").arg(n, 4, 10, QLatin1Char('0'))},
+                             {QStringLiteral("Anrede"), n % 2 ? QStringLiteral("Frau") : QStringLiteral("Herr")},
+                             {QStringLiteral("PLZ"), QString::number(10000 + n)},
+                             {QStringLiteral("EMail"), QStringLiteral("%1%2@example.org").arg(mailbox).arg(n)},
+                             {QStringLiteral("PreisGruppe"), QStringLiteral("1")}};
+    for (const auto &[key, prefix] : {std::pair{"Vorname", "Jörg"}, {"Name", "Müller"}, {"Firma", "Firma"},
+                                      {"Zusatz", "Zusatz"}, {"AnsprechPartner", "Partner"}, {"Strasse", "Weg "},
+                                      {"Ort", "Ort"}, {"Land", "Land"}, {"FreiFeld1", "F1-"}, {"FreiFeld2", "F2-"},
+                                      {"FreiFeld3", "F3-"}})
+        c[QString::fromUtf8(key)] = QString::fromUtf8(prefix) + k;
+    return c;
 }
 
 } // namespace OrvVelmora::Testing

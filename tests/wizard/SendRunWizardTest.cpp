@@ -39,22 +39,13 @@
 #include <functional>
 #include <memory>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
 
 namespace {
 
-const QStringList kFields{QStringLiteral("KundenNr"), QStringLiteral("Anrede"),    QStringLiteral("Vorname"),
-                          QStringLiteral("Name"),     QStringLiteral("Firma"),     QStringLiteral("Zusatz"),
-                          QStringLiteral("AnsprechPartner"), QStringLiteral("Strasse"), QStringLiteral("PLZ"),
-                          QStringLiteral("Ort"),      QStringLiteral("Land"),      QStringLiteral("EMail"),
-                          QStringLiteral("FreiFeld1"), QStringLiteral("FreiFeld2"), QStringLiteral("FreiFeld3"),
-                          QStringLiteral("PreisGruppe")};
+const QStringList kFields = QStringLiteral("KundenNr Anrede Vorname Name Firma Zusatz AnsprechPartner Strasse PLZ Ort "
+                                           "Land EMail FreiFeld1 FreiFeld2 FreiFeld3 PreisGruppe").split(QLatin1Char(' '));
 
 // All sixteen placeholders between bars, so that each value can be checked in place.
 const char kTokenLine[] = "<#KD_NUMMER#>|<#KD_ANREDE#>|<#KD_VORNAME#>|<#KD_NAME#>|<#KD_FIRMA#>|<#KD_ZUSATZ#>|"
@@ -73,9 +64,8 @@ QString messageRtf()
 QString expectedLine(const QMap<QString, QString> &customer)
 {
     QStringList values;
-    for (const char *key : {"KundenNr", "Anrede", "Vorname", "Name", "Firma", "Zusatz", "AnsprechPartner", "Strasse",
-                            "PLZ", "Ort", "Land", "FreiFeld1", "FreiFeld2", "FreiFeld3", "EMail"})
-        values << customer.value(QString::fromLatin1(key));
+    for (const QString &key : kFields.mid(0, 11) + kFields.mid(12, 3) + QStringList{QStringLiteral("EMail")})
+        values << customer.value(key);
     values << QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
     return values.join(QLatin1Char('|'));
 }
@@ -83,17 +73,9 @@ QString expectedLine(const QMap<QString, QString> &customer)
 /// A free port the account dialog can take: its port field holds four digits.
 quint16 freeFourDigitPort()
 {
-    for (quint16 port = quint16(9000 + QRandomGenerator::global()->bounded(900)); port < 10000; ++port) {
-        const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const bool free = ::bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-        ::close(probe);
-        if (free)
+    for (quint16 port = quint16(9000 + QRandomGenerator::global()->bounded(900)); port < 10000; ++port)
+        if (freePort(port))
             return port;
-    }
     return 0;
 }
 
@@ -153,16 +135,14 @@ public:
 
     void writeAttachments()
     {
-        QFile list(dir.filePath(QStringLiteral("Preisliste.txt")));
-        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
         for (int i = 0; i < 200; ++i)
             priceList += QStringLiteral("Artikel %1;Größe;%2,99 €\n").arg(i).arg(i * 3).toUtf8();
-        list.write(priceList);
-        QFile catalogue(dir.filePath(QStringLiteral("Katalog.bin")));
-        ASSERT_TRUE(catalogue.open(QIODevice::WriteOnly));
         for (int i = 0; i < 5000; ++i)
             catalogueBytes.append(char((i * 7919) % 256));
-        catalogue.write(catalogueBytes);
+        for (const auto &[name, bytes] : {std::pair{"Preisliste.txt", &priceList}, {"Katalog.bin", &catalogueBytes}}) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size());
+        }
     }
 
     /// Works the wizard once it is up, the way a user would, then closes it.
@@ -234,10 +214,8 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
         const QString html = QTextDocumentFragment::fromHtml(received.html).toPlainText();
         EXPECT_TRUE(received.text.contains(line)) << received.text.toStdString();
         EXPECT_TRUE(html.contains(line)) << html.toStdString();
-        for (const QString &body : {received.text, html}) {
-            EXPECT_TRUE(body.contains(QStringLiteral("Grüße aus München")));
-            EXPECT_FALSE(body.contains(QStringLiteral("<#")));
-        }
+        for (const QString &body : {received.text, html})
+            EXPECT_TRUE(body.contains(QStringLiteral("Grüße aus München")) && !body.contains(QStringLiteral("<#")));
         EXPECT_TRUE(received.html.contains(QStringLiteral("bold")) || received.html.contains(QStringLiteral("<b>")));
         EXPECT_TRUE(received.html.contains(QStringLiteral("center")));
         EXPECT_EQ(received.headers.value(QStringLiteral("subject")), QStringLiteral("Angebot für <#KD_VORNAME#>"));
@@ -256,16 +234,8 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
 TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
 {
     enum class Dialog { NotOpened, Cancelled, ServerEntered };
-    struct Row
-    {
-        const char *name;
-        bool serverConfigured;
-        bool serverListens;
-        MessageAnswer answer;
-        Dialog dialog;
-        int delivered;
-        QString statusStart;
-    };
+    struct Row { const char *name; bool serverConfigured, serverListens; MessageAnswer answer; Dialog dialog;
+                 int delivered; QString statusStart; };
     const Row rows[] = {
         {"no server, answered No", false, true, MessageAnswer::No, Dialog::NotOpened, 0, QString()},
         {"no server, Yes, dialog cancelled", false, true, MessageAnswer::Yes, Dialog::Cancelled, 0, QString()},

@@ -1,12 +1,6 @@
-"""Decodes mails as a receiving client would and prints them as JSON.
-
-Usage: mail_parts.py FILE...  ->  one JSON list, per file:
-  {"headers": {name: value, ...}  (decoded, names lower-case, first occurrence),
-   "text": plain body, "html": HTML body (empty when missing),
-   "attachments": [{"filename": ..., "hex": payload bytes in hex,
-                    "zipped": {name: hex} for a ZIP archive, else {}}]}
-Python's own mail parser is used on purpose: it shares no code with the sender.
-"""
+"""Decodes mails as a receiving client would (Python's own parser shares no code with the sender) and prints
+one JSON list: per file {"headers": {lower-case name: decoded value}, "text": ..., "html": ...,
+"attachments": [{"filename": ..., "hex": payload, "zipped": {member: hex} for a ZIP archive}]}."""
 
 import email
 import email.policy
