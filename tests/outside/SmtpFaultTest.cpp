@@ -6,8 +6,6 @@
 #include <QElapsedTimer>
 #include <QJsonObject>
 
-#include <functional>
-
 #include <gtest/gtest.h>
 
 using namespace OrvVelmora;
