@@ -18,7 +18,6 @@
 #include <OrvVelmora/CMail.h>
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>

@@ -9,24 +9,19 @@ namespace OrvVelmora::Testing {
 
 class SmtpTestServer;
 
-/// One mail as a receiving client decodes it (by Python's mail parser, which
-/// shares no code with the sender).
+/// One mail as a receiving client decodes it (by Python's mail parser, which shares no code with the sender).
 struct ReceivedMail
 {
     struct Attachment
     {
         QString fileName;
         QByteArray content;
-        /// The members of a ZIP archive by name; empty for any other file.
-        QMap<QString, QByteArray> zipped;
+        QMap<QString, QByteArray> zipped; ///< the members of a ZIP archive by name; empty for any other file
     };
-    /// Header names in lower case, values decoded.
-    QMap<QString, QString> headers;
-    QString text;
-    QString html;
+    QMap<QString, QString> headers; ///< names in lower case, values decoded
+    QString text, html;
     QList<Attachment> attachments;
-    /// "RCPT <to>" of the envelope.
-    QString envelopeRecipient;
+    QString envelopeRecipient; ///< "RCPT <to>" of the envelope
 };
 
 /// Every message the server accepted, in session order, decoded.

@@ -37,7 +37,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
