@@ -4,10 +4,12 @@
 #include "SmtpTestServer.h"
 
 #include "outside/SmtpTransport.h"
+#include "wizard/CoalescingSendView.h"
 #include "wizard/SendCounter.h"
 #include "wizard/SendRun.h"
 
 #include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -70,26 +72,6 @@ public:
     std::unique_ptr<SmtpTestServer> server;
 };
 
-TEST_F(SendRunTest, HundredTwentyRecipientsGoOutOverConnectionsOf51_50And19)
-{
-    startServer();
-    addCustomers(120);
-
-    runSend();
-
-    EXPECT_EQ(server->messagesPerSession(), (QList<int>{51, 50, 19}));
-    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("127"));
-    EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("2"));
-    EXPECT_EQ(label(SendLabel::lblStatus), QStringLiteral("Übertragung erfolgreich"));
-    EXPECT_EQ(label(SendLabel::lblName), QStringLiteral("Jörg120 Müller120"));
-    EXPECT_EQ(label(SendLabel::lblPLZ), QStringLiteral("10120 Ort120"));
-    EXPECT_EQ(view.labelHistory[SendLabel::lblStatus].count(QStringLiteral("Verbunden mit 127.0.0.1")), 3);
-    const QList<ReceivedMail> mails = receivedMails(*server);
-    ASSERT_EQ(mails.size(), 120);
-    EXPECT_EQ(mails.last().envelopeRecipient, QStringLiteral("RCPT kunde120@example.org"));
-    EXPECT_EQ(mails.last().text.trimmed(), QStringLiteral("Hallo Herr Jörg120 Müller120, Ihre Adresse kunde120@example.org."));
-}
-
 TEST_F(SendRunTest, FrameIsBusyDuringTheLoopAndRestoredAfterItAndASecondRunCountsOn)
 {
     startServer();
@@ -103,8 +85,14 @@ TEST_F(SendRunTest, FrameIsBusyDuringTheLoopAndRestoredAfterItAndASecondRunCount
                              "text Sende e-Mail 2 von 3|setWizardProgressValue 3|text Sende e-Mail 3 von 3|text |"
                              "visible 0|navigation 1|busy 0|finish first|finish second"));
     EXPECT_EQ(platform.pointerHistory, (QList<int>{HourglassPointer, DefaultPointer}));
-    EXPECT_EQ(view.labelHistory[SendLabel::lblStatus].first(),
-              QStringLiteral("Verbindung zum e-Mail Server wird hergestellt..."));
+    EXPECT_EQ(view.labelHistory[SendLabel::lblStatus].mid(0, 2),
+              (QStringList{QStringLiteral("Verbindung zum e-Mail Server wird hergestellt..."),
+                           QStringLiteral("Verbunden mit 127.0.0.1")}));
+    EXPECT_EQ(label(SendLabel::lblStatus), QStringLiteral("Übertragung erfolgreich"));
+    EXPECT_EQ(label(SendLabel::lblName), QStringLiteral("Jörg3 Müller3"));
+    EXPECT_EQ(label(SendLabel::lblPLZ), QStringLiteral("10003 Ort3"));
+    ASSERT_EQ(receivedMails(*server).size(), 3);
+    EXPECT_EQ(receivedMails(*server).last().text.trimmed(), QStringLiteral("Hallo Frau Jörg3 Müller3, Ihre Adresse kunde3@example.org."));
     EXPECT_EQ(view.progressBarValues.last(), 0);
     EXPECT_TRUE(view.progressBarVisible);
 
@@ -311,6 +299,67 @@ TEST(SendCounter, CountsOnFromTheLabelTextOrRefuses)
         EXPECT_EQ(nextCounterText(QString::fromLatin1(text)), QString::fromLatin1(next)) << text;
     for (const char *text : {"", "viele", "1.5", "12a", "2147483647"})
         EXPECT_THROW((void)nextCounterText(QString::fromLatin1(text)), SendCounterError) << text;
+}
+
+constexpr int kLongInterval = 60000;
+
+TEST(CoalescingSendView, HoldsChangesWithinTheIntervalAndWritesTheLastOnesBeforeASwitch)
+{
+    RecordingSendView target;
+    CoalescingSendView view(target, kLongInterval);
+
+    view.setLabelText(SendLabel::lblStatus, QStringLiteral("eins"));
+    view.setLabelText(SendLabel::lblStatus, QStringLiteral("zwei"));
+    view.setLabelText(SendLabel::lblOK, QStringLiteral("8"));
+    view.setWizardProgressValue(3);
+    view.setWizardProgressText(QStringLiteral("Sende e-Mail 3 von 9"));
+    for (int percent : {40, 100, 0})
+        view.setProgressBarValue(percent);
+
+    EXPECT_EQ(target.labelHistory[SendLabel::lblStatus], QStringList{QStringLiteral("eins")});
+    EXPECT_EQ(view.labelText(SendLabel::lblOK), QStringLiteral("8"));
+    EXPECT_EQ(view.labelText(SendLabel::lblError), QStringLiteral("0"));
+    EXPECT_EQ(target.labels[SendLabel::lblOK], QStringLiteral("0"));
+
+    view.setBusy(false);
+
+    EXPECT_EQ(target.labelHistory[SendLabel::lblStatus], (QStringList{QStringLiteral("eins"), QStringLiteral("zwei")}));
+    EXPECT_EQ(target.labels[SendLabel::lblOK], QStringLiteral("8"));
+    EXPECT_EQ(target.progressBarValues, QList<int>{0});
+    EXPECT_EQ(target.frameLog, (QStringList{QStringLiteral("setWizardProgressValue 3"),
+                                            QStringLiteral("text Sende e-Mail 3 von 9"), QStringLiteral("busy 0")}));
+}
+
+TEST(CoalescingSendView, PendingChangesReachTheWidgetsByTimerOrAtTheEnd)
+{
+    RecordingSendView target;
+    {
+        CoalescingSendView view(target, 20);
+        view.setLabelText(SendLabel::lblStatus, QStringLiteral("a"));
+        view.setLabelText(SendLabel::lblStatus, QStringLiteral("b"));
+        EXPECT_EQ(target.labels[SendLabel::lblStatus], QStringLiteral("a"));
+        QTest::qWait(100);
+        EXPECT_EQ(target.labels[SendLabel::lblStatus], QStringLiteral("b"));
+
+        view.setLabelText(SendLabel::lblEMail, QStringLiteral("x@example.org"));
+        view.setLabelText(SendLabel::lblEMail, QStringLiteral("y@example.org"));
+    }
+    EXPECT_EQ(target.labels[SendLabel::lblEMail], QStringLiteral("y@example.org"));
+}
+
+TEST(CoalescingSendView, TargetThatThrowsDoesNotGetTheSameChangesAgain)
+{
+    RecordingSendView target;
+    CoalescingSendView view(target, kLongInterval);
+    view.setLabelText(SendLabel::lblStatus, QStringLiteral("erst"));
+    view.setWizardProgressValue(2);
+    target.failOn = QStringLiteral("setWizardProgressValue 2");
+
+    EXPECT_THROW(view.flush(), std::runtime_error);
+    target.failOn.clear();
+    view.flush();
+
+    EXPECT_TRUE(target.frameLog.isEmpty());
 }
 
 } // namespace
