@@ -11,9 +11,6 @@
 
 #include <memory>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace OrvVelmora::Testing {
@@ -30,33 +27,20 @@ QString postgresUnavailable()
     return QString();
 }
 
-int freeLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), length) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0;
-    ::close(fd);
-    return bound ? ntohs(address.sin_port) : 0;
-}
-
-/// One throw-away PostgreSQL cluster for the whole test program (starting one takes seconds): on a free
-/// loopback port, logging every statement, started on first use and stopped and deleted at the run's end.
+/// One throw-away PostgreSQL cluster for the whole test program (starting one takes seconds): reached only
+/// through a socket in its own folder, logging every statement, started on first use, deleted at the run's end.
 /// The server refuses root, so under root it runs as the postgres user.
 class PostgresServer final : public ::testing::Environment
 {
 public:
-    /// The port, or 0 with error() set when initdb or the start failed.
-    int port()
+    /// The socket folder, or empty with error() set when initdb or the start failed.
+    QString socketFolder()
     {
         if (!m_tried) {
             m_tried = true;
             start();
         }
-        return m_started ? m_port : 0;
+        return m_started ? m_dir->path() : QString();
     }
     QString error() const { return m_error; }
     QString log() const
@@ -91,9 +75,8 @@ private:
     void start()
     {
         m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/orv-pg-XXXXXX");
-        m_port = freeLoopbackPort();
-        if (!m_dir->isValid() || m_port == 0) {
-            m_error = QStringLiteral("no temporary folder or no free port");
+        if (!m_dir->isValid()) {
+            m_error = QStringLiteral("no temporary folder");
             return;
         }
         if (::geteuid() == 0 && !run({"chown", "postgres:", m_dir->path()}, 10000, false))
@@ -101,15 +84,12 @@ private:
         const QString data = m_dir->filePath("data");
         if (!run({kBin + "initdb", "-D", data, "-A", "trust", "-U", "postgres", "-E", "UTF8", "--no-locale"}, 120000))
             return;
-        const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c log_statement=all -c fsync=off")
-                                    .arg(m_port)
-                                    .arg(m_dir->path());
+        const QString options = "-k " + m_dir->path() + " -c listen_addresses= -c log_statement=all -c fsync=off";
         m_started = run({kBin + "pg_ctl", "start", "-w", "-D", data, "-l", m_dir->filePath("server.log"), "-o", options}, 60000);
     }
 
     bool m_tried = false;
     bool m_started = false;
-    int m_port = 0;
     QString m_error;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -152,12 +132,11 @@ bool CustomerDatabase::open()
         database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         database.setDatabaseName(m_dir.filePath(QStringLiteral("host.sqlite")));
     } else {
-        const int port = postgres()->port();
-        if (port == 0)
+        const QString socketFolder = postgres()->socketFolder();
+        if (socketFolder.isEmpty())
             return m_error = postgres()->error(), false;
         database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
-        database.setHostName(QStringLiteral("127.0.0.1"));
-        database.setPort(port);
+        database.setHostName(socketFolder);
         database.setUserName(QStringLiteral("postgres"));
         database.setDatabaseName(QStringLiteral("postgres"));
     }
