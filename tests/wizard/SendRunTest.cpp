@@ -223,13 +223,20 @@ TEST_F(SendRunTest, ServerDroppingTheSessionLosesNoLaterRecipient)
 
     runSend();
 
-    // Each drop may cost at most the one message that found the session gone.
+    // Each drop may cost at most the one message that found the session gone (which one depends on timing),
+    // so no two neighbours are ever lost.
     const int ok = label(SendLabel::lblOK).toInt() - 7;
     const int failed = label(SendLabel::lblError).toInt() - 2;
     EXPECT_EQ(ok + failed, 7);
     EXPECT_GE(ok, 5);
-    EXPECT_EQ(receivedMails(*server).size(), ok);
-    EXPECT_EQ(receivedMails(*server).last().envelopeRecipient, QStringLiteral("RCPT kunde7@example.org"));
+    QStringList delivered;
+    for (const ReceivedMail &mail : receivedMails(*server))
+        delivered << mail.envelopeRecipient;
+    EXPECT_EQ(delivered.size(), ok);
+    for (int n = 1; n < 7; ++n)
+        EXPECT_TRUE(delivered.contains(QStringLiteral("RCPT kunde%1@example.org").arg(n))
+                    || delivered.contains(QStringLiteral("RCPT kunde%1@example.org").arg(n + 1)))
+            << n << ": " << delivered.join(QLatin1Char(' ')).toStdString();
 }
 
 // Whatever goes wrong inside one recipient's step costs that recipient only.
