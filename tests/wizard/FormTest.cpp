@@ -55,7 +55,6 @@ protected:
         form.show();
     }
 
-
     CustomerDatabase database{Backend::SQLite};
     QTemporaryDir folder;
     ScriptedPlatformServices platform;
