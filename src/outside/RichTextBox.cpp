@@ -120,9 +120,26 @@ void RichTextBox::setText(const QString &text)
     contentReplaced();
 }
 
+// The send run asks for the source once per recipient and writing it is the
+// costly part, so the text is kept until the document (or its default font,
+// which the font table names) changes.
 QString RichTextBox::TextRTF() const
 {
-    return QString::fromLatin1(RtfWriter::write(*document()));
+    QTextDocument *doc = document();
+    const QString fontKey = doc->defaultFont().toString();
+    if (m_rtfCacheDocument != doc) {
+        QObject::disconnect(m_rtfCacheConnection);
+        m_rtfCacheConnection = QObject::connect(doc, &QTextDocument::contentsChanged, this,
+                                                [this] { m_rtfCacheValid = false; });
+        m_rtfCacheDocument = doc;
+        m_rtfCacheValid = false;
+    }
+    if (!m_rtfCacheValid || m_rtfCacheFont != fontKey) {
+        m_rtfCache = QString::fromLatin1(RtfWriter::write(*doc));
+        m_rtfCacheFont = fontKey;
+        m_rtfCacheValid = true;
+    }
+    return m_rtfCache;
 }
 
 bool RichTextBox::setTextRTF(const QString &rtf)

@@ -132,6 +132,11 @@ private:
     int m_lastPosition = -1;
     int m_rightMarginTwips = 0;
     bool m_loading = false;
+    mutable QString m_rtfCache;
+    mutable QString m_rtfCacheFont;
+    mutable const QTextDocument *m_rtfCacheDocument = nullptr;
+    mutable QMetaObject::Connection m_rtfCacheConnection;
+    mutable bool m_rtfCacheValid = false;
 };
 
 } // namespace OrvVelmora

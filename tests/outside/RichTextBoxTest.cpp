@@ -178,6 +178,26 @@ TEST_F(RichTextBoxTest, RtfContentAndFilesRoundTripAndRefuseWhatIsNotRtf)
 // An RTF payload replaces the selection with its formatted text; one without
 // an RTF header goes in as characters in the formatting at the caret, which
 // is how placeholders reach the text.
+// The source is kept between calls; every kind of change must show in it.
+TEST_F(RichTextBoxTest, RtfSourceFollowsEveryChange)
+{
+    fillSample();
+    const QString before = m_box.TextRTF();
+    EXPECT_EQ(m_box.TextRTF(), before);
+    select(0, 5);
+    m_box.setSelItalic(true);
+    const QString italic = m_box.TextRTF();
+    EXPECT_NE(italic, before);
+    select(0, 0);
+    QTest::keyClicks(&m_box, "x");
+    EXPECT_TRUE(m_box.TextRTF().contains(QLatin1String("xplain")));
+    QFont font = m_box.font();
+    font.setFamily(QStringLiteral("Courier New"));
+    m_box.setFont(font);
+    m_box.setText(QString());
+    EXPECT_TRUE(m_box.TextRTF().contains(QLatin1String("Courier New")));
+}
+
 TEST_F(RichTextBoxTest, SelRtfReplacesTheSelection)
 {
     const struct

@@ -161,11 +161,12 @@ TEST_F(WizardForm, PaneFlowValidatesAndPlacesTheFocus)
         // The widget that has (or, in an inactive window, would get) the keyboard focus.
         QWidget *focus = form.focusWidget();
         const QString target = QString::fromLatin1(step.focusTarget ? step.focusTarget : "");
-        if (target == QLatin1String("editor"))
+        if (target == QLatin1String("editor")) {
             EXPECT_TRUE(focus == form.mainRtfControl() || form.mainRtfControl()->isAncestorOf(focus));
-        else if (!target.isEmpty())
+        } else if (!target.isEmpty()) {
             EXPECT_EQ(focus, target == QLatin1String("sevKunden") ? static_cast<QWidget *>(form.sevKunden()->view())
                                                                   : form.sevBetreff());
+        }
     }
     EXPECT_EQ(form.sevResult()->rowCount(), 1);
 }

@@ -117,10 +117,11 @@ TEST_P(RecipientPaneTest, LoadListsOnlyCustomersWithAddressInNumberOrder)
     EXPECT_TRUE(m_pane.customersOpen());
     m_pane.CloseCustomers();
     EXPECT_FALSE(m_pane.customersOpen());
-    if (GetParam() == Backend::PostgreSQL) // only its server logs the statements it runs, and unchanged
+    if (GetParam() == Backend::PostgreSQL) { // only its server logs the statements it runs, and unchanged
         EXPECT_TRUE(m_database.serverLog().contains("statement: SELECT " + kFields.join(", ")
                                                     + " FROM tbKunden WHERE EMail<>'' ORDER BY KundenNr ASC;\n"))
             << m_database.serverLog().right(2000).toStdString();
+    }
 }
 
 TEST_P(RecipientPaneTest, LoadHoldsEveryRecordBeyondAnyFetchBatch)
