@@ -1,6 +1,6 @@
 #include "account/frmEMailSetup.h"
 
-#include "account/Blanks.h"
+#include "component/Blanks.h"
 #include "account/PortConversion.h"
 #include "account/TestMail.h"
 #include "component/CMailInternal.h"

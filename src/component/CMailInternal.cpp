@@ -1,5 +1,6 @@
 #include "component/CMailInternal.h"
 
+#include "component/Blanks.h"
 #include "component/PortText.h"
 #include "wizard/frmDialogMail.h"
 
@@ -11,17 +12,6 @@ namespace OrvVelmora {
 namespace {
 
 const char *const kKeys[] = {"Name", "EMail", "Firma", "AntwortAdresse", "Server", "Port", "USR", "PWD"};
-
-QString trimBlanks(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
 
 QString *textField(SenderSettings &s, int index)
 {

@@ -2,7 +2,7 @@
 
 #include "component/CMailInternal.h"
 
-#include "account/Blanks.h"
+#include "component/Blanks.h"
 #include "account/frmEMailSetup.h"
 #include "editor/OrvRtfCtl32.h"
 #include "outside/GridComponent.h"
