@@ -4,9 +4,9 @@
 // smtp-sink on loopback. SendRunWizardBench runs the same through the real form.
 #include "SendRunBenchSupport.h"
 
-#include "outside/SmtpTransport.h"
-#include "wizard/CoalescingSendView.h"
-#include "wizard/SendRun.h"
+#include "outside/smtp/SmtpTransport.h"
+#include "wizard/sendrun/CoalescingSendView.h"
+#include "wizard/sendrun/SendRun.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/QtPlatformServices.h"
+#include "outside/platform/QtPlatformServices.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -8,10 +8,10 @@
 
 #include "component/CMailInternal.h"
 #include "editor/OrvRtfCtl32.h"
-#include "outside/RichTextBox.h"
-#include "outside/WizardFrame.h"
-#include "wizard/AttachmentPane.h"
-#include "wizard/RecipientPane.h"
+#include "outside/richtext/RichTextBox.h"
+#include "outside/wizardframe/WizardFrame.h"
+#include "wizard/recipients/AttachmentPane.h"
+#include "wizard/recipients/RecipientPane.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
 

@@ -1,6 +1,6 @@
 // Messages per second over one SMTP session to Postfix's smtp-sink on loopback:
 // 2,000 personalised multipart messages of about 2.5 kB each.
-#include "outside/SmtpTransport.h"
+#include "outside/smtp/SmtpTransport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

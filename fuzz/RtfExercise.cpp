@@ -1,8 +1,8 @@
 #include "RtfExercise.h"
 
-#include "outside/RtfDocumentBuilder.h"
-#include "outside/RtfToHtml.h"
-#include "outside/RtfWriter.h"
+#include "outside/rtf/RtfDocumentBuilder.h"
+#include "outside/rtf/RtfToHtml.h"
+#include "outside/rtf/RtfWriter.h"
 
 #include <QTextDocument>
 

@@ -1,10 +1,10 @@
 #include "account/TestMail.h"
 
-#include "account/PortConversion.h"
+#include "component/settings/PortConversion.h"
 #include "account/frmEMailSetup.h"
-#include "outside/LabelledField.h"
-#include "outside/PlatformServices.h"
-#include "outside/SmtpTransport.h"
+#include "outside/wizardframe/LabelledField.h"
+#include "outside/platform/PlatformServices.h"
+#include "outside/smtp/SmtpTransport.h"
 
 #include <QPushButton>
 

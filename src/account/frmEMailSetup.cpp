@@ -1,15 +1,15 @@
 #include "account/frmEMailSetup.h"
 
-#include "component/Blanks.h"
-#include "account/PortConversion.h"
+#include "component/settings/Blanks.h"
+#include "component/settings/PortConversion.h"
 #include "account/TestMail.h"
-#include "component/CMailInternal.h"
-#include "outside/ButtonColors.h"
-#include "outside/LabelledField.h"
-#include "outside/Panel.h"
-#include "outside/PlatformServices.h"
-#include "outside/SmtpTransport.h"
-#include "outside/WizardPane.h"
+#include "component/settings/MailSettings.h"
+#include "outside/wizardframe/ButtonColors.h"
+#include "outside/wizardframe/LabelledField.h"
+#include "outside/wizardframe/Panel.h"
+#include "outside/platform/PlatformServices.h"
+#include "outside/smtp/SmtpTransport.h"
+#include "outside/wizardframe/WizardPane.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -37,18 +37,18 @@ void tolerant(const std::function<void()> &step)
     }
 }
 
-ColorScheme &schemeOf(CMail *owner)
+ColorScheme &schemeOf(MailSettings *owner)
 {
-    if (!owner || !owner->Color())
+    if (!owner || !owner->color)
         throw std::runtime_error("no colour scheme");
-    return *owner->Color();
+    return *owner->color;
 }
 
-CMail::Internal &internalOf(CMail *owner)
+MailSettings &internalOf(MailSettings *owner)
 {
     if (!owner)
         throw std::runtime_error("no owner");
-    return owner->internal();
+    return *owner;
 }
 
 QPushButton *dialogButton(const QString &name, const QString &caption, QWidget *parent)
@@ -79,7 +79,7 @@ void inform(const QString &text)
 
 } // namespace
 
-frmEMailSetup::frmEMailSetup(CMail *owner, QWidget *parent)
+frmEMailSetup::frmEMailSetup(MailSettings *owner, QWidget *parent)
     : QDialog(parent)
     , m_owner(owner)
     , m_wizPane(new WizardPane(this))
@@ -193,17 +193,17 @@ void frmEMailSetup::colourControls()
 
 void frmEMailSetup::fillFields()
 {
-    const auto fill = [this](LabelledField *f, QString (CMail::Internal::*getter)() const) {
+    const auto fill = [this](LabelledField *f, QString (MailSettings::*getter)() const) {
         tolerant([this, f, getter] { f->setText((internalOf(m_owner).*getter)()); });
     };
-    fill(m_sevName, &CMail::Internal::SenderName);
-    fill(m_sevEMail, &CMail::Internal::SenderAddress);
-    fill(m_sevFirma, &CMail::Internal::SenderCompany);
-    fill(m_sevAntwortAdresse, &CMail::Internal::ReplyToAddress);
-    fill(m_sevServer, &CMail::Internal::SmtpServer);
+    fill(m_sevName, &MailSettings::SenderName);
+    fill(m_sevEMail, &MailSettings::SenderAddress);
+    fill(m_sevFirma, &MailSettings::SenderCompany);
+    fill(m_sevAntwortAdresse, &MailSettings::ReplyToAddress);
+    fill(m_sevServer, &MailSettings::SmtpServer);
     tolerant([this] { m_sevPort->setText(QString::number(internalOf(m_owner).SmtpPort())); });
-    fill(m_sevUserName, &CMail::Internal::SmtpUser);
-    fill(m_sevKennwort, &CMail::Internal::SmtpPassword);
+    fill(m_sevUserName, &MailSettings::SmtpUser);
+    fill(m_sevKennwort, &MailSettings::SmtpPassword);
 }
 
 bool frmEMailSetup::checkRequiredFields()
@@ -232,18 +232,18 @@ void frmEMailSetup::Save()
 
 void frmEMailSetup::storeFields()
 {
-    const auto store = [this](void (CMail::Internal::*setter)(const QString &), const QString &value) {
+    const auto store = [this](void (MailSettings::*setter)(const QString &), const QString &value) {
         tolerant([this, setter, value] { (internalOf(m_owner).*setter)(value); });
     };
-    store(&CMail::Internal::setSenderName, trimBlanks(m_sevName->Text()));
-    store(&CMail::Internal::setSenderAddress, trimBlanks(m_sevEMail->Text()));
-    store(&CMail::Internal::setSenderCompany, trimBlanks(m_sevFirma->Text()));
-    store(&CMail::Internal::setReplyToAddress, trimBlanks(m_sevAntwortAdresse->Text()));
-    store(&CMail::Internal::setSmtpServer, trimBlanks(m_sevServer->Text()));
+    store(&MailSettings::setSenderName, trimBlanks(m_sevName->Text()));
+    store(&MailSettings::setSenderAddress, trimBlanks(m_sevEMail->Text()));
+    store(&MailSettings::setSenderCompany, trimBlanks(m_sevFirma->Text()));
+    store(&MailSettings::setReplyToAddress, trimBlanks(m_sevAntwortAdresse->Text()));
+    store(&MailSettings::setSmtpServer, trimBlanks(m_sevServer->Text()));
     // A port that is no number keeps the stored one; the rest is still saved.
     tolerant([this] { internalOf(m_owner).setSmtpPort(portFromText(m_sevPort->Text())); });
-    store(&CMail::Internal::setSmtpUser, trimBlanks(m_sevUserName->Text()));
-    store(&CMail::Internal::setSmtpPassword, m_sevKennwort->Text());
+    store(&MailSettings::setSmtpUser, trimBlanks(m_sevUserName->Text()));
+    store(&MailSettings::setSmtpPassword, m_sevKennwort->Text());
 }
 
 void frmEMailSetup::Cancel()
@@ -256,7 +256,7 @@ void frmEMailSetup::runTestMail()
     if (m_testRunning)
         return;
     m_testRunning = true;
-    m_mainSMTP->setCAFile(m_owner ? m_owner->internal().CAFile() : QString());
+    m_mainSMTP->setCAFile(m_owner ? m_owner->CAFile() : QString());
     TestMail(*this, *m_mainSMTP).run();
     m_testRunning = false;
 }

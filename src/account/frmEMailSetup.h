@@ -8,7 +8,7 @@ class QPushButton;
 
 namespace OrvVelmora {
 
-class CMail;
+class MailSettings;
 class LabelledField;
 class Panel;
 class SmtpTransport;
@@ -28,7 +28,7 @@ class frmEMailSetup : public QDialog
 public:
     /// owner may be nullptr: the dialog then opens with its designed texts and
     /// a save stores nothing.
-    explicit frmEMailSetup(CMail *owner, QWidget *parent = nullptr);
+    explicit frmEMailSetup(MailSettings *owner, QWidget *parent = nullptr);
     ~frmEMailSetup() override;
 
     [[nodiscard]] LabelledField *sevName() const { return m_sevName; }
@@ -69,7 +69,7 @@ private:
     void fillFields();
     void storeFields();
 
-    CMail *m_owner;
+    MailSettings *m_owner;
     WizardPane *m_wizPane;
     Panel *m_fieldPanel;
     LabelledField *m_sevName;

@@ -1,7 +1,7 @@
 #include <OrvVelmora/CMail.h>
 
 #include "component/CMailInternal.h"
-#include "outside/PlatformServices.h"
+#include "outside/platform/PlatformServices.h"
 #include "wizard/frmDialogMail.h"
 
 #include <exception>
@@ -39,7 +39,7 @@ CallStatus CMail::ShowDialog()
         platform.setMousePointer(HourglassPointer);
         m_internal->LoadSettings();
         frmDialogMail &wizard = m_internal->wizard();
-        wizard.setOwner(this);
+        wizard.setOwner(m_internal.get());
         platform.setMousePointer(DefaultPointer);
         wizard.showModal();
         m_internal->releaseWizard();

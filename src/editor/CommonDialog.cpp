@@ -1,6 +1,6 @@
 #include "editor/CommonDialog.h"
 
-#include "outside/PlatformServices.h"
+#include "outside/platform/PlatformServices.h"
 
 namespace OrvVelmora {
 

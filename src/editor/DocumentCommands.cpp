@@ -1,7 +1,7 @@
 #include "editor/DocumentCommands.h"
 
-#include "outside/PlatformServices.h"
-#include "outside/RichTextBox.h"
+#include "outside/platform/PlatformServices.h"
+#include "outside/richtext/RichTextBox.h"
 
 namespace OrvVelmora {
 

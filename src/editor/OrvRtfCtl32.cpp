@@ -6,9 +6,9 @@
 #include "editor/TitleStrip.h"
 #include "editor/ToolDispatcher.h"
 #include "editor/ToolStateSync.h"
-#include "outside/EditorToolBarDefinition.h"
-#include "outside/RichTextBox.h"
-#include "outside/ToolBarControl.h"
+#include "editor/EditorToolBarDefinition.h"
+#include "outside/richtext/RichTextBox.h"
+#include "outside/toolbar/ToolBarControl.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/ColorValue.h"
+#include "outside/toolbar/ColorValue.h"
 
 #include <QFont>
 #include <QWidget>

@@ -2,9 +2,9 @@
 
 #include "editor/DocumentCommands.h"
 #include "editor/FontSizeText.h"
-#include "outside/PlatformServices.h"
-#include "outside/RichTextBox.h"
-#include "outside/ToolBarControl.h"
+#include "outside/platform/PlatformServices.h"
+#include "outside/richtext/RichTextBox.h"
+#include "outside/toolbar/ToolBarControl.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
 #include "editor/ToolStateSync.h"
 
 #include "editor/FontSizeText.h"
-#include "outside/RichTextBox.h"
-#include "outside/ToolBarControl.h"
+#include "outside/richtext/RichTextBox.h"
+#include "outside/toolbar/ToolBarControl.h"
 
 #include <QTextCursor>
 

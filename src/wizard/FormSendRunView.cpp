@@ -1,10 +1,10 @@
 #include "wizard/FormSendRunView.h"
 
-#include "component/CMailInternal.h"
+#include "component/settings/MailSettings.h"
 #include "editor/OrvRtfCtl32.h"
-#include "outside/SettingsFileStore.h"
-#include "outside/WizardFrame.h"
-#include "wizard/AttachmentPane.h"
+#include "component/settings/SettingsFileStore.h"
+#include "outside/wizardframe/WizardFrame.h"
+#include "wizard/recipients/AttachmentPane.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
 
@@ -22,7 +22,7 @@ SenderSettings FormSendRunView::senderSettings() const
 {
     if (!m_form.Owner())
         throw std::runtime_error("the wizard has no owner");
-    return m_form.Owner()->internal().settings();
+    return m_form.Owner()->settings();
 }
 
 void FormSendRunView::openAccountDialog() { m_form.openAccountDialog(); }

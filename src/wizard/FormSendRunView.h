@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wizard/SendRunView.h"
+#include "wizard/sendrun/SendRunView.h"
 
 namespace OrvVelmora {
 

@@ -1,8 +1,8 @@
 #include "wizard/MessagePane.h"
 
 #include "editor/OrvRtfCtl32.h"
-#include "outside/LabelledField.h"
-#include "wizard/AttachmentPane.h"
+#include "outside/wizardframe/LabelledField.h"
+#include "wizard/recipients/AttachmentPane.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "wizard/ResultGridRecipients.h"
 
-#include "outside/GridComponent.h"
+#include "outside/grid/GridComponent.h"
 
 namespace OrvVelmora {
 

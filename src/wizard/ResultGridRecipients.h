@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wizard/SendRecipients.h"
+#include "wizard/sendrun/SendRecipients.h"
 
 namespace OrvVelmora {
 

@@ -1,6 +1,6 @@
 #include "wizard/SendStatusPane.h"
 
-#include "outside/TabStrip.h"
+#include "outside/wizardframe/TabStrip.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

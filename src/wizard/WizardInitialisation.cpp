@@ -1,14 +1,14 @@
 #include "wizard/WizardInitialisation.h"
 
-#include "component/CMailInternal.h"
+#include "component/settings/MailSettings.h"
 #include "editor/OrvRtfCtl32.h"
-#include "outside/ButtonColors.h"
-#include "outside/GridComponent.h"
-#include "outside/TabStrip.h"
-#include "outside/WizardFrame.h"
-#include "outside/WizardPane.h"
-#include "wizard/AttachmentPane.h"
-#include "wizard/RecipientPane.h"
+#include "outside/wizardframe/ButtonColors.h"
+#include "outside/grid/GridComponent.h"
+#include "outside/wizardframe/TabStrip.h"
+#include "outside/wizardframe/WizardFrame.h"
+#include "outside/wizardframe/WizardPane.h"
+#include "wizard/recipients/AttachmentPane.h"
+#include "wizard/recipients/RecipientPane.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
 
@@ -70,9 +70,9 @@ void WizardInitialisation::tolerant(const std::function<void()> &step) noexcept
 
 const ColorScheme &WizardInitialisation::scheme() const
 {
-    if (!m_form.Owner() || !m_form.Owner()->Color())
+    if (!m_form.Owner() || !m_form.Owner()->color)
         throw std::runtime_error("no colour scheme");
-    return *m_form.Owner()->Color();
+    return *m_form.Owner()->color;
 }
 
 void WizardInitialisation::colourFrame()
@@ -109,7 +109,7 @@ void WizardInitialisation::loadCustomers()
 {
     if (!m_form.Owner())
         throw std::runtime_error("no owner");
-    m_form.recipients()->LoadCustomers(m_form.Owner()->ADOConnection());
+    m_form.recipients()->LoadCustomers(m_form.Owner()->connection);
 }
 
 void WizardInitialisation::colourMessagePane()

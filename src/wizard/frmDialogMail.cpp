@@ -1,24 +1,24 @@
 #include "wizard/frmDialogMail.h"
 
-#include "component/CMailInternal.h"
+#include "component/settings/MailSettings.h"
 
-#include "component/Blanks.h"
+#include "component/settings/Blanks.h"
 #include "account/frmEMailSetup.h"
 #include "editor/OrvRtfCtl32.h"
-#include "outside/GridComponent.h"
-#include "outside/PlatformServices.h"
-#include "outside/SettingsFileStore.h"
-#include "outside/SmtpTransport.h"
-#include "outside/WizardFrame.h"
-#include "outside/WizardPane.h"
-#include "wizard/AttachmentPane.h"
-#include "wizard/CoalescingSendView.h"
+#include "outside/grid/GridComponent.h"
+#include "outside/platform/PlatformServices.h"
+#include "component/settings/SettingsFileStore.h"
+#include "outside/smtp/SmtpTransport.h"
+#include "outside/wizardframe/WizardFrame.h"
+#include "outside/wizardframe/WizardPane.h"
+#include "wizard/recipients/AttachmentPane.h"
+#include "wizard/sendrun/CoalescingSendView.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/GermanQtTexts.h"
 #include "wizard/MessagePane.h"
-#include "wizard/RecipientPane.h"
+#include "wizard/recipients/RecipientPane.h"
 #include "wizard/ResultGridRecipients.h"
-#include "wizard/SendRun.h"
+#include "wizard/sendrun/SendRun.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/WizardInitialisation.h"
 
@@ -107,7 +107,7 @@ void frmDialogMail::connectWizard()
     connect(m_mainWizard, &WizardFrame::ExtraClick, this, &frmDialogMail::openAccountDialog);
 }
 
-void frmDialogMail::setOwner(CMail *owner)
+void frmDialogMail::setOwner(MailSettings *owner)
 {
     m_owner = owner;
     WizardInitialisation(*this).run();
@@ -185,7 +185,7 @@ void frmDialogMail::runSendRun()
     CoalescingSendView view(widgets);
     ResultGridRecipients rows(*sevResult());
     SendRun run(*m_mainSMTP, view, rows);
-    m_mainSMTP->setCAFile(m_owner ? m_owner->internal().CAFile() : QString());
+    m_mainSMTP->setCAFile(m_owner ? m_owner->CAFile() : QString());
     m_activeRun = &run;
     run.run();
     m_activeRun = nullptr;

@@ -13,7 +13,7 @@ class QProgressBar;
 namespace OrvVelmora {
 
 class AttachmentPane;
-class CMail;
+class MailSettings;
 class GridComponent;
 class MessagePane;
 class OrvRtfCtl32;
@@ -51,8 +51,8 @@ public:
     ~frmDialogMail() override;
 
     /// Stores the owner and runs the initialisation.
-    void setOwner(CMail *owner);
-    [[nodiscard]] CMail *Owner() const { return m_owner; }
+    void setOwner(MailSettings *owner);
+    [[nodiscard]] MailSettings *Owner() const { return m_owner; }
 
     /// Runs the wizard modally until it is closed.
     void showModal();
@@ -96,7 +96,7 @@ private:
     bool messageComplete();
     void releaseResources() noexcept;
 
-    CMail *m_owner = nullptr;
+    MailSettings *m_owner = nullptr;
     WizardFrame *m_mainWizard;
     RecipientPane *m_recipients = nullptr;
     MessagePane *m_message = nullptr;

@@ -1,9 +1,9 @@
 #include "AccountTestKit.h"
 
-#include "account/PortConversion.h"
+#include "component/settings/PortConversion.h"
 #include "account/frmEMailSetup.h"
-#include "outside/LabelledField.h"
-#include "outside/SettingsFileStore.h"
+#include "outside/wizardframe/LabelledField.h"
+#include "component/settings/SettingsFileStore.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,10 +23,10 @@ void type(frmEMailSetup &dialog, const Fields &fields)
         dialog.findChild<LabelledField *>(it.key())->setText(it.value());
 }
 
-// The eight settings in key order, as the CMail holds them.
-QStringList held(CMail &mail)
+// The eight settings in key order, as the settings hold them.
+QStringList held(MailSettings &mail)
 {
-    const CMail::Internal &s = mail.internal();
+    const MailSettings &s = mail;
     return {s.SenderName(), s.SenderAddress(), s.SenderCompany(), s.ReplyToAddress(),
             s.SmtpServer(), QString::number(s.SmtpPort()), s.SmtpUser(), s.SmtpPassword()};
 }
@@ -96,7 +96,7 @@ TEST_F(AccountDialog, RefusesASaveWithOneMessageAndFocusOnTheField)
         EXPECT_EQ(dialog.focusWidget(), dialog.findChild<LabelledField *>(c.focusField)->lineEdit());
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         EXPECT_EQ(held(mail), before);
-        EXPECT_FALSE(QFile::exists(mail.ConfigFileName()));
+        EXPECT_FALSE(QFile::exists(mail.configFileName));
     }
 }
 
@@ -126,7 +126,7 @@ TEST_F(AccountDialog, StoresTrimmedFieldsAndWritesTheSettingsFile)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        QFile::remove(mail.ConfigFileName());
+        QFile::remove(mail.configFileName);
         platform.messages.clear();
         frmEMailSetup dialog(&mail);
         type(dialog, c.fields);
@@ -135,7 +135,7 @@ TEST_F(AccountDialog, StoresTrimmedFieldsAndWritesTheSettingsFile)
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         const QStringList stored = QString::fromUtf8(c.stored).split(QLatin1Char('|'));
         EXPECT_EQ(held(mail), stored);
-        EXPECT_EQ(written(mail.ConfigFileName()), stored);
+        EXPECT_EQ(written(mail.configFileName), stored);
     }
 }
 
@@ -147,7 +147,7 @@ TEST_F(AccountDialog, CancelStoresNothing)
     QTest::mouseClick(dialog.cmdCancel(), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(held(mail), before);
-    EXPECT_FALSE(QFile::exists(mail.ConfigFileName()));
+    EXPECT_FALSE(QFile::exists(mail.configFileName));
 }
 
 TEST(PortConversion, ConvertsNumbersAndNamesWhatIsNot)

@@ -2,9 +2,7 @@
 
 #include "ScriptedPlatformServices.h"
 
-#include "component/CMailInternal.h"
-
-#include <OrvVelmora/CMail.h>
+#include "component/settings/MailSettings.h"
 
 #include <QTemporaryDir>
 
@@ -12,15 +10,15 @@
 
 namespace OrvVelmora::Testing {
 
-/// A CMail whose settings file lives in a fresh folder, with known sender
+/// Sender settings whose settings file lives in a fresh folder, with known sender
 /// settings, and the scripted desk installed.
 class AccountFixture : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        mail.setConfigFileName(folder.filePath(QStringLiteral("velmora.ini")));
-        CMail::Internal &s = mail.internal();
+        mail.configFileName = folder.filePath(QStringLiteral("velmora.ini"));
+        MailSettings &s = mail;
         s.setSenderName(QStringLiteral("Anna Alt"));
         s.setSenderAddress(QStringLiteral("anna@alt.example"));
         s.setSenderCompany(QStringLiteral("Alt GmbH"));
@@ -34,7 +32,7 @@ protected:
     QTemporaryDir folder;
     ScriptedPlatformServices platform;
     ScriptedPlatformServices::Scope scope{platform};
-    CMail mail;
+    MailSettings mail;
 };
 
 } // namespace OrvVelmora::Testing

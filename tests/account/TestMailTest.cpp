@@ -3,8 +3,8 @@
 
 #include "account/TestMail.h"
 #include "account/frmEMailSetup.h"
-#include "outside/LabelledField.h"
-#include "outside/SmtpTransport.h"
+#include "outside/wizardframe/LabelledField.h"
+#include "outside/smtp/SmtpTransport.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -133,7 +133,7 @@ TEST_F(TestMailRun, SendsTheFixedMessageToTheSenderFromTheFieldsAsTyped)
     dialog.sevServer()->setText(server.host());
     dialog.sevPort()->setText(QString::number(server.port()));
     dialog.sevUserName()->setText(QString());
-    const QStringList before{mail.internal().SenderName(), mail.internal().SmtpServer()};
+    const QStringList before{mail.SenderName(), mail.SmtpServer()};
 
     dialog.runTestMail();
 
@@ -148,8 +148,8 @@ TEST_F(TestMailRun, SendsTheFixedMessageToTheSenderFromTheFieldsAsTyped)
     EXPECT_EQ(dialog.mainSMTP().Body(), QString::fromUtf8(TestMail::kBody));
     EXPECT_EQ(dialog.mainSMTP().Priority(), 3);
     EXPECT_FALSE(dialog.mainSMTP().ReadReceipt());
-    EXPECT_EQ((QStringList{mail.internal().SenderName(), mail.internal().SmtpServer()}), before);
-    EXPECT_FALSE(QFile::exists(mail.ConfigFileName())) << "a test mail saves nothing";
+    EXPECT_EQ((QStringList{mail.SenderName(), mail.SmtpServer()}), before);
+    EXPECT_FALSE(QFile::exists(mail.configFileName)) << "a test mail saves nothing";
 }
 
 TEST_F(TestMailRun, ChecksTheFieldsFirstAndSendsNothingWhenOneIsMissing)

@@ -1,5 +1,5 @@
 #include "component/CMailInternal.h"
-#include "outside/SettingsFileStore.h"
+#include "component/settings/SettingsFileStore.h"
 #include "wizard/frmDialogMail.h"
 #include "ScriptedPlatformServices.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "editor/OrvRtfCtl32.h"
-#include "outside/RichTextBox.h"
-#include "outside/ToolBarControl.h"
+#include "outside/richtext/RichTextBox.h"
+#include "outside/toolbar/ToolBarControl.h"
 
 #include "ScriptedPlatformServices.h"
 

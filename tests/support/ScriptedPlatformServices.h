@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/PlatformServices.h"
+#include "outside/platform/PlatformServices.h"
 
 #include <QList>
 #include <QMap>

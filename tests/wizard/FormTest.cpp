@@ -4,14 +4,14 @@
 #include "account/frmEMailSetup.h"
 #include "component/CMailInternal.h"
 #include "editor/OrvRtfCtl32.h"
-#include "outside/GridComponent.h"
-#include "outside/LabelledField.h"
-#include "outside/TabStrip.h"
-#include "outside/WizardFrame.h"
-#include "outside/WizardPane.h"
-#include "wizard/AttachmentPane.h"
+#include "outside/grid/GridComponent.h"
+#include "outside/wizardframe/LabelledField.h"
+#include "outside/wizardframe/TabStrip.h"
+#include "outside/wizardframe/WizardFrame.h"
+#include "outside/wizardframe/WizardPane.h"
+#include "wizard/recipients/AttachmentPane.h"
 #include "wizard/FormSendRunView.h"
-#include "wizard/RecipientPane.h"
+#include "wizard/recipients/RecipientPane.h"
 #include "wizard/WizardInitialisation.h"
 #include "wizard/frmDialogMail.h"
 
@@ -51,7 +51,7 @@ protected:
 
     void open()
     {
-        form.setOwner(&mail);
+        form.setOwner(&mail.internal());
         form.show();
     }
 

@@ -1,8 +1,0 @@
-add_library(velmora_sendrun_benchsupport STATIC ${CMAKE_CURRENT_LIST_DIR}/SendRunBenchSupport.cpp)
-target_link_libraries(velmora_sendrun_benchsupport PUBLIC velmora_platform Qt6::Widgets)
-
-add_executable(bench_sendrun ${CMAKE_CURRENT_LIST_DIR}/SendRunBench.cpp)
-target_link_libraries(bench_sendrun PRIVATE velmora_sendrun velmora_sendrun_benchsupport)
-
-add_executable(bench_sendrun_wizard ${CMAKE_CURRENT_LIST_DIR}/SendRunWizardBench.cpp)
-target_link_libraries(bench_sendrun_wizard PRIVATE velmora_wizard velmora_component velmora_sendrun_benchsupport Qt6::Sql)

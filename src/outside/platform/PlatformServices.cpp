@@ -1,0 +1,26 @@
+#include "outside/platform/PlatformServices.h"
+
+#include "outside/platform/QtPlatformServices.h"
+
+namespace OrvVelmora {
+
+namespace {
+PlatformServices *g_installed = nullptr;
+}
+
+PlatformServices::~PlatformServices() = default;
+
+PlatformServices &PlatformServices::instance()
+{
+    if (g_installed)
+        return *g_installed;
+    static QtPlatformServices qtServices;
+    return qtServices;
+}
+
+void PlatformServices::setInstance(PlatformServices *services)
+{
+    g_installed = services;
+}
+
+} // namespace OrvVelmora

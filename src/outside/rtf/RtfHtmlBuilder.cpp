@@ -1,0 +1,154 @@
+#include "outside/rtf/RtfHtmlBuilder.h"
+
+#include <QColor>
+
+namespace OrvVelmora {
+
+namespace {
+
+QString points(int twips)
+{
+    return QString::number(twips / 20.0) + QLatin1String("pt");
+}
+
+QString cssColor(QRgb rgb)
+{
+    return QColor(rgb).name();
+}
+
+const char *cssAlignment(RtfParaStyle::Alignment alignment)
+{
+    switch (alignment) {
+    case RtfParaStyle::Alignment::Right: return "right";
+    case RtfParaStyle::Alignment::Center: return "center";
+    case RtfParaStyle::Alignment::Justify: return "justify";
+    case RtfParaStyle::Alignment::Left: break;
+    }
+    return "left";
+}
+
+QString paragraphCss(const RtfParaStyle &style)
+{
+    QString css = QStringLiteral("margin:%1 %2 %3 %4;text-align:%5")
+                      .arg(points(style.spaceBefore), points(style.rightIndent), points(style.spaceAfter),
+                           points(style.bullet ? 0 : style.leftIndent), QLatin1String(cssAlignment(style.alignment)));
+    if (style.firstLineIndent && !style.bullet)
+        css += QLatin1String(";text-indent:") + points(style.firstLineIndent);
+    return css;
+}
+
+} // namespace
+
+RtfHtmlBuilder::RtfHtmlBuilder()
+{
+    m_html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head>\n"
+                            "<body style=\"white-space:pre-wrap\">\n");
+}
+
+void RtfHtmlBuilder::characters(const QString &text, const RtfCharStyle &style)
+{
+    m_paragraph += QLatin1String("<span style=\"");
+    spanStyle(style);
+    m_paragraph += QLatin1String("\">");
+    escaped(text);
+    m_paragraph += QLatin1String("</span>");
+}
+
+void RtfHtmlBuilder::spanStyle(const RtfCharStyle &style)
+{
+    if (!style.fontFamily.isEmpty()) {
+        m_paragraph += QLatin1String("font-family:'");
+        escaped(QString(style.fontFamily).remove(u'\''));
+        m_paragraph += QLatin1String("';");
+    }
+    m_paragraph += QLatin1String("font-size:") + QString::number(style.halfPoints / 2.0) + QLatin1String("pt");
+    if (style.bold)
+        m_paragraph += QLatin1String(";font-weight:bold");
+    if (style.italic)
+        m_paragraph += QLatin1String(";font-style:italic");
+    if (style.underline || style.strike) {
+        m_paragraph += QLatin1String(";text-decoration:");
+        m_paragraph += QLatin1String(style.underline && style.strike ? "underline line-through"
+                                     : style.underline               ? "underline"
+                                                                     : "line-through");
+    }
+    if (style.vertical != RtfCharStyle::Vertical::Normal)
+        m_paragraph += QLatin1String(style.vertical == RtfCharStyle::Vertical::Superscript ? ";vertical-align:super"
+                                                                                           : ";vertical-align:sub");
+    if (style.color)
+        m_paragraph += QLatin1String(";color:") + cssColor(*style.color);
+    if (style.background)
+        m_paragraph += QLatin1String(";background-color:") + cssColor(*style.background);
+}
+
+void RtfHtmlBuilder::escaped(const QString &text)
+{
+    m_paragraph.reserve(m_paragraph.size() + text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'<': m_paragraph += QLatin1String("&lt;"); break;
+        case u'>': m_paragraph += QLatin1String("&gt;"); break;
+        case u'&': m_paragraph += QLatin1String("&amp;"); break;
+        case u'"': m_paragraph += QLatin1String("&quot;"); break;
+        case u'\'': m_paragraph += QLatin1String("&#39;"); break;
+        case 0x2028: m_paragraph += QLatin1String("<br>"); break;
+        default: m_paragraph += c; break;
+        }
+    }
+}
+
+void RtfHtmlBuilder::paragraphEnd(const RtfParaStyle &style)
+{
+    closeParagraph(style);
+}
+
+void RtfHtmlBuilder::documentEnd(const RtfParaStyle &style)
+{
+    if (!m_paragraph.isEmpty() || style.bullet)
+        closeParagraph(style);
+    closeLists(0);
+    m_html += QLatin1String("</body></html>\n");
+}
+
+void RtfHtmlBuilder::closeParagraph(const RtfParaStyle &style)
+{
+    // An empty paragraph would collapse to nothing; a <br> keeps its line.
+    if (m_paragraph.isEmpty())
+        m_paragraph = QStringLiteral("<br>");
+    if (style.bullet) {
+        listItem(style);
+    } else {
+        closeLists(0);
+        m_html += QLatin1String("<p style=\"") + paragraphCss(style) + QLatin1String("\">") + m_paragraph
+            + QLatin1String("</p>\n");
+    }
+    m_paragraph.clear();
+}
+
+// Each open list has an open item; a deeper list goes inside that item, so
+// the nesting is valid HTML.
+void RtfHtmlBuilder::listItem(const RtfParaStyle &style)
+{
+    closeLists(style.level + 1);
+    if (m_openLists == style.level + 1)
+        m_html += QLatin1String("</li>\n");
+    while (m_openLists <= style.level)
+        openList(m_openLists == 0 ? style.leftIndent : 0);
+    m_html += QLatin1String("<li style=\"") + paragraphCss(style) + QLatin1String("\">") + m_paragraph
+        + QLatin1String("\n");
+}
+
+void RtfHtmlBuilder::openList(int leftIndent)
+{
+    m_html += QLatin1String("<ul style=\"margin:0;padding-left:") + points(std::max(leftIndent, 360))
+        + QLatin1String("\">\n");
+    ++m_openLists;
+}
+
+void RtfHtmlBuilder::closeLists(int keep)
+{
+    for (; m_openLists > keep; --m_openLists)
+        m_html += QLatin1String("</li>\n</ul>\n");
+}
+
+} // namespace OrvVelmora

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "outside/rtf/RtfSink.h"
+
+#include <QString>
+
+namespace OrvVelmora {
+
+/// Writes what the RTF reader delivers as an HTML document for mail
+/// clients: inline styles only (clients drop <style> blocks), one <p> per
+/// paragraph with zero margins so the spacing is the editor's, runs as
+/// <span>s, bulleted paragraphs gathered into <ul> lists (a deeper level
+/// nested inside the item before it), line breaks as
+/// <br>. The body keeps white space as typed (pre-wrap), because the editor
+/// shows blanks and tabs as they are.
+class RtfHtmlBuilder final : public RtfSink
+{
+public:
+    RtfHtmlBuilder();
+
+    void characters(const QString &text, const RtfCharStyle &style) override;
+    void paragraphEnd(const RtfParaStyle &style) override;
+    void documentEnd(const RtfParaStyle &style) override;
+
+    /// The finished document; valid after documentEnd().
+    [[nodiscard]] QString html() const { return m_html; }
+
+private:
+    void closeParagraph(const RtfParaStyle &style);
+    void listItem(const RtfParaStyle &style);
+    void openList(int leftIndent);
+    void closeLists(int keep);
+    void spanStyle(const RtfCharStyle &style);
+    void escaped(const QString &text);
+
+    QString m_html;
+    QString m_paragraph;
+    int m_openLists = 0;
+};
+
+} // namespace OrvVelmora

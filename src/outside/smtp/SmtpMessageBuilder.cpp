@@ -1,0 +1,230 @@
+#include "outside/smtp/SmtpMessageBuilder.h"
+
+#include <QDateTime>
+#include <QRandomGenerator>
+
+#include <gmime/gmime.h>
+
+#include <array>
+#include <mutex>
+
+namespace OrvVelmora {
+
+namespace {
+
+void initGMime()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { g_mime_init(); });
+}
+
+QByteArray utf8(const QString &text)
+{
+    return text.toUtf8();
+}
+
+/// Bodies arrive with any mix of line ends; GMime turns LF into CRLF on output.
+QByteArray bodyText(const QString &text)
+{
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lines.remove(QChar(0));
+    return lines.toUtf8();
+}
+
+/// GMime would read /dev/urandom for every boundary and Message-ID, and
+/// re-read the time zone for every Date; at thousands of messages a second
+/// that shows, so those three come from Qt instead.
+QByteArray uniqueToken()
+{
+    std::array<quint32, 4> words;
+    QRandomGenerator::global()->fillRange(words.data(), words.size());
+    const QByteArray bytes(reinterpret_cast<const char *>(words.data()), sizeof words);
+    return bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+}
+
+GMimeMultipart *multipart(const char *subtype)
+{
+    GMimeMultipart *part = g_mime_multipart_new_with_subtype(subtype);
+    g_mime_multipart_set_boundary(part, ("=-" + uniqueToken()).constData());
+    return part;
+}
+
+void setDate(GMimeMessage *message)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    GTimeZone *zone = g_time_zone_new_offset(now.offsetFromUtc());
+    const QDate day = now.date();
+    const QTime time = now.time();
+    GDateTime *date = g_date_time_new(zone, day.year(), day.month(), day.day(), time.hour(), time.minute(),
+                                      time.second());
+    g_mime_message_set_date(message, date);
+    g_date_time_unref(date);
+    g_time_zone_unref(zone);
+}
+
+const char *priorityHeader(int priority)
+{
+    if (priority == 1 || priority == 2)
+        return "1 (Highest)";
+    if (priority == 4 || priority == 5)
+        return "5 (Lowest)";
+    return "3 (Normal)";
+}
+
+const char *importanceHeader(int priority)
+{
+    if (priority == 1 || priority == 2)
+        return "high";
+    if (priority == 4 || priority == 5)
+        return "low";
+    return "normal";
+}
+
+void setContent(GMimePart *part, const QByteArray &bytes)
+{
+    GMimeStream *stream = g_mime_stream_mem_new_with_buffer(bytes.constData(), static_cast<size_t>(bytes.size()));
+    GMimeDataWrapper *wrapper = g_mime_data_wrapper_new_with_stream(stream, GMIME_CONTENT_ENCODING_DEFAULT);
+    g_mime_part_set_content(part, wrapper);
+    g_object_unref(wrapper);
+    g_object_unref(stream);
+}
+
+/// The text stays UTF-8 (GMime's own text part would pick a legacy charset);
+/// the transfer encoding is what keeps lines short enough for SMTP.
+GMimeObject *textPart(const char *subtype, const QString &text)
+{
+    GMimePart *part = g_mime_part_new_with_type("text", subtype);
+    g_mime_object_set_content_type_parameter(GMIME_OBJECT(part), "charset", "utf-8");
+    setContent(part, bodyText(text));
+    g_mime_part_set_content_encoding(part, g_mime_part_get_best_content_encoding(part, GMIME_ENCODING_CONSTRAINT_7BIT));
+    return GMIME_OBJECT(part);
+}
+
+void addMailbox(GMimeMessage *message, GMimeAddressType type, const QString &name, const QByteArray &address)
+{
+    InternetAddress *mailbox = internet_address_mailbox_new(
+        utf8(SmtpMessageBuilder::headerText(name)).constData(), address.constData());
+    internet_address_set_charset(mailbox, "utf-8");
+    internet_address_list_add(g_mime_message_get_addresses(message, type), mailbox);
+    g_object_unref(mailbox);
+}
+
+GMimeObject *bodyPart(const SmtpMessageContent &content)
+{
+    GMimeObject *plain = textPart("plain", content.body);
+    if (content.html.isEmpty())
+        return plain;
+    GMimeMultipart *alternative = multipart("alternative");
+    g_mime_multipart_add(alternative, plain);
+    g_object_unref(plain);
+    GMimeObject *html = textPart("html", content.html);
+    g_mime_multipart_add(alternative, html);
+    g_object_unref(html);
+    return GMIME_OBJECT(alternative);
+}
+
+void useUtf8(GMimeParamList *parameters, const char *name)
+{
+    if (GMimeParam *param = g_mime_param_list_get_parameter(parameters, name))
+        g_mime_param_set_charset(param, "utf-8");
+}
+
+GMimeObject *attachmentPart(const SmtpAttachment &attachment)
+{
+    const QByteArray type = attachment.mimeType.toUtf8();
+    const qsizetype slash = type.indexOf('/');
+    const QByteArray major = slash > 0 ? type.left(slash) : QByteArray("application");
+    const QByteArray minor = slash > 0 ? type.mid(slash + 1) : QByteArray("octet-stream");
+    GMimePart *part = g_mime_part_new_with_type(major.constData(), minor.constData());
+    g_mime_object_set_disposition(GMIME_OBJECT(part), "attachment");
+    g_mime_part_set_filename(part, utf8(SmtpMessageBuilder::headerText(attachment.fileName)).constData());
+    useUtf8(g_mime_content_disposition_get_parameters(g_mime_object_get_content_disposition(GMIME_OBJECT(part))),
+            "filename");
+    useUtf8(g_mime_content_type_get_parameters(g_mime_object_get_content_type(GMIME_OBJECT(part))), "name");
+    setContent(part, attachment.data);
+    g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_BASE64);
+    return GMIME_OBJECT(part);
+}
+
+GMimeObject *topPart(const SmtpMessageContent &content)
+{
+    GMimeObject *body = bodyPart(content);
+    if (content.attachments.isEmpty())
+        return body;
+    GMimeMultipart *mixed = multipart("mixed");
+    g_mime_multipart_add(mixed, body);
+    g_object_unref(body);
+    for (const SmtpAttachment &attachment : content.attachments) {
+        GMimeObject *part = attachmentPart(attachment);
+        g_mime_multipart_add(mixed, part);
+        g_object_unref(part);
+    }
+    return GMIME_OBJECT(mixed);
+}
+
+void setText(GMimeObject *object, const char *name, const QString &value)
+{
+    g_mime_object_set_header(object, name, utf8(SmtpMessageBuilder::headerText(value)).constData(), "utf-8");
+}
+
+void setHeaders(GMimeMessage *message, const SmtpMessageContent &content)
+{
+    GMimeObject *object = GMIME_OBJECT(message);
+    addMailbox(message, GMIME_ADDRESS_TYPE_FROM, content.fromName, content.fromAddress);
+    if (!content.replyTo.isEmpty())
+        addMailbox(message, GMIME_ADDRESS_TYPE_REPLY_TO, QString(), content.replyTo);
+    addMailbox(message, GMIME_ADDRESS_TYPE_TO, QString(), content.recipient);
+    g_mime_message_set_subject(message, utf8(SmtpMessageBuilder::headerText(content.subject)).constData(), "utf-8");
+    setDate(message);
+    g_mime_message_set_message_id(message, (uniqueToken() + '@' + utf8(content.idDomain)).constData());
+    if (!content.organization.isEmpty())
+        setText(object, "Organization", content.organization);
+    g_mime_object_set_header(object, "X-Priority", priorityHeader(content.priority), nullptr);
+    g_mime_object_set_header(object, "Importance", importanceHeader(content.priority), nullptr);
+    if (content.readReceipt)
+        g_mime_object_set_header(object, "Disposition-Notification-To",
+                                 ("<" + content.fromAddress + ">").constData(), nullptr);
+    g_mime_object_set_header(object, "MIME-Version", "1.0", nullptr);
+}
+
+QByteArray serialize(GMimeObject *object)
+{
+    GMimeFormatOptions *options = g_mime_format_options_new();
+    g_mime_format_options_set_newline_format(options, GMIME_NEWLINE_FORMAT_DOS);
+    GMimeStream *stream = g_mime_stream_mem_new();
+    g_mime_object_write_to_stream(object, options, stream);
+    GByteArray *bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
+    QByteArray result(reinterpret_cast<const char *>(bytes->data), static_cast<qsizetype>(bytes->len));
+    g_object_unref(stream);
+    g_mime_format_options_free(options);
+    return result;
+}
+
+} // namespace
+
+QString SmtpMessageBuilder::headerText(const QString &value)
+{
+    QString clean = value;
+    for (QChar &c : clean) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QChar(0x2028) || c == QChar(0x2029))
+            c = QLatin1Char(' ');
+    }
+    return clean;
+}
+
+QByteArray SmtpMessageBuilder::build(const SmtpMessageContent &content)
+{
+    initGMime();
+    GMimeMessage *message = g_mime_message_new(TRUE);
+    setHeaders(message, content);
+    GMimeObject *top = topPart(content);
+    g_mime_message_set_mime_part(message, top);
+    g_object_unref(top);
+    QByteArray wire = serialize(GMIME_OBJECT(message));
+    g_object_unref(message);
+    return wire;
+}
+
+} // namespace OrvVelmora

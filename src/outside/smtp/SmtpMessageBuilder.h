@@ -1,0 +1,47 @@
+#pragma once
+
+#include "outside/smtp/SmtpAttachmentList.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace OrvVelmora {
+
+/// What one message says; addresses are already checked (SmtpAddress).
+struct SmtpMessageContent
+{
+    QString fromName;
+    QByteArray fromAddress;
+    QByteArray replyTo;
+    QString organization;
+    QByteArray recipient;
+    QString subject;
+    QString body;
+    QString html;
+    int priority = 3;
+    bool readReceipt = false;
+    /// The host part of the Message-ID.
+    QString idDomain;
+    QList<SmtpAttachment> attachments;
+};
+
+/// Builds the wire form of a message with GMime: UTF-8 throughout, display
+/// names and subject as RFC 2047 encoded words, attachment names by RFC 2231,
+/// every part in the encoding GMime finds safe for 7-bit transport (so no line
+/// exceeds 998 octets), and CRLF line ends only. Dot-stuffing is left to the
+/// SMTP layer, which applies it to whatever it sends.
+///
+/// Structure: text/plain alone; with an HTML form multipart/alternative
+/// (plain first, then html); with attachments all of that as the first part of
+/// multipart/mixed.
+class SmtpMessageBuilder
+{
+public:
+    static QByteArray build(const SmtpMessageContent &content);
+    /// A header value with CR, LF and other control characters turned into
+    /// blanks: nothing a caller passes can start a header line of its own.
+    static QString headerText(const QString &value);
+};
+
+} // namespace OrvVelmora

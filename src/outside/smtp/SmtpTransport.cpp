@@ -1,0 +1,428 @@
+#include "outside/smtp/SmtpTransport.h"
+
+#include "outside/platform/PlatformServices.h"
+#include "outside/smtp/SmtpAddress.h"
+#include "outside/smtp/SmtpAttachmentList.h"
+#include "outside/smtp/SmtpMessageBuilder.h"
+#include "outside/smtp/SmtpSession.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QSysInfo>
+#include <QUrl>
+
+#include <arpa/inet.h>
+
+namespace OrvVelmora {
+
+namespace {
+
+constexpr int kSmtpPort = 25;
+constexpr int kImplicitTlsPort = 465;
+constexpr int kMaxPort = 65535;
+constexpr int kEventIntervalMs = 50;
+
+bool isHostName(const QString &name)
+{
+    if (name.isEmpty() || name.size() > 253)
+        return false;
+    for (QChar c : name) {
+        if (!(c.unicode() < 0x80 && (c.isLetterOrNumber() || c == QLatin1Char('.') || c == QLatin1Char('-'))))
+            return false;
+    }
+    return true;
+}
+
+/// "localhost", 127.0.0.0/8 or ::1 written as such; names are not resolved,
+/// so a name that merely points at this machine gets the full TLS rules.
+bool isLoopback(const QString &host)
+{
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    in6_addr v6{};
+    if (inet_pton(AF_INET, text.constData(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    if (inet_pton(AF_INET6, text.constData(), &v6) == 1)
+        return IN6_IS_ADDR_LOOPBACK(&v6);
+    return host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0;
+}
+
+/// A host name (international names allowed) or an IP address; nothing that
+/// could carry a port, a path or credentials into the connection URL.
+bool isServerName(const QString &host)
+{
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    in6_addr v6{};
+    if (inet_pton(AF_INET, text.constData(), &v4) == 1 || inet_pton(AF_INET6, text.constData(), &v6) == 1)
+        return true;
+    return isHostName(QString::fromLatin1(QUrl::toAce(host)));
+}
+
+QByteArray domainOf(const QByteArray &address)
+{
+    return address.mid(address.lastIndexOf('@') + 1);
+}
+
+} // namespace
+
+class SmtpTransport::Private
+{
+public:
+    QString server;
+    qint32 port = 25;
+    QString userName;
+    QString password;
+    bool useAuthentication = false;
+    QString fromName;
+    QString fromAddress;
+    QString organization;
+    QString replyTo;
+    QString recipient;
+    QString subject;
+    QString body;
+    QString formattedBody;
+    qint32 priority = 3;
+    bool readReceipt = false;
+    QString heloName;
+    QString bounceAddress;
+    bool useTls = true;
+    qint32 connectTimeout = 10;
+    qint32 retryCount = 0;
+    qint32 timeout = 60;
+    QString caFile;
+    bool loopbackTreatedAsRemote = false;
+    QString lastError;
+
+    SmtpAttachmentList attachments;
+    SmtpSession session;
+    qint32 sentInSession = 0;
+    bool busy = false;
+    bool connecting = false;
+    bool disconnectRequested = false;
+    int lastPercent = -1;
+    QElapsedTimer sinceEvents;
+};
+
+SmtpTransport::SmtpTransport(QObject *parent) : QObject(parent), d(std::make_unique<Private>())
+{
+    d->session.setPollHook([this] { duringTransfer(); });
+}
+SmtpTransport::~SmtpTransport() = default;
+
+QString SmtpTransport::Server() const { return d->server; }
+void SmtpTransport::setServer(const QString &server) { d->server = server; }
+qint32 SmtpTransport::Port() const { return d->port; }
+void SmtpTransport::setPort(qint32 port) { d->port = port; }
+QString SmtpTransport::UserName() const { return d->userName; }
+void SmtpTransport::setUserName(const QString &userName) { d->userName = userName; }
+QString SmtpTransport::Password() const { return d->password; }
+void SmtpTransport::setPassword(const QString &password) { d->password = password; }
+bool SmtpTransport::UseAuthentication() const { return d->useAuthentication; }
+void SmtpTransport::setUseAuthentication(bool on) { d->useAuthentication = on; }
+QString SmtpTransport::FromName() const { return d->fromName; }
+void SmtpTransport::setFromName(const QString &name) { d->fromName = name; }
+QString SmtpTransport::FromAddress() const { return d->fromAddress; }
+void SmtpTransport::setFromAddress(const QString &address) { d->fromAddress = address; }
+QString SmtpTransport::Organization() const { return d->organization; }
+void SmtpTransport::setOrganization(const QString &organization) { d->organization = organization; }
+QString SmtpTransport::ReplyTo() const { return d->replyTo; }
+void SmtpTransport::setReplyTo(const QString &address) { d->replyTo = address; }
+QString SmtpTransport::Recipient() const { return d->recipient; }
+void SmtpTransport::setRecipient(const QString &address) { d->recipient = address; }
+QString SmtpTransport::Subject() const { return d->subject; }
+void SmtpTransport::setSubject(const QString &subject) { d->subject = subject; }
+QString SmtpTransport::Body() const { return d->body; }
+void SmtpTransport::setBody(const QString &body) { d->body = body; }
+QString SmtpTransport::FormattedBody() const { return d->formattedBody; }
+void SmtpTransport::setFormattedBody(const QString &html) { d->formattedBody = html; }
+qint32 SmtpTransport::Priority() const { return d->priority; }
+void SmtpTransport::setPriority(qint32 priority) { d->priority = priority; }
+bool SmtpTransport::ReadReceipt() const { return d->readReceipt; }
+void SmtpTransport::setReadReceipt(bool on) { d->readReceipt = on; }
+QString SmtpTransport::HeloName() const { return d->heloName; }
+void SmtpTransport::setHeloName(const QString &name) { d->heloName = name; }
+QString SmtpTransport::BounceAddress() const { return d->bounceAddress; }
+void SmtpTransport::setBounceAddress(const QString &address) { d->bounceAddress = address; }
+bool SmtpTransport::UseTls() const { return d->useTls; }
+void SmtpTransport::setUseTls(bool on) { d->useTls = on; }
+qint32 SmtpTransport::ConnectTimeout() const { return d->connectTimeout; }
+void SmtpTransport::setConnectTimeout(qint32 seconds) { d->connectTimeout = seconds; }
+qint32 SmtpTransport::RetryCount() const { return d->retryCount; }
+void SmtpTransport::setRetryCount(qint32 count) { d->retryCount = count; }
+qint32 SmtpTransport::Timeout() const { return d->timeout; }
+void SmtpTransport::setTimeout(qint32 seconds) { d->timeout = seconds; }
+QString SmtpTransport::CAFile() const { return d->caFile; }
+void SmtpTransport::setCAFile(const QString &path) { d->caFile = path; }
+void SmtpTransport::setLoopbackTreatedAsRemote(bool on) { d->loopbackTreatedAsRemote = on; }
+
+void SmtpTransport::ClearAttachments()
+{
+    d->attachments.clear();
+}
+
+void SmtpTransport::AddAttachment(const QString &path, bool zip)
+{
+    d->attachments.add(path, zip);
+}
+
+QString SmtpTransport::LastError() const
+{
+    return d->lastError;
+}
+
+bool SmtpTransport::IsConnected() const
+{
+    return d->session.isOpen();
+}
+
+void SmtpTransport::Disconnect()
+{
+    if (d->busy) {
+        // Called from an event run inside Connect or Send. A connect is given up
+        // at its next poll; a message being sent is finished first, so it is not
+        // left half-delivered. The interrupted call closes the session.
+        d->disconnectRequested = true;
+        if (d->connecting)
+            d->session.abort();
+        return;
+    }
+    d->session.close();
+    d->sentInSession = 0;
+}
+
+void SmtpTransport::duringTransfer()
+{
+    const QPointer<SmtpTransport> self(this);
+    reportProgress();
+    if (!self || d->sinceEvents.elapsed() < kEventIntervalMs)
+        return;
+    d->sinceEvents.start();
+    PlatformServices::instance().processEvents();
+}
+
+void SmtpTransport::reportProgress()
+{
+    const qint64 total = d->session.bytesTotal();
+    if (total <= 0)
+        return;
+    const int percent = static_cast<int>(d->session.bytesSent() * 100 / total);
+    if (percent > d->lastPercent) {
+        d->lastPercent = percent;
+        Q_EMIT Progress(percent);
+    }
+}
+
+bool SmtpTransport::refuseWhileBusy()
+{
+    if (!d->busy)
+        return false;
+    d->lastError = QStringLiteral("Es wird gerade eine Verbindung aufgebaut oder eine Nachricht gesendet.");
+    return true;
+}
+
+bool SmtpTransport::Connect()
+{
+    if (refuseWhileBusy())
+        return false;
+    d->session.close();
+    d->sentInSession = 0;
+    const std::optional<SmtpSessionSettings> settings = sessionSettings();
+    if (!settings)
+        return false;
+    return openSession(*settings);
+}
+
+bool SmtpTransport::openSession(const SmtpSessionSettings &settings)
+{
+    d->busy = true;
+    d->connecting = true;
+    d->disconnectRequested = false;
+    d->sinceEvents.start();
+    const SmtpSession::Outcome outcome = d->session.open(settings);
+    if (outcome == SmtpSession::Outcome::Destroyed)
+        return false;
+    d->busy = false;
+    d->connecting = false;
+    if (d->disconnectRequested)
+        d->session.close();
+    if (outcome == SmtpSession::Outcome::Failed) {
+        d->lastError = d->session.errorText();
+        return false;
+    }
+    return !d->disconnectRequested;
+}
+
+std::optional<SmtpSessionSettings> SmtpTransport::sessionSettings()
+{
+    SmtpSessionSettings settings;
+    settings.host = d->server.trimmed();
+    if (settings.host.isEmpty()) {
+        d->lastError = QStringLiteral("Es ist kein Postausgangsserver angegeben.");
+        return std::nullopt;
+    }
+    if (!isServerName(settings.host)) {
+        d->lastError = QStringLiteral("Der Servername „%1“ ist ungültig.").arg(SmtpAddress::printable(settings.host));
+        return std::nullopt;
+    }
+    if (d->port > kMaxPort) {
+        d->lastError = QStringLiteral("Der Port %1 ist ungültig.").arg(d->port);
+        return std::nullopt;
+    }
+    settings.port = d->port > 0 ? d->port : kSmtpPort;
+    const bool loopback = !d->loopbackTreatedAsRemote && isLoopback(settings.host);
+    if (!d->useTls && !loopback) {
+        d->lastError = QStringLiteral("Ohne Verschlüsselung darf nur ein Server auf diesem Rechner verwendet werden.");
+        return std::nullopt;
+    }
+    if (!d->useTls)
+        settings.tls = SmtpTlsMode::Off;
+    else if (settings.port == kImplicitTlsPort)
+        settings.tls = SmtpTlsMode::Implicit;
+    else
+        settings.tls = loopback ? SmtpTlsMode::WhenOffered : SmtpTlsMode::Required;
+    settings.heloName = heloName();
+    if (d->useAuthentication && !d->userName.isEmpty()) {
+        settings.user = d->userName;
+        settings.password = d->password;
+    }
+    settings.caFile = d->caFile;
+    settings.connectTimeout = d->connectTimeout;
+    settings.ioTimeout = d->timeout;
+    return settings;
+}
+
+QByteArray SmtpTransport::heloName() const
+{
+    if (isHostName(d->heloName))
+        return d->heloName.toLatin1();
+    const QString machine = QSysInfo::machineHostName();
+    return isHostName(machine) ? machine.toLatin1() : QByteArrayLiteral("localhost");
+}
+
+qint32 SmtpTransport::Send()
+{
+    if (refuseWhileBusy())
+        return -1;
+    if (!IsConnected()) {
+        d->lastError = QStringLiteral("Es besteht keine Verbindung zum Server.");
+        return -1;
+    }
+    const std::optional<QByteArray> message = buildMessage();
+    if (!message)
+        return -1;
+    const QByteArray envelopeFrom = SmtpAddress(d->bounceAddress.isEmpty() ? d->fromAddress : d->bounceAddress).ascii();
+    const QByteArray recipient = SmtpAddress(d->recipient).ascii();
+    const QPointer<SmtpTransport> self(this);
+    d->lastPercent = 0;
+    Q_EMIT ProgressReset(0);
+    if (!self)
+        return -1;
+    return transfer(envelopeFrom, recipient, *message);
+}
+
+qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipient, const QByteArray &message)
+{
+    d->busy = true;
+    d->disconnectRequested = false;
+    d->sinceEvents.start();
+    for (int attempt = 0;; ++attempt) {
+        const SmtpSession::Outcome outcome = d->session.send(from, recipient, message);
+        if (outcome == SmtpSession::Outcome::Destroyed)
+            return -1;
+        if (outcome == SmtpSession::Outcome::Done) {
+            d->busy = false;
+            return finishSent();
+        }
+        const std::optional<bool> retry = retryAfter(d->session.replyCode(), attempt);
+        if (!retry)
+            return -1;
+        if (!*retry)
+            break;
+    }
+    d->busy = false;
+    const int code = d->session.replyCode();
+    d->lastError = d->session.errorText();
+    if (d->disconnectRequested)
+        Disconnect();
+    return code >= 400 ? -code : -1;
+}
+
+/// A temporary refusal (4xx) is repeated while retries are left; libcurl ends
+/// the session after a refusal, so a repeat usually goes over a fresh session.
+/// Nothing when the transport was destroyed meanwhile.
+std::optional<bool> SmtpTransport::retryAfter(int replyCode, int attempt)
+{
+    if (replyCode < 400 || replyCode >= 500 || attempt >= d->retryCount || d->disconnectRequested)
+        return false;
+    if (d->session.isOpen())
+        return true;
+    const std::optional<SmtpSessionSettings> settings = sessionSettings();
+    if (!settings)
+        return false;
+    const SmtpSession::Outcome outcome = d->session.open(*settings);
+    if (outcome == SmtpSession::Outcome::Destroyed)
+        return std::nullopt;
+    d->sentInSession = 0;
+    return outcome == SmtpSession::Outcome::Done;
+}
+
+qint32 SmtpTransport::finishSent()
+{
+    ++d->sentInSession;
+    const qint32 sent = d->sentInSession;
+    const bool closeNow = d->disconnectRequested;
+    if (d->lastPercent < 100) {
+        const QPointer<SmtpTransport> self(this);
+        d->lastPercent = 100;
+        Q_EMIT Progress(100);
+        if (!self)
+            return sent;
+    }
+    if (closeNow)
+        Disconnect();
+    return sent;
+}
+
+std::optional<QByteArray> SmtpTransport::buildMessage()
+{
+    const SmtpAddress recipient(d->recipient);
+    const SmtpAddress from(d->fromAddress);
+    const SmtpAddress replyTo(d->replyTo);
+    const SmtpAddress bounce(d->bounceAddress);
+    if (!recipient.isValid())
+        return refuse(QStringLiteral("Die Empfängeradresse „%1“ ist ungültig."), d->recipient);
+    if (!from.isValid())
+        return refuse(QStringLiteral("Die Absenderadresse „%1“ ist ungültig."), d->fromAddress);
+    if (!d->replyTo.isEmpty() && !replyTo.isValid())
+        return refuse(QStringLiteral("Die Antwortadresse „%1“ ist ungültig."), d->replyTo);
+    if (!d->bounceAddress.isEmpty() && !bounce.isValid())
+        return refuse(QStringLiteral("Die Adresse für Unzustellbarkeitsmeldungen „%1“ ist ungültig."), d->bounceAddress);
+    QString error;
+    if (!d->attachments.load(&error)) {
+        d->lastError = error;
+        return std::nullopt;
+    }
+    SmtpMessageContent content;
+    content.fromName = d->fromName;
+    content.fromAddress = from.ascii();
+    content.replyTo = d->replyTo.isEmpty() ? QByteArray() : replyTo.ascii();
+    content.organization = d->organization;
+    content.recipient = recipient.ascii();
+    content.subject = d->subject;
+    content.body = d->body;
+    content.html = d->formattedBody;
+    content.priority = d->priority;
+    content.readReceipt = d->readReceipt;
+    content.idDomain = QString::fromLatin1(domainOf(from.ascii()));
+    content.attachments = d->attachments.items();
+    return SmtpMessageBuilder::build(content);
+}
+
+std::optional<QByteArray> SmtpTransport::refuse(const QString &text, const QString &address)
+{
+    d->lastError = text.arg(SmtpAddress::printable(address.left(200)));
+    return std::nullopt;
+}
+
+} // namespace OrvVelmora

@@ -1,0 +1,116 @@
+#include "outside/wizardframe/LabelledField.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProxyStyle>
+
+namespace OrvVelmora {
+
+namespace {
+
+// QLineEdit takes its mask character from the style; this style answers with
+// the field's own character and leaves everything else to the one below it.
+class PasswordCharStyle final : public QProxyStyle
+{
+public:
+    explicit PasswordCharStyle(QChar character) : m_character(character) {}
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return m_character.unicode();
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+private:
+    QChar m_character;
+};
+
+} // namespace
+
+LabelledField::LabelledField(const QString &caption, QWidget *parent)
+    : LabelledField(caption, new QLineEdit, parent)
+{
+}
+
+LabelledField::LabelledField(const QString &caption, QWidget *editor, QWidget *parent)
+    : QWidget(parent)
+    , m_label(new QLabel(caption, this))
+    , m_editor(editor)
+{
+    build();
+}
+
+LabelledField::~LabelledField() = default;
+
+void LabelledField::build()
+{
+    m_editor->setParent(this);
+    m_label->setBuddy(m_editor);
+    m_label->setMinimumWidth(m_label->sizeHint().width());
+    setFocusProxy(m_editor);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+    layout->addWidget(m_label);
+    layout->addWidget(m_editor, 1);
+}
+
+QString LabelledField::Caption() const { return m_label->text(); }
+void LabelledField::setCaption(const QString &caption) { m_label->setText(caption); }
+
+void LabelledField::setLabelWidth(int pixels)
+{
+    m_label->setMinimumWidth(0);
+    m_label->setFixedWidth(pixels);
+}
+
+int LabelledField::LabelWidth() const { return m_label->width(); }
+
+QLineEdit *LabelledField::lineEdit() const
+{
+    return qobject_cast<QLineEdit *>(m_editor);
+}
+
+QString LabelledField::Text() const
+{
+    const QLineEdit *edit = lineEdit();
+    return edit ? edit->text() : QString();
+}
+
+void LabelledField::setText(const QString &text)
+{
+    if (QLineEdit *edit = lineEdit())
+        edit->setText(text);
+}
+
+int LabelledField::MaxLength() const
+{
+    const QLineEdit *edit = lineEdit();
+    return edit ? edit->maxLength() : 0;
+}
+
+void LabelledField::setMaxLength(int length)
+{
+    if (QLineEdit *edit = lineEdit())
+        edit->setMaxLength(length);
+}
+
+void LabelledField::setPasswordChar(QChar character)
+{
+    QLineEdit *edit = lineEdit();
+    if (!edit)
+        return;
+    m_passwordChar = character;
+    edit->setEchoMode(character.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    if (!character.isNull()) {
+        auto *style = new PasswordCharStyle(character);
+        style->setParent(edit);
+        edit->setStyle(style);
+    }
+}
+
+} // namespace OrvVelmora

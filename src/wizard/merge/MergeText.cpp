@@ -1,0 +1,47 @@
+#include "wizard/merge/MergeText.h"
+
+#include "wizard/merge/MergeField.h"
+#include "wizard/merge/MergeWorkingText.h"
+
+namespace OrvVelmora {
+
+MergeRowSource::~MergeRowSource() = default;
+
+namespace {
+
+// The date is built by hand: a locale-aware format would give other
+// separators or orders on machines set to other regions.
+QString dateText(const QDate &date)
+{
+    return QStringLiteral("%1.%2.%3")
+        .arg(date.day(), 2, 10, QLatin1Char('0'))
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.year(), 4, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+QString MergeText(const MergeRowSource &source, int row, QString text, MergeTarget target)
+{
+    return MergeText(source, row, std::move(text), target, QDate::currentDate());
+}
+
+QString MergeText(const MergeRowSource &source, int row, QString text, MergeTarget target,
+                  const QDate &today)
+{
+    MergeWorkingText working(std::move(text));
+    for (const MergeField &field : MergeFields()) {
+        const MergeWorkingText::Positions found = working.occurrences(field.token);
+        if (found.isEmpty())
+            continue;
+        const std::optional<QString> value =
+            field.columnKey.isEmpty() ? std::optional(dateText(today)) : source.cell(row, field.columnKey);
+        if (!value)
+            continue;
+        working.replace(found, field.token.size(),
+                        target == MergeTarget::RtfSource ? RtfEscape(*value) : *value);
+    }
+    return working.take();
+}
+
+} // namespace OrvVelmora

@@ -1,0 +1,293 @@
+#include "wizard/sendrun/SendRun.h"
+
+#include "outside/platform/PlatformServices.h"
+#include "outside/rtf/RtfToHtml.h"
+#include "outside/smtp/SmtpTransport.h"
+#include "wizard/sendrun/SendCounter.h"
+
+#include <stdexcept>
+
+namespace OrvVelmora {
+
+namespace {
+
+// The batch counter value at which the open connection is closed; compared
+// before the counter is increased (see the class comment).
+constexpr qint32 kBatchLimit = 50;
+
+const QString kQuestionCaption = QStringLiteral("Systemmeldung...");
+
+void letEventsRun()
+{
+    PlatformServices::instance().processEvents();
+}
+
+} // namespace
+
+SendRun::SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &recipients)
+    : m_transport(transport)
+    , m_view(view)
+    , m_recipients(recipients)
+{
+    m_progressConnection = QObject::connect(&transport, &SmtpTransport::Progress,
+                                            [this](qint32 percent) { onProgress(percent); });
+    m_resetConnection = QObject::connect(&transport, &SmtpTransport::ProgressReset,
+                                         [this](qint32) { onProgressReset(); });
+}
+
+SendRun::~SendRun()
+{
+    QObject::disconnect(m_progressConnection);
+    QObject::disconnect(m_resetConnection);
+}
+
+qint32 SendRun::transportPriority(int listIndex)
+{
+    switch (listIndex) {
+    case 0:
+        return 1;
+    case 1:
+        return 3;
+    default:
+        return 5;
+    }
+}
+
+void SendRun::run()
+{
+    if (m_running)
+        return;
+    m_running = true;
+    m_stopRequested = false;
+    try {
+        if (accountReady()) {
+            const SenderSettings settings = m_view.senderSettings();
+            prepare();
+            configureTransport(settings);
+            const qint32 count = m_recipients.rowCount();
+            setUpProgress(count);
+            sendAll(count, settings.SmtpServer);
+            finish();
+        }
+    } catch (...) {
+        abandon();
+    }
+    m_running = false;
+}
+
+bool SendRun::accountReady()
+{
+    if (!m_view.senderSettings().SmtpServer.isEmpty())
+        return true;
+    const MessageAnswer answer = PlatformServices::instance().messageBox(
+        QStringLiteral("Es ist kein e-Mail Server eingetragen.\r\n\r\n"
+                       "Möchten Sie die Konfiguration der e-Mail Server Einstellung jetzt vornehmen?"),
+        kQuestionCaption, MessageIcon::Question, MessageButtons::YesNo);
+    if (answer != MessageAnswer::Yes)
+        return false;
+    m_view.openAccountDialog();
+    return !m_view.senderSettings().SmtpServer.isEmpty();
+}
+
+void SendRun::prepare()
+{
+    PlatformServices::instance().setMousePointer(HourglassPointer);
+    m_view.setLabelText(SendLabel::lblStatus, QStringLiteral("Verbindung zum e-Mail Server wird hergestellt..."));
+    m_view.setBusy(true);
+    letEventsRun();
+}
+
+void SendRun::configureTransport(const SenderSettings &settings)
+{
+    // The order is the one the transport has always been configured in; the
+    // values that have no place in the account settings are fixed here: the
+    // EHLO name from the settings store, TLS where the server offers it, 10 s
+    // to connect, no automatic repetition of a message and 60 s of silence
+    // allowed during the dialogue.
+    m_transport.setServer(settings.SmtpServer);
+    m_transport.setPort(settings.SmtpPort);
+    m_transport.setUserName(settings.SmtpUser);
+    m_transport.setPassword(settings.SmtpPassword);
+    m_transport.setUseAuthentication(true);
+    m_transport.setFromName(settings.SenderName);
+    m_transport.setFromAddress(settings.SenderAddress);
+    m_transport.setOrganization(settings.SenderCompany);
+    m_transport.setReplyTo(settings.ReplyToAddress);
+    m_transport.setHeloName(m_view.settingsStoreText());
+    m_transport.setUseTls(true);
+    m_transport.setConnectTimeout(10);
+    m_transport.ClearAttachments();
+    for (const SendAttachment &attachment : m_view.attachments())
+        m_transport.AddAttachment(attachment.fileName, attachment.zip);
+    m_transport.setReadReceipt(m_view.readReceiptChecked());
+    m_transport.setPriority(transportPriority(m_view.priorityIndex()));
+    m_transport.setRetryCount(0);
+    m_transport.setSubject(m_view.subject());
+    m_transport.setTimeout(60);
+}
+
+void SendRun::setUpProgress(qint32 count)
+{
+    m_view.setNavigationEnabled(false);
+    letEventsRun();
+    m_view.setWizardProgressMinimum(0);
+    m_view.setWizardProgressMaximum(count);
+    m_view.setWizardProgressValue(0);
+    m_view.setWizardProgressVisible(true);
+    letEventsRun();
+}
+
+void SendRun::sendAll(qint32 count, const QString &server)
+{
+    qint32 batch = 0;
+    for (qint32 row = 1; row <= count && !m_stopRequested; ++row) {
+        visitRecipient(row, batch, server);
+        showRowProgress(row);
+        ++batch;
+        letEventsRun();
+    }
+}
+
+void SendRun::visitRecipient(qint32 row, qint32 &batch, const QString &server)
+{
+    if (!m_transport.IsConnected() && !connectTransport(server))
+        return;
+    SendToRecipient(row);
+    letEventsRun();
+    if (batch == kBatchLimit) {
+        m_transport.Disconnect();
+        batch = 0;
+    }
+    letEventsRun();
+}
+
+bool SendRun::connectTransport(const QString &server)
+{
+    if (!m_transport.Connect()) {
+        m_view.setLabelText(SendLabel::lblStatus,
+                            QStringLiteral("Verbindung fehlgeschlagen.\r\n") + m_transport.LastError());
+        letEventsRun();
+        return false;
+    }
+    m_view.setLabelText(SendLabel::lblStatus, QStringLiteral("Verbunden mit ") + server);
+    letEventsRun();
+    // A transport that calls a successful connect "not connected" (the server
+    // hung up while events ran) would otherwise be asked to connect forever;
+    // the recipient is skipped instead and the next one connects anew.
+    return m_transport.IsConnected();
+}
+
+void SendRun::showRowProgress(qint32 row)
+{
+    m_view.setWizardProgressValue(row);
+    m_view.setWizardProgressText(QStringLiteral("Sende e-Mail %1 von %2").arg(row).arg(m_recipients.rowCount()));
+}
+
+void SendRun::SendToRecipient(qint32 row)
+{
+    try {
+        fillDetailLabels(row);
+        letEventsRun();
+        m_transport.setBody(MergeText(m_recipients, row, m_view.messageText()));
+        m_transport.setFormattedBody(formattedBody(row));
+        m_transport.setRecipient(m_view.labelText(SendLabel::lblEMail));
+        countResult(m_transport.Send());
+    } catch (...) {
+        // A recipient whose data, conversion or counters fail is passed over
+        // silently; the loop goes on with the next one.
+    }
+}
+
+void SendRun::fillDetailLabels(qint32 row)
+{
+    const auto cell = [&](const char *key) {
+        const std::optional<QString> text = m_recipients.cell(row, QString::fromLatin1(key));
+        if (!text)
+            throw std::runtime_error("recipient cell cannot be read");
+        return *text;
+    };
+    m_view.setLabelText(SendLabel::lblKundenNr, cell("KundenNr"));
+    m_view.setLabelText(SendLabel::lblAnrede, cell("Anrede"));
+    m_view.setLabelText(SendLabel::lblName, cell("Vorname") + QLatin1Char(' ') + cell("Name"));
+    m_view.setLabelText(SendLabel::lblFirma, cell("Firma"));
+    m_view.setLabelText(SendLabel::lblZusatz, cell("Zusatz"));
+    m_view.setLabelText(SendLabel::lblStrasse, cell("Strasse"));
+    m_view.setLabelText(SendLabel::lblPLZ, cell("PLZ") + QLatin1Char(' ') + cell("Ort"));
+    m_view.setLabelText(SendLabel::lblLand, cell("Land"));
+    m_view.setLabelText(SendLabel::lblEMail, cell("EMail"));
+}
+
+QString SendRun::formattedBody(qint32 row) const
+{
+    const std::optional<QString> html =
+        RtfToHtml::convert(MergeText(m_recipients, row, m_view.messageRtf(), MergeTarget::RtfSource));
+    if (!html)
+        throw std::runtime_error("message RTF cannot be converted");
+    return *html;
+}
+
+void SendRun::countResult(qint32 result)
+{
+    if (result < 0) {
+        m_view.setLabelText(SendLabel::lblError, nextCounterText(m_view.labelText(SendLabel::lblError)));
+        m_view.setLabelText(SendLabel::lblStatus, m_transport.LastError());
+    } else {
+        m_view.setLabelText(SendLabel::lblOK, nextCounterText(m_view.labelText(SendLabel::lblOK)));
+        m_view.setLabelText(SendLabel::lblStatus, QStringLiteral("Übertragung erfolgreich"));
+    }
+}
+
+void SendRun::finish()
+{
+    letEventsRun();
+    m_view.setWizardProgressText(QString());
+    m_view.setWizardProgressVisible(false);
+    m_view.setNavigationEnabled(true);
+    m_view.setBusy(false);
+    m_view.finishRunFirst();
+    letEventsRun();
+    m_view.finishRunSecond();
+    PlatformServices::instance().setMousePointer(DefaultPointer);
+    if (m_transport.IsConnected())
+        m_transport.Disconnect();
+}
+
+void SendRun::abandon() noexcept
+{
+    // Each step of the clean-up stands alone, so that one failing step cannot
+    // keep the pointer on the hourglass or the frame busy.
+    const auto attempt = [](auto &&step) {
+        try {
+            step();
+        } catch (...) {
+        }
+    };
+    attempt([this] {
+        if (m_transport.IsConnected())
+            m_transport.Disconnect();
+    });
+    attempt(letEventsRun);
+    attempt([this] { m_view.setBusy(false); });
+    attempt([] { PlatformServices::instance().setMousePointer(DefaultPointer); });
+}
+
+void SendRun::onProgress(qint32 percent)
+{
+    try {
+        m_view.setProgressBarValue(percent);
+        if (percent == 100)
+            m_view.setProgressBarValue(0);
+    } catch (...) {
+    }
+}
+
+void SendRun::onProgressReset()
+{
+    try {
+        m_view.setProgressBarValue(0);
+        m_view.setProgressBarVisible(true);
+    } catch (...) {
+    }
+}
+
+} // namespace OrvVelmora

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "wizard/sendrun/SendRecipients.h"
+#include "wizard/sendrun/SendRunView.h"
+
+#include <QMetaObject>
+
+namespace OrvVelmora {
+
+class SmtpTransport;
+
+/// The send run behind the wizard's finish button: one personalised message
+/// per row of the recipient list, handed to the form's transport, with the
+/// recipient's data, the server's message and the two counters on the send pane.
+///
+/// The transport is configured once per run; the loop connects on demand and
+/// closes the connection after a batch of recipients. The batch counter is
+/// compared with 50 before it is increased, so the first connection of a run
+/// carries 51 recipients and every later one 50; a recipient whose connection
+/// attempt failed still counts towards the batch.
+///
+/// Everything runs on the calling (GUI) thread. The run lets pending events
+/// run through PlatformServices at fixed points, and the transport does so
+/// while it waits on the network, so the labels and progress bars keep moving.
+/// The wizard's navigation is off while the loop runs, so no second run can
+/// start; a run is never nested in itself.
+///
+/// Failures: a failed connect is shown and the recipient skipped uncounted; a
+/// refused message is counted in lblError; any error inside one recipient's
+/// step abandons that step without touching a counter; any other error ends
+/// the run at once (disconnect, busy off, default pointer), leaving the
+/// navigation and the progress display as they were.
+///
+/// The form may call stop() while the run lets events run (for instance when
+/// the window is being closed): the run then finishes the current recipient
+/// and ends as after the last one.
+///
+/// Every display change goes to the view as it happens; a form with real
+/// widgets puts a CoalescingSendView in between, so that a fast run does not
+/// spend its time repainting.
+class SendRun
+{
+public:
+    SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &recipients);
+    ~SendRun();
+    Q_DISABLE_COPY(SendRun)
+
+    /// The whole run, from the account check to the end; never throws.
+    void run();
+    /// Ends a run that is under way after its current recipient.
+    void stop() { m_stopRequested = true; }
+
+    /// One recipient: labels, both merges, the formatted body, Send, the counters.
+    void SendToRecipient(qint32 row);
+
+    /// The transport's notifications; both ignore every error.
+    void onProgress(qint32 percent);
+    void onProgressReset();
+
+    /// Transport priority for the chosen entry of the priority list.
+    [[nodiscard]] static qint32 transportPriority(int listIndex);
+
+private:
+    bool accountReady();
+    void prepare();
+    void configureTransport(const SenderSettings &settings);
+    void setUpProgress(qint32 count);
+    void sendAll(qint32 count, const QString &server);
+    void visitRecipient(qint32 row, qint32 &batch, const QString &server);
+    bool connectTransport(const QString &server);
+    void showRowProgress(qint32 row);
+    void fillDetailLabels(qint32 row);
+    QString formattedBody(qint32 row) const;
+    void countResult(qint32 result);
+    void finish();
+    void abandon() noexcept;
+
+    SmtpTransport &m_transport;
+    SendRunView &m_view;
+    SendRecipients &m_recipients;
+    QMetaObject::Connection m_progressConnection;
+    QMetaObject::Connection m_resetConnection;
+    bool m_running = false;
+    bool m_stopRequested = false;
+};
+
+} // namespace OrvVelmora

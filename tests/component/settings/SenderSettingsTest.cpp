@@ -1,0 +1,169 @@
+#include "component/settings/MailSettings.h"
+#include "component/settings/PortText.h"
+#include "component/settings/SettingsFileStore.h"
+
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace OrvVelmora;
+
+namespace {
+
+class SenderSettingsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        mail.configFileName = dir.filePath(QStringLiteral("velmora.ini"));
+    }
+    void TearDown() override
+    {
+        mail.connection = QSqlDatabase();
+        db = QSqlDatabase();
+        if (QSqlDatabase::contains(QStringLiteral("settings-test")))
+            QSqlDatabase::removeDatabase(QStringLiteral("settings-test"));
+    }
+
+    void store(const char *key, const QString &value)
+    {
+        SettingsFileStore().WriteValue(QStringLiteral("Velmora"), QLatin1String(key), value, mail.configFileName);
+    }
+
+    // A company table as hosts have it; rows are (Firma1, EMail), a null QVariant is NULL.
+    void companyTable(const QList<QPair<QVariant, QVariant>> &rows)
+    {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("settings-test"));
+        db.setDatabaseName(dir.filePath(QStringLiteral("host.sqlite")));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE tbFirma (ID INTEGER PRIMARY KEY, Firma1 TEXT, EMail TEXT)")));
+        for (const auto &row : rows) {
+            q.prepare(QStringLiteral("INSERT INTO tbFirma (Firma1, EMail) VALUES (?, ?)"));
+            q.addBindValue(row.first);
+            q.addBindValue(row.second);
+            ASSERT_TRUE(q.exec());
+        }
+        mail.connection = db;
+    }
+
+    MailSettings &settings() { return mail; }
+
+    QTemporaryDir dir;
+    MailSettings mail;
+    QSqlDatabase db;
+};
+
+TEST_F(SenderSettingsTest, BlanksAreTrimmedAndCapitalDefIsRemovedEverywhereButPort)
+{
+    store("Server", QStringLiteral("  smtp.example.org  "));
+    store("Name", QStringLiteral("\tABDEFGH DEF defDEF "));
+    store("USR", QStringLiteral("DEF"));
+    store("PWD", QStringLiteral(" Pass wört "));
+    store("Firma", QStringLiteral("DDEFEF"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SmtpServer(), QStringLiteral("smtp.example.org"));
+    EXPECT_EQ(settings().SenderName(), QStringLiteral("\tABGH  def")); // only U+0020 is trimmed
+    EXPECT_EQ(settings().SmtpUser(), QString());
+    EXPECT_EQ(settings().SmtpPassword(), QStringLiteral("Pass wört"));
+    EXPECT_EQ(settings().SenderCompany(), QStringLiteral("DEF")); // one pass, left to right
+}
+
+TEST_F(SenderSettingsTest, PortTextRules)
+{
+    const struct { const char *name; QString text; qint32 expected; } rows[] = {
+        {"digits", QStringLiteral("587"), 587},
+        {"blanks", QStringLiteral("  465 "), 465},
+        {"empty", QString(), 25},
+        {"def", QStringLiteral("DEF"), 25},
+        {"letters", QStringLiteral("abc"), 25},
+        {"digitsThenLetters", QStringLiteral("25x"), 25},
+        {"halfToEven", QStringLiteral("24.5"), 24},
+        {"negative", QStringLiteral("-1"), -1},
+        {"tooLarge", QStringLiteral("99999999999"), 1234},
+        {"maxInt", QStringLiteral("2147483647"), 2147483647},
+    };
+    for (const auto &row : rows) {
+        settings().setSmtpPort(1234);
+        store("Port", row.text);
+        settings().LoadSettings();
+        EXPECT_EQ(settings().SmtpPort(), row.expected) << row.name;
+    }
+}
+
+TEST_F(SenderSettingsTest, EmptySenderFieldsComeFromCompanyTable)
+{
+    companyTable({{QStringLiteral(" Muster GmbH "), QStringLiteral("info@muster.de")},
+                  {QStringLiteral("Zweite"), QStringLiteral("zwei@x.de")}});
+    store("EMail", QStringLiteral("chef@muster.de"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SenderName(), QStringLiteral(" Muster GmbH ")); // database values are not trimmed
+    EXPECT_EQ(settings().SenderCompany(), QStringLiteral(" Muster GmbH "));
+    EXPECT_EQ(settings().SenderAddress(), QStringLiteral("chef@muster.de"));
+    EXPECT_EQ(settings().ReplyToAddress(), QStringLiteral("info@muster.de"));
+}
+
+TEST_F(SenderSettingsTest, CompanyTableFallbackToleratesAbsence)
+{
+    // empty table
+    companyTable({});
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SenderName(), QString());
+    // NULL values leave the fields empty
+    QSqlQuery(db).exec(QStringLiteral("INSERT INTO tbFirma (Firma1, EMail) VALUES (NULL, NULL)"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SenderName(), QString());
+    EXPECT_EQ(settings().ReplyToAddress(), QString());
+    // missing table: file values still load
+    QSqlQuery(db).exec(QStringLiteral("DROP TABLE tbFirma"));
+    store("Server", QStringLiteral("mail.example.org"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SmtpServer(), QStringLiteral("mail.example.org"));
+    // closed connection
+    db.close();
+    store("Name", QStringLiteral("Ohne DB"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SenderName(), QStringLiteral("Ohne DB"));
+}
+
+TEST_F(SenderSettingsTest, SaveThenLoadRoundTrip)
+{
+    companyTable({{QStringLiteral("Firma aus DB"), QStringLiteral("db@firma.de")}});
+    settings().setSenderName(QStringLiteral("Jürgen Müller"));
+    settings().setSenderAddress(QStringLiteral("j@m.de"));
+    settings().setSenderCompany(QStringLiteral("DEFekt AG"));
+    settings().setReplyToAddress(QString());
+    settings().setSmtpServer(QStringLiteral("smtp.m.de"));
+    settings().setSmtpPort(587);
+    settings().setSmtpUser(QStringLiteral("jm"));
+    settings().setSmtpPassword(QStringLiteral("ein ganz; geheimes=Passwört\\"));
+    const SenderSettings saved = settings().settings();
+    settings().SaveSettings();
+
+    MailSettings other;
+    other.configFileName = mail.configFileName;
+    other.connection = db;
+    other.LoadSettings();
+    SenderSettings expected = saved;
+    expected.SenderCompany = QStringLiteral("ekt AG");
+    expected.ReplyToAddress = QStringLiteral("db@firma.de");
+    EXPECT_EQ(other.settings(), expected);
+}
+
+TEST_F(SenderSettingsTest, CertificateAuthorityFileIsReadButNeverSaved)
+{
+    store("CAFile", QStringLiteral(" /etc/velmora/firmen-ca.pem "));
+    EXPECT_EQ(settings().CAFile(), QStringLiteral("/etc/velmora/firmen-ca.pem"));
+    settings().SaveSettings();
+    EXPECT_EQ(settings().CAFile(), QStringLiteral("/etc/velmora/firmen-ca.pem"));
+}
+
+TEST(PortText, OutOfRangeKeepsCurrentValue)
+{
+    EXPECT_EQ(PortText::toPort(QStringLiteral("-2147483649"), 7), 7);
+    EXPECT_EQ(PortText::toPort(QStringLiteral("-2147483648"), 7), -2147483647 - 1);
+    EXPECT_EQ(PortText::toPort(QStringLiteral("inf"), 7), 25);
+}
+
+} // namespace
