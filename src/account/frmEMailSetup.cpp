@@ -1,7 +1,8 @@
 #include "account/frmEMailSetup.h"
 
+#include "outside/platform/Logging.h"
 #include "component/settings/Blanks.h"
-#include "component/settings/PortConversion.h"
+#include "component/settings/PortNumber.h"
 #include "account/TestMail.h"
 #include "component/settings/MailSettings.h"
 #include "outside/wizardframe/ButtonColors.h"
@@ -31,10 +32,7 @@ constexpr int kNarrowLabelWidth = 70;
 // Loading skips what fails and goes on with the next control.
 void tolerant(const std::function<void()> &step)
 {
-    try {
-        step();
-    } catch (...) {
-    }
+    tolerate(lcAccount, "account dialog step", step);
 }
 
 ColorScheme &schemeOf(MailSettings *owner)

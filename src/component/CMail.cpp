@@ -1,5 +1,6 @@
 #include <OrvVelmora/CMail.h>
 
+#include "outside/platform/Logging.h"
 #include "component/CMailInternal.h"
 #include "outside/platform/PlatformServices.h"
 #include "wizard/frmDialogMail.h"
@@ -44,9 +45,11 @@ CallStatus CMail::ShowDialog()
         wizard.showModal();
         m_internal->releaseWizard();
         return CallStatus::Ok;
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCWarning(lcComponent) << "ShowDialog failed:" << error.what();
         return CallStatus::Failed;
     } catch (...) {
+        qCWarning(lcComponent) << "ShowDialog failed";
         return CallStatus::Failed;
     }
 }

@@ -1,5 +1,6 @@
 #include "editor/DocumentCommands.h"
 
+#include "outside/platform/Logging.h"
 #include "outside/platform/PlatformServices.h"
 #include "outside/richtext/RichTextBox.h"
 
@@ -53,7 +54,8 @@ void DocumentCommands::OpenDocument()
     if (!m_dialog.ShowOpen())
         return;
     showBusyPointer();
-    m_box.LoadFile(m_dialog.FileName);
+    if (!m_box.LoadFile(m_dialog.FileName))
+        qCWarning(lcEditor) << "cannot open" << m_dialog.FileName << "as RTF; the text is left as it was";
 }
 
 void DocumentCommands::SaveDocument()
@@ -70,7 +72,8 @@ void DocumentCommands::SaveDocument()
     if (!m_dialog.ShowSave())
         return;
     showBusyPointer();
-    m_box.SaveFile(m_dialog.FileName);
+    if (!m_box.SaveFile(m_dialog.FileName))
+        qCWarning(lcEditor) << "cannot save the text to" << m_dialog.FileName;
 }
 
 void DocumentCommands::ChooseTextColor()

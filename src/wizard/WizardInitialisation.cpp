@@ -1,5 +1,6 @@
 #include "wizard/WizardInitialisation.h"
 
+#include "outside/platform/Logging.h"
 #include "component/settings/MailSettings.h"
 #include "editor/OrvRtfCtl32.h"
 #include "outside/wizardframe/ButtonColors.h"
@@ -62,10 +63,7 @@ void WizardInitialisation::run()
 
 void WizardInitialisation::tolerant(const std::function<void()> &step) noexcept
 {
-    try {
-        step();
-    } catch (...) {
-    }
+    tolerate(lcWizard, "initialisation step", step);
 }
 
 const ColorScheme &WizardInitialisation::scheme() const

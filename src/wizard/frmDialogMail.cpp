@@ -1,5 +1,6 @@
 #include "wizard/frmDialogMail.h"
 
+#include "outside/platform/Logging.h"
 #include "component/settings/MailSettings.h"
 
 #include "component/settings/Blanks.h"
@@ -37,13 +38,11 @@ void inform(const QString &text)
                                             MessageButtons::Ok);
 }
 
+// A handler that fails ends where it failed; the user sees nothing of it.
 template<typename Step>
 void tolerant(Step step) noexcept
 {
-    try {
-        step();
-    } catch (...) {
-    }
+    tolerate(lcWizard, "form handler", step);
 }
 
 } // namespace

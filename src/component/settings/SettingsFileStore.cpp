@@ -1,5 +1,7 @@
 #include "component/settings/SettingsFileStore.h"
 
+#include "outside/platform/Logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -63,12 +65,18 @@ bool SettingsFileStore::WriteValue(const QString &section, const QString &key, c
                                    const QString &fileName)
 {
     const QString path = resolve(fileName);
-    if (!prepareFile(path))
+    if (!prepareFile(path)) {
+        qCWarning(lcSettings) << "cannot create" << path << "with owner-only rights";
         return false;
+    }
     QSettings settings(path, QSettings::IniFormat);
     settings.setValue(settingsKey(section, key), value);
     settings.sync();
-    return settings.status() == QSettings::NoError;
+    if (settings.status() != QSettings::NoError) {
+        qCWarning(lcSettings) << "cannot write" << key << "to" << path;
+        return false;
+    }
+    return true;
 }
 
 QString SettingsFileStore::LocalHostName() const

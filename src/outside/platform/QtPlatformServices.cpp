@@ -1,5 +1,7 @@
 #include "outside/platform/QtPlatformServices.h"
 
+#include "outside/platform/Logging.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
@@ -156,8 +158,10 @@ void QtPlatformServices::clipboardClear()
 
 void QtPlatformServices::clipboardSet(const QMap<QString, QByteArray> &formats)
 {
-    if (!clipboardAvailable())
+    if (!clipboardAvailable()) {
+        qCWarning(lcPlatform) << "no clipboard; nothing was put on it";
         return;
+    }
     auto *data = new QMimeData;
     for (auto it = formats.cbegin(); it != formats.cend(); ++it)
         data->setData(it.key(), it.value());

@@ -1,5 +1,6 @@
 #include "outside/rtf/RtfDocumentBuilder.h"
 
+#include "outside/rtf/RtfLog.h"
 #include "outside/rtf/RtfQtFormats.h"
 #include "outside/rtf/RtfReader.h"
 
@@ -31,8 +32,10 @@ RtfDocumentBuilder::RtfDocumentBuilder(const QTextCursor &cursor)
 
 bool RtfDocumentBuilder::load(QByteArrayView rtf, QTextDocument &document)
 {
-    if (!RtfReader::accepts(rtf))
+    if (!RtfReader::accepts(rtf)) {
+        qCDebug(lcRtf) << "not RTF; the document is left as it was";
         return false;
+    }
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();

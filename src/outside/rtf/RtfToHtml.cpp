@@ -1,5 +1,6 @@
 #include "outside/rtf/RtfToHtml.h"
 
+#include "outside/rtf/RtfLog.h"
 #include "outside/rtf/RtfHtmlBuilder.h"
 #include "outside/rtf/RtfReader.h"
 
@@ -8,8 +9,10 @@ namespace OrvVelmora {
 std::optional<QString> RtfToHtml::convert(const QByteArray &rtf)
 {
     RtfHtmlBuilder builder;
-    if (!RtfReader::read(rtf, builder))
+    if (!RtfReader::read(rtf, builder)) {
+        qCWarning(lcRtf) << "RTF of" << rtf.size() << "bytes cannot be converted to HTML";
         return std::nullopt;
+    }
     return builder.html();
 }
 

@@ -1,5 +1,9 @@
 #include "wizard/recipients/CustomerRecordSet.h"
 
+#include "outside/platform/Logging.h"
+
+#include <QSqlError>
+
 namespace OrvVelmora {
 
 CustomerRecordSet::CustomerRecordSet() = default;
@@ -21,13 +25,16 @@ QString CustomerRecordSet::statement()
 bool CustomerRecordSet::open(const QSqlDatabase &connection)
 {
     close();
-    if (!connection.isValid() || !connection.isOpen())
+    if (!connection.isValid() || !connection.isOpen()) {
+        qCWarning(lcWizard) << "no open connection; the customer list stays empty";
         return false;
+    }
     m_query = std::make_unique<QSqlQuery>(connection);
     // The grid copies every record once, front to back: a forward-only cursor
     // spares the driver from keeping the whole result a second time.
     m_query->setForwardOnly(true);
     if (!m_query->exec(statement())) {
+        qCWarning(lcWizard) << "tbKunden cannot be read:" << m_query->lastError().text();
         close();
         return false;
     }

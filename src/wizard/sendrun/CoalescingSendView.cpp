@@ -1,5 +1,7 @@
 #include "wizard/sendrun/CoalescingSendView.h"
 
+#include "outside/platform/Logging.h"
+
 #include <utility>
 
 namespace OrvVelmora {
@@ -39,12 +41,9 @@ void CoalescingSendView::flush()
 
 void CoalescingSendView::flushQuietly() noexcept
 {
-    try {
-        flush();
-    } catch (...) {
-        // A widget that cannot take its text any more (the form is closing)
-        // must not end the event run that delivered the timer.
-    }
+    // A widget that cannot take its text any more (the form is closing)
+    // must not end the event run that delivered the timer.
+    tolerate(lcSendRun, "showing the send run's state", [this] { flush(); });
 }
 
 void CoalescingSendView::changed()

@@ -1,5 +1,6 @@
 #include "wizard/sendrun/SendRun.h"
 
+#include "outside/platform/Logging.h"
 #include "outside/platform/PlatformServices.h"
 #include "outside/rtf/RtfToHtml.h"
 #include "outside/smtp/SmtpTransport.h"
@@ -69,7 +70,11 @@ void SendRun::run()
             sendAll(count, settings.SmtpServer);
             finish();
         }
+    } catch (const std::exception &error) {
+        qCWarning(lcSendRun) << "send run abandoned:" << error.what();
+        abandon();
     } catch (...) {
+        qCWarning(lcSendRun) << "send run abandoned";
         abandon();
     }
     m_running = false;
@@ -185,17 +190,16 @@ void SendRun::showRowProgress(qint32 row)
 
 void SendRun::SendToRecipient(qint32 row)
 {
-    try {
+    // A recipient whose data, conversion or counters fail is passed over
+    // without a word to the user; the loop goes on with the next one.
+    tolerate(lcSendRun, "sending to one recipient", [this, row] {
         fillDetailLabels(row);
         letEventsRun();
         m_transport.setBody(MergeText(m_recipients, row, m_view.messageText()));
         m_transport.setFormattedBody(formattedBody(row));
         m_transport.setRecipient(m_view.labelText(SendLabel::lblEMail));
         countResult(m_transport.Send());
-    } catch (...) {
-        // A recipient whose data, conversion or counters fail is passed over
-        // silently; the loop goes on with the next one.
-    }
+    });
 }
 
 void SendRun::fillDetailLabels(qint32 row)
@@ -256,12 +260,7 @@ void SendRun::abandon() noexcept
 {
     // Each step of the clean-up stands alone, so that one failing step cannot
     // keep the pointer on the hourglass or the frame busy.
-    const auto attempt = [](auto &&step) {
-        try {
-            step();
-        } catch (...) {
-        }
-    };
+    const auto attempt = [](auto &&step) { tolerate(lcSendRun, "clean-up step", step); };
     attempt([this] {
         if (m_transport.IsConnected())
             m_transport.Disconnect();
@@ -273,21 +272,19 @@ void SendRun::abandon() noexcept
 
 void SendRun::onProgress(qint32 percent)
 {
-    try {
+    tolerate(lcSendRun, "progress", [this, percent] {
         m_view.setProgressBarValue(percent);
         if (percent == 100)
             m_view.setProgressBarValue(0);
-    } catch (...) {
-    }
+    });
 }
 
 void SendRun::onProgressReset()
 {
-    try {
+    tolerate(lcSendRun, "progress reset", [this] {
         m_view.setProgressBarValue(0);
         m_view.setProgressBarVisible(true);
-    } catch (...) {
-    }
+    });
 }
 
 } // namespace OrvVelmora

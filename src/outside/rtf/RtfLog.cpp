@@ -1,0 +1,3 @@
+#include "outside/rtf/RtfLog.h"
+
+Q_LOGGING_CATEGORY(lcRtf, "orv.rtf")
