@@ -1,6 +1,7 @@
 #include "account/TestMail.h"
 
-#include "component/settings/PortConversion.h"
+#include "component/settings/ConversionError.h"
+#include "component/settings/PortNumber.h"
 #include "account/frmEMailSetup.h"
 #include "outside/wizardframe/LabelledField.h"
 #include "outside/platform/PlatformServices.h"

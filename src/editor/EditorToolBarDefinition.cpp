@@ -1,6 +1,8 @@
 #include "editor/EditorToolBarDefinition.h"
 
 #include "editor/ToolIcons.h"
+#include "editor/ToolIds.h"
+#include "wizard/merge/MergeField.h"
 
 #include <QStringList>
 
@@ -10,11 +12,11 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-ToolDefinition tool(const char *id, int numericId, ToolKind kind, const char *category,
+ToolDefinition tool(QLatin1String id, int numericId, ToolKind kind, const char *category,
                     const char *tooltip, const char *caption, const QString &description = {})
 {
     ToolDefinition definition;
-    definition.id = QString::fromUtf8(id);
+    definition.id = id;
     definition.numericId = numericId;
     definition.kind = kind;
     definition.category = QString::fromUtf8(category);
@@ -29,7 +31,7 @@ QString text(const char *utf8)
     return QString::fromUtf8(utf8);
 }
 
-ToolDefinition combo(const char *id, int numericId, int width, const char *tooltip,
+ToolDefinition combo(QLatin1String id, int numericId, int width, const char *tooltip,
                      const char *caption, const char *description)
 {
     ToolDefinition definition = tool(id, numericId, ToolKind::Combo, "Format", tooltip, caption, text(description));
@@ -37,29 +39,24 @@ ToolDefinition combo(const char *id, int numericId, int width, const char *toolt
     return definition;
 }
 
-ToolDefinition variable(const char *id, int numericId, const char *caption)
-{
-    return tool(id, numericId, ToolKind::Command, "Variablen", "", caption);
-}
-
 QList<ToolDefinition> fileAndEditTools()
 {
-    ToolDefinition placeHolder = tool("FilePlaceHolder", 20054, ToolKind::SubMenu, "Datei",
+    ToolDefinition placeHolder = tool(ToolId::FilePlaceHolder, 20054, ToolKind::SubMenu, "Datei",
                                       "Seriendruckfelder", "Seriendruckfeld");
     placeHolder.subMenuBand = QStringLiteral("popVariable");
     return {
-        tool("FileOpen", 20002, ToolKind::Command, "Datei", "Öffnen", "Ö&ffnen...",
+        tool(ToolId::FileOpen, 20002, ToolKind::Command, "Datei", "Öffnen", "Ö&ffnen...",
              text("Öffnet ein vorhandenes Dokument")),
-        tool("FileSave", 20005, ToolKind::Command, "Datei", "Speichern", "&Speichern",
+        tool(ToolId::FileSave, 20005, ToolKind::Command, "Datei", "Speichern", "&Speichern",
              text("Speichert das aktive Dokument")),
         placeHolder,
-        tool("EditCut", 20019, ToolKind::Command, "Bearbeiten", "Ausschneiden", "A&usschneiden",
+        tool(ToolId::EditCut, 20019, ToolKind::Command, "Bearbeiten", "Ausschneiden", "A&usschneiden",
              text("Schneidet die Markierung aus und fügt den") + kCrLf + text("Inhalt in die Zwischenablage ein")),
-        tool("EditCopy", 20020, ToolKind::Command, "Bearbeiten", "Kopieren", "&Kopieren",
+        tool(ToolId::EditCopy, 20020, ToolKind::Command, "Bearbeiten", "Kopieren", "&Kopieren",
              text("Kopiert die Markierung in die Zwischenablage")),
-        tool("EditPaste", 20021, ToolKind::Command, "Bearbeiten", "Einfügen", "&Einfügen",
+        tool(ToolId::EditPaste, 20021, ToolKind::Command, "Bearbeiten", "Einfügen", "&Einfügen",
              text("Fügt den Inhalt der Zwischenablage an der ") + kCrLf + text("aktuellen Position ein")),
-        tool("EditUndo", 20017, ToolKind::Command, "Bearbeiten", "Rückgängig", "&Rückgängig",
+        tool(ToolId::EditUndo, 20017, ToolKind::Command, "Bearbeiten", "Rückgängig", "&Rückgängig",
              text("Macht die letzte Aktion rückgängig")),
     };
 }
@@ -67,50 +64,42 @@ QList<ToolDefinition> fileAndEditTools()
 QList<ToolDefinition> formatTools()
 {
     return {
-        combo("FormatFont", 20039, 130, "Schriftart", "Schrift&art", "Legt die Schriftart fest"),
-        combo("FormatFontSize", 20040, 40, "Schriftgröße", "Schrift&größe", "Legt die Schriftgröße fest"),
-        tool("FormatBold", 20042, ToolKind::Check, "Format", "Fett", "&Fett", text("Text wird Fett dargestellt")),
-        tool("FormatItalic", 20043, ToolKind::Check, "Format", "Kursiv", "&Kursiv",
+        combo(ToolId::FormatFont, 20039, 130, "Schriftart", "Schrift&art", "Legt die Schriftart fest"),
+        combo(ToolId::FormatFontSize, 20040, 40, "Schriftgröße", "Schrift&größe", "Legt die Schriftgröße fest"),
+        tool(ToolId::FormatBold, 20042, ToolKind::Check, "Format", "Fett", "&Fett", text("Text wird Fett dargestellt")),
+        tool(ToolId::FormatItalic, 20043, ToolKind::Check, "Format", "Kursiv", "&Kursiv",
              text("Text wird Kursiv dargestellt")),
-        tool("FormatUnderline", 20045, ToolKind::Check, "Format", "Unterstrichen", "&Unterstrichen",
+        tool(ToolId::FormatUnderline, 20045, ToolKind::Check, "Format", "Unterstrichen", "&Unterstrichen",
              text("Text wird Unterstrichen dargestellt")),
-        tool("FormatFontColor", 20053, ToolKind::Command, "Format", "Schriftfarbe", "Schriftfarbe...",
+        tool(ToolId::FormatFontColor, 20053, ToolKind::Command, "Format", "Schriftfarbe", "Schriftfarbe...",
              text("Legt die Schriftfarbe fest")),
-        tool("FormatAlignLeft", 20046, ToolKind::Option, "Format", "Linksbündig", "Linksbündig...",
+        tool(ToolId::FormatAlignLeft, 20046, ToolKind::Option, "Format", "Linksbündig", "Linksbündig...",
              text("Text wird links ausgerichtet")),
-        tool("FormatAlignCenter", 20047, ToolKind::Option, "Format", "Zentriert", "Zentriert...",
+        tool(ToolId::FormatAlignCenter, 20047, ToolKind::Option, "Format", "Zentriert", "Zentriert...",
              text("Text wird zentriert ausgerichtet")),
-        tool("FormatAlignRight", 20048, ToolKind::Option, "Format", "Rechtsbündig", "Rechtsbündig...",
+        tool(ToolId::FormatAlignRight, 20048, ToolKind::Option, "Format", "Rechtsbündig", "Rechtsbündig...",
              text("Text wird rechts ausgerichtet")),
-        tool("FormatMoreIndent", 20050, ToolKind::Command, "Format", "Einzug vergrößern", "Einzug vergrößern...",
+        tool(ToolId::FormatMoreIndent, 20050, ToolKind::Command, "Format", "Einzug vergrößern", "Einzug vergrößern...",
              text("Einzug wird vergrößert")),
-        tool("FormatLessIndent", 20051, ToolKind::Command, "Format", "Einzug verkleinern", "Einzug verkleinern...",
+        tool(ToolId::FormatLessIndent, 20051, ToolKind::Command, "Format", "Einzug verkleinern", "Einzug verkleinern...",
              text("Einzug wird verkleinert")),
-        tool("FormatBullets", 20052, ToolKind::Check, "Format", "Aufzählung", "Aufzählung...",
+        tool(ToolId::FormatBullets, 20052, ToolKind::Check, "Format", "Aufzählung", "Aufzählung...",
              text("Fügt dem markierten Text aufzählungszeichen ") + kCrLf + text("hinzu oder entfernt diese")),
     };
 }
 
 QList<ToolDefinition> variableTools()
 {
-    return {
-        variable("VarDate", 20055, "Datum"),
-        variable("KDNummer", 20056, "Kunden Nummer"),
-        variable("KDAnrede", 20057, "Anrede"),
-        variable("KDVorname", 20058, "Vorname"),
-        variable("KDName", 20059, "Name"),
-        variable("KDFirma", 20060, "Firma"),
-        variable("KDZusatz", 20061, "Firmenzusatz"),
-        variable("KDAnsprechPartner", 20062, "Ansprechpartner"),
-        variable("KDStrasse", 20063, "Strasse"),
-        variable("KDPLZ", 20064, "PLZ"),
-        variable("KDOrt", 20065, "Ort"),
-        variable("KDLand", 20066, "Land"),
-        variable("KDEMail", 20067, "e-Mail Adresse"),
-        variable("KDFreiFeld1", 20068, "Freifeld 1"),
-        variable("KDFreiFeld2", 20069, "Freifeld 2"),
-        variable("KDFreiFeld3", 20070, "Freifeld 3"),
-    };
+    QList<ToolDefinition> tools;
+    for (const MergeField &field : MergeFields()) {
+        ToolDefinition definition;
+        definition.id = field.toolId;
+        definition.numericId = field.toolNumericId;
+        definition.category = QStringLiteral("Variablen");
+        definition.caption = field.toolCaption;
+        tools.append(definition);
+    }
+    return tools;
 }
 
 /// A band written as its tool ids in order, "|" standing for a group separator.

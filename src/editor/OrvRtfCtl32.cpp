@@ -1,5 +1,6 @@
 #include "editor/OrvRtfCtl32.h"
 
+#include "editor/ToolIds.h"
 #include "editor/DocumentCommands.h"
 #include "editor/FontSizeText.h"
 #include "editor/PropertyBag.h"
@@ -31,8 +32,6 @@ constexpr int kRightMarginInset = 480;
 constexpr int kBulletIndent = 300;
 constexpr int kTwipsPerInch = 1440;
 
-const QString kFormatFont = QStringLiteral("FormatFont");
-const QString kFormatFontSize = QStringLiteral("FormatFontSize");
 
 QStringList fontSizes()
 {
@@ -145,11 +144,11 @@ void OrvRtfCtl32::connectControls()
 void OrvRtfCtl32::addShortcuts()
 {
     // The usual keys of word processors click the same tools as the mouse does.
-    const std::pair<const char *, QKeySequence::StandardKey> keys[] = {
-        {"FormatBold", QKeySequence::Bold}, {"FormatItalic", QKeySequence::Italic},
-        {"FormatUnderline", QKeySequence::Underline}};
+    const std::pair<QLatin1String, QKeySequence::StandardKey> keys[] = {
+        {ToolId::FormatBold, QKeySequence::Bold}, {ToolId::FormatItalic, QKeySequence::Italic},
+        {ToolId::FormatUnderline, QKeySequence::Underline}};
     for (const auto &[id, key] : keys) {
-        if (QAction *action = m_mainToolBar->tool(QString::fromLatin1(id))) {
+        if (QAction *action = m_mainToolBar->tool(id)) {
             action->setShortcut(key);
             action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
             addAction(action);
@@ -160,24 +159,24 @@ void OrvRtfCtl32::addShortcuts()
 void OrvRtfCtl32::Initialize()
 {
     initializeCombos();
-    m_mainToolBar->setChecked(QStringLiteral("FormatAlignLeft"), true);
+    m_mainToolBar->setChecked(ToolId::FormatAlignLeft, true);
     initializeTextBox();
 }
 
 void OrvRtfCtl32::initializeCombos()
 {
-    m_mainToolBar->setComboStyle(kFormatFont, 3);
-    m_mainToolBar->setComboStyle(kFormatFontSize, 1);
-    m_mainToolBar->setComboList(kFormatFont, screenFonts());
-    m_mainToolBar->setComboText(kFormatFont, QStringLiteral("Arial"));
-    m_mainToolBar->setComboList(kFormatFontSize, fontSizes());
-    m_mainToolBar->setComboText(kFormatFontSize, QStringLiteral("10"));
+    m_mainToolBar->setComboStyle(ToolId::FormatFont, 3);
+    m_mainToolBar->setComboStyle(ToolId::FormatFontSize, 1);
+    m_mainToolBar->setComboList(ToolId::FormatFont, screenFonts());
+    m_mainToolBar->setComboText(ToolId::FormatFont, QStringLiteral("Arial"));
+    m_mainToolBar->setComboList(ToolId::FormatFontSize, fontSizes());
+    m_mainToolBar->setComboText(ToolId::FormatFontSize, QStringLiteral("10"));
 }
 
 void OrvRtfCtl32::initializeTextBox()
 {
     m_mainRTF->setBulletIndent(kBulletIndent);
-    const QString fontName = m_mainToolBar->comboText(kFormatFont).value_or(QStringLiteral("Arial"));
+    const QString fontName = m_mainToolBar->comboText(ToolId::FormatFont).value_or(QStringLiteral("Arial"));
     QFont font = m_mainRTF->font();
     font.setFamily(fontName);
     font.setPointSize(10);
@@ -187,7 +186,7 @@ void OrvRtfCtl32::initializeTextBox()
     m_mainRTF->setFont(font);
     m_mainRTF->setSelFontName(fontName);
     m_mainRTF->setSelFontSize(
-        FontSizeText::parse(m_mainToolBar->comboText(kFormatFontSize).value_or(QString())).value_or(10));
+        FontSizeText::parse(m_mainToolBar->comboText(ToolId::FormatFontSize).value_or(QString())).value_or(10));
     m_mainRTF->setSelBold(false);
     m_mainRTF->setSelUnderline(false);
     m_mainRTF->setSelItalic(false);

@@ -1,12 +1,13 @@
 #include "editor/ToolDispatcher.h"
 
+#include "editor/ToolIds.h"
 #include "editor/DocumentCommands.h"
 #include "editor/FontSizeText.h"
 #include "outside/platform/PlatformServices.h"
 #include "outside/richtext/RichTextBox.h"
 #include "outside/toolbar/ToolBarControl.h"
+#include "wizard/merge/MergeField.h"
 
-#include <QHash>
 
 namespace OrvVelmora {
 
@@ -14,8 +15,6 @@ namespace {
 
 constexpr int kIndentStepTwips = 300;
 
-const QString kFormatFont = QStringLiteral("FormatFont");
-const QString kFormatFontSize = QStringLiteral("FormatFontSize");
 
 } // namespace
 
@@ -28,25 +27,8 @@ ToolDispatcher::ToolDispatcher(ToolBarControl &toolBar, RichTextBox &box, Docume
 
 QString ToolDispatcher::placeholderToken(const QString &id)
 {
-    static const QHash<QString, QString> tokens = {
-        {QStringLiteral("VarDate"), QStringLiteral("<#DATE#>")},
-        {QStringLiteral("KDNummer"), QStringLiteral("<#KD_NUMMER#>")},
-        {QStringLiteral("KDAnrede"), QStringLiteral("<#KD_ANREDE#>")},
-        {QStringLiteral("KDVorname"), QStringLiteral("<#KD_VORNAME#>")},
-        {QStringLiteral("KDName"), QStringLiteral("<#KD_NAME#>")},
-        {QStringLiteral("KDFirma"), QStringLiteral("<#KD_FIRMA#>")},
-        {QStringLiteral("KDZusatz"), QStringLiteral("<#KD_ZUSATZ#>")},
-        {QStringLiteral("KDAnsprechPartner"), QStringLiteral("<#KD_ANSPRECHPARTNER#>")},
-        {QStringLiteral("KDStrasse"), QStringLiteral("<#KD_STRASSE#>")},
-        {QStringLiteral("KDPLZ"), QStringLiteral("<#KD_PLZ#>")},
-        {QStringLiteral("KDOrt"), QStringLiteral("<#KD_ORT#>")},
-        {QStringLiteral("KDLand"), QStringLiteral("<#KD_LAND#>")},
-        {QStringLiteral("KDEMail"), QStringLiteral("<#KD_EMail#>")},
-        {QStringLiteral("KDFreiFeld1"), QStringLiteral("<#KD_FREIFELD1#>")},
-        {QStringLiteral("KDFreiFeld2"), QStringLiteral("<#KD_FREIFELD2#>")},
-        {QStringLiteral("KDFreiFeld3"), QStringLiteral("<#KD_FREIFELD3#>")},
-    };
-    return tokens.value(id);
+    const MergeField *field = mergeFieldForTool(id);
+    return field ? field->token : QString();
 }
 
 void ToolDispatcher::ToolClick(const QString &id)
@@ -61,44 +43,44 @@ void ToolDispatcher::ToolClick(const QString &id)
 
 bool ToolDispatcher::runFileOrEdit(const QString &id)
 {
-    if (id == QLatin1String("FileSave"))
+    if (id == ToolId::FileSave)
         m_documents.SaveDocument();
-    else if (id == QLatin1String("FileOpen"))
+    else if (id == ToolId::FileOpen)
         m_documents.OpenDocument();
-    else if (id == QLatin1String("EditUndo"))
+    else if (id == ToolId::EditUndo)
         m_box.Undo();
-    else if (id == QLatin1String("EditCut"))
+    else if (id == ToolId::EditCut)
         m_box.Cut();
-    else if (id == QLatin1String("EditPaste"))
+    else if (id == ToolId::EditPaste)
         paste();
-    else if (id == QLatin1String("EditCopy"))
+    else if (id == ToolId::EditCopy)
         m_box.Copy();
     else
-        return id == QLatin1String("FilePlaceHolder");
+        return id == ToolId::FilePlaceHolder;
     return true;
 }
 
 bool ToolDispatcher::runFormat(const QString &id)
 {
-    if (id == QLatin1String("FormatBold"))
+    if (id == ToolId::FormatBold)
         toggle(id, &RichTextBox::setSelBold);
-    else if (id == QLatin1String("FormatItalic"))
+    else if (id == ToolId::FormatItalic)
         toggle(id, &RichTextBox::setSelItalic);
-    else if (id == QLatin1String("FormatUnderline"))
+    else if (id == ToolId::FormatUnderline)
         toggle(id, &RichTextBox::setSelUnderline);
-    else if (id == QLatin1String("FormatAlignLeft"))
+    else if (id == ToolId::FormatAlignLeft)
         align(0);
-    else if (id == QLatin1String("FormatAlignCenter"))
+    else if (id == ToolId::FormatAlignCenter)
         align(2);
-    else if (id == QLatin1String("FormatAlignRight"))
+    else if (id == ToolId::FormatAlignRight)
         align(1);
-    else if (id == QLatin1String("FormatMoreIndent"))
+    else if (id == ToolId::FormatMoreIndent)
         changeIndent(kIndentStepTwips);
-    else if (id == QLatin1String("FormatLessIndent"))
+    else if (id == ToolId::FormatLessIndent)
         changeIndent(-kIndentStepTwips);
-    else if (id == QLatin1String("FormatFontColor"))
+    else if (id == ToolId::FormatFontColor)
         m_documents.ChooseTextColor();
-    else if (id == QLatin1String("FormatBullets"))
+    else if (id == ToolId::FormatBullets)
         toggle(id, &RichTextBox::setSelBullet);
     else
         return false;
@@ -114,9 +96,9 @@ void ToolDispatcher::toggle(const QString &id, void (RichTextBox::*apply)(bool))
 
 void ToolDispatcher::align(int alignment)
 {
-    m_toolBar.setChecked(QStringLiteral("FormatAlignLeft"), alignment == 0);
-    m_toolBar.setChecked(QStringLiteral("FormatAlignCenter"), alignment == 2);
-    m_toolBar.setChecked(QStringLiteral("FormatAlignRight"), alignment == 1);
+    m_toolBar.setChecked(ToolId::FormatAlignLeft, alignment == 0);
+    m_toolBar.setChecked(ToolId::FormatAlignCenter, alignment == 2);
+    m_toolBar.setChecked(ToolId::FormatAlignRight, alignment == 1);
     m_box.setSelAlignment(alignment);
 }
 
@@ -161,10 +143,10 @@ void ToolDispatcher::insertToken(const QString &token)
 
 void ToolDispatcher::ComboChange(const QString &id)
 {
-    if (id == kFormatFont) {
+    if (id == ToolId::FormatFont) {
         if (const std::optional<QString> name = m_toolBar.comboText(id))
             m_box.setSelFontName(*name);
-    } else if (id == kFormatFontSize) {
+    } else if (id == ToolId::FormatFontSize) {
         applyFontSize();
     }
     m_box.setFocus();
@@ -172,14 +154,14 @@ void ToolDispatcher::ComboChange(const QString &id)
 
 void ToolDispatcher::applyFontSize()
 {
-    const std::optional<QString> text = m_toolBar.comboText(kFormatFontSize);
+    const std::optional<QString> text = m_toolBar.comboText(ToolId::FormatFontSize);
     const std::optional<int> points = text ? FontSizeText::parse(*text) : std::nullopt;
     if (points) {
         m_box.setSelFontSize(*points);
         return;
     }
     if (const std::optional<double> shown = m_box.SelFontSize())
-        m_toolBar.setComboText(kFormatFontSize, FontSizeText::format(*shown));
+        m_toolBar.setComboText(ToolId::FormatFontSize, FontSizeText::format(*shown));
 }
 
 } // namespace OrvVelmora

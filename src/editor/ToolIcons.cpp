@@ -1,5 +1,7 @@
 #include "editor/ToolIcons.h"
 
+#include "editor/ToolIds.h"
+
 #include <QFont>
 #include <QHash>
 #include <QPainter>
@@ -192,23 +194,23 @@ struct IconSource
 const QHash<QString, IconSource> &iconSources()
 {
     static const QHash<QString, IconSource> sources = {
-        {QStringLiteral("FileOpen"), {"document-open", drawFolder}},
-        {QStringLiteral("FileSave"), {"document-save", drawFloppy}},
-        {QStringLiteral("FilePlaceHolder"), {"", drawPlaceHolder}},
-        {QStringLiteral("EditCut"), {"edit-cut", drawScissors}},
-        {QStringLiteral("EditCopy"), {"edit-copy", drawCopy}},
-        {QStringLiteral("EditPaste"), {"edit-paste", drawPaste}},
-        {QStringLiteral("EditUndo"), {"edit-undo", drawUndo}},
-        {QStringLiteral("FormatBold"), {"format-text-bold", [](QPainter &p) { drawLetter(p, QStringLiteral("B"), true, false); }}},
-        {QStringLiteral("FormatItalic"), {"format-text-italic", [](QPainter &p) { drawLetter(p, QStringLiteral("I"), false, true); }}},
-        {QStringLiteral("FormatUnderline"), {"format-text-underline", drawUnderline}},
-        {QStringLiteral("FormatFontColor"), {"", drawFontColor}},
-        {QStringLiteral("FormatAlignLeft"), {"format-justify-left", [](QPainter &p) { drawLines(p, {{3, 21}, {3, 15}, {3, 21}, {3, 13}}); }}},
-        {QStringLiteral("FormatAlignCenter"), {"format-justify-center", [](QPainter &p) { drawLines(p, {{3, 21}, {7, 17}, {3, 21}, {8, 16}}); }}},
-        {QStringLiteral("FormatAlignRight"), {"format-justify-right", [](QPainter &p) { drawLines(p, {{3, 21}, {9, 21}, {3, 21}, {11, 21}}); }}},
-        {QStringLiteral("FormatMoreIndent"), {"format-indent-more", [](QPainter &p) { drawIndent(p, true); }}},
-        {QStringLiteral("FormatLessIndent"), {"format-indent-less", [](QPainter &p) { drawIndent(p, false); }}},
-        {QStringLiteral("FormatBullets"), {"format-list-unordered", drawBullets}},
+        {ToolId::FileOpen, {"document-open", drawFolder}},
+        {ToolId::FileSave, {"document-save", drawFloppy}},
+        {ToolId::FilePlaceHolder, {"", drawPlaceHolder}},
+        {ToolId::EditCut, {"edit-cut", drawScissors}},
+        {ToolId::EditCopy, {"edit-copy", drawCopy}},
+        {ToolId::EditPaste, {"edit-paste", drawPaste}},
+        {ToolId::EditUndo, {"edit-undo", drawUndo}},
+        {ToolId::FormatBold, {"format-text-bold", [](QPainter &p) { drawLetter(p, QStringLiteral("B"), true, false); }}},
+        {ToolId::FormatItalic, {"format-text-italic", [](QPainter &p) { drawLetter(p, QStringLiteral("I"), false, true); }}},
+        {ToolId::FormatUnderline, {"format-text-underline", drawUnderline}},
+        {ToolId::FormatFontColor, {"", drawFontColor}},
+        {ToolId::FormatAlignLeft, {"format-justify-left", [](QPainter &p) { drawLines(p, {{3, 21}, {3, 15}, {3, 21}, {3, 13}}); }}},
+        {ToolId::FormatAlignCenter, {"format-justify-center", [](QPainter &p) { drawLines(p, {{3, 21}, {7, 17}, {3, 21}, {8, 16}}); }}},
+        {ToolId::FormatAlignRight, {"format-justify-right", [](QPainter &p) { drawLines(p, {{3, 21}, {9, 21}, {3, 21}, {11, 21}}); }}},
+        {ToolId::FormatMoreIndent, {"format-indent-more", [](QPainter &p) { drawIndent(p, true); }}},
+        {ToolId::FormatLessIndent, {"format-indent-less", [](QPainter &p) { drawIndent(p, false); }}},
+        {ToolId::FormatBullets, {"format-list-unordered", drawBullets}},
         {QStringLiteral("VarDate"), {"x-office-calendar", drawCalendar}},
     };
     return sources;

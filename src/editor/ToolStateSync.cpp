@@ -1,5 +1,6 @@
 #include "editor/ToolStateSync.h"
 
+#include "editor/ToolIds.h"
 #include "editor/FontSizeText.h"
 #include "outside/richtext/RichTextBox.h"
 #include "outside/toolbar/ToolBarControl.h"
@@ -21,26 +22,26 @@ void ToolStateSync::SelChange()
     if (m_box.textCursor().isNull())
         return;
     if (const std::optional<QString> name = m_box.SelFontName())
-        m_toolBar.setComboText(QStringLiteral("FormatFont"), *name);
+        m_toolBar.setComboText(ToolId::FormatFont, *name);
     if (const std::optional<double> size = m_box.SelFontSize())
-        m_toolBar.setComboText(QStringLiteral("FormatFontSize"), FontSizeText::format(*size));
+        m_toolBar.setComboText(ToolId::FormatFontSize, FontSizeText::format(*size));
     if (const std::optional<bool> bold = m_box.SelBold())
-        m_toolBar.setChecked(QStringLiteral("FormatBold"), *bold);
+        m_toolBar.setChecked(ToolId::FormatBold, *bold);
     if (const std::optional<bool> italic = m_box.SelItalic())
-        m_toolBar.setChecked(QStringLiteral("FormatItalic"), *italic);
+        m_toolBar.setChecked(ToolId::FormatItalic, *italic);
     if (const std::optional<bool> underline = m_box.SelUnderline())
-        m_toolBar.setChecked(QStringLiteral("FormatUnderline"), *underline);
+        m_toolBar.setChecked(ToolId::FormatUnderline, *underline);
     showAlignment();
     if (const std::optional<bool> bullets = m_box.SelBullet())
-        m_toolBar.setChecked(QStringLiteral("FormatBullets"), *bullets);
+        m_toolBar.setChecked(ToolId::FormatBullets, *bullets);
 }
 
 void ToolStateSync::showAlignment()
 {
     const int alignment = m_box.SelAlignment().value_or(-1);
-    m_toolBar.setChecked(QStringLiteral("FormatAlignLeft"), alignment == 0);
-    m_toolBar.setChecked(QStringLiteral("FormatAlignCenter"), alignment == 2);
-    m_toolBar.setChecked(QStringLiteral("FormatAlignRight"), alignment != 0 && alignment != 2);
+    m_toolBar.setChecked(ToolId::FormatAlignLeft, alignment == 0);
+    m_toolBar.setChecked(ToolId::FormatAlignCenter, alignment == 2);
+    m_toolBar.setChecked(ToolId::FormatAlignRight, alignment != 0 && alignment != 2);
 }
 
 } // namespace OrvVelmora

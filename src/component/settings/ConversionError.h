@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <exception>
@@ -21,12 +22,5 @@ private:
     QString m_description;
     QByteArray m_what;
 };
-
-/// The port field's text as a 32-bit number: decimal digits with an optional
-/// sign and fraction (point or comma), blanks around it allowed, rounded half
-/// to even. Throws ConversionError 13 "Typen unverträglich" for a text that is
-/// not a number (the empty text included) and 6 "Überlauf" for a number outside
-/// the 32-bit range.
-[[nodiscard]] qint32 portFromText(const QString &text);
 
 } // namespace OrvVelmora

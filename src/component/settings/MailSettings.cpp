@@ -1,8 +1,11 @@
 #include "component/settings/MailSettings.h"
 
 #include "component/settings/Blanks.h"
-#include "component/settings/PortText.h"
+#include "component/settings/PortNumber.h"
+#include "component/settings/SettingsKeys.h"
+#include "outside/platform/Logging.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -10,14 +13,26 @@ namespace OrvVelmora {
 
 namespace {
 
-const char *const kKeys[] = {"Name", "EMail", "Firma", "AntwortAdresse", "Server", "Port", "USR", "PWD"};
-
-QString *textField(SenderSettings &s, int index)
+// The eight values in the order they are loaded and saved, with their keys.
+// The port is the one number; it has no text field.
+struct SettingsEntry
 {
-    QString *fields[] = {&s.SenderName, &s.SenderAddress, &s.SenderCompany, &s.ReplyToAddress,
-                         &s.SmtpServer, nullptr, &s.SmtpUser, &s.SmtpPassword};
-    return fields[index];
-}
+    const char *key;
+    QString SenderSettings::*text;
+};
+
+constexpr SettingsEntry kEntries[] = {
+    {SettingsKeys::Name, &SenderSettings::SenderName},
+    {SettingsKeys::EMail, &SenderSettings::SenderAddress},
+    {SettingsKeys::Firma, &SenderSettings::SenderCompany},
+    {SettingsKeys::AntwortAdresse, &SenderSettings::ReplyToAddress},
+    {SettingsKeys::Server, &SenderSettings::SmtpServer},
+    {SettingsKeys::Port, nullptr},
+    {SettingsKeys::USR, &SenderSettings::SmtpUser},
+    {SettingsKeys::PWD, &SenderSettings::SmtpPassword},
+};
+
+const QString kSection = QLatin1String(SettingsKeys::Section);
 
 // Takes a column of the first tbFirma record into a field that is exactly empty.
 void fillIfEmpty(QString &field, const QSqlRecord &record, const char *column)
@@ -51,23 +66,28 @@ void MailSettings::LoadSettings()
 
 void MailSettings::loadFromFile()
 {
-    for (int i = 0; i < 8; ++i) {
-        const QString text = trimBlanks(
-            store().ReadValue(QLatin1String(kSettingsSection), QLatin1String(kKeys[i]), configFileName));
-        if (QString *field = textField(m_settings, i))
-            *field = QString(text).remove(QStringLiteral("DEF"), Qt::CaseSensitive);
+    for (const SettingsEntry &entry : kEntries) {
+        const QString text = trimBlanks(store().ReadValue(kSection, QLatin1String(entry.key), configFileName));
+        if (entry.text)
+            m_settings.*entry.text = QString(text).remove(QStringLiteral("DEF"), Qt::CaseSensitive);
         else
-            m_settings.SmtpPort = PortText::toPort(text, m_settings.SmtpPort);
+            m_settings.SmtpPort = portFromSettings(text, m_settings.SmtpPort);
     }
 }
 
 void MailSettings::fillFromCompanyTable()
 {
-    if (!connection.isValid() || !connection.isOpen())
+    if (!connection.isValid() || !connection.isOpen()) {
+        qCDebug(lcSettings) << "no open connection; sender fields are not filled from tbFirma";
         return;
+    }
     QSqlQuery query(connection);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT * FROM tbFirma;")) || !query.next())
+    if (!query.exec(QStringLiteral("SELECT * FROM tbFirma;"))) {
+        qCWarning(lcSettings) << "tbFirma cannot be read:" << query.lastError().text();
+        return;
+    }
+    if (!query.next())
         return;
     const QSqlRecord record = query.record();
     fillIfEmpty(m_settings.SenderName, record, "Firma1");
@@ -78,16 +98,16 @@ void MailSettings::fillFromCompanyTable()
 
 void MailSettings::SaveSettings()
 {
-    for (int i = 0; i < 8; ++i) {
-        const QString *field = textField(m_settings, i);
-        const QString value = field ? *field : QString::number(m_settings.SmtpPort);
-        store().WriteValue(QLatin1String(kSettingsSection), QLatin1String(kKeys[i]), value, configFileName);
+    for (const SettingsEntry &entry : kEntries) {
+        const QString value = entry.text ? m_settings.*entry.text : QString::number(m_settings.SmtpPort);
+        // A value that cannot be written is skipped (the store logs why); the others are still tried.
+        store().WriteValue(kSection, QLatin1String(entry.key), value, configFileName);
     }
 }
 
 QString MailSettings::CAFile()
 {
-    return trimBlanks(store().ReadValue(QLatin1String(kSettingsSection), QStringLiteral("CAFile"), configFileName));
+    return trimBlanks(store().ReadValue(kSection, QLatin1String(SettingsKeys::CAFile), configFileName));
 }
 
 } // namespace OrvVelmora

@@ -19,7 +19,4 @@ struct SenderSettings
     bool operator==(const SenderSettings &) const = default;
 };
 
-/// Section of the settings file holding the sender settings.
-inline constexpr const char *kSettingsSection = "Velmora";
-
 } // namespace OrvVelmora

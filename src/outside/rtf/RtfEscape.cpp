@@ -1,47 +1,42 @@
-#include "wizard/merge/MergeText.h"
+#include "outside/rtf/RtfEscape.h"
 
 namespace OrvVelmora {
 
 namespace {
 
-void appendUnicode(QString &out, char16_t unit)
+bool isLineBreak(char16_t unit)
 {
-    // RTF wants a signed 16-bit number; '?' is the one fallback character
-    // that readers without Unicode support show instead (\uc1).
-    out += QStringLiteral("\\u%1?").arg(static_cast<qint16>(unit));
+    return unit == u'\r' || unit == u'\n' || unit == 0x2028 || unit == 0x2029;
+}
+
+void appendUnicode(QByteArray &out, char16_t unit, RtfUnicodeStyle style)
+{
+    const QByteArray escape = "\\u" + QByteArray::number(static_cast<qint16>(unit)) + '?';
+    out += style == RtfUnicodeStyle::Grouped ? '{' + escape + '}' : escape;
 }
 
 } // namespace
 
-QString RtfEscape(const QString &value)
+QByteArray rtfEscape(QStringView text, RtfUnicodeStyle style)
 {
-    QString out;
-    out.reserve(value.size() + value.size() / 4);
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char16_t unit = value.at(i).unicode();
-        switch (unit) {
-        case u'\\':
-        case u'{':
-        case u'}':
-            out += QLatin1Char('\\');
-            out += QChar(unit);
-            break;
-        case u'\r':
-            if (i + 1 < value.size() && value.at(i + 1) == QLatin1Char('\n'))
+    QByteArray out;
+    out.reserve(text.size() + text.size() / 4);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit == u'\\' || unit == u'{' || unit == u'}') {
+            out += '\\';
+            out += char(unit);
+        } else if (unit == u'\t') {
+            out += "\\tab ";
+        } else if (isLineBreak(unit)) {
+            // CR LF is one break, not two.
+            if (unit == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
                 ++i;
-            out += QLatin1String("\\line ");
-            break;
-        case u'\n':
-            out += QLatin1String("\\line ");
-            break;
-        case u'\t':
-            out += QLatin1String("\\tab ");
-            break;
-        default:
-            if (unit >= 0x20 && unit < 0x7f)
-                out += QChar(unit);
-            else
-                appendUnicode(out, unit);
+            out += "\\line ";
+        } else if (unit >= 0x20 && unit < 0x7f) {
+            out += char(unit);
+        } else {
+            appendUnicode(out, unit, style);
         }
     }
     return out;

@@ -1,5 +1,7 @@
 #include "outside/rtf/RtfWriter.h"
 
+#include "outside/rtf/RtfEscape.h"
+
 #include "outside/rtf/RtfQtFormats.h"
 #include "outside/rtf/RtfStyles.h"
 
@@ -193,25 +195,14 @@ void DocumentWriter::runFormat(const RtfCharStyle &style)
 
 void DocumentWriter::text(QStringView text, bool groupUnicode)
 {
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == '\\' || u == '{' || u == '}') {
-            m_out += '\\';
-            m_out += char(u);
-        } else if (u == '\t') {
-            m_out += "\\tab ";
-        } else if (u == 0x2028 || u == 0x2029) {
-            m_out += "\\line ";
-        } else if (u >= 0x20 && u < 0x80) {
-            m_out += char(u);
-        } else if (u >= 0x80 && u != 0xFFFC) {
-            // \u takes a signed 16-bit number; '?' is the fallback for readers
-            // without Unicode. The group keeps readers that skip the whole word
-            // after \uN (unrtf does) from eating the letters that follow.
-            const QByteArray escape = "\\u" + QByteArray::number(qint16(u)) + '?';
-            m_out += groupUnicode ? '{' + escape + '}' : escape;
-        }
+    // U+FFFC stands for an embedded object, which is not written.
+    const RtfUnicodeStyle style = groupUnicode ? RtfUnicodeStyle::Grouped : RtfUnicodeStyle::Bare;
+    qsizetype start = 0;
+    for (qsizetype at = text.indexOf(QChar(0xFFFC)); at >= 0; at = text.indexOf(QChar(0xFFFC), start)) {
+        m_out += rtfEscape(text.mid(start, at - start), style);
+        start = at + 1;
     }
+    m_out += rtfEscape(text.mid(start), style);
 }
 
 } // namespace

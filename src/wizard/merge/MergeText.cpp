@@ -2,6 +2,7 @@
 
 #include "wizard/merge/MergeField.h"
 #include "wizard/merge/MergeWorkingText.h"
+#include "outside/rtf/RtfEscape.h"
 
 namespace OrvVelmora {
 
@@ -39,7 +40,7 @@ QString MergeText(const MergeRowSource &source, int row, QString text, MergeTarg
         if (!value)
             continue;
         working.replace(found, field.token.size(),
-                        target == MergeTarget::RtfSource ? RtfEscape(*value) : *value);
+                        target == MergeTarget::RtfSource ? QString::fromLatin1(rtfEscape(*value)) : *value);
     }
     return working.take();
 }

@@ -18,7 +18,7 @@ public:
 };
 
 /// What kind of text is being personalised. Plain text takes values as they
-/// are; RTF source takes them escaped (see RtfEscape), so that a value such as
+/// are; RTF source takes them escaped (see rtfEscape), so that a value such as
 /// "Müller {Bau}\Nord" shows exactly so in the formatted body instead of
 /// opening a group or starting a control word.
 enum class MergeTarget { PlainText, RtfSource };
@@ -35,11 +35,5 @@ enum class MergeTarget { PlainText, RtfSource };
 /// The same with the date given, for callers that fix "today".
 [[nodiscard]] QString MergeText(const MergeRowSource &source, int row, QString text,
                                 MergeTarget target, const QDate &today);
-
-/// A text as RTF source shows it literally: backslash and braces escaped, line
-/// breaks (CR LF, LF or CR) as \line, tabs as \tab, and every character outside
-/// printable ASCII as \uN? with N the signed 16-bit UTF-16 code unit (so
-/// characters beyond the BMP become two, a surrogate pair).
-[[nodiscard]] QString RtfEscape(const QString &value);
 
 } // namespace OrvVelmora

@@ -1,5 +1,5 @@
 #include "component/settings/MailSettings.h"
-#include "component/settings/PortText.h"
+#include "component/settings/PortNumber.h"
 #include "component/settings/SettingsFileStore.h"
 
 #include <QSqlQuery>
@@ -159,11 +159,11 @@ TEST_F(SenderSettingsTest, CertificateAuthorityFileIsReadButNeverSaved)
     EXPECT_EQ(settings().CAFile(), QStringLiteral("/etc/velmora/firmen-ca.pem"));
 }
 
-TEST(PortText, OutOfRangeKeepsCurrentValue)
+TEST(PortFromSettings, OutOfRangeKeepsCurrentValue)
 {
-    EXPECT_EQ(PortText::toPort(QStringLiteral("-2147483649"), 7), 7);
-    EXPECT_EQ(PortText::toPort(QStringLiteral("-2147483648"), 7), -2147483647 - 1);
-    EXPECT_EQ(PortText::toPort(QStringLiteral("inf"), 7), 25);
+    EXPECT_EQ(portFromSettings(QStringLiteral("-2147483649"), 7), 7);
+    EXPECT_EQ(portFromSettings(QStringLiteral("-2147483648"), 7), -2147483647 - 1);
+    EXPECT_EQ(portFromSettings(QStringLiteral("inf"), 7), 25);
 }
 
 } // namespace

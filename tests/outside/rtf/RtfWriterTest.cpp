@@ -2,6 +2,7 @@
 
 #include "outside/rtf/RtfDocumentBuilder.h"
 #include "outside/rtf/RtfQtFormats.h"
+#include "outside/rtf/RtfEscape.h"
 #include "outside/rtf/RtfWriter.h"
 
 #include <QProcess>
@@ -243,6 +244,29 @@ TEST(RtfWriter, UnrtfReadsTheSameText)
         EXPECT_EQ(wordCoverage(ours, theirs), 1.0) << qPrintable(name) << "\n" << qPrintable(theirs.join(u' '));
         EXPECT_EQ(wordCoverage(theirs, ours), 1.0) << qPrintable(name) << "\n" << qPrintable(theirs.join(u' '));
     }
+}
+
+TEST(RtfEscape, WritesEveryCharacterSoThatItShowsLiterally)
+{
+    const QList<std::pair<QString, QString>> cases{
+        {"plain ASCII 123 ~", "plain ASCII 123 ~"},
+        {"a\\b{c}d", "a\\\\b\\{c\\}d"},
+        {"eins\r\nzwei\ndrei\rvier", "eins\\line zwei\\line drei\\line vier"},
+        {"a\tb", "a\\tab b"},
+        {"ß€", "\\u223?\\u8364?"},
+        {QString(QChar(0xFF71)), "\\u-143?"},
+        {QString::fromUcs4(U"\U0001F600"), "\\u-10179?\\u-8704?"},
+        {QString(QChar(0x01)), "\\u1?"},
+        {QStringLiteral("a\u2028b\u2029c"), "a\\line b\\line c"},
+        {"", ""},
+    };
+    for (const auto &[value, expected] : cases)
+        EXPECT_EQ(QString::fromLatin1(rtfEscape(value)), expected) << value.toStdString();
+}
+
+TEST(RtfEscape, GroupedUnicodeKeepsEachEscapeInItsOwnGroup)
+{
+    EXPECT_EQ(rtfEscape(QStringLiteral("\u00e4b"), RtfUnicodeStyle::Grouped), QByteArray("{\\u228?}b"));
 }
 
 } // namespace

@@ -88,23 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"Name", "{<#KD_ORT#>}"}, {"Ort", "Köln"}}, kRtf, "\\{K\\u246?ln\\}"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(RtfEscape, WritesEveryCharacterSoThatItShowsLiterally)
-{
-    const QList<std::pair<QString, QString>> cases{
-        {"plain ASCII 123 ~", "plain ASCII 123 ~"},
-        {"a\\b{c}d", "a\\\\b\\{c\\}d"},
-        {"eins\r\nzwei\ndrei\rvier", "eins\\line zwei\\line drei\\line vier"},
-        {"a\tb", "a\\tab b"},
-        {"ß€", "\\u223?\\u8364?"},
-        {QString(QChar(0xFF71)), "\\u-143?"},
-        {QString::fromUcs4(U"\U0001F600"), "\\u-10179?\\u-8704?"},
-        {QString(QChar(0x01)), "\\u1?"},
-        {"", ""},
-    };
-    for (const auto &[value, expected] : cases)
-        EXPECT_EQ(RtfEscape(value), expected) << value.toStdString();
-}
-
 TEST(MergeDate, IsTodayInDayMonthYearWhateverTheLocale)
 {
     const OneRecipient source;
