@@ -1,6 +1,7 @@
 #include "AccountTestKit.h"
 
-#include "component/settings/PortConversion.h"
+#include "component/settings/ConversionError.h"
+#include "component/settings/PortNumber.h"
 #include "account/frmEMailSetup.h"
 #include "outside/wizardframe/LabelledField.h"
 #include "component/settings/SettingsFileStore.h"
@@ -64,6 +65,19 @@ TEST_F(AccountDialog, OpensWithTheOwnersSettingsAndMasksThePassword)
     frmEMailSetup ownerless(nullptr);
     EXPECT_EQ(ownerless.sevPort()->Text(), QStringLiteral("25")) << "the designed port";
     EXPECT_EQ(ownerless.sevName()->Text(), QString());
+}
+
+// The field's four characters limit typing; a port from the settings file shows
+// whole, and saving does not cut it.
+TEST_F(AccountDialog, AStoredFiveDigitPortShowsAndIsSavedInFull)
+{
+    mail.setSmtpPort(10025);
+    frmEMailSetup dialog(&mail);
+    EXPECT_EQ(dialog.sevPort()->Text(), QStringLiteral("10025"));
+    dialog.Save();
+    EXPECT_EQ(mail.SmtpPort(), 10025);
+    EXPECT_EQ(SettingsFileStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("Port"), mail.configFileName),
+              QStringLiteral("10025"));
 }
 
 TEST_F(AccountDialog, RefusesASaveWithOneMessageAndFocusOnTheField)

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QValidator>
 
 namespace OrvVelmora {
 
@@ -27,6 +28,29 @@ public:
 
 private:
     QChar m_character;
+};
+
+// QLineEdit's own maxLength also cuts text set by the program; a field's
+// MaxLength limits typing only, so a stored value longer than it shows in
+// full. setText() bypasses a validator, typing and pasting go through it.
+class TypingLimit final : public QValidator
+{
+public:
+    TypingLimit(int length, QObject *parent)
+        : QValidator(parent)
+        , m_length(length)
+    {
+    }
+
+    State validate(QString &input, int &) const override
+    {
+        return input.size() <= m_length ? Acceptable : Invalid;
+    }
+
+    int length() const { return m_length; }
+
+private:
+    int m_length;
 };
 
 } // namespace
@@ -90,13 +114,19 @@ void LabelledField::setText(const QString &text)
 int LabelledField::MaxLength() const
 {
     const QLineEdit *edit = lineEdit();
-    return edit ? edit->maxLength() : 0;
+    if (!edit)
+        return 0;
+    const auto *limit = dynamic_cast<const TypingLimit *>(edit->validator());
+    return limit ? limit->length() : edit->maxLength();
 }
 
 void LabelledField::setMaxLength(int length)
 {
-    if (QLineEdit *edit = lineEdit())
-        edit->setMaxLength(length);
+    QLineEdit *edit = lineEdit();
+    if (!edit)
+        return;
+    delete edit->validator();
+    edit->setValidator(length > 0 ? new TypingLimit(length, edit) : nullptr);
 }
 
 void LabelledField::setPasswordChar(QChar character)

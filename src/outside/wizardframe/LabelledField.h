@@ -33,6 +33,7 @@ public:
 
     [[nodiscard]] QString Text() const;
     void setText(const QString &text);
+    /// The most characters the user may type; a text set by the program is kept whole.
     [[nodiscard]] int MaxLength() const;
     void setMaxLength(int length);
     /// A character shown for every typed one (e.g. '*'); a null character shows the text.

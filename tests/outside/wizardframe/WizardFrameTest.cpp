@@ -138,8 +138,12 @@ TEST(LabelledFieldTest, PassesFocusAndKeepsTextOperationsToItsTextBox)
     list.setFocus();
     EXPECT_EQ(window.focusWidget(), combo);
 
+    // MaxLength limits typing only; a text the program sets is kept whole.
     text.setMaxLength(4);
-    text.setText(QStringLiteral("123456"));
+    text.setText(QStringLiteral("10025"));
+    EXPECT_EQ(text.Text(), QStringLiteral("10025"));
+    text.setText(QString());
+    QTest::keyClicks(text.lineEdit(), QStringLiteral("123456"));
     EXPECT_EQ(text.Text(), QStringLiteral("1234"));
     list.setText(QStringLiteral("x"));
     EXPECT_EQ(list.Text(), QString());
