@@ -52,7 +52,7 @@ bool ToolDispatcher::runFileOrEdit(const QString &id)
     else if (id == ToolId::EditCut)
         m_box.Cut();
     else if (id == ToolId::EditPaste)
-        paste();
+        m_box.Paste(); // the box's own paste: the clipboard's RTF goes to the reader byte for byte
     else if (id == ToolId::EditCopy)
         m_box.Copy();
     else
@@ -109,21 +109,6 @@ void ToolDispatcher::changeIndent(int delta)
         return;
     if (delta > 0 || *indent > 0)
         m_box.setSelIndent(*indent + delta);
-}
-
-void ToolDispatcher::paste()
-{
-    const PlatformServices &services = PlatformServices::instance();
-    if (!services.clipboardAvailable())
-        return;
-    for (const char *mime : {kMimeRtf, kMimePlain}) {
-        const QString format = QString::fromLatin1(mime);
-        if (services.clipboardHasFormat(format)) {
-            m_box.setSelRTF(QString::fromUtf8(services.clipboardData(format)));
-            m_box.setFocus();
-            return;
-        }
-    }
 }
 
 void ToolDispatcher::insertToken(const QString &token)

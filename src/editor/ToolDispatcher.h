@@ -37,7 +37,6 @@ private:
     void toggle(const QString &id, void (RichTextBox::*apply)(bool));
     void align(int alignment);
     void changeIndent(int delta);
-    void paste();
     void insertToken(const QString &token);
     void applyFontSize();
 

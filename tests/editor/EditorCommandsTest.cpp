@@ -183,6 +183,8 @@ TEST_F(EditorCommands, PasteTakesRichTextThenPlainTextAndNothingElse)
         {"rich before plain", {{kRtf, "{\\rtf1\\ansi {\\b fett}}"}, {kPlain, "schlicht"}}, "Afett", true},
         {"plain only", {{kPlain, "schl\xc3\xa4" "cht"}}, "Aschl\xc3\xa4" "cht", false},
         {"picture only", {{QStringLiteral("image/png"), "\x89PNG"}}, "A", false},
+        // Raw 8-bit text in RTF is in the document's code page, not UTF-8.
+        {"raw 8-bit RTF byte", {{kRtf, "{\\rtf1\\ansi caf\xe9}"}}, "Acaf\xc3\xa9", false},
     };
     for (const auto &paste : pastes) {
         SCOPED_TRACE(paste.name);
