@@ -18,7 +18,9 @@ int main(int argc, char **argv)
     if (!mail.Color() || mail.ADOConnectionSettings().toInt() != 42)
         return 1;
     OrvVelmoraMail *c = OrvVelmora_Create();
-    const int rc = OrvVelmora_SetConfigFileName(c, "/tmp/tiny-host.ini");
+    unsigned int red = 0;
+    const int rc = OrvVelmora_SetConfigFileName(c, "/tmp/tiny-host.ini") | OrvVelmora_SetColor(c, 1, 0xFFu)
+                   | OrvVelmora_GetColor(c, 1, &red) | (red != 0xFFu);
     OrvVelmora_Destroy(c);
     std::puts("tiny host ok");
     return rc;
