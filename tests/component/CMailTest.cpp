@@ -65,19 +65,4 @@ TEST(CMail, ShowDialogWithoutConnectionOrFileOpensWizardAndReloadsEachTime)
     qunsetenv("XDG_CONFIG_HOME");
 }
 
-TEST(CMail, HostPropertiesAreKeptAsHandedOver)
-{
-    CMail mail;
-    EXPECT_TRUE(mail.Color());
-    EXPECT_FALSE(mail.ADOConnectionSettings().isValid());
-    const QVariantMap opaque{{QStringLiteral("dsn"), QStringLiteral("kunden")}};
-    mail.setADOConnectionSettings(opaque);
-    EXPECT_EQ(mail.ADOConnectionSettings().toMap(), opaque);
-    auto scheme = std::make_shared<ColorScheme>();
-    scheme->setSchemeColor(1, Qt::red);
-    mail.setColor(scheme);
-    EXPECT_EQ(mail.Color().get(), scheme.get());
-    EXPECT_EQ(mail.Color()->SchemeColor1(), QColor(Qt::red));
-}
-
 } // namespace

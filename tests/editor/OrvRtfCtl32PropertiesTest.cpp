@@ -6,7 +6,6 @@
 #include "editor/TitleStrip.h"
 
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QSignalSpy>
 
@@ -117,39 +116,6 @@ TEST_F(EditorProperties, DefaultsLeaveNoKeysAndMissingOrWrongKeysReadAsDefaults)
     PropertyBag bag({{QStringLiteral("Stale"), 1}, {QStringLiteral("Titel"), QStringLiteral("alt")}});
     editor->WriteProperties(bag);
     EXPECT_EQ(bag.values().keys(), QStringList({QStringLiteral("Stale")}));
-}
-
-TEST_F(EditorProperties, StartsWithScreenFontsSizesArialTenAndLeftAlignment)
-{
-    QStringList fonts = QFontDatabase::families();
-    fonts.removeAll(QString());
-    EXPECT_EQ(toolBar().comboList(QStringLiteral("FormatFont")), fonts);
-    EXPECT_EQ(toolBar().comboList(QStringLiteral("FormatFontSize")).join(QLatin1Char(' ')),
-              QStringLiteral("8 9 10 11 12 14 16 18 20 22 24 26 28 36"));
-    EXPECT_EQ(toolBar().comboText(QStringLiteral("FormatFont")), QStringLiteral("Arial"));
-    EXPECT_EQ(toolBar().comboText(QStringLiteral("FormatFontSize")), QStringLiteral("10"));
-    EXPECT_TRUE(isChecked("FormatAlignLeft"));
-    EXPECT_EQ(box().BulletIndent(), 300);
-    type(QStringLiteral("abc"));
-    select(0, 3);
-    EXPECT_EQ(box().SelFontSize(), 10.0);
-}
-
-TEST_F(EditorProperties, TextBoxFillsTheRestBelowTitleAndToolbar)
-{
-    const int dpiX = editor->logicalDpiX();
-    const int dpiY = editor->logicalDpiY();
-    editor->resize(700, 420);
-    const int top = editor->sspToolBar()->height() + editor->mainTitle()->height() + 150 * dpiY / 1440;
-    const int left = 300 * dpiX / 1440;
-    EXPECT_EQ(editor->mainTitle()->height(), 330 * dpiY / 1440);
-    EXPECT_GE(editor->sspToolBar()->height(), 390 * dpiY / 1440);
-    EXPECT_EQ(box().geometry(), QRect(left, top, 700 - left, 420 - top));
-    EXPECT_EQ(box().RightMargin(), (700 - left) * 1440 / dpiX - 480);
-
-    const QRect before = box().geometry();
-    editor->resize(700, top - 1);
-    EXPECT_EQ(box().geometry(), before);
 }
 
 TEST_F(EditorProperties, TitleRunsFromTheSecondColourAtTheBottomToTheFirstAtTheTop)
