@@ -7,6 +7,8 @@
 #include <QProxyStyle>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace OrvVelmora {
 
 namespace {
@@ -32,25 +34,33 @@ private:
 
 // QLineEdit's own maxLength also cuts text set by the program; a field's
 // MaxLength limits typing only, so a stored value longer than it shows in
-// full. setText() bypasses a validator, typing and pasting go through it.
+// full. setText() bypasses a validator, typing and pasting go through it. A
+// longer text set by the program may be shortened but never lengthened, and
+// once it is within the limit the limit holds again.
 class TypingLimit final : public QValidator
 {
 public:
     TypingLimit(int length, QObject *parent)
         : QValidator(parent)
         , m_length(length)
+        , m_allowed(length)
     {
     }
 
     State validate(QString &input, int &) const override
     {
-        return input.size() <= m_length ? Acceptable : Invalid;
+        if (input.size() > m_allowed)
+            return Invalid;
+        m_allowed = std::max<qsizetype>(m_length, input.size());
+        return Acceptable;
     }
 
+    void allowProgramText(const QString &text) { m_allowed = std::max<qsizetype>(m_length, text.size()); }
     int length() const { return m_length; }
 
 private:
     int m_length;
+    mutable qsizetype m_allowed;
 };
 
 } // namespace
@@ -107,8 +117,12 @@ QString LabelledField::Text() const
 
 void LabelledField::setText(const QString &text)
 {
-    if (QLineEdit *edit = lineEdit())
-        edit->setText(text);
+    QLineEdit *edit = lineEdit();
+    if (!edit)
+        return;
+    if (auto *limit = const_cast<TypingLimit *>(dynamic_cast<const TypingLimit *>(edit->validator())))
+        limit->allowProgramText(text);
+    edit->setText(text);
 }
 
 int LabelledField::MaxLength() const

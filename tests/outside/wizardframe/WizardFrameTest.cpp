@@ -142,6 +142,12 @@ TEST(LabelledFieldTest, PassesFocusAndKeepsTextOperationsToItsTextBox)
     text.setMaxLength(4);
     text.setText(QStringLiteral("10025"));
     EXPECT_EQ(text.Text(), QStringLiteral("10025"));
+    text.lineEdit()->end(false);
+    QTest::keyClicks(text.lineEdit(), QStringLiteral("9"));
+    EXPECT_EQ(text.Text(), QStringLiteral("10025")) << "a longer stored text is not lengthened";
+    QTest::keyClick(text.lineEdit(), Qt::Key_Backspace);
+    QTest::keyClicks(text.lineEdit(), QStringLiteral("77"));
+    EXPECT_EQ(text.Text(), QStringLiteral("1002")) << "once within the limit, the limit holds";
     text.setText(QString());
     QTest::keyClicks(text.lineEdit(), QStringLiteral("123456"));
     EXPECT_EQ(text.Text(), QStringLiteral("1234"));
