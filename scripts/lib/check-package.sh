@@ -55,6 +55,9 @@ if [[ $PREFIX != /usr ]]; then
     cmake -B "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 fi
 
+# cpack packs whatever the build folder holds; bring it up to date first.
+cmake --build "$BUILD" -j2 >/dev/null
+
 echo "-- cpack"
 if ! cpack --config "$BUILD/CPackConfig.cmake" -B "$OUT" >"$WORK/cpack.log" 2>&1; then
     cat "$WORK/cpack.log" >&2
