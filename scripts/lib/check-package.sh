@@ -111,6 +111,8 @@ expect_not "demo host stripped" has_debug_info "$WORK/demo/usr/bin/velmora-demo-
 expect "SONAME follows the major version" grep -q "Library soname: \[libOrvVelmora.so.$MAJOR\]" \
     <(readelf -d "$ROOT/$LIB.$UPSTREAM")
 expect_not "library does not link QtTest" grep -q libQt6Test <(readelf -d "$ROOT/$LIB.$UPSTREAM")
+expect "demo host from the package starts" grep -q -- --database \
+    <(LD_LIBRARY_PATH=$ROOT/usr/lib/$MA QT_QPA_PLATFORM=offscreen "$WORK/demo/usr/bin/velmora-demo-host" --help)
 ID=$(build_id "$ROOT/$LIB.$UPSTREAM")
 DEBUG_FILE=$WORK/dbg/usr/lib/debug/.build-id/${ID:0:2}/${ID:2}.debug
 expect "dbgsym holds the library's debug information (build id $ID)" has_debug_info "$DEBUG_FILE"
