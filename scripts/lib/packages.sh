@@ -22,3 +22,5 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev qt6-bas
 RUNTIME_TEST_PACKAGES=(python3-aiosmtpd postgresql postfix unrtf sqlite3)
 # clang-format 14 (Debian 12): other versions format some constructs differently.
 FORMAT_PACKAGES=(clang-format)
+# scripts/lib/check-package.sh: CPack's shlibdeps and debug-symbol split, lintian, pkg-config.
+PACKAGE_CHECK_PACKAGES=(dpkg-dev binutils lintian pkg-config)

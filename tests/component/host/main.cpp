@@ -2,11 +2,14 @@
 // headers only and be able to create the component and reach every property.
 #include <OrvVelmora/CMail.h>
 #include <OrvVelmora/OrvVelmora.h>
+#include <OrvVelmora/Version.h>
 
 #include <QApplication>
 #include <QSqlDatabase>
 
 #include <cstdio>
+
+static_assert(ORVVELMORA_VERSION >= ORVVELMORA_VERSION_CHECK(0, 1, 0), "version macros out of order");
 
 int main(int argc, char **argv)
 {
@@ -22,6 +25,6 @@ int main(int argc, char **argv)
     const int rc = OrvVelmora_SetConfigFileName(c, "/tmp/tiny-host.ini") | OrvVelmora_SetColor(c, 1, 0xFFu)
                    | OrvVelmora_GetColor(c, 1, &red) | (red != 0xFFu);
     OrvVelmora_Destroy(c);
-    std::puts("tiny host ok");
+    std::printf("tiny host ok %s\n", ORVVELMORA_VERSION_STRING);
     return rc;
 }
