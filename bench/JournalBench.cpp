@@ -6,9 +6,9 @@
 #include "SendRunBenchSupport.h"
 
 #include "outside/smtp/SmtpTransport.h"
+#include "wizard/journal/SendJournal.h"
 #include "wizard/sendrun/SendRun.h"
 #include "wizard/sendrun/SendRunJournal.h"
-#include "wizard/journal/SendJournal.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,12 +30,22 @@ constexpr int kTurns = 6;
 class PlainView final : public SendRunView
 {
 public:
-    PlainView(quint16 port, QString attachment) : m_port(port), m_attachment(std::move(attachment)) {}
+    PlainView(quint16 port, QString attachment)
+        : m_port(port)
+        , m_attachment(std::move(attachment))
+    {
+    }
 
     SenderSettings senderSettings() const override
     {
-        return {QStringLiteral("Velmora GmbH"), QStringLiteral("info@velmora.example"), QStringLiteral("Velmora"),
-                QString(), QStringLiteral("127.0.0.1"), m_port, QString(), QString()};
+        return {QStringLiteral("Velmora GmbH"),
+                QStringLiteral("info@velmora.example"),
+                QStringLiteral("Velmora"),
+                QString(),
+                QStringLiteral("127.0.0.1"),
+                m_port,
+                QString(),
+                QString()};
     }
     void openAccountDialog() override {}
     QString settingsStoreText() override { return QStringLiteral("bench.local"); }
@@ -120,7 +130,8 @@ Turn oneRun(PlainView &view, SendJournal *journal)
 double journalOnly(SendJournal &journal)
 {
     Recipients recipients;
-    DeliveryBook book(journal, journal.startMailing({0, {}, QStringLiteral("nur Journal"), {}, {}, QStringLiteral("j")}));
+    DeliveryBook book(journal,
+                      journal.startMailing({0, {}, QStringLiteral("nur Journal"), {}, {}, QStringLiteral("j")}));
     book.load(recipients, recipients.rowCount());
     const double before = cpuSeconds();
     for (qint32 row = 1; row <= kRecipients; ++row) {

@@ -19,8 +19,8 @@ FailureListDialog::FailureListDialog(const QList<FailedRecipient> &failures, QWi
 {
     setObjectName(QStringLiteral("frmNichtGesendet"));
     setWindowTitle(QStringLiteral("Nicht gesendete e-Mails"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Kunden-Nr"), QStringLiteral("Name"), QStringLiteral("Adresse"),
-                                        QStringLiteral("Grund")});
+    m_table->setHorizontalHeaderLabels(
+        {QStringLiteral("Kunden-Nr"), QStringLiteral("Name"), QStringLiteral("Adresse"), QStringLiteral("Grund")});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->horizontalHeader()->setStretchLastSection(true);
     for (int row = 0; row < failures.size(); ++row) {
@@ -42,7 +42,8 @@ FailureListDialog::FailureListDialog(const QList<FailedRecipient> &failures, QWi
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("%1 Empfänger haben die e-Mail nicht erhalten:").arg(failures.size()), this));
+    layout->addWidget(
+        new QLabel(QStringLiteral("%1 Empfänger haben die e-Mail nicht erhalten:").arg(failures.size()), this));
     layout->addWidget(m_table);
     layout->addWidget(buttons);
     resize(760, 420);
@@ -57,9 +58,9 @@ void FailureListDialog::saveList()
     request.fileName = QStringLiteral("nicht-gesendet.csv");
     const std::optional<QString> path = PlatformServices::instance().showSave(request);
     if (path && !FailureListCsv::save(*path, m_failures))
-        PlatformServices::instance().messageBox(QStringLiteral("Die Liste konnte nicht gespeichert werden:\r\n") + *path,
-                                                QStringLiteral("Systemmeldung..."), MessageIcon::Stop,
-                                                MessageButtons::Ok);
+        PlatformServices::instance().messageBox(
+            QStringLiteral("Die Liste konnte nicht gespeichert werden:\r\n") + *path,
+            QStringLiteral("Systemmeldung..."), MessageIcon::Stop, MessageButtons::Ok);
 }
 
 } // namespace OrvVelmora

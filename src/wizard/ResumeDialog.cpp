@@ -26,7 +26,8 @@ ResumeDialog::ResumeDialog(const QString &text, const QList<JournalRecipient> &u
         item->setCheckState(Qt::Unchecked);
     }
     auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("Fortsetzen"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("cmdFortsetzen"));
+    buttons->addButton(QStringLiteral("Fortsetzen"), QDialogButtonBox::AcceptRole)
+        ->setObjectName(QStringLiteral("cmdFortsetzen"));
     buttons->addButton(QStringLiteral("Nicht fortsetzen"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -1,7 +1,7 @@
 #include "wizard/journal/DeliveryBook.h"
 
-#include "wizard/merge/MergeText.h"
 #include "wizard/journal/SendJournal.h"
+#include "wizard/merge/MergeText.h"
 
 namespace OrvVelmora {
 
@@ -10,16 +10,13 @@ namespace {
 QString reasonFor(RecipientState state, int code, const QString &text)
 {
     switch (state) {
-    case RecipientState::Refused:
-        return QStringLiteral("abgelehnt: ") + text;
-    case RecipientState::TemporaryRefused:
-        return QStringLiteral("vorübergehend abgelehnt: ") + text;
+    case RecipientState::Refused: return QStringLiteral("abgelehnt: ") + text;
+    case RecipientState::TemporaryRefused: return QStringLiteral("vorübergehend abgelehnt: ") + text;
     case RecipientState::Uncertain:
         return QStringLiteral("unsicher: Verbindung nach dem Ende der Nachricht unterbrochen");
     case RecipientState::Open:
         return code ? QStringLiteral("zurückgestellt: ") + text : QStringLiteral("nicht gesendet");
-    default:
-        return text;
+    default: return text;
     }
 }
 
@@ -40,7 +37,12 @@ QString DeliveryBook::keyOf(const QString &kundenNr, const QString &address)
 void DeliveryBook::load(const MergeRowSource &rows, qint32 rowCount)
 {
     for (const JournalRecipient &known : m_journal.recipients(m_mailing)) {
-        Entry e{known.id, known.state, known.kundenNr, known.name, known.address, known.messageId,
+        Entry e{known.id,
+                known.state,
+                known.kundenNr,
+                known.name,
+                known.address,
+                known.messageId,
                 reasonFor(known.state, known.replyCode, known.replyText)};
         const QString key = keyOf(known.kundenNr, known.address);
         e.forced = m_alsoSend.contains(key);
@@ -56,12 +58,13 @@ void DeliveryBook::load(const MergeRowSource &rows, qint32 rowCount)
         m_rowKeys.insert(row, key);
         if (m_entries.contains(key))
             continue;
-        const QString name = rows.cell(row, QStringLiteral("Vorname")).value_or(QString()) + QLatin1Char(' ')
-            + rows.cell(row, QStringLiteral("Name")).value_or(QString());
+        const QString name = rows.cell(row, QStringLiteral("Vorname")).value_or(QString()) + QLatin1Char(' ') +
+            rows.cell(row, QStringLiteral("Name")).value_or(QString());
         const JournalRecipient added =
             m_journal.addRecipient(m_mailing, kundenNr, name.trimmed(), address).value_or(JournalRecipient{});
-        m_entries.insert(key, Entry{added.id, RecipientState::Open, kundenNr, name.trimmed(), address,
-                                    added.messageId, reasonFor(RecipientState::Open, 0, {})});
+        m_entries.insert(key,
+                         Entry{added.id, RecipientState::Open, kundenNr, name.trimmed(), address, added.messageId,
+                               reasonFor(RecipientState::Open, 0, {})});
     }
     m_journal.commitBatch();
 }
@@ -115,10 +118,11 @@ ReplyKind DeliveryBook::endSend(qint32 row, qint32 result, int code, const QStri
     Entry *e = entry(row);
     if (!e)
         return kind;
-    static const QMap<ReplyKind, RecipientState> states{
-        {ReplyKind::Delivered, RecipientState::Sent}, {ReplyKind::Refused, RecipientState::Refused},
-        {ReplyKind::Temporary, RecipientState::TemporaryRefused}, {ReplyKind::Limit, RecipientState::Open},
-        {ReplyKind::Uncertain, RecipientState::Uncertain}};
+    static const QMap<ReplyKind, RecipientState> states{{ReplyKind::Delivered, RecipientState::Sent},
+                                                        {ReplyKind::Refused, RecipientState::Refused},
+                                                        {ReplyKind::Temporary, RecipientState::TemporaryRefused},
+                                                        {ReplyKind::Limit, RecipientState::Open},
+                                                        {ReplyKind::Uncertain, RecipientState::Uncertain}};
     e->state = states.value(kind);
     // An uncertain copy is sent again only on the person's word, never by the retry rounds.
     e->forced = false;

@@ -10,8 +10,8 @@ namespace {
 
 QString field(QString text)
 {
-    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
-        && !text.contains(QLatin1Char('\r')))
+    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
+        !text.contains(QLatin1Char('\r')))
         return text;
     text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -23,8 +23,8 @@ QByteArray FailureListCsv::render(const QList<FailedRecipient> &failures)
 {
     QString text = QStringLiteral("Kunden-Nr;Name;Adresse;Grund\r\n");
     for (const FailedRecipient &f : failures)
-        text += field(f.kundenNr) + QLatin1Char(';') + field(f.name) + QLatin1Char(';') + field(f.address)
-            + QLatin1Char(';') + field(f.reason) + QStringLiteral("\r\n");
+        text += field(f.kundenNr) + QLatin1Char(';') + field(f.name) + QLatin1Char(';') + field(f.address) +
+            QLatin1Char(';') + field(f.reason) + QStringLiteral("\r\n");
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 

@@ -21,8 +21,9 @@ const LimitCode kLimitCodes[] = {
     {432, "4.3.2", false}, {550, "5.4.5", false}, {554, "5.2.0", true},
 };
 
-const char *const kLimitWords[] = {"quota", "rate limit", "ratelimit", "rate-limit", "too many messages",
-                                   "sending limit", "limit exceeded", "throttl", "submissionquotaexceeded"};
+const char *const kLimitWords[] = {"quota",          "rate limit",        "ratelimit",
+                                   "rate-limit",     "too many messages", "sending limit",
+                                   "limit exceeded", "throttl",           "submissionquotaexceeded"};
 
 QString enhancedCode(const QString &text)
 {

@@ -10,8 +10,14 @@ namespace OrvVelmora {
 class RetryPlan
 {
 public:
-    RetryPlan() : RetryPlan({30000, 60000, 120000}) {}
-    explicit RetryPlan(QList<int> waitsMs) : m_waitsMs(std::move(waitsMs)) {}
+    RetryPlan()
+        : RetryPlan({30000, 60000, 120000})
+    {
+    }
+    explicit RetryPlan(QList<int> waitsMs)
+        : m_waitsMs(std::move(waitsMs))
+    {
+    }
 
     [[nodiscard]] int rounds() const { return int(m_waitsMs.size()); }
     /// Wait before round 1..rounds(), in milliseconds.

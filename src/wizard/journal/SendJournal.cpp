@@ -42,8 +42,10 @@ QString now()
 // different for every other recipient and every other mailing.
 QString makeMessageId(const QString &token, const QString &kundenNr, const QString &address, const QString &sender)
 {
-    const QByteArray who = QCryptographicHash::hash((kundenNr + QLatin1Char('\n') + address).toUtf8(),
-                                                    QCryptographicHash::Sha256).toHex().left(16);
+    const QByteArray who =
+        QCryptographicHash::hash((kundenNr + QLatin1Char('\n') + address).toUtf8(), QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
     QString domain = sender.section(QLatin1Char('@'), 1).trimmed();
     if (domain.isEmpty() || domain.contains(QLatin1Char('>')) || domain.contains(QLatin1Char(' ')))
         domain = QStringLiteral("velmora.invalid");
@@ -53,7 +55,8 @@ QString makeMessageId(const QString &token, const QString &kundenNr, const QStri
 MailingRecord mailingFrom(const QSqlQuery &q)
 {
     return {q.value(0).toLongLong(), QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs),
-            q.value(2).toString(), q.value(3).toString(), q.value(4).toString(), q.value(5).toString(),
+            q.value(2).toString(),   q.value(3).toString(),
+            q.value(4).toString(),   q.value(5).toString(),
             q.value(6).toBool()};
 }
 
@@ -84,7 +87,8 @@ SendJournal::~SendJournal()
 
 QString SendJournal::defaultPath()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("versandjournal.sqlite"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        .filePath(QStringLiteral("versandjournal.sqlite"));
 }
 
 bool SendJournal::openDatabase()
@@ -141,11 +145,12 @@ qint64 SendJournal::startMailing(const MailingRecord &mailing)
     if (!m_open)
         return 0;
     QSqlQuery q(QSqlDatabase::database(m_connection));
-    q.prepare(QStringLiteral("INSERT INTO mailing (started, subject, sender, server, fingerprint, token) VALUES (?,?,?,?,?,?)"));
+    q.prepare(QStringLiteral(
+        "INSERT INTO mailing (started, subject, sender, server, fingerprint, token) VALUES (?,?,?,?,?,?)"));
     const QDateTime started = mailing.started.isValid() ? mailing.started : QDateTime::currentDateTimeUtc();
-    for (const QVariant &value : QVariantList{started.toUTC().toString(Qt::ISODateWithMs), mailing.subject, mailing.sender,
-                                              mailing.server, mailing.fingerprint,
-                                              QUuid::createUuid().toString(QUuid::Id128)})
+    for (const QVariant &value :
+         QVariantList{started.toUTC().toString(Qt::ISODateWithMs), mailing.subject, mailing.sender, mailing.server,
+                      mailing.fingerprint, QUuid::createUuid().toString(QUuid::Id128)})
         q.addBindValue(value);
     if (!q.exec()) {
         qCWarning(lcJournal) << "cannot record a mailing:" << q.lastError().text();
@@ -169,8 +174,8 @@ std::optional<MailingRecord> SendJournal::firstMailing(const QString &where, con
     if (!m_open)
         return std::nullopt;
     QSqlQuery q(QSqlDatabase::database(m_connection));
-    q.prepare(QStringLiteral("SELECT id, started, subject, sender, server, fingerprint, finished FROM mailing WHERE ")
-              + where + QStringLiteral(" ORDER BY id DESC LIMIT 1"));
+    q.prepare(QStringLiteral("SELECT id, started, subject, sender, server, fingerprint, finished FROM mailing WHERE ") +
+              where + QStringLiteral(" ORDER BY id DESC LIMIT 1"));
     for (const QVariant &value : values)
         q.addBindValue(value);
     if (!q.exec()) {
@@ -231,10 +236,11 @@ std::optional<JournalRecipient> SendJournal::addRecipient(qint64 mailing, const 
     added.name = name;
     added.address = address;
     added.messageId = makeMessageId(m_idToken, kundenNr, address, m_idSender);
-    QSqlQuery &q = prepared(m_addRecipient, "INSERT INTO recipient (mailing, kunden_nr, name, address, state, message_id,"
-                                            " changed) VALUES (?,?,?,?,?,?,?)");
-    for (const QVariant &value : QVariantList{mailing, kundenNr, name, address, stateName(RecipientState::Open),
-                                              added.messageId, now()})
+    QSqlQuery &q = prepared(m_addRecipient,
+                            "INSERT INTO recipient (mailing, kunden_nr, name, address, state, message_id,"
+                            " changed) VALUES (?,?,?,?,?,?,?)");
+    for (const QVariant &value :
+         QVariantList{mailing, kundenNr, name, address, stateName(RecipientState::Open), added.messageId, now()})
         q.addBindValue(value);
     if (!q.exec()) {
         qCWarning(lcJournal) << "cannot record a recipient:" << q.lastError().text();
@@ -269,7 +275,8 @@ bool SendJournal::markSending(qint64 recipient)
 {
     if (!m_open)
         return false;
-    QSqlQuery &q = prepared(m_markSending, "UPDATE recipient SET state = ?, attempts = attempts + 1, changed = ? WHERE id = ?");
+    QSqlQuery &q =
+        prepared(m_markSending, "UPDATE recipient SET state = ?, attempts = attempts + 1, changed = ? WHERE id = ?");
     q.addBindValue(stateName(RecipientState::Sending));
     q.addBindValue(now());
     q.addBindValue(recipient);
@@ -284,7 +291,8 @@ bool SendJournal::recordResult(qint64 recipient, RecipientState state, int reply
 {
     if (!m_open)
         return false;
-    QSqlQuery &q = prepared(m_recordResult, "UPDATE recipient SET state = ?, reply_code = ?, reply_text = ?, changed = ? WHERE id = ?");
+    QSqlQuery &q = prepared(m_recordResult,
+                            "UPDATE recipient SET state = ?, reply_code = ?, reply_text = ?, changed = ? WHERE id = ?");
     for (const QVariant &value : QVariantList{stateName(state), replyCode, replyText, now(), recipient})
         q.addBindValue(value);
     if (!q.exec()) {

@@ -16,7 +16,10 @@ public:
     /// servers, else no limit (0).
     [[nodiscard]] static int perMinuteFor(const QString &server, const QString &configured);
 
-    explicit SendThrottle(int perMinute) : m_perMinute(perMinute) {}
+    explicit SendThrottle(int perMinute)
+        : m_perMinute(perMinute)
+    {
+    }
 
     [[nodiscard]] int perMinute() const { return m_perMinute; }
     /// Milliseconds to wait at `nowMs` before the next message may go.

@@ -2,13 +2,13 @@
 
 #include "outside/platform/PlatformServices.h"
 #include "outside/smtp/SmtpTransport.h"
+#include "wizard/journal/JournalLog.h"
+#include "wizard/journal/SendJournal.h"
+#include "wizard/sendrun/MailingFingerprint.h"
 #include "wizard/sendrun/SendRecipients.h"
 #include "wizard/sendrun/SendRun.h"
 #include "wizard/sendrun/SendRunJournal.h"
 #include "wizard/sendrun/SendRunView.h"
-#include "wizard/journal/JournalLog.h"
-#include "wizard/sendrun/MailingFingerprint.h"
-#include "wizard/journal/SendJournal.h"
 
 namespace OrvVelmora {
 
@@ -48,9 +48,13 @@ void JournalledSendRun::run(std::optional<MailingPlan> continuation)
     journal.prune(QDateTime::currentDateTimeUtc());
     std::optional<MailingPlan> plan = continuation;
     if (!plan) {
-        const MailingRecord draft{0, {}, m_view.subject(), settings.SenderAddress, settings.SmtpServer,
-                                  MailingFingerprint::of(m_view.subject(), m_view.messageText(), m_view.messageRtf(),
-                                                         m_view.attachments())};
+        const MailingRecord draft{
+            0,
+            {},
+            m_view.subject(),
+            settings.SenderAddress,
+            settings.SmtpServer,
+            MailingFingerprint::of(m_view.subject(), m_view.messageText(), m_view.messageRtf(), m_view.attachments())};
         plan = MailingSelection::forRun(journal, draft);
     }
     while (plan && !m_closing) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "wizard/sendrun/MailingSelection.h"
 #include "wizard/journal/DeliveryBook.h"
 #include "wizard/journal/RetryPlan.h"
+#include "wizard/sendrun/MailingSelection.h"
 
 #include <functional>
 #include <optional>

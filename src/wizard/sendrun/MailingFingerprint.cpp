@@ -1,7 +1,7 @@
 #include "wizard/sendrun/MailingFingerprint.h"
 
-#include "wizard/sendrun/SendRunView.h"
 #include "wizard/journal/JournalLog.h"
+#include "wizard/sendrun/SendRunView.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -35,9 +35,9 @@ Tally tally(const QList<JournalRecipient> &recipients)
 
 QString describe(const MailingRecord &mailing)
 {
-    return QStringLiteral("„%1“ vom %2").arg(mailing.subject,
-                                              QLocale(QLocale::German).toString(mailing.started.toLocalTime(),
-                                                                                QStringLiteral("dd.MM.yyyy HH:mm")));
+    return QStringLiteral("„%1“ vom %2")
+        .arg(mailing.subject,
+             QLocale(QLocale::German).toString(mailing.started.toLocalTime(), QStringLiteral("dd.MM.yyyy HH:mm")));
 }
 
 } // namespace
@@ -61,8 +61,8 @@ std::optional<MailingPlan> MailingSelection::offerToContinue(SendJournal &journa
                            "beim ersten Mal; wer die e-Mail schon erhalten hat, bekommt sie nicht noch einmal.");
     std::optional<QSet<QString>> ticked;
     if (t.uncertain.isEmpty()) {
-        if (PlatformServices::instance().messageBox(text, kCaption, MessageIcon::Question, MessageButtons::YesNo)
-            == MessageAnswer::Yes)
+        if (PlatformServices::instance().messageBox(text, kCaption, MessageIcon::Question, MessageButtons::YesNo) ==
+            MessageAnswer::Yes)
             ticked = QSet<QString>{};
     } else {
         ticked = chooser(text, t.uncertain);

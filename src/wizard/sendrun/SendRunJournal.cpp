@@ -2,8 +2,8 @@
 
 #include "outside/platform/PlatformServices.h"
 #include "outside/smtp/SmtpTransport.h"
-#include "wizard/sendrun/SendRunView.h"
 #include "wizard/journal/RunPause.h"
+#include "wizard/sendrun/SendRunView.h"
 
 namespace OrvVelmora {
 
@@ -30,12 +30,14 @@ void SendRunJournal::waitForRate(const bool &stopRequested, bool &stopped)
     if (waitMs <= 0)
         return;
     const QString before = m_view.labelText(SendLabel::lblStatus);
-    stopped = !RunPause::wait(int(waitMs), [&] { return stopRequested; }, [&](int seconds) {
-        m_view.setLabelText(SendLabel::lblStatus,
-                            QStringLiteral("Warte %1 s (höchstens %2 e-Mails pro Minute)...")
-                                .arg(seconds)
-                                .arg(m_throttle.perMinute()));
-    });
+    stopped = !RunPause::wait(
+        int(waitMs), [&] { return stopRequested; },
+        [&](int seconds) {
+            m_view.setLabelText(SendLabel::lblStatus,
+                                QStringLiteral("Warte %1 s (höchstens %2 e-Mails pro Minute)...")
+                                    .arg(seconds)
+                                    .arg(m_throttle.perMinute()));
+        });
     m_view.setLabelText(SendLabel::lblStatus, before);
 }
 
@@ -55,8 +57,8 @@ bool SendRunJournal::afterSend(qint32 row, qint32 result)
 {
     const int code = result < 0 ? m_transport.LastReplyCode() : 0;
     const QString text = result < 0 ? m_transport.LastReplyText() : QString();
-    const ReplyKind kind = m_book.endSend(row, result, code ? code : replyCode(result),
-                                          text.isEmpty() ? m_transport.LastError() : text);
+    const ReplyKind kind =
+        m_book.endSend(row, result, code ? code : replyCode(result), text.isEmpty() ? m_transport.LastError() : text);
     if (kind == ReplyKind::Limit) {
         m_limitReply = text.isEmpty() ? m_transport.LastError() : text;
         return false;
@@ -72,14 +74,17 @@ QList<qint32> SendRunJournal::nextRound(int round, const bool &stopRequested)
     // A server that asked us to come back later gets a fresh session then.
     if (m_transport.IsConnected())
         m_transport.Disconnect();
-    const bool waited = RunPause::wait(m_retry.waitBefore(round), [&] { return stopRequested; }, [&](int seconds) {
-        m_view.setLabelText(SendLabel::lblStatus,
-                            QStringLiteral("%1 vorübergehend abgelehnte e-Mails: neuer Versuch in %2 s (Runde %3 von %4)...")
-                                .arg(rows.size())
-                                .arg(seconds)
-                                .arg(round)
-                                .arg(m_retry.rounds()));
-    });
+    const bool waited = RunPause::wait(
+        m_retry.waitBefore(round), [&] { return stopRequested; },
+        [&](int seconds) {
+            m_view.setLabelText(
+                SendLabel::lblStatus,
+                QStringLiteral("%1 vorübergehend abgelehnte e-Mails: neuer Versuch in %2 s (Runde %3 von %4)...")
+                    .arg(rows.size())
+                    .arg(seconds)
+                    .arg(round)
+                    .arg(m_retry.rounds()));
+        });
     return waited ? rows : QList<qint32>{};
 }
 
@@ -95,7 +100,8 @@ void SendRunJournal::finish()
         return;
     qsizetype open = 0;
     for (const FailedRecipient &failed : m_book.failures())
-        open += failed.reason.startsWith(QLatin1String("zurückgestellt")) || failed.reason == QLatin1String("nicht gesendet");
+        open += failed.reason.startsWith(QLatin1String("zurückgestellt")) ||
+            failed.reason == QLatin1String("nicht gesendet");
     PlatformServices::instance().messageBox(
         QStringLiteral("Der e-Mail Server begrenzt den Versand und hat ihn vorerst angehalten:\r\n%1\r\n\r\n"
                        "%2 Empfänger haben die e-Mail noch nicht erhalten. Der Versand kann später fortgesetzt werden; "

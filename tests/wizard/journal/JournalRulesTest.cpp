@@ -24,13 +24,19 @@ TEST(JournalRules, ResultsWithoutAReplyAreUncertainOrForLater)
 
 TEST(JournalRules, ThrottleKnowsMicrosoftAndSpacesEvenly)
 {
-    struct Row { const char *server; const char *configured; int perMinute; };
-    for (const Row &row : {Row{"smtp.office365.com", "", 30}, Row{"SMTP-MAIL.OUTLOOK.COM ", "", 30},
-                           Row{"smtp.office365.com", "10", 10}, Row{"mail.example.org", "", 0},
-                           Row{"mail.example.org", "120", 120}, Row{"mail.example.org", "-5", 0},
-                           Row{"mail.example.org", "viele", 0}})
+    struct Row
+    {
+        const char *server;
+        const char *configured;
+        int perMinute;
+    };
+    for (const Row &row :
+         {Row{"smtp.office365.com", "", 30}, Row{"SMTP-MAIL.OUTLOOK.COM ", "", 30}, Row{"smtp.office365.com", "10", 10},
+          Row{"mail.example.org", "", 0}, Row{"mail.example.org", "120", 120}, Row{"mail.example.org", "-5", 0},
+          Row{"mail.example.org", "viele", 0}})
         EXPECT_EQ(SendThrottle::perMinuteFor(QString::fromLatin1(row.server), QString::fromLatin1(row.configured)),
-                  row.perMinute) << row.server << " " << row.configured;
+                  row.perMinute)
+            << row.server << " " << row.configured;
     SendThrottle throttle(30);
     EXPECT_EQ(throttle.waitMs(1000), 0);
     throttle.sent(1000);
@@ -40,14 +46,16 @@ TEST(JournalRules, ThrottleKnowsMicrosoftAndSpacesEvenly)
 
 TEST(JournalRules, FailureListIsASemicolonCsvWithByteOrderMark)
 {
-    const QByteArray csv = FailureListCsv::render(
-        {{1, QStringLiteral("K0001"), QStringLiteral("Jörg Müller"), QStringLiteral("a@example.org"),
-          QStringLiteral("abgelehnt: 550 5.1.1 user unknown")},
-         {2, QStringLiteral("K0002"), QStringLiteral("Weiß; \"Bäckerei\""), QStringLiteral("b@example.org"),
-          QStringLiteral("zurückgestellt")}});
-    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF" "Kunden-Nr;Name;Adresse;Grund\r\n"));
+    const QByteArray csv =
+        FailureListCsv::render({{1, QStringLiteral("K0001"), QStringLiteral("Jörg Müller"),
+                                 QStringLiteral("a@example.org"), QStringLiteral("abgelehnt: 550 5.1.1 user unknown")},
+                                {2, QStringLiteral("K0002"), QStringLiteral("Weiß; \"Bäckerei\""),
+                                 QStringLiteral("b@example.org"), QStringLiteral("zurückgestellt")}});
+    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"
+                               "Kunden-Nr;Name;Adresse;Grund\r\n"));
     EXPECT_TRUE(csv.contains("K0001;J\xC3\xB6rg M\xC3\xBCller;a@example.org;abgelehnt: 550 5.1.1 user unknown\r\n"));
-    EXPECT_TRUE(csv.contains(";\"Wei\xC3\x9F; \"\"B\xC3\xA4" "ckerei\"\"\";"));
+    EXPECT_TRUE(csv.contains(";\"Wei\xC3\x9F; \"\"B\xC3\xA4"
+                             "ckerei\"\"\";"));
     QTemporaryDir dir;
     EXPECT_TRUE(FailureListCsv::save(dir.filePath(QStringLiteral("liste.csv")), {}));
     EXPECT_FALSE(FailureListCsv::save(dir.filePath(QStringLiteral("fehlt/liste.csv")), {}));
@@ -59,7 +67,8 @@ TEST(JournalRules, MailingsOlderThanNinetyDaysArePruned)
     SendJournal journal(dir.filePath(QStringLiteral("j.sqlite")));
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const qint64 old = journal.startMailing({0, now.addDays(-91), QStringLiteral("alt"), {}, {}, QStringLiteral("a")});
-    const qint64 recent = journal.startMailing({0, now.addDays(-89), QStringLiteral("neu"), {}, {}, QStringLiteral("b")});
+    const qint64 recent =
+        journal.startMailing({0, now.addDays(-89), QStringLiteral("neu"), {}, {}, QStringLiteral("b")});
     journal.addRecipient(old, QStringLiteral("K1"), {}, QStringLiteral("a@example.org"));
     EXPECT_EQ(journal.prune(now), 1);
     EXPECT_FALSE(journal.mailing(old).has_value());
@@ -89,7 +98,8 @@ TEST(JournalRules, ACrashLeftoverIsUncertainAndTheSameCustomerTwiceIsOneRecipien
     afterCrash.endSend(2, 1, 0, {});
     EXPECT_FALSE(afterCrash.wanted(2));
 
-    DeliveryBook ticked(journal, mailing, {DeliveryBook::keyOf(QStringLiteral("K0001"), QStringLiteral("KUNDE1@example.org"))});
+    DeliveryBook ticked(journal, mailing,
+                        {DeliveryBook::keyOf(QStringLiteral("K0001"), QStringLiteral("KUNDE1@example.org"))});
     ticked.load(rows, rows.rowCount());
     EXPECT_TRUE(ticked.wanted(1));
     ticked.beginSend(1);

@@ -6,11 +6,11 @@
 #include "SendRunTestKit.h"
 
 #include "outside/smtp/SmtpTransport.h"
+#include "wizard/journal/SendJournal.h"
 #include "wizard/sendrun/JournalledSendRun.h"
 #include "wizard/sendrun/MailingSelection.h"
 #include "wizard/sendrun/SendRun.h"
 #include "wizard/sendrun/SendRunJournal.h"
-#include "wizard/journal/SendJournal.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -52,7 +52,8 @@ public:
     /// One run of a new mailing over the rows, with these retry waits.
     void runMailing(const QList<int> &waitsMs, SendJournal &journal)
     {
-        mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), view.settings.SenderAddress, {}, QStringLiteral("fp")});
+        mailing = journal.startMailing(
+            {0, {}, QStringLiteral("Betreff"), view.settings.SenderAddress, {}, QStringLiteral("fp")});
         DeliveryBook book(journal, mailing);
         book.load(recipients, recipients.rowCount());
         SendRunJournal steps(book, transport, view);
@@ -97,7 +98,13 @@ public:
 
 TEST_F(JournalSendRunTest, EachKindOfReplyLeavesItsStateAndOnlyLimitsPauseTheRun)
 {
-    struct Row { const char *name; const char *reply; RecipientState state; bool paused; };
+    struct Row
+    {
+        const char *name;
+        const char *reply;
+        RecipientState state;
+        bool paused;
+    };
     const Row rows[] = {
         {"accepted", nullptr, RecipientState::Sent, false},
         {"user unknown", "550 5.1.1 user unknown", RecipientState::Refused, false},
@@ -155,7 +162,8 @@ TEST_F(JournalSendRunTest, RefusalsForNowAreRetriedInRoundsAndCountedOnlyWhenThe
     EXPECT_EQ(view.labels.value(SendLabel::lblOK), QStringLiteral("7"));
     EXPECT_EQ(view.labels.value(SendLabel::lblError), QStringLiteral("1"));
     const QString waits = view.labelHistory.value(SendLabel::lblStatus).join(QLatin1Char('|'));
-    EXPECT_TRUE(waits.contains(QStringLiteral("2 vorübergehend abgelehnte e-Mails: neuer Versuch in 1 s (Runde 1 von 3)")));
+    EXPECT_TRUE(
+        waits.contains(QStringLiteral("2 vorübergehend abgelehnte e-Mails: neuer Versuch in 1 s (Runde 1 von 3)")));
     EXPECT_TRUE(waits.contains(QStringLiteral("(Runde 3 von 3)")));
     ASSERT_EQ(failures.size(), 1);
     EXPECT_EQ(failures.first().address, address(2));
@@ -186,7 +194,12 @@ TEST_F(JournalSendRunTest, ASecondRunOfTheSameMailingAsksWhomToSendTo)
     EXPECT_TRUE(platform.messages.isEmpty());
     recipients.rows.append(numberedCustomer(4));
 
-    struct Row { const char *name; MessageAnswer answer; QStringList delivered; };
+    struct Row
+    {
+        const char *name;
+        MessageAnswer answer;
+        QStringList delivered;
+    };
     const Row rows[] = {
         {"only those without it", MessageAnswer::Yes, {address(4)}},
         {"nobody", MessageAnswer::Cancel, {}},
@@ -210,7 +223,12 @@ TEST_F(JournalSendRunTest, ASecondRunOfTheSameMailingAsksWhomToSendTo)
 
 TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncertainOnesOnlyWhenTicked)
 {
-    struct Row { const char *name; bool tick; QStringList delivered; };
+    struct Row
+    {
+        const char *name;
+        bool tick;
+        QStringList delivered;
+    };
     const Row rows[] = {
         {"uncertain left out", false, {address(3), address(4)}},
         {"uncertain ticked", true, {address(2), address(3), address(4)}},
@@ -230,11 +248,12 @@ TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncert
         journal.recordResult(known[3].id, RecipientState::TemporaryRefused, 451, QStringLiteral("451 4.3.0 later"));
 
         QList<JournalRecipient> listed;
-        const auto plan = MailingSelection::offerToContinue(journal, [&](const QString &, const QList<JournalRecipient> &u) {
-            listed = u;
-            return std::optional<QSet<QString>>(row.tick ? QSet<QString>{DeliveryBook::keyOf(u[0].kundenNr, u[0].address)}
-                                                         : QSet<QString>{});
-        });
+        const auto plan =
+            MailingSelection::offerToContinue(journal, [&](const QString &, const QList<JournalRecipient> &u) {
+                listed = u;
+                return std::optional<QSet<QString>>(
+                    row.tick ? QSet<QString>{DeliveryBook::keyOf(u[0].kundenNr, u[0].address)} : QSet<QString>{});
+            });
         ASSERT_TRUE(plan.has_value());
         ASSERT_EQ(listed.size(), 1);
         EXPECT_EQ(listed.first().address, address(2));
@@ -256,7 +275,8 @@ TEST_F(JournalSendRunTest, ADeclinedOfferIsNotMadeAgain)
     platform.messageAnswers.enqueue(MessageAnswer::No);
     EXPECT_FALSE(MailingSelection::offerToContinue(journal, never).has_value());
     ASSERT_EQ(platform.messages.size(), 1);
-    EXPECT_TRUE(platform.messages.first().text.contains(QStringLiteral("0 Empfänger haben die e-Mail erhalten, 3 noch nicht")));
+    EXPECT_TRUE(
+        platform.messages.first().text.contains(QStringLiteral("0 Empfänger haben die e-Mail erhalten, 3 noch nicht")));
     EXPECT_FALSE(MailingSelection::offerToContinue(journal, never).has_value());
     EXPECT_EQ(platform.messages.size(), 1);
 }
@@ -268,7 +288,8 @@ TEST_F(JournalSendRunTest, TheJournalFileIsPrivateAndHoldsNeitherPasswordNorText
         SendJournal journal(journalPath());
         runMailing({}, journal);
         QFile file(journalPath());
-        const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
+        const auto others =
+            QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
         EXPECT_EQ(file.permissions() & others, 0);
         EXPECT_TRUE(file.permissions() & QFileDevice::WriteOwner);
         const auto rows = journalRows(journal);
