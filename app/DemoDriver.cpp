@@ -12,6 +12,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTableWidget>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -27,11 +30,25 @@ DemoDriver::DemoDriver(const QString &outDir, const QString &attachment)
 
 void DemoDriver::start()
 {
-    QTimer::singleShot(0, this, [this] {
-        if (!waitFor([this] { return wizard() != nullptr; }, 20000))
+    // Polled rather than waited for: a question of the journal comes before
+    // the wizard opens, in a loop of its own that must get control back to close.
+    auto *poll = new QTimer(this);
+    auto *waited = new QElapsedTimer;
+    waited->start();
+    connect(poll, &QTimer::timeout, this, [this, poll, waited] {
+        if (answerJournalQuestion())
+            return;
+        const bool open = wizard() != nullptr;
+        if (!open && waited->elapsed() < 20000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        delete waited;
+        if (!open)
             return fail(QStringLiteral("the wizard did not open"));
         run();
     });
+    poll->start(50);
 }
 
 void DemoDriver::run()
@@ -148,6 +165,33 @@ void DemoDriver::answerNextDialog(const std::function<void(QWidget *)> &answer)
     });
 }
 
+bool DemoDriver::answerJournalQuestion()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal)
+        return false;
+    if (modal->objectName() == QStringLiteral("frmVersandFortsetzen")) {
+        auto *list = modal->findChild<QListWidget *>();
+        for (int i = 0; list && i < list->count(); ++i)
+            list->item(i)->setCheckState(Qt::Checked);
+        click(modal->findChild<QAbstractButton *>(QStringLiteral("cmdFortsetzen")));
+        return true;
+    }
+    if (modal->objectName() == QStringLiteral("frmNichtGesendet")) {
+        auto *table = modal->findChild<QTableWidget *>();
+        m_notSent += table ? table->rowCount() : 0;
+        qobject_cast<QDialog *>(modal)->reject();
+        return true;
+    }
+    auto *box = qobject_cast<QMessageBox *>(modal);
+    if (box && (box->text().contains(QStringLiteral("fortsetzen")) || box->text().contains(QStringLiteral("bereits versandt")))) {
+        std::fprintf(stderr, "demo: %s -> Ja\n", qPrintable(box->text().section(QLatin1Char('\r'), 0, 0)));
+        click(box->button(QMessageBox::Yes));
+        return true;
+    }
+    return false;
+}
+
 void DemoDriver::recipientsPane()
 {
     auto *customers = find<QAbstractItemView>(QStringLiteral("sevKunden"));
@@ -253,7 +297,11 @@ void DemoDriver::sendPane()
     shoot(wizard(), QStringLiteral("3-senden"));
     QElapsedTimer send;
     send.start();
+    QTimer questions;
+    connect(&questions, &QTimer::timeout, this, &DemoDriver::answerJournalQuestion);
+    questions.start(50);
     click(find<QAbstractButton>(QStringLiteral("wizardFinish")));
+    questions.stop();
     m_sendMs = send.elapsed();
     shoot(wizard(), QStringLiteral("5-gesendet"));
 }
@@ -269,6 +317,7 @@ void DemoDriver::writeSummary()
         {QStringLiteral("recipients"), recipients->model()->rowCount()},
         {QStringLiteral("sent"), ok->text().toInt()},
         {QStringLiteral("refused"), error->text().toInt()},
+        {QStringLiteral("not_sent"), m_notSent},
         {QStringLiteral("seconds"), m_sendMs / 1000.0},
     };
     QFile file(m_out.filePath(QStringLiteral("driver.json")));

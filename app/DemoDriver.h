@@ -13,6 +13,11 @@ class QAbstractButton;
 /// placeholders, attaches a file packed as ZIP, sends, and stores screenshots and
 /// a summary. Every step goes through the real widgets (clicks, key presses,
 /// toolbar actions); modal dialogs are answered when they open.
+///
+/// The delivery journal's questions get the answers that never lose nor
+/// double a message: an interrupted mailing is continued with its uncertain
+/// recipients ticked, a mailing sent before goes only to those who did not
+/// get it, and a failure list is counted and closed.
 class DemoDriver : public QObject
 {
     Q_OBJECT
@@ -34,6 +39,7 @@ private:
     void typeText(QWidget *target, const QString &text);
     void shoot(QWidget *widget, const QString &name);
     void answerNextDialog(const std::function<void(QWidget *)> &answer);
+    bool answerJournalQuestion();
 
     void recipientsPane();
     void messagePane();
@@ -47,6 +53,7 @@ private:
     QString m_attachment;
     QElapsedTimer m_clock;
     qint64 m_sendMs = 0;
+    int m_notSent = 0;
     bool m_ok = false;
     bool m_failed = false;
 };

@@ -42,6 +42,7 @@ CallStatus CMail::ShowDialog()
         frmDialogMail &wizard = m_internal->wizard();
         wizard.setOwner(m_internal.get());
         platform.setMousePointer(DefaultPointer);
+        wizard.offerToContinue();
         wizard.showModal();
         m_internal->releaseWizard();
         return CallStatus::Ok;

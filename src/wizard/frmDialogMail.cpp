@@ -14,19 +14,26 @@
 #include "outside/wizardframe/WizardPane.h"
 #include "wizard/recipients/AttachmentPane.h"
 #include "wizard/sendrun/CoalescingSendView.h"
+#include "wizard/FailureListDialog.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/GermanQtTexts.h"
 #include "wizard/MessagePane.h"
 #include "wizard/recipients/RecipientPane.h"
 #include "wizard/ResultGridRecipients.h"
+#include "wizard/ResumeDialog.h"
+#include "wizard/sendrun/JournalledSendRun.h"
 #include "wizard/sendrun/SendRun.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/WizardInitialisation.h"
+#include "wizard/journal/SendJournal.h"
+#include "wizard/journal/SendThrottle.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace OrvVelmora {
 
@@ -183,11 +190,39 @@ void frmDialogMail::runSendRun()
     // A fast run would spend its time repainting; the widgets hear at most once per frame.
     CoalescingSendView view(widgets);
     ResultGridRecipients rows(*sevResult());
-    SendRun run(*m_mainSMTP, view, rows);
     m_mainSMTP->setCAFile(m_owner ? m_owner->CAFile() : QString());
-    m_activeRun = &run;
-    run.run();
-    m_activeRun = nullptr;
+    JournalledSendRun::Options options;
+    options.maxPerMinute = maxPerMinute();
+    options.showFailures = [this](const QList<FailedRecipient> &failures) { return showFailures(failures); };
+    options.active = [this](SendRun *run) { m_activeRun = run; };
+    JournalledSendRun journalled(*m_mainSMTP, view, rows, options);
+    m_activeJournal = &journalled;
+    journalled.run(std::exchange(m_continuation, std::nullopt));
+    m_activeJournal = nullptr;
+}
+
+void frmDialogMail::offerToContinue()
+{
+    tolerant([this] {
+        SendJournal journal;
+        m_continuation = MailingSelection::offerToContinue(journal, &ResumeDialog::choose);
+    });
+}
+
+bool frmDialogMail::showFailures(const QList<FailedRecipient> &failures)
+{
+    FailureListDialog dialog(failures, this);
+    PlatformServices::instance().execDialog(dialog);
+    return dialog.resendRequested();
+}
+
+// The optional key MaxProMinute; without it the throttle knows the providers that need one.
+int frmDialogMail::maxPerMinute()
+{
+    const QString configured = m_owner ? settingsStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("MaxProMinute"),
+                                                                   m_owner->configFileName)
+                                       : QString();
+    return SendThrottle::perMinuteFor(m_owner ? m_owner->SmtpServer() : QString(), configured);
 }
 
 SettingsFileStore &frmDialogMail::settingsStore()
@@ -199,6 +234,16 @@ SettingsFileStore &frmDialogMail::settingsStore()
 
 void frmDialogMail::done(int result)
 {
+    if (m_activeRun
+        && PlatformServices::instance().messageBox(
+               QStringLiteral("Der Versand läuft noch.\r\n\r\nMöchten Sie ihn nach der aktuellen e-Mail anhalten und "
+                              "das Fenster schließen? Wer die e-Mail noch nicht erhalten hat, bleibt vorgemerkt; der "
+                              "Versand kann beim nächsten Öffnen fortgesetzt werden."),
+               QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo)
+            != MessageAnswer::Yes)
+        return;
+    if (m_activeJournal)
+        m_activeJournal->close();
     releaseResources();
     QDialog::done(result);
 }

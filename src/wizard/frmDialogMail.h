@@ -1,8 +1,11 @@
 #pragma once
 
+#include "wizard/sendrun/MailingSelection.h"
+
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -12,9 +15,11 @@ class QProgressBar;
 
 namespace OrvVelmora {
 
+struct FailedRecipient;
 class AttachmentPane;
 class MailSettings;
 class GridComponent;
+class JournalledSendRun;
 class MessagePane;
 class OrvRtfCtl32;
 class RecipientPane;
@@ -41,8 +46,9 @@ class WizardPane;
 /// goes through PlatformServices.
 ///
 /// Closing, for whatever reason, closes and lets go the customer record set
-/// and the form's settings store; it is never refused. A send run still under
-/// way is asked to stop after its current recipient.
+/// and the form's settings store. While a send run is under way the person is
+/// asked first; on Yes the run stops after its current message, on No the
+/// window stays open and the run goes on.
 class frmDialogMail : public QDialog
 {
     Q_OBJECT
@@ -62,6 +68,9 @@ public:
     void runSendRun();
     /// The "E-Mail Einstellungen" button: the account dialog, modally.
     void openAccountDialog();
+    /// When the wizard opens: offers to continue a mailing that a crash or a
+    /// provider's limit interrupted; an accepted offer is what the next send run continues.
+    void offerToContinue();
 
     /// The form's own settings store, created on first use (by the send run).
     [[nodiscard]] SettingsFileStore &settingsStore();
@@ -95,6 +104,8 @@ private:
     bool recipientsChosen();
     bool messageComplete();
     void releaseResources() noexcept;
+    bool showFailures(const QList<FailedRecipient> &failures);
+    [[nodiscard]] int maxPerMinute();
 
     MailSettings *m_owner = nullptr;
     WizardFrame *m_mainWizard;
@@ -104,6 +115,8 @@ private:
     std::unique_ptr<SmtpTransport> m_mainSMTP;
     std::unique_ptr<SettingsFileStore> m_settingsStore;
     SendRun *m_activeRun = nullptr;
+    JournalledSendRun *m_activeJournal = nullptr;
+    std::optional<MailingPlan> m_continuation;
 };
 
 } // namespace OrvVelmora

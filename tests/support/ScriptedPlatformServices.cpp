@@ -1,6 +1,7 @@
 #include "ScriptedPlatformServices.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 
 namespace OrvVelmora::Testing {
 
@@ -34,6 +35,12 @@ std::optional<QColor> ScriptedPlatformServices::chooseColor(const QString &title
 {
     colorDialogTitles.append(title);
     return colorAnswers.isEmpty() ? std::nullopt : colorAnswers.dequeue();
+}
+
+int ScriptedPlatformServices::execDialog(QDialog &dialog)
+{
+    dialogNames.append(dialog.objectName());
+    return dialogAnswers.isEmpty() ? int(QDialog::Rejected) : dialogAnswers.dequeue()(dialog);
 }
 
 void ScriptedPlatformServices::setMousePointer(int pointerCode)

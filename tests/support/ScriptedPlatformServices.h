@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QQueue>
 
+#include <functional>
 #include <optional>
 
 namespace OrvVelmora::Testing {
@@ -34,6 +35,10 @@ public:
     /// Paths for the next file dialogs; nullopt means the user cancelled.
     QQueue<std::optional<QString>> fileAnswers;
     QQueue<std::optional<QColor>> colorAnswers;
+    /// Work the next dialogs of our own (tick, click) and return their result;
+    /// an empty queue closes a dialog unseen with Rejected.
+    QQueue<std::function<int(QDialog &)>> dialogAnswers;
+    QStringList dialogNames;
 
     QList<ShownMessage> messages;
     QList<FileDialogCall> fileDialogs;
@@ -49,6 +54,7 @@ public:
     std::optional<QString> showOpen(const FileDialogRequest &request) override;
     std::optional<QString> showSave(const FileDialogRequest &request) override;
     std::optional<QColor> chooseColor(const QString &title) override;
+    int execDialog(QDialog &dialog) override;
     void setMousePointer(int pointerCode) override;
     int mousePointer() const override;
     void processEvents() override;

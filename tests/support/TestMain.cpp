@@ -1,7 +1,9 @@
 // One main for every test program: a QApplication on the offscreen platform
-// (so widget tests need no display), German texts, then GoogleTest.
+// (so widget tests need no display), German texts, a data folder of its own
+// (so no test meets the delivery journal of another run), then GoogleTest.
 #include <QApplication>
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -289,3 +289,36 @@ TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
 }
 
 } // namespace
+
+TEST_F(SendRunWizardTest, ClosingDuringARunAsksAndStopsOnlyOnYesAfterTheCurrentMessage)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    configureServer(server.host(), server.port());
+    addCustomers(120);
+    QTimer closer;
+    QStringList asked;
+    operateWizard([&](frmDialogMail &form) {
+        // Closed twice while the run is under way: No keeps it going, Yes ends it.
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            const int sent = form.sendStatus()->label(SendLabel::lblOK)->text().toInt() - okBefore.toInt();
+            if ((asked.size() == 0 && sent >= 5) || (asked.size() == 1 && sent >= 30)) {
+                platform.messageAnswers.enqueue(asked.isEmpty() ? MessageAnswer::No : MessageAnswer::Yes);
+                asked << QString::number(sent);
+                form.close();
+                EXPECT_EQ(form.isVisible(), asked.size() == 1);
+            }
+        });
+        closer.start(1);
+    });
+    closer.stop();
+    ASSERT_EQ(asked.size(), 2);
+    const int delivered = int(server.messages().size());
+    EXPECT_GE(delivered, 30);
+    EXPECT_LT(delivered, 120) << "the run went on after Yes";
+    int questions = 0;
+    for (const auto &message : platform.messages)
+        questions += message.text.startsWith(QStringLiteral("Der Versand läuft noch."));
+    EXPECT_EQ(questions, 2);
+    EXPECT_EQ(shown[SendLabel::lblOK].toInt(), okBefore.toInt() + delivered);
+}

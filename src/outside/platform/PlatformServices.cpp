@@ -2,6 +2,8 @@
 
 #include "outside/platform/QtPlatformServices.h"
 
+#include <QDialog>
+
 namespace OrvVelmora {
 
 namespace {
@@ -9,6 +11,11 @@ PlatformServices *g_installed = nullptr;
 }
 
 PlatformServices::~PlatformServices() = default;
+
+int PlatformServices::execDialog(QDialog &dialog)
+{
+    return dialog.exec();
+}
 
 PlatformServices &PlatformServices::instance()
 {

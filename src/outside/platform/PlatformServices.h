@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class QDialog;
+
 namespace OrvVelmora {
 
 enum class MessageIcon { None, Information, Question, Exclamation, Stop };
@@ -49,6 +51,8 @@ public:
     virtual std::optional<QString> showSave(const FileDialogRequest &request) = 0;
     /// The chosen colour, or nothing when the user cancelled.
     virtual std::optional<QColor> chooseColor(const QString &title) = 0;
+    /// Runs one of our own dialogs modally; its result code (QDialog::Accepted or Rejected).
+    virtual int execDialog(QDialog &dialog);
 
     virtual void setMousePointer(int pointerCode) = 0;
     virtual int mousePointer() const = 0;

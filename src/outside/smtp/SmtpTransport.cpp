@@ -93,6 +93,14 @@ public:
     QString caFile;
     bool loopbackTreatedAsRemote = false;
     QString lastError;
+    Failure failure = Failure::None;
+    int lastReplyCode = 0;
+    QString lastReplyText;
+    QString messageId;
+    QString oauthToken;
+    QByteArray trustedCertificate;
+    QSslCertificate peerCertificate;
+    bool requireEncryption = true;
 
     SmtpAttachmentList attachments;
     SmtpSession session;
@@ -155,6 +163,15 @@ void SmtpTransport::setTimeout(qint32 seconds) { d->timeout = seconds; }
 QString SmtpTransport::CAFile() const { return d->caFile; }
 void SmtpTransport::setCAFile(const QString &path) { d->caFile = path; }
 void SmtpTransport::setLoopbackTreatedAsRemote(bool on) { d->loopbackTreatedAsRemote = on; }
+
+void SmtpTransport::setMessageId(const QString &id) { d->messageId = id; }
+void SmtpTransport::setOAuthAccessToken(const QString &token) { d->oauthToken = token; }
+void SmtpTransport::setTrustedCertificate(const QByteArray &sha256) { d->trustedCertificate = sha256; }
+QSslCertificate SmtpTransport::PeerCertificate() const { return d->peerCertificate; }
+void SmtpTransport::setRequireEncryption(bool on) { d->requireEncryption = on; }
+SmtpTransport::Failure SmtpTransport::LastFailure() const { return d->failure; }
+int SmtpTransport::LastReplyCode() const { return d->lastReplyCode; }
+QString SmtpTransport::LastReplyText() const { return d->lastReplyText; }
 
 void SmtpTransport::ClearAttachments()
 {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
+#include <QSslCertificate>
 #include <QString>
 
 #include <memory>
@@ -43,6 +45,29 @@ class SmtpTransport : public QObject
 {
     Q_OBJECT
 public:
+    /// Send(): the connection was lost after the end-of-data marker and before
+    /// the server's reply; the message may have arrived. It is never resent.
+    static constexpr qint32 SendUncertain = -2;
+
+    /// The step the last Connect() or Send() failed at.
+    enum class Failure {
+        None,
+        Connection,
+        Greeting,
+        EncryptionMissing,
+        CertificateUntrusted,
+        CertificateChanged,
+        Encryption,
+        Login,
+        Sender,
+        Recipient,
+        Message,
+        TooBig,
+        ServerClosed,
+        Uncertain,
+        Local
+    };
+
     explicit SmtpTransport(QObject *parent = nullptr);
     ~SmtpTransport() override;
     Q_DISABLE_COPY(SmtpTransport)
@@ -115,6 +140,21 @@ public:
     QString CAFile() const;
     void setCAFile(const QString &path);
 
+    /// Message-ID of the following messages (without angle brackets); empty: a
+    /// new one for every message.
+    void setMessageId(const QString &id);
+    /// Non-empty: log in with XOAUTH2 as UserName with this token instead of a password.
+    void setOAuthAccessToken(const QString &token);
+    /// Raw SHA-256 of a certificate the user chose to trust for this server even
+    /// though the trust store does not; empty: none. Another untrusted
+    /// certificate then fails with Failure::CertificateChanged.
+    void setTrustedCertificate(const QByteArray &sha256);
+    /// The certificate the server presented in the last handshake (null without one).
+    QSslCertificate PeerCertificate() const;
+    /// On (the default): the TLS rules above. Off: a server that does not offer
+    /// STARTTLS is spoken to unencrypted, and then never with a login.
+    void setRequireEncryption(bool on);
+
     /// Test-only switch: with it on, a loopback server is held to the same TLS
     /// rules as any other server.
     void setLoopbackTreatedAsRemote(bool on);
@@ -136,6 +176,12 @@ public:
     qint32 Send();
     /// German description of the last failure, with the server's reply where there was one.
     QString LastError() const;
+    /// What the last Connect() or Send() failed at; None after a success.
+    Failure LastFailure() const;
+    /// The server's reply code for the failed step; 0 when there was none.
+    int LastReplyCode() const;
+    /// That reply's text with its enhanced status code, credentials scrubbed.
+    QString LastReplyText() const;
     /// Says QUIT and closes the session; harmless when none is open.
     void Disconnect();
 

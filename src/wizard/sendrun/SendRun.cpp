@@ -5,6 +5,7 @@
 #include "outside/rtf/RtfToHtml.h"
 #include "outside/smtp/SmtpTransport.h"
 #include "wizard/sendrun/SendCounter.h"
+#include "wizard/sendrun/SendRunJournal.h"
 
 #include <stdexcept>
 
@@ -69,6 +70,8 @@ void SendRun::run()
             setUpProgress(count);
             sendAll(count, settings.SmtpServer);
             finish();
+            if (m_journal)
+                m_journal->finish();
         }
     } catch (const std::exception &error) {
         qCWarning(lcSendRun) << "send run abandoned:" << error.what();
@@ -146,17 +149,44 @@ void SendRun::sendAll(qint32 count, const QString &server)
 {
     qint32 batch = 0;
     for (qint32 row = 1; row <= count && !m_stopRequested; ++row) {
-        visitRecipient(row, batch, server);
+        if (!m_journal || m_journal->wanted(row)) {
+            visitRecipient(row, batch, server);
+            ++batch;
+        }
         showRowProgress(row);
-        ++batch;
         letEventsRun();
     }
+    retryRefusedForNow(server);
+}
+
+void SendRun::retryRefusedForNow(const QString &server)
+{
+    if (!m_journal)
+        return;
+    for (int round = 1; !m_stopRequested; ++round) {
+        const QList<qint32> rows = m_journal->nextRound(round, m_stopRequested);
+        if (rows.isEmpty())
+            break;
+        qint32 batch = 0;
+        for (const qint32 row : rows) {
+            if (m_stopRequested)
+                break;
+            visitRecipient(row, batch, server);
+            ++batch;
+        }
+    }
+    // Refusals for now enter the counter only once no round is left for them.
+    for (qsizetype left = m_journal->finallyRefused().size(); left > 0; --left)
+        m_view.setLabelText(SendLabel::lblError, nextCounterText(m_view.labelText(SendLabel::lblError)));
 }
 
 void SendRun::visitRecipient(qint32 row, qint32 &batch, const QString &server)
 {
-    if (!m_transport.IsConnected() && !connectTransport(server))
+    if (!m_transport.IsConnected() && !connectTransport(server)) {
+        if (m_journal)
+            m_journal->noteUnsent(row, m_transport.LastError());
         return;
+    }
     SendToRecipient(row);
     letEventsRun();
     if (batch == kBatchLimit) {
@@ -198,7 +228,16 @@ void SendRun::SendToRecipient(qint32 row)
         m_transport.setBody(MergeText(m_recipients, row, m_view.messageText()));
         m_transport.setFormattedBody(formattedBody(row));
         m_transport.setRecipient(m_view.labelText(SendLabel::lblEMail));
-        countResult(m_transport.Send());
+        if (!m_journal) {
+            countResult(m_transport.Send());
+        } else if (m_journal->beforeSend(row, m_stopRequested)) {
+            const qint32 result = m_transport.Send();
+            if (m_journal->afterSend(row, result))
+                countResult(result);
+            else
+                m_view.setLabelText(SendLabel::lblStatus, m_transport.LastError());
+            m_stopRequested = m_stopRequested || m_journal->paused();
+        }
     });
 }
 

@@ -7,6 +7,7 @@
 
 namespace OrvVelmora {
 
+class SendRunJournal;
 class SmtpTransport;
 
 /// The send run behind the wizard's finish button: one personalised message
@@ -49,6 +50,9 @@ public:
     void run();
     /// Ends a run that is under way after its current recipient.
     void stop() { m_stopRequested = true; }
+    /// With a journal the run sends only the rows it still wants, records
+    /// every attempt, and retries refusals for now at the end (not owned).
+    void setJournal(SendRunJournal *journal) { m_journal = journal; }
 
     /// One recipient: labels, both merges, the formatted body, Send, the counters.
     void SendToRecipient(qint32 row);
@@ -72,6 +76,7 @@ private:
     void fillDetailLabels(qint32 row);
     QString formattedBody(qint32 row) const;
     void countResult(qint32 result);
+    void retryRefusedForNow(const QString &server);
     void finish();
     void abandon() noexcept;
 
@@ -80,6 +85,7 @@ private:
     SendRecipients &m_recipients;
     QMetaObject::Connection m_progressConnection;
     QMetaObject::Connection m_resetConnection;
+    SendRunJournal *m_journal = nullptr;
     bool m_running = false;
     bool m_stopRequested = false;
 };

@@ -1,0 +1,82 @@
+#include "wizard/sendrun/JournalledSendRun.h"
+
+#include "outside/platform/PlatformServices.h"
+#include "outside/smtp/SmtpTransport.h"
+#include "wizard/journal/JournalLog.h"
+#include "wizard/journal/SendJournal.h"
+#include "wizard/sendrun/MailingFingerprint.h"
+#include "wizard/sendrun/SendRecipients.h"
+#include "wizard/sendrun/SendRun.h"
+#include "wizard/sendrun/SendRunJournal.h"
+#include "wizard/sendrun/SendRunView.h"
+
+namespace OrvVelmora {
+
+JournalledSendRun::JournalledSendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &rows, Options options)
+    : m_transport(transport)
+    , m_view(view)
+    , m_rows(rows)
+    , m_options(std::move(options))
+{
+}
+
+void JournalledSendRun::run(std::optional<MailingPlan> continuation)
+{
+    SendRun run(m_transport, m_view, m_rows);
+    const auto activate = [this](SendRun *active) {
+        if (m_options.active)
+            m_options.active(active);
+    };
+    const SenderSettings settings = m_view.senderSettings();
+    SendJournal journal(m_options.journalPath.isEmpty() ? SendJournal::defaultPath() : m_options.journalPath);
+    if (!journal.isOpen() && continuation) {
+        // Without the journal nobody can tell who already has the message.
+        PlatformServices::instance().messageBox(
+            QStringLiteral("Das Versandjournal kann nicht geöffnet werden:\r\n%1\r\n\r\nDer unterbrochene Versand "
+                           "wird nicht fortgesetzt, damit niemand die e-Mail doppelt erhält.")
+                .arg(journal.path()),
+            QStringLiteral("Systemmeldung..."), MessageIcon::Stop, MessageButtons::Ok);
+        return;
+    }
+    if (!journal.isOpen() || settings.SmtpServer.isEmpty()) {
+        qCWarning(lcJournal) << "sending without the delivery journal";
+        activate(&run);
+        run.run();
+        activate(nullptr);
+        return;
+    }
+    journal.prune(QDateTime::currentDateTimeUtc());
+    std::optional<MailingPlan> plan = continuation;
+    if (!plan) {
+        const MailingRecord draft{
+            0,
+            {},
+            m_view.subject(),
+            settings.SenderAddress,
+            settings.SmtpServer,
+            MailingFingerprint::of(m_view.subject(), m_view.messageText(), m_view.messageRtf(), m_view.attachments())};
+        plan = MailingSelection::forRun(journal, draft);
+    }
+    while (plan && !m_closing) {
+        journal.setFinished(plan->mailing, false);
+        DeliveryBook book(journal, plan->mailing, plan->alsoSend);
+        book.load(m_rows, m_rows.rowCount());
+        SendRunJournal steps(book, m_transport, m_view);
+        steps.setRetryPlan(m_options.retryPlan);
+        steps.setMaxPerMinute(m_options.maxPerMinute);
+        run.setJournal(&steps);
+        activate(&run);
+        run.run();
+        activate(nullptr);
+        run.setJournal(nullptr);
+        const QList<FailedRecipient> failures = book.failures();
+        if (m_closing || failures.isEmpty() || !m_options.showFailures || !m_options.showFailures(failures))
+            return;
+        QSet<QString> keys;
+        for (const FailedRecipient &f : failures)
+            keys.insert(DeliveryBook::keyOf(f.kundenNr, f.address));
+        plan = MailingPlan{plan->mailing, keys};
+    }
+}
+
+} // namespace OrvVelmora

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "wizard/journal/DeliveryBook.h"
+#include "wizard/journal/RetryPlan.h"
+#include "wizard/sendrun/MailingSelection.h"
+
+#include <functional>
+#include <optional>
+
+namespace OrvVelmora {
+
+class SendRecipients;
+class SendRun;
+class SendRunView;
+class SmtpTransport;
+
+/// The wizard's send run with its journal: it picks the mailing (asking
+/// about a second run of the same texts), runs the SendRun over the rows
+/// that still need the message, and afterwards shows who did not get it,
+/// offering to send exactly those again.
+///
+/// Without a usable journal file, or before a server is set up, the run
+/// goes ahead unrecorded rather than not at all.
+class JournalledSendRun
+{
+public:
+    struct Options
+    {
+        QString journalPath;
+        int maxPerMinute = 0;
+        RetryPlan retryPlan{};
+        /// Shows the failure list; true when the person wants them sent again.
+        std::function<bool(const QList<FailedRecipient> &)> showFailures;
+        /// Called with the run while it is under way and with nullptr after it.
+        std::function<void(SendRun *)> active;
+    };
+
+    JournalledSendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &rows, Options options);
+
+    /// The whole run; `continuation` is the interrupted mailing the person
+    /// chose to continue when the wizard opened.
+    void run(std::optional<MailingPlan> continuation);
+    /// Ends the run after the current message and shows no failure list.
+    void close() { m_closing = true; }
+
+private:
+    SmtpTransport &m_transport;
+    SendRunView &m_view;
+    SendRecipients &m_rows;
+    Options m_options;
+    bool m_closing = false;
+};
+
+} // namespace OrvVelmora
