@@ -178,7 +178,9 @@ void setHeaders(GMimeMessage *message, const SmtpMessageContent &content)
     addMailbox(message, GMIME_ADDRESS_TYPE_TO, QString(), content.recipient);
     g_mime_message_set_subject(message, utf8(SmtpMessageBuilder::headerText(content.subject)).constData(), "utf-8");
     setDate(message);
-    g_mime_message_set_message_id(message, (uniqueToken() + '@' + utf8(content.idDomain)).constData());
+    const QByteArray id = content.messageId.isEmpty() ? uniqueToken() + '@' + utf8(content.idDomain)
+                                                      : utf8(SmtpMessageBuilder::headerText(content.messageId));
+    g_mime_message_set_message_id(message, id.constData());
     if (!content.organization.isEmpty())
         setText(object, "Organization", content.organization);
     g_mime_object_set_header(object, "X-Priority", priorityHeader(content.priority), nullptr);

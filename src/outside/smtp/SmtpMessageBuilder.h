@@ -23,6 +23,8 @@ struct SmtpMessageContent
     bool readReceipt = false;
     /// The host part of the Message-ID.
     QString idDomain;
+    /// The whole Message-ID without angle brackets; empty: a new one.
+    QString messageId;
     QList<SmtpAttachment> attachments;
 };
 

@@ -3,10 +3,11 @@
 #include "outside/platform/PlatformServices.h"
 #include "outside/smtp/SmtpAddress.h"
 #include "outside/smtp/SmtpAttachmentList.h"
+#include "outside/smtp/SmtpClient.h"
 #include "outside/smtp/SmtpMessageBuilder.h"
-#include "outside/smtp/SmtpSession.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSysInfo>
 #include <QUrl>
@@ -103,7 +104,8 @@ public:
     bool requireEncryption = true;
 
     SmtpAttachmentList attachments;
-    SmtpSession session;
+    SmtpClient session;
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
     qint32 sentInSession = 0;
     bool busy = false;
     bool connecting = false;
@@ -114,7 +116,8 @@ public:
 
 SmtpTransport::SmtpTransport(QObject *parent) : QObject(parent), d(std::make_unique<Private>())
 {
-    d->session.setPollHook([this] { duringTransfer(); });
+    d->session.setPump([this] { duringTransfer(); });
+    d->session.setAlive(d->alive);
 }
 SmtpTransport::~SmtpTransport() = default;
 
@@ -201,7 +204,7 @@ void SmtpTransport::Disconnect()
         // left half-delivered. The interrupted call closes the session.
         d->disconnectRequested = true;
         if (d->connecting)
-            d->session.abort();
+            d->session.requestAbort();
         return;
     }
     d->session.close();
@@ -234,7 +237,7 @@ bool SmtpTransport::refuseWhileBusy()
 {
     if (!d->busy)
         return false;
-    d->lastError = QStringLiteral("Es wird gerade eine Verbindung aufgebaut oder eine Nachricht gesendet.");
+    failLocally(QStringLiteral("Es wird gerade eine Verbindung aufgebaut oder eine Nachricht gesendet."));
     return true;
 }
 
@@ -242,54 +245,58 @@ bool SmtpTransport::Connect()
 {
     if (refuseWhileBusy())
         return false;
+    d->failure = Failure::None;
+    d->lastReplyCode = 0;
+    d->lastReplyText.clear();
     d->session.close();
     d->sentInSession = 0;
-    const std::optional<SmtpSessionSettings> settings = sessionSettings();
+    const std::optional<SmtpClientSettings> settings = sessionSettings();
     if (!settings)
         return false;
     return openSession(*settings);
 }
 
-bool SmtpTransport::openSession(const SmtpSessionSettings &settings)
+bool SmtpTransport::openSession(const SmtpClientSettings &settings)
 {
     d->busy = true;
     d->connecting = true;
     d->disconnectRequested = false;
     d->sinceEvents.start();
-    const SmtpSession::Outcome outcome = d->session.open(settings);
-    if (outcome == SmtpSession::Outcome::Destroyed)
+    const SmtpClient::Outcome outcome = d->session.open(settings);
+    if (outcome == SmtpClient::Outcome::Gone)
         return false;
     d->busy = false;
     d->connecting = false;
+    d->peerCertificate = d->session.peerCertificate();
     if (d->disconnectRequested)
         d->session.close();
-    if (outcome == SmtpSession::Outcome::Failed) {
-        d->lastError = d->session.errorText();
+    if (outcome == SmtpClient::Outcome::Failed) {
+        takeFailure();
         return false;
     }
     return !d->disconnectRequested;
 }
 
-std::optional<SmtpSessionSettings> SmtpTransport::sessionSettings()
+std::optional<SmtpClientSettings> SmtpTransport::sessionSettings()
 {
-    SmtpSessionSettings settings;
+    SmtpClientSettings settings;
     settings.host = d->server.trimmed();
     if (settings.host.isEmpty()) {
-        d->lastError = QStringLiteral("Es ist kein Postausgangsserver angegeben.");
+        failLocally(QStringLiteral("Es ist kein Postausgangsserver angegeben."));
         return std::nullopt;
     }
     if (!isServerName(settings.host)) {
-        d->lastError = QStringLiteral("Der Servername „%1“ ist ungültig.").arg(SmtpAddress::printable(settings.host));
+        failLocally(QStringLiteral("Der Servername „%1“ ist ungültig.").arg(SmtpAddress::printable(settings.host)));
         return std::nullopt;
     }
     if (d->port > kMaxPort) {
-        d->lastError = QStringLiteral("Der Port %1 ist ungültig.").arg(d->port);
+        failLocally(QStringLiteral("Der Port %1 ist ungültig.").arg(d->port));
         return std::nullopt;
     }
     settings.port = d->port > 0 ? d->port : kSmtpPort;
     const bool loopback = !d->loopbackTreatedAsRemote && isLoopback(settings.host);
     if (!d->useTls && !loopback) {
-        d->lastError = QStringLiteral("Ohne Verschlüsselung darf nur ein Server auf diesem Rechner verwendet werden.");
+        failLocally(QStringLiteral("Ohne Verschlüsselung darf nur ein Server auf diesem Rechner verwendet werden."));
         return std::nullopt;
     }
     if (!d->useTls)
@@ -297,15 +304,25 @@ std::optional<SmtpSessionSettings> SmtpTransport::sessionSettings()
     else if (settings.port == kImplicitTlsPort)
         settings.tls = SmtpTlsMode::Implicit;
     else
-        settings.tls = loopback ? SmtpTlsMode::WhenOffered : SmtpTlsMode::Required;
+        settings.tls = loopback || !d->requireEncryption ? SmtpTlsMode::WhenOffered : SmtpTlsMode::Required;
+    // A relay on this machine may see the password in the clear; it never
+    // leaves the machine. Any other server gets it only over TLS.
+    settings.plainLoginAllowed = loopback;
     settings.heloName = heloName();
     if (d->useAuthentication && !d->userName.isEmpty()) {
         settings.user = d->userName;
         settings.password = d->password;
+        settings.oauthToken = d->oauthToken;
     }
-    settings.caFile = d->caFile;
+    if (!d->caFile.isEmpty() && !QFileInfo(d->caFile).isReadable()) {
+        failLocally(QStringLiteral("Die Zertifikatsdatei „%1“ kann nicht gelesen werden.").arg(d->caFile));
+        return std::nullopt;
+    }
+    settings.policy.host = settings.host;
+    settings.policy.caFile = d->caFile;
+    settings.policy.trustedSha256 = d->trustedCertificate;
     settings.connectTimeout = d->connectTimeout;
-    settings.ioTimeout = d->timeout;
+    settings.ioTimeout = qMax(1, d->timeout);
     return settings;
 }
 
@@ -322,14 +339,15 @@ qint32 SmtpTransport::Send()
     if (refuseWhileBusy())
         return -1;
     if (!IsConnected()) {
-        d->lastError = QStringLiteral("Es besteht keine Verbindung zum Server.");
+        failLocally(QStringLiteral("Es besteht keine Verbindung zum Server."));
         return -1;
     }
     const std::optional<QByteArray> message = buildMessage();
     if (!message)
         return -1;
-    const QByteArray envelopeFrom = SmtpAddress(d->bounceAddress.isEmpty() ? d->fromAddress : d->bounceAddress).ascii();
-    const QByteArray recipient = SmtpAddress(d->recipient).ascii();
+    const QByteArray envelopeFrom =
+        SmtpAddress((d->bounceAddress.isEmpty() ? d->fromAddress : d->bounceAddress).trimmed()).ascii();
+    const QByteArray recipient = SmtpAddress(d->recipient.trimmed()).ascii();
     const QPointer<SmtpTransport> self(this);
     d->lastPercent = 0;
     Q_EMIT ProgressReset(0);
@@ -344,10 +362,10 @@ qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipie
     d->disconnectRequested = false;
     d->sinceEvents.start();
     for (int attempt = 0;; ++attempt) {
-        const SmtpSession::Outcome outcome = d->session.send(from, recipient, message);
-        if (outcome == SmtpSession::Outcome::Destroyed)
+        const SmtpClient::Outcome outcome = d->session.send(from, recipient, message, false);
+        if (outcome == SmtpClient::Outcome::Gone)
             return -1;
-        if (outcome == SmtpSession::Outcome::Done) {
+        if (outcome == SmtpClient::Outcome::Done) {
             d->busy = false;
             return finishSent();
         }
@@ -358,15 +376,16 @@ qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipie
             break;
     }
     d->busy = false;
-    const int code = d->session.replyCode();
-    d->lastError = d->session.errorText();
+    takeFailure();
     if (d->disconnectRequested)
         Disconnect();
-    return code >= 400 ? -code : -1;
+    if (d->failure == Failure::Uncertain)
+        return SendUncertain;
+    return d->lastReplyCode >= 400 ? -d->lastReplyCode : -1;
 }
 
-/// A temporary refusal (4xx) is repeated while retries are left; libcurl ends
-/// the session after a refusal, so a repeat usually goes over a fresh session.
+/// A temporary refusal (4xx) is repeated while retries are left, over a fresh
+/// session when the server ended the old one.
 /// Nothing when the transport was destroyed meanwhile.
 std::optional<bool> SmtpTransport::retryAfter(int replyCode, int attempt)
 {
@@ -374,18 +393,37 @@ std::optional<bool> SmtpTransport::retryAfter(int replyCode, int attempt)
         return false;
     if (d->session.isOpen())
         return true;
-    const std::optional<SmtpSessionSettings> settings = sessionSettings();
+    const std::optional<SmtpClientSettings> settings = sessionSettings();
     if (!settings)
         return false;
-    const SmtpSession::Outcome outcome = d->session.open(*settings);
-    if (outcome == SmtpSession::Outcome::Destroyed)
+    const SmtpClient::Outcome outcome = d->session.open(*settings);
+    if (outcome == SmtpClient::Outcome::Gone)
         return std::nullopt;
     d->sentInSession = 0;
-    return outcome == SmtpSession::Outcome::Done;
+    return outcome == SmtpClient::Outcome::Done;
+}
+
+void SmtpTransport::failLocally(const QString &text)
+{
+    d->failure = Failure::Local;
+    d->lastReplyCode = 0;
+    d->lastReplyText.clear();
+    d->lastError = text;
+}
+
+void SmtpTransport::takeFailure()
+{
+    d->failure = d->session.failure();
+    d->lastReplyCode = d->session.replyCode();
+    d->lastReplyText = d->session.replyText();
+    d->lastError = d->session.errorText();
 }
 
 qint32 SmtpTransport::finishSent()
 {
+    d->failure = Failure::None;
+    d->lastReplyCode = 0;
+    d->lastReplyText.clear();
     ++d->sentInSession;
     const qint32 sent = d->sentInSession;
     const bool closeNow = d->disconnectRequested;
@@ -403,10 +441,11 @@ qint32 SmtpTransport::finishSent()
 
 std::optional<QByteArray> SmtpTransport::buildMessage()
 {
-    const SmtpAddress recipient(d->recipient);
-    const SmtpAddress from(d->fromAddress);
-    const SmtpAddress replyTo(d->replyTo);
-    const SmtpAddress bounce(d->bounceAddress);
+    // Customer lists often carry blanks around an address; they are no part of it.
+    const SmtpAddress recipient(d->recipient.trimmed());
+    const SmtpAddress from(d->fromAddress.trimmed());
+    const SmtpAddress replyTo(d->replyTo.trimmed());
+    const SmtpAddress bounce(d->bounceAddress.trimmed());
     if (!recipient.isValid())
         return refuse(QStringLiteral("Die Empfängeradresse „%1“ ist ungültig."), d->recipient);
     if (!from.isValid())
@@ -417,7 +456,7 @@ std::optional<QByteArray> SmtpTransport::buildMessage()
         return refuse(QStringLiteral("Die Adresse für Unzustellbarkeitsmeldungen „%1“ ist ungültig."), d->bounceAddress);
     QString error;
     if (!d->attachments.load(&error)) {
-        d->lastError = error;
+        failLocally(error);
         return std::nullopt;
     }
     SmtpMessageContent content;
@@ -432,13 +471,14 @@ std::optional<QByteArray> SmtpTransport::buildMessage()
     content.priority = d->priority;
     content.readReceipt = d->readReceipt;
     content.idDomain = QString::fromLatin1(domainOf(from.ascii()));
+    content.messageId = d->messageId;
     content.attachments = d->attachments.items();
     return SmtpMessageBuilder::build(content);
 }
 
 std::optional<QByteArray> SmtpTransport::refuse(const QString &text, const QString &address)
 {
-    d->lastError = text.arg(SmtpAddress::printable(address.left(200)));
+    failLocally(text.arg(SmtpAddress::printable(address.left(200))));
     return std::nullopt;
 }
 

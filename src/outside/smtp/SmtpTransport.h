@@ -5,12 +5,14 @@
 #include <QSslCertificate>
 #include <QString>
 
+#include "outside/smtp/SmtpReply.h"
+
 #include <memory>
 #include <optional>
 
 namespace OrvVelmora {
 
-struct SmtpSessionSettings;
+struct SmtpClientSettings;
 
 /// Sends personalised messages over one SMTP session at a time.
 ///
@@ -20,8 +22,9 @@ struct SmtpSessionSettings;
 /// that session until Disconnect() says QUIT. A failed Send() either leaves the
 /// session usable or closes it, and IsConnected() reports which, so the caller
 /// reconnects when needed: a failure found before anything is sent (a bad
-/// address, an unreadable attachment) keeps the session; a step the server
-/// refuses usually ends it, because libcurl gives a session up after a refusal.
+/// address, an unreadable attachment) keeps the session, and so does a refusal
+/// of the sender, the recipient or the message; a 421, a lost connection or a
+/// timeout ends it.
 ///
 /// Transport security:
 /// - port 465 speaks TLS from the first byte (implicit TLS);
@@ -50,23 +53,7 @@ public:
     static constexpr qint32 SendUncertain = -2;
 
     /// The step the last Connect() or Send() failed at.
-    enum class Failure {
-        None,
-        Connection,
-        Greeting,
-        EncryptionMissing,
-        CertificateUntrusted,
-        CertificateChanged,
-        Encryption,
-        Login,
-        Sender,
-        Recipient,
-        Message,
-        TooBig,
-        ServerClosed,
-        Uncertain,
-        Local
-    };
+    using Failure = SmtpFailure;
 
     explicit SmtpTransport(QObject *parent = nullptr);
     ~SmtpTransport() override;
@@ -82,7 +69,8 @@ public:
     QString Password() const;
     void setPassword(const QString &password);
     /// Authentication happens only with this flag on and a non-empty UserName;
-    /// the mechanism is the best of those the server offers (CRAM-MD5, PLAIN, LOGIN).
+    /// the mechanism is the best of those the server offers out of CRAM-MD5,
+    /// PLAIN and LOGIN (XOAUTH2 with an access token); others are skipped.
     bool UseAuthentication() const;
     void setUseAuthentication(bool on);
 
@@ -127,13 +115,14 @@ public:
     qint32 ConnectTimeout() const;
     void setConnectTimeout(qint32 seconds);
     /// How often Send() repeats a message the server refused temporarily (4xx);
-    /// 0 (the default) never repeats. A refusal usually ends the session, so a
-    /// repeat opens a fresh one (the only case where a session starts without Connect()).
+    /// 0 (the default) never repeats. A repeat goes over the same session, or
+    /// over a fresh one when the server ended it (the only case where a session
+    /// starts without Connect()).
     qint32 RetryCount() const;
     void setRetryCount(qint32 count);
     /// Seconds the server may stay silent during the dialogue before the
-    /// operation fails (default 60, at least 1); Disconnect() waits no longer
-    /// than this for the server's goodbye.
+    /// operation fails (default 60, at least 1). Disconnect() waits at most
+    /// two seconds for the server's goodbye.
     qint32 Timeout() const;
     void setTimeout(qint32 seconds);
     /// A PEM file with further trusted CA certificates, used besides the system's trust store.
@@ -193,9 +182,11 @@ Q_SIGNALS:
 
 private:
     bool refuseWhileBusy();
-    std::optional<SmtpSessionSettings> sessionSettings();
+    std::optional<SmtpClientSettings> sessionSettings();
     QByteArray heloName() const;
-    bool openSession(const SmtpSessionSettings &settings);
+    bool openSession(const SmtpClientSettings &settings);
+    void failLocally(const QString &text);
+    void takeFailure();
     std::optional<QByteArray> buildMessage();
     std::optional<QByteArray> refuse(const QString &text, const QString &address);
     qint32 transfer(const QByteArray &from, const QByteArray &recipient, const QByteArray &message);

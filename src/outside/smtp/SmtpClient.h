@@ -1,0 +1,117 @@
+#pragma once
+
+#include "outside/smtp/SmtpConnection.h"
+#include "outside/smtp/SmtpReply.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace OrvVelmora {
+
+enum class SmtpTlsMode {
+    Implicit,    ///< TLS from the first byte (port 465)
+    Required,    ///< STARTTLS or nothing; no credential is sent without it
+    WhenOffered, ///< STARTTLS when the server offers it, plain otherwise
+    Off          ///< plain SMTP
+};
+
+struct SmtpClientSettings
+{
+    QString host;
+    int port = 25;
+    QByteArray heloName;
+    /// Empty: no login.
+    QString user;
+    QString password;
+    QString oauthToken;
+    SmtpTlsMode tls = SmtpTlsMode::Required;
+    /// A login without TLS is allowed (a relay on this machine).
+    bool plainLoginAllowed = false;
+    SmtpTlsPolicy policy;
+    int connectTimeout = 10;
+    int ioTimeout = 60;
+};
+
+/// One SMTP session: greeting, EHLO, STARTTLS, login, then any number of
+/// messages, each with one recipient, until QUIT.
+///
+/// With PIPELINING offered, MAIL, RCPT and DATA of a message go out in one
+/// flight and the body in the next, so a message costs two round trips. A
+/// refusal at MAIL or RCPT is answered with RSET and leaves the session usable
+/// for the next message; only a 421 or a lost connection ends it.
+class SmtpClient
+{
+public:
+    enum class Outcome { Done, Failed, Gone };
+
+    SmtpClient();
+    ~SmtpClient();
+    SmtpClient(const SmtpClient &) = delete;
+    SmtpClient &operator=(const SmtpClient &) = delete;
+
+    void setPump(std::function<void()> pump);
+    void setAlive(std::weak_ptr<bool> alive);
+
+    Outcome open(const SmtpClientSettings &settings);
+    /// Checks the socket, so a server that hung up while idle counts as closed.
+    bool isOpen();
+    /// One message; from and recipient are checked addresses, utf8 says one
+    /// of them needs SMTPUTF8.
+    Outcome send(const QByteArray &from, const QByteArray &recipient, const QByteArray &message, bool utf8);
+    /// QUIT, waiting at most two seconds, then closed.
+    void close();
+    void requestAbort() { m_connection.requestAbort(); }
+
+    SmtpFailure failure() const { return m_failure; }
+    int replyCode() const { return m_replyCode; }
+    /// The refusing reply, credentials scrubbed.
+    QString replyText() const { return m_replyText; }
+    /// German description naming the step, with the server's reply.
+    QString errorText() const { return m_error; }
+    QSslCertificate peerCertificate() const { return m_connection.peerCertificate(); }
+    qint64 bytesSent() const { return m_connection.bodyBytesSent(); }
+    qint64 bytesTotal() const { return m_connection.bodyBytesTotal(); }
+
+private:
+    struct Capabilities
+    {
+        bool startTls = false;
+        bool pipelining = false;
+        bool utf8 = false;
+        bool size = false;
+        /// 0: the server names no limit.
+        qint64 sizeLimit = 0;
+        QList<QByteArray> auth;
+    };
+
+    Outcome greet();
+    Outcome hello();
+    Outcome secure();
+    Outcome logIn();
+    Outcome tryMechanism(const QByteArray &mechanism, bool &next);
+    Outcome envelope(const QByteArray &from, const QByteArray &recipient, qint64 size, bool utf8);
+    Outcome body(const QByteArray &message);
+    Outcome resetAfterRefusal();
+    Outcome command(const QByteArray &line, SmtpReply &reply, SmtpFailure step);
+    Outcome read(SmtpReply &reply, SmtpFailure step, int timeoutMs = -1);
+    Outcome lost(SmtpConnection::Status status, SmtpFailure step);
+    Outcome refused(const SmtpReply &reply, SmtpFailure step);
+    Outcome fail(SmtpFailure step, const QString &detail);
+    void parseCapabilities(const SmtpReply &reply);
+    QString stepText(SmtpFailure step) const;
+
+    SmtpConnection m_connection;
+    SmtpClientSettings m_settings;
+    Capabilities m_caps;
+    std::weak_ptr<bool> m_alive;
+    SmtpFailure m_failure = SmtpFailure::None;
+    int m_replyCode = 0;
+    QString m_replyText;
+    QString m_error;
+};
+
+} // namespace OrvVelmora
