@@ -54,9 +54,22 @@ int ScriptedPlatformServices::mousePointer() const
     return m_pointer;
 }
 
+void ScriptedPlatformServices::restartEventGapClock()
+{
+    m_longestGap = 0;
+    m_sinceEvents.start();
+}
+
+qint64 ScriptedPlatformServices::longestEventGapMs() const
+{
+    return m_sinceEvents.isValid() ? qMax(m_longestGap, m_sinceEvents.elapsed()) : 0;
+}
+
 void ScriptedPlatformServices::processEvents()
 {
     ++processEventsCount;
+    if (m_sinceEvents.isValid())
+        m_longestGap = qMax(m_longestGap, m_sinceEvents.restart());
     if (runRealEvents)
         QCoreApplication::processEvents();
 }

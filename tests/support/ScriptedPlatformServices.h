@@ -2,6 +2,7 @@
 
 #include "outside/platform/PlatformServices.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMap>
 #include <QQueue>
@@ -45,6 +46,10 @@ public:
     QStringList colorDialogTitles;
     QList<int> pointerHistory;
     int processEventsCount = 0;
+    /// Starts measuring the gaps between event runs (ended by longestEventGapMs()).
+    void restartEventGapClock();
+    /// The longest time without an event run since restartEventGapClock(), up to now.
+    qint64 longestEventGapMs() const;
     bool clipboardWorks = true;
     /// Runs real Qt event processing too (for widget tests that need repaints/timers).
     bool runRealEvents = false;
@@ -77,6 +82,9 @@ public:
     };
 
 private:
+    QElapsedTimer m_sinceEvents;
+    qint64 m_longestGap = 0;
+
     std::optional<QString> nextFile(bool save, const FileDialogRequest &request);
 
     int m_pointer = DefaultPointer;

@@ -122,6 +122,12 @@ QStringList SmtpTestServer::commands(int session) const
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+QStringList SmtpTestServer::flights(int session) const
+{
+    return QString::fromUtf8(readAll(sessionPath(session) + QStringLiteral("/flights.log")))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 QJsonObject SmtpTestServer::parse(const QByteArray &raw)
 {
     QProcess python;

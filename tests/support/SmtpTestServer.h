@@ -28,9 +28,14 @@ public:
         bool requireStartTls = false; ///< only EHLO/STARTTLS/QUIT before STARTTLS
         QString user{};               ///< non-empty: AUTH offered, only these credentials pass
         QString password{};
-        QStringList authMechanisms{}; ///< out of PLAIN, LOGIN, CRAM-MD5; empty: PLAIN and LOGIN
+        QStringList authMechanisms{}; ///< out of PLAIN, LOGIN, CRAM-MD5, XOAUTH2 (password = token); empty: PLAIN and LOGIN
         int dropAfterMessages = 0;    ///< > 0: close each session after this many messages
-        /// "greeting421", "silent", "endless-line", "drop-in-data" or "starttls-refused"
+        /// "greeting421", "silent", "endless-line", "drop-in-data", "starttls-refused", or a
+        /// dialogue that accepts anna/richtig: "plain", "exchange-auth" (GSSAPI NTLM CRAM-MD5
+        /// LOGIN, CRAM-MD5 answered 504), "echo-password" (535 quotes the credentials),
+        /// "quit-late" (30 s), "quit-never", "endless-continuation" (EHLO), "drop-after-data"
+        /// (hangs up instead of answering the body), "slow" (each reply 0.3 s late).
+        /// MAIL markers m421/m450/m552 and RCPT "refuse" as above.
         QString fault{};
         quint16 port = 0;             ///< 0: a free port
         bool shortPort = false;       ///< a free port below 10000 (for four-character port fields)
@@ -58,6 +63,8 @@ public:
     QStringList envelope(int session, int index) const;
     /// Command lines as received ("AUTH <mechanism>" only; unknown ones "UNRECOGNIZED").
     QStringList commands(int session) const;
+    /// "<read number> <verb>" per command (fault server only): equal numbers came in one flight.
+    QStringList flights(int session) const;
     /// Runs the event loop until at least this many sessions have ended.
     bool waitForClosedSessions(int count, int timeoutMs = 5000) const;
 

@@ -1,43 +1,165 @@
 """An SMTP server that misbehaves on purpose (--mode, see SmtpTestServer.h); prints
-"READY <port>", serves until stdin closes, records sessions like smtp_test_server.py."""
+"READY <port>", serves until stdin closes, records sessions like smtp_test_server.py,
+plus flights.log: "<read number> <verb>" per command, to show what came in one flight.
+
+Markers in any mode: MAIL from an address containing m421, m450 or m552 gets that
+reply (421 also closes), RCPT to an address containing "refuse" gets 550."""
 
 import argparse
 import asyncio
+import base64
 import contextlib
 import os
 import sys
+import types
 
 from smtp_test_server import Session
 
+EHLO_LINES = {
+    "exchange-auth": ["250-AUTH GSSAPI NTLM CRAM-MD5 LOGIN"],
+    "echo-password": ["250-AUTH PLAIN LOGIN"],
+    "starttls-refused": ["250-STARTTLS", "250-AUTH PLAIN LOGIN"],
+}
+MAIL_MARKERS = {
+    "m421": "421 4.3.2 Service shutting down",
+    "m450": "450 4.2.1 Mailbox busy, try later",
+    "m552": "552 5.3.4 Message size exceeds fixed limit",
+}
 
-async def reply(writer, text):
-    writer.write(text.encode() + b"\r\n")
-    await writer.drain()
+
+class Peer:
+    """Reads what the client sends, counting each read as one flight."""
+
+    def __init__(self, reader, writer, session, mode):
+        self.reader, self.writer, self.session, self.mode = reader, writer, session, mode
+        self.buffer = b""
+        self.flight = 0
+
+    async def fill(self):
+        data = await self.reader.read(65536)
+        if not data:
+            raise ConnectionError("client gone")
+        self.flight += 1
+        self.buffer += data
+
+    async def line(self):
+        while b"\n" not in self.buffer:
+            await self.fill()
+        line, _, self.buffer = self.buffer.partition(b"\n")
+        return line.decode("utf-8", "replace").strip()
+
+    async def body(self):
+        while b"\r\n.\r\n" not in b"\r\n" + self.buffer:
+            await self.fill()
+        whole = b"\r\n" + self.buffer
+        end = whole.index(b"\r\n.\r\n")
+        self.buffer = whole[end + 5:]
+        return whole[2:end + 2].replace(b"\r\n..", b"\r\n.")
+
+    async def reply(self, text):
+        if self.mode == "slow":
+            await asyncio.sleep(0.3)
+        self.writer.write(text.encode() + b"\r\n")
+        await self.writer.drain()
+
+    def log(self, verb, shown):
+        self.session.log(shown)
+        with open(os.path.join(self.session.path, "flights.log"), "a") as out:
+            out.write("%d %s\n" % (self.flight, verb))
 
 
-async def dialogue(mode, reader, writer, session):
-    await reply(writer, "220 velmora-fault ESMTP")
+async def authenticate(peer, argument):
+    mechanism = argument.split(" ")[0].upper()
+    if mechanism == "CRAM-MD5" and peer.mode == "exchange-auth":
+        return await peer.reply("504 5.7.4 Unrecognized authentication type")
+    if mechanism not in ("PLAIN", "LOGIN"):
+        return await peer.reply("504 5.7.4 Unrecognized authentication type")
+    secrets = []
+    if mechanism == "PLAIN":
+        secrets = base64.b64decode(argument.split(" ")[1]).split(b"\0")[1:]
+    else:
+        for prompt in ("VXNlcm5hbWU6", "UGFzc3dvcmQ6"):
+            await peer.reply("334 " + prompt)
+            answer = await peer.line()
+            secrets.append(base64.b64decode(answer))
+    if secrets == [b"anna", b"richtig"]:
+        return await peer.reply("235 2.7.0 Authentication successful")
+    # Some servers quote what they received; the client must not keep it.
+    echoed = " ".join(s.decode("utf-8", "replace") for s in secrets) if peer.mode == "echo-password" else ""
+    await peer.reply("535 5.7.8 Authentication credentials invalid " + echoed)
+
+
+async def transaction_step(peer, verb, argument, envelope):
+    if verb == "MAIL":
+        for marker, text in MAIL_MARKERS.items():
+            if marker in argument.lower():
+                await peer.reply(text)
+                return marker != "m421"
+        envelope.mail_from = argument
+        envelope.rcpt_tos = []
+    elif verb == "RCPT":
+        if "refuse" in argument.lower():
+            await peer.reply("550 5.1.1 <%s>: user unknown" % argument)
+            return True
+        envelope.rcpt_tos.append(argument)
+    elif verb == "RSET":
+        envelope.mail_from, envelope.rcpt_tos = None, []
+    await peer.reply("250 OK")
+    return True
+
+
+async def data(peer, envelope):
+    if not envelope.mail_from or not envelope.rcpt_tos:
+        await peer.reply("554 5.5.1 No valid recipients")
+        return True
+    await peer.reply("354 End data with <CR><LF>.<CR><LF>")
+    if peer.mode == "drop-in-data":
+        await peer.reader.read(1)
+        return False
+    envelope.original_content = await peer.body()
+    if peer.mode == "drop-after-data":
+        return False
+    peer.session.store(envelope)
+    envelope.mail_from, envelope.rcpt_tos = None, []
+    await peer.reply("250 2.0.0 Ok: queued")
+    return True
+
+
+async def goodbye(peer):
+    if peer.mode == "quit-never":
+        await peer.reader.read()
+        return
+    if peer.mode == "quit-late":
+        await asyncio.sleep(30)
+    await peer.reply("221 Bye")
+
+
+async def dialogue(peer):
+    await peer.reply("220 velmora-fault ESMTP")
+    envelope = types.SimpleNamespace(mail_from=None, rcpt_tos=[])
     while True:
-        line = await reader.readline()
-        if not line:
-            return
-        verb = line.decode("utf-8", "replace").strip().split(" ")[0].upper()
-        session.log("AUTH" if verb == "AUTH" else verb)
+        line = await peer.line()
+        verb, _, argument = line.partition(" ")
+        verb = verb.upper()
+        peer.log(verb, "AUTH " + argument.split(" ")[0] if verb == "AUTH" else verb)
         if verb in ("EHLO", "HELO"):
-            extra = ["250-STARTTLS"] if mode == "starttls-refused" else []
-            for text in ["250-velmora-fault"] + extra + ["250-AUTH PLAIN LOGIN", "250 8BITMIME"]:
-                await reply(writer, text)
+            if peer.mode == "endless-continuation":
+                while True:
+                    await peer.reply("250-velmora-fault keeps talking")
+            lines = ["250-velmora-fault", "250-PIPELINING"] + EHLO_LINES.get(peer.mode, ["250-AUTH PLAIN LOGIN"])
+            for text in lines + ["250 8BITMIME"]:
+                await peer.reply(text)
         elif verb == "STARTTLS":
-            await reply(writer, "454 4.7.0 TLS not available due to temporary reason")
+            await peer.reply("454 4.7.0 TLS not available due to temporary reason")
+        elif verb == "AUTH":
+            await authenticate(peer, argument)
         elif verb == "DATA":
-            await reply(writer, "354 End data with <CR><LF>.<CR><LF>")
-            await reader.read(1)
-            return
+            if not await data(peer, envelope):
+                return
         elif verb == "QUIT":
-            await reply(writer, "221 Bye")
+            return await goodbye(peer)
+        elif not await transaction_step(peer, verb, argument, envelope):
             return
-        else:
-            await reply(writer, "250 OK")
 
 
 def make_client_handler(mode, directory):
@@ -45,7 +167,7 @@ def make_client_handler(mode, directory):
         session = Session(directory)
         try:
             if mode == "greeting421":
-                await reply(writer, "421 4.3.2 Service not available, closing channel")
+                writer.write(b"421 4.3.2 Service not available, closing channel\r\n")
             elif mode == "silent":
                 await reader.read()
             elif mode == "endless-line":
@@ -55,7 +177,7 @@ def make_client_handler(mode, directory):
                     await writer.drain()
                     await asyncio.sleep(0.01)
             else:
-                await dialogue(mode, reader, writer, session)
+                await dialogue(Peer(reader, writer, session, mode))
         except (ConnectionError, asyncio.IncompleteReadError):
             pass
         finally:
@@ -70,7 +192,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
     parser.add_argument("--mode", required=True, choices=[
-        "greeting421", "silent", "endless-line", "drop-in-data", "starttls-refused"])
+        "greeting421", "silent", "endless-line", "drop-in-data", "starttls-refused", "plain",
+        "exchange-auth", "echo-password", "quit-late", "quit-never", "endless-continuation",
+        "drop-after-data", "slow"])
     options = parser.parse_args()
     os.makedirs(os.path.join(options.dir, "sessions"), exist_ok=True)
     loop = asyncio.new_event_loop()
