@@ -24,6 +24,8 @@ sockaddr_in loopback(quint16 port)
     return address;
 }
 
+} // namespace
+
 quint16 freePort()
 {
     const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -43,8 +45,6 @@ bool listening(quint16 port)
     ::close(probe);
     return ok;
 }
-
-} // namespace
 
 void GapMeter::start()
 {

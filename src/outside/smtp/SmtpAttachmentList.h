@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+class QFile;
+
 namespace OrvVelmora {
 
 /// One attachment as it goes into a message.
@@ -15,13 +17,15 @@ struct SmtpAttachment
     /// The name shown to the recipient: the file's name, with ".zip" appended when packed.
     QString fileName;
     QString mimeType;
-    QByteArray data;
+    /// The whole MIME part, headers and base64 body with CRLF line ends, built
+    /// once and shared by every message (a 100 MB file is not encoded anew per recipient).
+    QByteArray encodedPart;
 };
 
 /// The files that go with every message of a run. Each file is read (and
-/// packed) by the first load() that needs it and kept from then on, so a run
-/// of many recipients reads and compresses a large file once; clear() lets go
-/// of the copies.
+/// packed) and encoded by the first load() that needs it and kept in its
+/// encoded form only, so a run of many recipients reads, compresses and
+/// encodes a large file once; clear() lets go of the copies.
 class SmtpAttachmentList
 {
 public:
@@ -34,6 +38,7 @@ public:
 
 private:
     static bool loadOne(SmtpAttachment &item, QString *error);
+    static bool encodeFile(SmtpAttachment &item, QFile &file);
 
     QList<SmtpAttachment> m_items;
 };

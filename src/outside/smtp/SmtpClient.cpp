@@ -288,8 +288,11 @@ SmtpClient::Outcome SmtpClient::tryMechanism(const QByteArray &mechanism, bool &
 }
 
 SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &recipient,
-                                     const QByteArray &message, bool utf8)
+                                     const QList<QByteArray> &message, bool utf8)
 {
+    qint64 size = 0;
+    for (const QByteArray &piece : message)
+        size += piece.size();
     m_failure = SmtpFailure::None;
     m_replyCode = 0;
     m_replyText.clear();
@@ -297,11 +300,11 @@ SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &r
     if (utf8 && !m_caps.utf8)
         return fail(SmtpFailure::Local, QStringLiteral("Der Server kann keine Adressen mit Umlauten oder anderen "
                                                        "Sonderzeichen annehmen."));
-    if (m_caps.sizeLimit > 0 && message.size() > m_caps.sizeLimit)
+    if (m_caps.sizeLimit > 0 && size > m_caps.sizeLimit)
         return fail(SmtpFailure::TooBig, QStringLiteral("Der Server nimmt höchstens %1 Bytes an, die Nachricht hat %2.")
                                              .arg(m_caps.sizeLimit)
-                                             .arg(message.size()));
-    const Outcome outcome = envelope(from, recipient, message.size(), utf8);
+                                             .arg(size));
+    const Outcome outcome = envelope(from, recipient, size, utf8);
     if (outcome != Outcome::Done)
         return outcome;
     return body(message);
@@ -377,7 +380,7 @@ SmtpClient::Outcome SmtpClient::resetAfterRefusal()
     return Outcome::Done;
 }
 
-SmtpClient::Outcome SmtpClient::body(const QByteArray &message)
+SmtpClient::Outcome SmtpClient::body(const QList<QByteArray> &message)
 {
     SmtpConnection::Status status = m_connection.writeBody(message, m_settings.ioTimeout * 1000);
     if (status != SmtpConnection::Status::Ok)

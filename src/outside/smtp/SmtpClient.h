@@ -61,7 +61,7 @@ public:
     bool isOpen();
     /// One message; from and recipient are checked addresses, utf8 says one
     /// of them needs SMTPUTF8.
-    Outcome send(const QByteArray &from, const QByteArray &recipient, const QByteArray &message, bool utf8);
+    Outcome send(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message, bool utf8);
     /// QUIT, waiting at most two seconds, then closed.
     void close();
     void requestAbort() { m_connection.requestAbort(); }
@@ -94,7 +94,7 @@ private:
     Outcome logIn();
     Outcome tryMechanism(const QByteArray &mechanism, bool &next);
     Outcome envelope(const QByteArray &from, const QByteArray &recipient, qint64 size, bool utf8);
-    Outcome body(const QByteArray &message);
+    Outcome body(const QList<QByteArray> &message);
     Outcome resetAfterRefusal();
     Outcome command(const QByteArray &line, SmtpReply &reply, SmtpFailure step);
     Outcome read(SmtpReply &reply, SmtpFailure step, int timeoutMs = -1);

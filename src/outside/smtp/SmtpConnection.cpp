@@ -197,19 +197,25 @@ SmtpConnection::Status SmtpConnection::write(const QByteArray &bytes, int idleMs
     return flush(idleMs);
 }
 
-SmtpConnection::Status SmtpConnection::writeBody(const QByteArray &message, int idleMs)
+SmtpConnection::Status SmtpConnection::writeBody(const QList<QByteArray> &message, int idleMs)
 {
-    m_bodyTotal = message.size();
+    m_bodyTotal = 0;
+    for (const QByteArray &piece : message)
+        m_bodyTotal += piece.size();
     m_bodySent = 0;
     bool atLineStart = true;
-    for (qsizetype at = 0; at < message.size(); at += kBodyChunk) {
-        const Status status = write(stuffed(message.mid(at, kBodyChunk), atLineStart), idleMs);
-        if (status != Status::Ok)
-            return status;
-        m_bodySent = qMin(message.size(), at + kBodyChunk);
+    QByteArray tail;
+    for (const QByteArray &piece : message) {
+        for (qsizetype at = 0; at < piece.size(); at += kBodyChunk) {
+            const QByteArray chunk = piece.mid(at, kBodyChunk);
+            const Status status = write(stuffed(chunk, atLineStart), idleMs);
+            if (status != Status::Ok)
+                return status;
+            m_bodySent += chunk.size();
+            tail = (tail + chunk).right(2);
+        }
     }
-    return write(message.endsWith("\r\n") || message.isEmpty() ? QByteArrayLiteral(".\r\n")
-                                                               : QByteArrayLiteral("\r\n.\r\n"),
+    return write(tail == "\r\n" || m_bodyTotal == 0 ? QByteArrayLiteral(".\r\n") : QByteArrayLiteral("\r\n.\r\n"),
                  idleMs);
 }
 

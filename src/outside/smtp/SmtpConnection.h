@@ -62,8 +62,9 @@ public:
     /// Hands bytes to the socket and waits until the socket has taken them
     /// (large blocks go out piecewise, so the socket never holds a second copy).
     Status write(const QByteArray &bytes, int idleMs);
-    /// A message body: dot-stuffed, CRLF-terminated, followed by the end marker.
-    Status writeBody(const QByteArray &message, int idleMs);
+    /// A message body given in consecutive pieces: dot-stuffed,
+    /// CRLF-terminated, followed by the end marker.
+    Status writeBody(const QList<QByteArray> &message, int idleMs);
     qint64 bodyBytesSent() const { return m_bodySent; }
     qint64 bodyBytesTotal() const { return m_bodyTotal; }
 

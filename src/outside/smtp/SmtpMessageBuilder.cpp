@@ -131,24 +131,34 @@ void useUtf8(GMimeParamList *parameters, const char *name)
         g_mime_param_set_charset(param, "utf-8");
 }
 
-GMimeObject *attachmentPart(const SmtpAttachment &attachment)
+GMimePart *attachmentPart(const QString &fileName, const QString &mimeType)
 {
-    const QByteArray type = attachment.mimeType.toUtf8();
+    const QByteArray type = mimeType.toUtf8();
     const qsizetype slash = type.indexOf('/');
     const QByteArray major = slash > 0 ? type.left(slash) : QByteArray("application");
     const QByteArray minor = slash > 0 ? type.mid(slash + 1) : QByteArray("octet-stream");
     GMimePart *part = g_mime_part_new_with_type(major.constData(), minor.constData());
     g_mime_object_set_disposition(GMIME_OBJECT(part), "attachment");
-    g_mime_part_set_filename(part, utf8(SmtpMessageBuilder::headerText(attachment.fileName)).constData());
+    g_mime_part_set_filename(part, utf8(SmtpMessageBuilder::headerText(fileName)).constData());
     useUtf8(g_mime_content_disposition_get_parameters(g_mime_object_get_content_disposition(GMIME_OBJECT(part))),
             "filename");
     useUtf8(g_mime_content_type_get_parameters(g_mime_object_get_content_type(GMIME_OBJECT(part))), "name");
-    setContent(part, attachment.data);
-    g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_BASE64);
+    return part;
+}
+
+/// A part whose wire form appears nowhere else in the message: its text is random.
+GMimeObject *standIn()
+{
+    GMimePart *part = g_mime_part_new_with_type("text", "plain");
+    setContent(part, "velmora-attachment-" + uniqueToken());
+    g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_7BIT);
     return GMIME_OBJECT(part);
 }
 
-GMimeObject *topPart(const SmtpMessageContent &content)
+QByteArray serialize(GMimeObject *object);
+
+/// Adds a stand-in per attachment and returns their wire forms in order.
+GMimeObject *topPart(const SmtpMessageContent &content, QList<QByteArray> &standIns)
 {
     GMimeObject *body = bodyPart(content);
     if (content.attachments.isEmpty())
@@ -156,8 +166,9 @@ GMimeObject *topPart(const SmtpMessageContent &content)
     GMimeMultipart *mixed = multipart("mixed");
     g_mime_multipart_add(mixed, body);
     g_object_unref(body);
-    for (const SmtpAttachment &attachment : content.attachments) {
-        GMimeObject *part = attachmentPart(attachment);
+    for (qsizetype i = 0; i < content.attachments.size(); ++i) {
+        GMimeObject *part = standIn();
+        standIns.append(serialize(part));
         g_mime_multipart_add(mixed, part);
         g_object_unref(part);
     }
@@ -167,6 +178,56 @@ GMimeObject *topPart(const SmtpMessageContent &content)
 void setText(GMimeObject *object, const char *name, const QString &value)
 {
     g_mime_object_set_header(object, name, utf8(SmtpMessageBuilder::headerText(value)).constData(), "utf-8");
+}
+
+/// GMime passes text that already looks like an encoded word through as it
+/// is, and every reader would then decode it. Such text is encoded in full
+/// instead, so "=?utf-8?b?...?=" typed as a subject arrives as typed.
+bool looksEncoded(const QString &text)
+{
+    return text.contains(QStringLiteral("=?"));
+}
+
+QByteArray encodedWords(const QString &text)
+{
+    // 45 bytes make 60 base64 characters: with "=?utf-8?b?" and "?=" a word
+    // stays under the 75 allowed, and no character is split between words.
+    constexpr qsizetype kWordBytes = 45;
+    QByteArray words;
+    QByteArray run;
+    const auto flush = [&] {
+        if (run.isEmpty())
+            return;
+        words += (words.isEmpty() ? QByteArray() : QByteArray("\n ")) + "=?utf-8?b?" + run.toBase64() + "?=";
+        run.clear();
+    };
+    for (const char32_t point : text.toUcs4()) {
+        const QByteArray bytes = QString::fromUcs4(&point, 1).toUtf8();
+        if (run.size() + bytes.size() > kWordBytes)
+            flush();
+        run += bytes;
+    }
+    flush();
+    return words;
+}
+
+void setRawHeader(GMimeObject *object, const char *name, const QByteArray &value)
+{
+    if (GMimeHeader *header = g_mime_header_list_get_header(g_mime_object_get_header_list(object), name))
+        g_mime_header_set_raw_value(header, (' ' + value + '\n').constData());
+}
+
+void keepTypedText(GMimeObject *object, const SmtpMessageContent &content)
+{
+    const QString subject = SmtpMessageBuilder::headerText(content.subject);
+    if (looksEncoded(subject))
+        setRawHeader(object, "Subject", encodedWords(subject));
+    const QString name = SmtpMessageBuilder::headerText(content.fromName);
+    if (looksEncoded(name))
+        setRawHeader(object, "From", encodedWords(name) + " <" + content.fromAddress + '>');
+    const QString organization = SmtpMessageBuilder::headerText(content.organization);
+    if (looksEncoded(organization))
+        setRawHeader(object, "Organization", encodedWords(organization));
 }
 
 void setHeaders(GMimeMessage *message, const SmtpMessageContent &content)
@@ -189,6 +250,7 @@ void setHeaders(GMimeMessage *message, const SmtpMessageContent &content)
         g_mime_object_set_header(object, "Disposition-Notification-To",
                                  ("<" + content.fromAddress + ">").constData(), nullptr);
     g_mime_object_set_header(object, "MIME-Version", "1.0", nullptr);
+    keepTypedText(object, content);
 }
 
 QByteArray serialize(GMimeObject *object)
@@ -216,17 +278,57 @@ QString SmtpMessageBuilder::headerText(const QString &value)
     return clean;
 }
 
-QByteArray SmtpMessageBuilder::build(const SmtpMessageContent &content)
+QList<QByteArray> SmtpMessageBuilder::build(const SmtpMessageContent &content)
 {
     initGMime();
     GMimeMessage *message = g_mime_message_new(TRUE);
     setHeaders(message, content);
-    GMimeObject *top = topPart(content);
+    QList<QByteArray> standIns;
+    GMimeObject *top = topPart(content, standIns);
     g_mime_message_set_mime_part(message, top);
     g_object_unref(top);
     QByteArray wire = serialize(GMIME_OBJECT(message));
     g_object_unref(message);
-    return wire;
+    QList<QByteArray> pieces;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < standIns.size(); ++i) {
+        const qsizetype at = wire.indexOf(standIns.at(i), from);
+        Q_ASSERT(at >= 0);
+        pieces << wire.mid(from, at - from) << content.attachments.at(i).encodedPart;
+        from = at + standIns.at(i).size();
+    }
+    pieces << wire.mid(from);
+    return pieces;
+}
+
+QByteArray SmtpMessageBuilder::attachmentHeaders(const QString &fileName, const QString &mimeType)
+{
+    initGMime();
+    GMimePart *part = attachmentPart(fileName, mimeType);
+    g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_BASE64);
+    setContent(part, QByteArray());
+    QByteArray wire = serialize(GMIME_OBJECT(part));
+    g_object_unref(part);
+    const qsizetype end = wire.indexOf("\r\n\r\n");
+    return end < 0 ? wire + "\r\n" : wire.left(end + 4);
+}
+
+QByteArray SmtpMessageBuilder::base64Lines(const QByteArray &bytes)
+{
+    constexpr qsizetype kLine = 76;
+    // Whole 57-byte groups encode to whole lines; chunking keeps the
+    // temporary encoding small for a large file.
+    constexpr qsizetype kChunk = 57 * 16 * 1024;
+    QByteArray lines;
+    lines.reserve(bytes.size() * 4 / 3 + bytes.size() / 28 + 8);
+    for (qsizetype at = 0; at < bytes.size(); at += kChunk) {
+        const QByteArray encoded = bytes.mid(at, kChunk).toBase64();
+        for (qsizetype line = 0; line < encoded.size(); line += kLine) {
+            lines += QByteArrayView(encoded).sliced(line, qMin(kLine, encoded.size() - line));
+            lines += "\r\n";
+        }
+    }
+    return lines;
 }
 
 } // namespace OrvVelmora

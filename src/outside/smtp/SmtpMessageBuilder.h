@@ -36,11 +36,18 @@ struct SmtpMessageContent
 ///
 /// Structure: text/plain alone; with an HTML form multipart/alternative
 /// (plain first, then html); with attachments all of that as the first part of
-/// multipart/mixed.
+/// multipart/mixed. Attachments arrive already encoded (SmtpAttachmentList):
+/// GMime writes a small stand-in part for each, which the pieces replace.
 class SmtpMessageBuilder
 {
 public:
-    static QByteArray build(const SmtpMessageContent &content);
+    /// The message as consecutive pieces: the encoded attachments are shared,
+    /// not copied, so a large file costs its encoded size once per run.
+    static QList<QByteArray> build(const SmtpMessageContent &content);
+    /// The header block (ending in the empty line) of an attachment's part.
+    static QByteArray attachmentHeaders(const QString &fileName, const QString &mimeType);
+    /// Base64 in lines of 76 characters, each ending in CRLF.
+    static QByteArray base64Lines(const QByteArray &bytes);
     /// A header value with CR, LF and other control characters turned into
     /// blanks: nothing a caller passes can start a header line of its own.
     static QString headerText(const QString &value);

@@ -342,7 +342,7 @@ qint32 SmtpTransport::Send()
         failLocally(QStringLiteral("Es besteht keine Verbindung zum Server."));
         return -1;
     }
-    const std::optional<QByteArray> message = buildMessage();
+    const std::optional<QList<QByteArray>> message = buildMessage();
     if (!message)
         return -1;
     const QByteArray envelopeFrom =
@@ -356,7 +356,7 @@ qint32 SmtpTransport::Send()
     return transfer(envelopeFrom, recipient, *message);
 }
 
-qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipient, const QByteArray &message)
+qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message)
 {
     d->busy = true;
     d->disconnectRequested = false;
@@ -439,7 +439,7 @@ qint32 SmtpTransport::finishSent()
     return sent;
 }
 
-std::optional<QByteArray> SmtpTransport::buildMessage()
+std::optional<QList<QByteArray>> SmtpTransport::buildMessage()
 {
     // Customer lists often carry blanks around an address; they are no part of it.
     const SmtpAddress recipient(d->recipient.trimmed());
@@ -476,7 +476,7 @@ std::optional<QByteArray> SmtpTransport::buildMessage()
     return SmtpMessageBuilder::build(content);
 }
 
-std::optional<QByteArray> SmtpTransport::refuse(const QString &text, const QString &address)
+std::optional<QList<QByteArray>> SmtpTransport::refuse(const QString &text, const QString &address)
 {
     failLocally(text.arg(SmtpAddress::printable(address.left(200))));
     return std::nullopt;

@@ -187,9 +187,9 @@ private:
     bool openSession(const SmtpClientSettings &settings);
     void failLocally(const QString &text);
     void takeFailure();
-    std::optional<QByteArray> buildMessage();
-    std::optional<QByteArray> refuse(const QString &text, const QString &address);
-    qint32 transfer(const QByteArray &from, const QByteArray &recipient, const QByteArray &message);
+    std::optional<QList<QByteArray>> buildMessage();
+    std::optional<QList<QByteArray>> refuse(const QString &text, const QString &address);
+    qint32 transfer(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message);
     std::optional<bool> retryAfter(int replyCode, int attempt);
     qint32 finishSent();
     void duringTransfer();

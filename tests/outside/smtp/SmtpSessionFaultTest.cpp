@@ -1,4 +1,4 @@
-#include "outside/SmtpTransport.h"
+#include "outside/smtp/SmtpTransport.h"
 
 #include "ScriptedPlatformServices.h"
 #include "SmtpTestServer.h"

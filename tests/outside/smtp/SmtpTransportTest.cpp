@@ -96,7 +96,17 @@ TEST_F(SmtpTransportTest, RoundTripKeepsEveryHeaderPartAndAttachment)
 
     ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
     ASSERT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
+    // Text that looks like an encoded word is what the user typed, not an encoding.
+    const QString typedSubject = QStringLiteral("=?utf-8?b?SGFsbG8=?= Angebot"), typedName = QStringLiteral("=?utf-8?q?M=C3=BCller?=");
+    transport.setSubject(typedSubject);
+    transport.setFromName(typedName);
+    transport.setMessageId(QStringLiteral("lauf-7.1@example.de"));
+    ASSERT_EQ(transport.Send(), 2) << transport.LastError().toStdString();
     transport.Disconnect();
+    const QJsonObject typed = parsed(1, 2);
+    EXPECT_EQ(header(typed, "Subject"), typedSubject);
+    EXPECT_EQ(header(typed, "From"), typedName + QStringLiteral(" <versand@example.de>"));
+    EXPECT_EQ(header(typed, "Message-ID"), QStringLiteral("<lauf-7.1@example.de>"));
 
     const QJsonObject message = parsed(1, 1);
     ASSERT_FALSE(message.isEmpty());
