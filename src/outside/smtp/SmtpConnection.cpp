@@ -20,16 +20,25 @@ constexpr qsizetype kMaxLineBytes = 8192;
 constexpr int kMaxReplyLines = 200;
 constexpr qsizetype kBodyChunk = 256 * 1024;
 
+/// Doubles a dot at the start of every line; atLineStart carries over from
+/// the previous chunk. Chunks without such a dot come back without a copy.
 QByteArray stuffed(const QByteArray &chunk, bool &atLineStart)
 {
+    if (chunk.isEmpty())
+        return chunk;
     QByteArray out;
-    out.reserve(chunk.size() + chunk.size() / 64 + 2);
-    for (const char c : chunk) {
-        if (atLineStart && c == '.')
-            out += '.';
-        out += c;
-        atLineStart = c == '\n';
+    qsizetype from = 0;
+    if (atLineStart && chunk.startsWith('.'))
+        out += '.';
+    for (qsizetype dot = chunk.indexOf("\n.", from); dot >= 0; dot = chunk.indexOf("\n.", from)) {
+        out += QByteArrayView(chunk).sliced(from, dot + 2 - from);
+        out += '.';
+        from = dot + 2;
     }
+    atLineStart = chunk.endsWith('\n');
+    if (out.isEmpty() && from == 0)
+        return chunk;
+    out += QByteArrayView(chunk).sliced(from);
     return out;
 }
 
@@ -205,18 +214,24 @@ SmtpConnection::Status SmtpConnection::writeBody(const QList<QByteArray> &messag
     m_bodySent = 0;
     bool atLineStart = true;
     QByteArray tail;
+    // Small pieces are gathered, so a short message leaves in one write with its end marker.
+    QByteArray outgoing;
     for (const QByteArray &piece : message) {
         for (qsizetype at = 0; at < piece.size(); at += kBodyChunk) {
             const QByteArray chunk = piece.mid(at, kBodyChunk);
-            const Status status = write(stuffed(chunk, atLineStart), idleMs);
+            outgoing += stuffed(chunk, atLineStart);
+            m_bodySent += chunk.size();
+            tail = (tail + chunk.right(2)).right(2);
+            if (outgoing.size() < kBodyChunk)
+                continue;
+            const Status status = write(outgoing, idleMs);
             if (status != Status::Ok)
                 return status;
-            m_bodySent += chunk.size();
-            tail = (tail + chunk).right(2);
+            outgoing.clear();
         }
     }
-    return write(tail == "\r\n" || m_bodyTotal == 0 ? QByteArrayLiteral(".\r\n") : QByteArrayLiteral("\r\n.\r\n"),
-                 idleMs);
+    outgoing += tail == "\r\n" || m_bodyTotal == 0 ? QByteArrayLiteral(".\r\n") : QByteArrayLiteral("\r\n.\r\n");
+    return write(outgoing, idleMs);
 }
 
 bool SmtpConnection::takeLine(QByteArray &line, bool &garbled)
