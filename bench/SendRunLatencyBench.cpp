@@ -36,8 +36,9 @@ public:
     bool start(const QString &tools, quint16 target)
     {
         m_port = freePort();
-        m_process.start(kPython, {tools + QStringLiteral("/latency_proxy.py"), QString::number(m_port),
-                                  QString::number(target), QStringLiteral("10")});
+        m_process.start(kPython,
+                        {tools + QStringLiteral("/latency_proxy.py"), QString::number(m_port), QString::number(target),
+                         QStringLiteral("10")});
         for (int i = 0; i < 100 && m_process.state() != QProcess::NotRunning; ++i) {
             if (listening(m_port))
                 return true;
@@ -76,10 +77,11 @@ double sendRun(quint16 port, int recipients)
 double peer(const QString &tools, quint16 port, int recipients)
 {
     QProcess script;
-    script.start(kPython, {tools + QStringLiteral("/peer_smtplib.py"), QString::number(recipients), QString::number(port)});
+    script.start(kPython,
+                 {tools + QStringLiteral("/peer_smtplib.py"), QString::number(recipients), QString::number(port)});
     script.waitForFinished(120000);
-    const QRegularExpressionMatch rate =
-        QRegularExpression(QStringLiteral("msgs_per_s: ([0-9.]+)")).match(QString::fromUtf8(script.readAllStandardOutput()));
+    const QRegularExpressionMatch rate = QRegularExpression(QStringLiteral("msgs_per_s: ([0-9.]+)"))
+                                             .match(QString::fromUtf8(script.readAllStandardOutput()));
     return rate.hasMatch() ? rate.captured(1).toDouble() : 0.0;
 }
 

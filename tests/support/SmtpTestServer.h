@@ -31,7 +31,7 @@ public:
         QStringList authMechanisms{}; ///< out of PLAIN, LOGIN, CRAM-MD5, XOAUTH2 (password = token); empty: PLAIN and LOGIN
         int dropAfterMessages = 0;    ///< > 0: close each session after this many messages
         /// "greeting421", "silent", "endless-line", "drop-in-data", "starttls-refused", or a
-        /// dialogue that accepts anna/richtig: "plain", "exchange-auth" (GSSAPI NTLM CRAM-MD5
+        /// dialogue (PIPELINING, SIZE 100000) that accepts anna/richtig: "plain", "exchange-auth" (GSSAPI NTLM CRAM-MD5
         /// LOGIN, CRAM-MD5 answered 504), "echo-password" (535 quotes the credentials),
         /// "quit-late" (30 s), "quit-never", "endless-continuation" (EHLO), "drop-after-data"
         /// (hangs up instead of answering the body), "slow" (each reply 0.3 s late).

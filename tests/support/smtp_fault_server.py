@@ -146,7 +146,8 @@ async def dialogue(peer):
             if peer.mode == "endless-continuation":
                 while True:
                     await peer.reply("250-velmora-fault keeps talking")
-            lines = ["250-velmora-fault", "250-PIPELINING"] + EHLO_LINES.get(peer.mode, ["250-AUTH PLAIN LOGIN"])
+            lines = ["250-velmora-fault", "250-PIPELINING", "250-SIZE 100000"]
+            lines += EHLO_LINES.get(peer.mode, ["250-AUTH PLAIN LOGIN"])
             for text in lines + ["250 8BITMIME"]:
                 await peer.reply(text)
         elif verb == "STARTTLS":

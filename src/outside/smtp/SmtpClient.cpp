@@ -49,37 +49,33 @@ QString SmtpClient::stepText(SmtpFailure step) const
     switch (step) {
     case SmtpFailure::Connection:
         return QStringLiteral("Die Verbindung zum Server „%1“ ist fehlgeschlagen.").arg(server);
-    case SmtpFailure::Greeting:
-        return QStringLiteral("Der Server „%1“ hat die Begrüßung abgelehnt.").arg(server);
+    case SmtpFailure::Greeting: return QStringLiteral("Der Server „%1“ hat die Begrüßung abgelehnt.").arg(server);
     case SmtpFailure::EncryptionMissing:
         return QStringLiteral("Der Server „%1“ bietet keine verschlüsselte Verbindung (STARTTLS) an; "
-                              "ohne Verschlüsselung werden keine Zugangsdaten gesendet.").arg(server);
+                              "ohne Verschlüsselung werden keine Zugangsdaten gesendet.")
+            .arg(server);
     case SmtpFailure::CertificateUntrusted:
         return QStringLiteral("Das Zertifikat des Servers „%1“ ist nicht vertrauenswürdig.").arg(server);
     case SmtpFailure::CertificateChanged:
         return QStringLiteral("Das Zertifikat des Servers „%1“ hat sich geändert; es ist nicht mehr das "
-                              "Zertifikat, dem Sie vertraut haben.").arg(server);
+                              "Zertifikat, dem Sie vertraut haben.")
+            .arg(server);
     case SmtpFailure::Encryption:
-        return QStringLiteral("Die verschlüsselte Verbindung zum Server „%1“ konnte nicht aufgebaut werden.").arg(server);
+        return QStringLiteral("Die verschlüsselte Verbindung zum Server „%1“ konnte nicht aufgebaut werden.")
+            .arg(server);
     case SmtpFailure::Login:
         return QStringLiteral("Die Anmeldung am Server ist fehlgeschlagen. Bitte Benutzername und Kennwort prüfen.");
-    case SmtpFailure::Sender:
-        return QStringLiteral("Der Server hat die Absenderadresse abgelehnt.");
-    case SmtpFailure::Recipient:
-        return QStringLiteral("Der Server hat die Empfängeradresse abgelehnt.");
-    case SmtpFailure::Message:
-        return QStringLiteral("Der Server hat die Nachricht abgelehnt.");
-    case SmtpFailure::TooBig:
-        return QStringLiteral("Die Nachricht ist zu groß für den Server.");
-    case SmtpFailure::ServerClosed:
-        return QStringLiteral("Der Server hat die Verbindung beendet.");
+    case SmtpFailure::Sender: return QStringLiteral("Der Server hat die Absenderadresse abgelehnt.");
+    case SmtpFailure::Recipient: return QStringLiteral("Der Server hat die Empfängeradresse abgelehnt.");
+    case SmtpFailure::Message: return QStringLiteral("Der Server hat die Nachricht abgelehnt.");
+    case SmtpFailure::TooBig: return QStringLiteral("Die Nachricht ist zu groß für den Server.");
+    case SmtpFailure::ServerClosed: return QStringLiteral("Der Server hat die Verbindung beendet.");
     case SmtpFailure::Uncertain:
         return QStringLiteral("Die Verbindung brach nach dem Senden der Nachricht ab, bevor der Server den Empfang "
                               "bestätigt hat. Die Nachricht ist möglicherweise angekommen; sie wird nicht erneut "
                               "gesendet.");
     case SmtpFailure::None:
-    case SmtpFailure::Local:
-        break;
+    case SmtpFailure::Local: break;
     }
     return QString();
 }
@@ -103,23 +99,19 @@ SmtpClient::Outcome SmtpClient::lost(SmtpConnection::Status status, SmtpFailure 
     const QString server = m_settings.host;
     switch (status) {
     case Status::Timeout:
-        return fail(step, QStringLiteral("Der Server „%1“ hat nicht rechtzeitig geantwortet (Zeitüberschreitung).").arg(server));
-    case Status::Garbled:
-        return fail(step, QStringLiteral("Die Antwort des Servers „%1“ war unlesbar.").arg(server));
-    case Status::NotFound:
-        return fail(SmtpFailure::Connection, QStringLiteral("Der Server wurde nicht gefunden."));
+        return fail(
+            step,
+            QStringLiteral("Der Server „%1“ hat nicht rechtzeitig geantwortet (Zeitüberschreitung).").arg(server));
+    case Status::Garbled: return fail(step, QStringLiteral("Die Antwort des Servers „%1“ war unlesbar.").arg(server));
+    case Status::NotFound: return fail(SmtpFailure::Connection, QStringLiteral("Der Server wurde nicht gefunden."));
     case Status::Refused:
         return fail(SmtpFailure::Connection, QStringLiteral("Der Server ist nicht erreichbar (Verbindung abgelehnt)."));
-    case Status::Untrusted:
-        return fail(SmtpFailure::CertificateUntrusted, QString());
-    case Status::CertificateChanged:
-        return fail(SmtpFailure::CertificateChanged, QString());
-    case Status::TlsFailed:
-        return fail(SmtpFailure::Encryption, QString());
+    case Status::Untrusted: return fail(SmtpFailure::CertificateUntrusted, QString());
+    case Status::CertificateChanged: return fail(SmtpFailure::CertificateChanged, QString());
+    case Status::TlsFailed: return fail(SmtpFailure::Encryption, QString());
     case Status::Closed:
     case Status::Ok:
-    case Status::Gone:
-        break;
+    case Status::Gone: break;
     }
     if (step == SmtpFailure::Uncertain)
         return fail(step, QString());
@@ -200,13 +192,10 @@ void SmtpClient::parseCapabilities(const SmtpReply &reply)
             m_caps.startTls = true;
         else if (keyword == "PIPELINING")
             m_caps.pipelining = true;
-        else if (keyword == "SMTPUTF8")
-            m_caps.utf8 = true;
         else if (keyword == "SIZE") {
             m_caps.size = true;
             m_caps.sizeLimit = words.value(1).toLongLong();
-        }
-        else if (keyword == "AUTH" || keyword.startsWith("AUTH="))
+        } else if (keyword == "AUTH" || keyword.startsWith("AUTH="))
             m_caps.auth += keyword == "AUTH" ? words.mid(1) : keyword.mid(5).split(' ');
     }
 }
@@ -288,7 +277,7 @@ SmtpClient::Outcome SmtpClient::tryMechanism(const QByteArray &mechanism, bool &
 }
 
 SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &recipient,
-                                     const QList<QByteArray> &message, bool utf8)
+                                     const QList<QByteArray> &message)
 {
     qint64 size = 0;
     for (const QByteArray &piece : message)
@@ -297,26 +286,22 @@ SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &r
     m_replyCode = 0;
     m_replyText.clear();
     m_error.clear();
-    if (utf8 && !m_caps.utf8)
-        return fail(SmtpFailure::Local, QStringLiteral("Der Server kann keine Adressen mit Umlauten oder anderen "
-                                                       "Sonderzeichen annehmen."));
     if (m_caps.sizeLimit > 0 && size > m_caps.sizeLimit)
-        return fail(SmtpFailure::TooBig, QStringLiteral("Der Server nimmt höchstens %1 Bytes an, die Nachricht hat %2.")
-                                             .arg(m_caps.sizeLimit)
-                                             .arg(size));
-    const Outcome outcome = envelope(from, recipient, size, utf8);
+        return fail(SmtpFailure::TooBig,
+                    QStringLiteral("Der Server nimmt höchstens %1 Bytes an, die Nachricht hat %2.")
+                        .arg(m_caps.sizeLimit)
+                        .arg(size));
+    const Outcome outcome = envelope(from, recipient, size);
     if (outcome != Outcome::Done)
         return outcome;
     return body(message);
 }
 
-SmtpClient::Outcome SmtpClient::envelope(const QByteArray &from, const QByteArray &recipient, qint64 size, bool utf8)
+SmtpClient::Outcome SmtpClient::envelope(const QByteArray &from, const QByteArray &recipient, qint64 size)
 {
     QByteArray mail = "MAIL FROM:<" + from + '>';
     if (m_caps.size)
         mail += " SIZE=" + QByteArray::number(size);
-    if (utf8)
-        mail += " SMTPUTF8";
     const QList<QByteArray> lines{mail + "\r\n", "RCPT TO:<" + recipient + ">\r\n", "DATA\r\n"};
     const SmtpFailure steps[] = {SmtpFailure::Sender, SmtpFailure::Recipient, SmtpFailure::Message};
     if (m_caps.pipelining) {

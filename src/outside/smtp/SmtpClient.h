@@ -59,9 +59,8 @@ public:
     Outcome open(const SmtpClientSettings &settings);
     /// Checks the socket, so a server that hung up while idle counts as closed.
     bool isOpen();
-    /// One message; from and recipient are checked addresses, utf8 says one
-    /// of them needs SMTPUTF8.
-    Outcome send(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message, bool utf8);
+    /// One message; from and recipient are checked ASCII addresses.
+    Outcome send(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message);
     /// QUIT, waiting at most two seconds, then closed.
     void close();
     void requestAbort() { m_connection.requestAbort(); }
@@ -81,7 +80,6 @@ private:
     {
         bool startTls = false;
         bool pipelining = false;
-        bool utf8 = false;
         bool size = false;
         /// 0: the server names no limit.
         qint64 sizeLimit = 0;
@@ -93,7 +91,7 @@ private:
     Outcome secure();
     Outcome logIn();
     Outcome tryMechanism(const QByteArray &mechanism, bool &next);
-    Outcome envelope(const QByteArray &from, const QByteArray &recipient, qint64 size, bool utf8);
+    Outcome envelope(const QByteArray &from, const QByteArray &recipient, qint64 size);
     Outcome body(const QList<QByteArray> &message);
     Outcome resetAfterRefusal();
     Outcome command(const QByteArray &line, SmtpReply &reply, SmtpFailure step);

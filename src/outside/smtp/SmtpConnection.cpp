@@ -82,7 +82,7 @@ SmtpConnection::Status SmtpConnection::waitSlice(const QDeadlineTimer &deadline,
 }
 
 SmtpConnection::Status SmtpConnection::open(const QString &host, int port, bool implicitTls,
-                                           const SmtpTlsPolicy &policy, int timeoutMs)
+                                            const SmtpTlsPolicy &policy, int timeoutMs)
 {
     abort();
     m_policy = policy;
@@ -133,8 +133,8 @@ SmtpConnection::Status SmtpConnection::open(const QString &host, int port, bool 
 bool SmtpConnection::handshake(const QDeadlineTimer &deadline, Status &status)
 {
     while (!m_socket->isEncrypted()) {
-        if (m_socket->state() != QAbstractSocket::ConnectedState
-            || m_socket->error() == QAbstractSocket::SslHandshakeFailedError) {
+        if (m_socket->state() != QAbstractSocket::ConnectedState ||
+            m_socket->error() == QAbstractSocket::SslHandshakeFailedError) {
             if (m_certificateChanged)
                 status = Status::CertificateChanged;
             else if (!m_socket->sslHandshakeErrors().isEmpty())

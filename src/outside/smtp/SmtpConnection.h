@@ -36,7 +36,18 @@ struct SmtpTlsPolicy
 class SmtpConnection
 {
 public:
-    enum class Status { Ok, Timeout, Closed, NotFound, Refused, Untrusted, CertificateChanged, TlsFailed, Garbled, Gone };
+    enum class Status {
+        Ok,
+        Timeout,
+        Closed,
+        NotFound,
+        Refused,
+        Untrusted,
+        CertificateChanged,
+        TlsFailed,
+        Garbled,
+        Gone
+    };
 
     SmtpConnection();
     ~SmtpConnection();

@@ -5,7 +5,9 @@
 namespace OrvVelmora {
 
 SmtpLogin::SmtpLogin(const QString &user, const QString &password, const QString &oauthToken)
-    : m_user(user.toUtf8()), m_password(password.toUtf8()), m_token(oauthToken.toUtf8())
+    : m_user(user.toUtf8())
+    , m_password(password.toUtf8())
+    , m_token(oauthToken.toUtf8())
 {
 }
 
@@ -13,9 +15,8 @@ QList<QByteArray> SmtpLogin::candidates(const QList<QByteArray> &offered) const
 {
     // A token means the account logs in with OAuth only; a password would be
     // the wrong secret, so nothing else is tried.
-    const QList<QByteArray> ours = m_token.isEmpty()
-        ? QList<QByteArray>{"CRAM-MD5", "PLAIN", "LOGIN"}
-        : QList<QByteArray>{"XOAUTH2"};
+    const QList<QByteArray> ours =
+        m_token.isEmpty() ? QList<QByteArray>{"CRAM-MD5", "PLAIN", "LOGIN"} : QList<QByteArray>{"XOAUTH2"};
     QList<QByteArray> chosen;
     for (const QByteArray &mechanism : ours) {
         if (offered.contains(mechanism))
@@ -31,7 +32,11 @@ QByteArray SmtpLogin::plainResponse() const
 
 QByteArray SmtpLogin::oauthResponse() const
 {
-    return ("user=" + m_user + "\x01" "auth=Bearer " + m_token + "\x01\x01").toBase64();
+    return ("user=" + m_user +
+            "\x01"
+            "auth=Bearer " +
+            m_token + "\x01\x01")
+        .toBase64();
 }
 
 QByteArray SmtpLogin::command(const QByteArray &mechanism) const

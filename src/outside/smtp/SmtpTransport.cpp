@@ -362,7 +362,7 @@ qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipie
     d->disconnectRequested = false;
     d->sinceEvents.start();
     for (int attempt = 0;; ++attempt) {
-        const SmtpClient::Outcome outcome = d->session.send(from, recipient, message, false);
+        const SmtpClient::Outcome outcome = d->session.send(from, recipient, message);
         if (outcome == SmtpClient::Outcome::Gone)
             return -1;
         if (outcome == SmtpClient::Outcome::Done) {

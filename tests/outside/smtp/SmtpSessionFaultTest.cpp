@@ -62,9 +62,15 @@ TEST_F(SmtpSessionFaultTest, LoginUsesOnlyMechanismsWeSpeakAndNeverRetriesARefus
         bool connects;
         QStringList auth;
     } rows[] = {
-        {"GSSAPI and NTLM skipped, 504 moves on", "exchange-auth", QStringLiteral("richtig"), true,
+        {"GSSAPI and NTLM skipped, 504 moves on",
+         "exchange-auth",
+         QStringLiteral("richtig"),
+         true,
          {QStringLiteral("AUTH CRAM-MD5"), QStringLiteral("AUTH LOGIN")}},
-        {"535 ends the login", "exchange-auth", wrong, false,
+        {"535 ends the login",
+         "exchange-auth",
+         wrong,
+         false,
          {QStringLiteral("AUTH CRAM-MD5"), QStringLiteral("AUTH LOGIN")}},
         {"password quoted by the server", "echo-password", wrong, false, {QStringLiteral("AUTH PLAIN")}},
     };
@@ -82,7 +88,8 @@ TEST_F(SmtpSessionFaultTest, LoginUsesOnlyMechanismsWeSpeakAndNeverRetriesARefus
             continue;
         EXPECT_EQ(transport.LastFailure(), Failure::Login);
         EXPECT_EQ(transport.LastReplyCode(), 535);
-        EXPECT_TRUE(transport.LastReplyText().startsWith(QStringLiteral("535 5.7.8"))) << transport.LastReplyText().toStdString();
+        EXPECT_TRUE(transport.LastReplyText().startsWith(QStringLiteral("535 5.7.8")))
+            << transport.LastReplyText().toStdString();
         for (const QString &secret : {wrong, QString::fromLatin1(wrong.toUtf8().toBase64())}) {
             EXPECT_FALSE(transport.LastError().contains(secret)) << transport.LastError().toStdString();
             EXPECT_FALSE(transport.LastReplyText().contains(secret));
@@ -106,6 +113,7 @@ TEST_F(SmtpSessionFaultTest, RefusalsKeepTheSessionUntilTheServerEndsIt)
         {"versand@example.de", "kunde2@example.com", 2, Failure::None, ""},
         {"m450@example.de", "kunde3@example.com", -450, Failure::Sender, "Absenderadresse"},
         {"m552@example.de", "kunde3@example.com", -552, Failure::TooBig, "zu groß für den Server"},
+        {"versand@example.de", "gross@example.com", -1, Failure::TooBig, "höchstens 100000 Bytes"},
         {"versand@example.de", "kunde3@example.com", 3, Failure::None, ""},
         {"m421@example.de", "kunde4@example.com", -421, Failure::ServerClosed, "Verbindung beendet"},
     };
@@ -115,10 +123,14 @@ TEST_F(SmtpSessionFaultTest, RefusalsKeepTheSessionUntilTheServerEndsIt)
         SCOPED_TRACE(step.to);
         transport.setFromAddress(QLatin1String(step.from));
         transport.setRecipient(QLatin1String(step.to));
+        // The server's SIZE limit refuses this one before anything is sent.
+        transport.setBody(step.to == QByteArrayView("gross@example.com") ? QString(120000, QLatin1Char('x'))
+                                                                          : QStringLiteral("Text\r\n.Punkt\r\n"));
         EXPECT_EQ(transport.Send(), step.result) << transport.LastError().toStdString();
         EXPECT_EQ(transport.LastFailure(), step.failure);
-        EXPECT_TRUE(transport.LastError().contains(QString::fromUtf8(step.errorHas))) << transport.LastError().toStdString();
-        if (step.result < 0) {
+        EXPECT_TRUE(transport.LastError().contains(QString::fromUtf8(step.errorHas)))
+            << transport.LastError().toStdString();
+        if (step.result < -1) {
             EXPECT_EQ(transport.LastReplyCode(), -step.result);
             EXPECT_TRUE(transport.LastError().contains(QString::number(-step.result)));
         }
@@ -128,7 +140,9 @@ TEST_F(SmtpSessionFaultTest, RefusalsKeepTheSessionUntilTheServerEndsIt)
     ASSERT_TRUE(server->waitForClosedSessions(1));
     EXPECT_EQ(server->messagesPerSession(), QList<int>{3});
     EXPECT_EQ(server->envelope(1, 1).last(), QStringLiteral("RCPT TO:<kunde1@example.com>"));
+    EXPECT_TRUE(server->message(1, 1).contains("\r\n.Punkt\r\n")) << "dot-stuffing undone exactly once";
     EXPECT_EQ(server->commands(1).count(QStringLiteral("RSET")), 3) << "one per refused MAIL or RCPT";
+    EXPECT_EQ(server->commands(1).count(QStringLiteral("MAIL")), 7) << "nothing for the message over the limit";
 
     // Pipelining: each message's MAIL, RCPT and DATA arrive in one read (all
     // but the last, whose RCPT and DATA the closing server never read).
@@ -163,7 +177,8 @@ TEST_F(SmtpSessionFaultTest, SlowSilentOrChattyServersNeverHoldTheWindow)
          [](SmtpTransport &t) {
              ASSERT_TRUE(t.Connect());
              EXPECT_EQ(t.Send(), SmtpTransport::SendUncertain);
-             EXPECT_TRUE(t.LastError().contains(QStringLiteral("möglicherweise angekommen"))) << t.LastError().toStdString();
+             EXPECT_TRUE(t.LastError().contains(QStringLiteral("möglicherweise angekommen")))
+                 << t.LastError().toStdString();
              EXPECT_FALSE(t.IsConnected());
          },
          2600, Failure::Uncertain, 0},
