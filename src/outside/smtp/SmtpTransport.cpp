@@ -207,8 +207,21 @@ void SmtpTransport::Disconnect()
             d->session.requestAbort();
         return;
     }
-    d->session.close();
+    closeSession();
+}
+
+/// QUIT lets the window's events run while it waits, and one of them may
+/// delete the transport: false then, and nothing may be touched any more.
+bool SmtpTransport::closeSession()
+{
+    const QPointer<SmtpTransport> self(this);
     d->sentInSession = 0;
+    d->busy = true;
+    d->session.close();
+    if (!self)
+        return false;
+    d->busy = false;
+    return true;
 }
 
 void SmtpTransport::duringTransfer()
@@ -248,8 +261,8 @@ bool SmtpTransport::Connect()
     d->failure = Failure::None;
     d->lastReplyCode = 0;
     d->lastReplyText.clear();
-    d->session.close();
-    d->sentInSession = 0;
+    if (!closeSession())
+        return false;
     const std::optional<SmtpClientSettings> settings = sessionSettings();
     if (!settings)
         return false;
@@ -268,12 +281,12 @@ bool SmtpTransport::openSession(const SmtpClientSettings &settings)
     d->busy = false;
     d->connecting = false;
     d->peerCertificate = d->session.peerCertificate();
-    if (d->disconnectRequested)
-        d->session.close();
-    if (outcome == SmtpClient::Outcome::Failed) {
+    if (outcome == SmtpClient::Outcome::Failed)
         takeFailure();
+    if (d->disconnectRequested && !closeSession())
         return false;
-    }
+    if (outcome == SmtpClient::Outcome::Failed)
+        return false;
     return !d->disconnectRequested;
 }
 
@@ -377,8 +390,8 @@ qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipie
     }
     d->busy = false;
     takeFailure();
-    if (d->disconnectRequested)
-        Disconnect();
+    if (d->disconnectRequested && !closeSession())
+        return -1;
     if (d->failure == Failure::Uncertain)
         return SendUncertain;
     return d->lastReplyCode >= 400 ? -d->lastReplyCode : -1;
@@ -435,7 +448,7 @@ qint32 SmtpTransport::finishSent()
             return sent;
     }
     if (closeNow)
-        Disconnect();
+        closeSession();
     return sent;
 }
 

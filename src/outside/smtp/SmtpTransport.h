@@ -182,6 +182,7 @@ Q_SIGNALS:
 
 private:
     bool refuseWhileBusy();
+    bool closeSession();
     std::optional<SmtpClientSettings> sessionSettings();
     QByteArray heloName() const;
     bool openSession(const SmtpClientSettings &settings);

@@ -4,6 +4,7 @@
 #include "SmtpTestServer.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include <functional>
 
@@ -26,14 +27,19 @@ protected:
     {
         server = std::make_unique<SmtpTestServer>(SmtpTestServer::Options{.fault = fault});
         ASSERT_TRUE(server->start()) << server->errorText().toStdString();
-        transport.setServer(server->host());
-        transport.setPort(server->port());
-        transport.setConnectTimeout(2);
-        transport.setTimeout(2);
-        transport.setFromAddress(QStringLiteral("versand@example.de"));
-        transport.setRecipient(QStringLiteral("kunde@example.com"));
-        transport.setSubject(QStringLiteral("Betreff"));
-        transport.setBody(QStringLiteral("Text\r\n.eine Zeile mit Punkt\r\n"));
+        aim(transport);
+    }
+
+    void aim(SmtpTransport &target) const
+    {
+        target.setServer(server->host());
+        target.setPort(server->port());
+        target.setConnectTimeout(2);
+        target.setTimeout(2);
+        target.setFromAddress(QStringLiteral("versand@example.de"));
+        target.setRecipient(QStringLiteral("kunde@example.com"));
+        target.setSubject(QStringLiteral("Betreff"));
+        target.setBody(QStringLiteral("Text"));
     }
 
     void logIn(const QString &password)
@@ -125,7 +131,7 @@ TEST_F(SmtpSessionFaultTest, RefusalsKeepTheSessionUntilTheServerEndsIt)
         transport.setRecipient(QLatin1String(step.to));
         // The server's SIZE limit refuses this one before anything is sent.
         transport.setBody(step.to == QByteArrayView("gross@example.com") ? QString(120000, QLatin1Char('x'))
-                                                                          : QStringLiteral("Text\r\n.Punkt\r\n"));
+                                                                         : QStringLiteral("Text\r\n.Punkt\r\n"));
         EXPECT_EQ(transport.Send(), step.result) << transport.LastError().toStdString();
         EXPECT_EQ(transport.LastFailure(), step.failure);
         EXPECT_TRUE(transport.LastError().contains(QString::fromUtf8(step.errorHas)))
@@ -197,6 +203,27 @@ TEST_F(SmtpSessionFaultTest, SlowSilentOrChattyServersNeverHoldTheWindow)
         EXPECT_EQ(server->commands(1).count(QStringLiteral("DATA")), row.messages + (row.failure == Failure::Uncertain))
             << "nothing is sent twice";
     }
+}
+
+// The goodbye is awaited with events running; one of them may delete the transport.
+TEST_F(SmtpSessionFaultTest, TransportDeletedWhileWaitingForTheGoodbye)
+{
+    ASSERT_NO_FATAL_FAILURE(serve(QStringLiteral("quit-never")));
+    platform.runRealEvents = true;
+    auto *doomed = new SmtpTransport;
+    aim(*doomed);
+    ASSERT_TRUE(doomed->Connect()) << doomed->LastError().toStdString();
+    ASSERT_GE(doomed->Send(), 1) << doomed->LastError().toStdString();
+    QTimer::singleShot(200, [&doomed] {
+        delete doomed;
+        doomed = nullptr;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    doomed->Disconnect();
+    EXPECT_EQ(doomed, nullptr);
+    EXPECT_LT(clock.elapsed(), 1500) << "the wait ends with the transport";
+    EXPECT_TRUE(server->waitForClosedSessions(1));
 }
 
 } // namespace
