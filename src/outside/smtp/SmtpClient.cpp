@@ -1,14 +1,11 @@
 #include "outside/smtp/SmtpClient.h"
 
+#include "outside/platform/Logging.h"
 #include "outside/smtp/SmtpLogin.h"
-
-#include <QLoggingCategory>
 
 #include <optional>
 
 namespace OrvVelmora {
-
-Q_DECLARE_LOGGING_CATEGORY(lcSmtpConnection)
 
 namespace {
 
@@ -86,7 +83,7 @@ SmtpClient::Outcome SmtpClient::fail(SmtpFailure step, const QString &detail)
     m_error = stepText(step);
     if (!detail.isEmpty())
         m_error += (m_error.isEmpty() ? QString() : QStringLiteral(" ")) + detail;
-    qCInfo(lcSmtpConnection) << "SMTP step failed:" << static_cast<int>(step) << m_replyCode;
+    qCInfo(lcSmtp) << "SMTP step failed:" << static_cast<int>(step) << m_replyCode;
     return Outcome::Failed;
 }
 

@@ -1,14 +1,13 @@
 #include "outside/smtp/SmtpConnection.h"
 
+#include "outside/platform/Logging.h"
+
 #include <QCryptographicHash>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QSslConfiguration>
 #include <QSslSocket>
 
 namespace OrvVelmora {
-
-Q_LOGGING_CATEGORY(lcSmtpConnection, "orv.smtp")
 
 namespace {
 
@@ -141,7 +140,7 @@ bool SmtpConnection::handshake(const QDeadlineTimer &deadline, Status &status)
                 status = Status::Untrusted;
             else
                 status = Status::TlsFailed;
-            qCInfo(lcSmtpConnection) << "TLS handshake failed:" << m_socket->errorString();
+            qCInfo(lcSmtp) << "TLS handshake failed:" << m_socket->errorString();
             return false;
         }
         status = waitSlice(deadline, [this](int ms) { return m_socket->waitForEncrypted(ms); });
