@@ -37,6 +37,7 @@ public:
     void clipboardSet(const QMap<QString, QByteArray> &formats) override { m_real.clipboardSet(formats); }
     bool clipboardHasFormat(const QString &mime) const override { return m_real.clipboardHasFormat(mime); }
     QByteArray clipboardData(const QString &mime) const override { return m_real.clipboardData(mime); }
+    bool openBrowser(const QUrl &) override { return false; }
 
 private:
     QtPlatformServices m_real;

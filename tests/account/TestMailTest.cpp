@@ -44,6 +44,8 @@ public:
     void clipboardSet(const QMap<QString, QByteArray> &) override {}
     bool clipboardHasFormat(const QString &) const override { return false; }
     QByteArray clipboardData(const QString &) const override { return {}; }
+    bool openBrowser(const QUrl &url) override { return m_desk.openBrowser(url); }
+    int execDialog(QDialog &dialog) override { return m_desk.execDialog(dialog); }
 
 private:
     ScriptedPlatformServices &m_desk;

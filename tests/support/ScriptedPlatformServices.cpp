@@ -101,4 +101,13 @@ QByteArray ScriptedPlatformServices::clipboardData(const QString &mimeType) cons
     return clipboardWorks ? clipboard.value(mimeType) : QByteArray();
 }
 
+bool ScriptedPlatformServices::openBrowser(const QUrl &url)
+{
+    openedUrls.append(url);
+    if (!browser)
+        return false;
+    browser(url);
+    return true;
+}
+
 } // namespace OrvVelmora::Testing

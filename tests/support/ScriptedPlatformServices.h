@@ -40,6 +40,10 @@ public:
     /// an empty queue closes a dialog unseen with Rejected.
     QQueue<std::function<int(QDialog &)>> dialogAnswers;
     QStringList dialogNames;
+    /// Plays the browser: called with each address the component opens. Unset:
+    /// the browser "fails to start" and openBrowser answers false.
+    std::function<void(const QUrl &)> browser;
+    QList<QUrl> openedUrls;
 
     QList<ShownMessage> messages;
     QList<FileDialogCall> fileDialogs;
@@ -68,6 +72,7 @@ public:
     void clipboardSet(const QMap<QString, QByteArray> &formats) override;
     bool clipboardHasFormat(const QString &mimeType) const override;
     QByteArray clipboardData(const QString &mimeType) const override;
+    bool openBrowser(const QUrl &url) override;
 
     QMap<QString, QByteArray> clipboard;
 

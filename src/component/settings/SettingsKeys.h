@@ -16,4 +16,18 @@ inline constexpr char PWD[] = "PWD";
 /// Read only: a PEM file with a private certificate authority.
 inline constexpr char CAFile[] = "CAFile";
 
+// Real accounts: browser sign-in, a trusted certificate, an unencrypted relay.
+inline constexpr char OAuth[] = "OAuth";
+inline constexpr char OAuthClientId[] = "OAuthClientId";
+inline constexpr char OAuthTenant[] = "OAuthTenant";
+inline constexpr char Zertifikat[] = "Zertifikat";
+inline constexpr char Verschluesselung[] = "Verschluesselung";
+/// Read only: where the provider's sign-in lives, for organisations (and
+/// tests) that do not use the provider's own endpoints.
+inline constexpr char OAuthAuthorizeUrl[] = "OAuthAuthorizeUrl";
+inline constexpr char OAuthTokenUrl[] = "OAuthTokenUrl";
+inline constexpr char OAuthScope[] = "OAuthScope";
+/// Written by the sign-in only where no keyring answers.
+inline constexpr char OAuthToken[] = "OAuthToken";
+
 } // namespace OrvVelmora::SettingsKeys

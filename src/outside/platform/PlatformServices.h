@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QMap>
 #include <QString>
+#include <QUrl>
 
 #include <optional>
 
@@ -53,6 +54,9 @@ public:
     virtual std::optional<QColor> chooseColor(const QString &title) = 0;
     /// Runs one of our own dialogs modally; its result code (QDialog::Accepted or Rejected).
     virtual int execDialog(QDialog &dialog);
+    /// Opens the address in the user's web browser (a provider's sign-in page);
+    /// false when no browser could be started.
+    virtual bool openBrowser(const QUrl &url) = 0;
 
     virtual void setMousePointer(int pointerCode) = 0;
     virtual int mousePointer() const = 0;

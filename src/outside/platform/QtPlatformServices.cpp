@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
@@ -182,6 +183,11 @@ QByteArray QtPlatformServices::clipboardData(const QString &mimeType) const
         return {};
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     return data ? data->data(mimeType) : QByteArray();
+}
+
+bool QtPlatformServices::openBrowser(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
 }
 
 } // namespace OrvVelmora

@@ -22,6 +22,7 @@ public:
     void clipboardSet(const QMap<QString, QByteArray> &formats) override;
     bool clipboardHasFormat(const QString &mimeType) const override;
     QByteArray clipboardData(const QString &mimeType) const override;
+    bool openBrowser(const QUrl &url) override;
 
     /// "Desc|*.a;*.b|Other|*.c" -> Qt's "Desc (*.a *.b);;Other (*.c)" filter list.
     static QStringList qtFilters(const QString &classicFilter);

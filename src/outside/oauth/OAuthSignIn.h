@@ -1,0 +1,35 @@
+#pragma once
+
+#include "outside/oauth/OAuthProvider.h"
+#include "outside/oauth/OAuthTokens.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace OrvVelmora {
+
+/// The browser sign-in: the authorization code flow with PKCE. A one-off
+/// listener on a free loopback port receives the provider's redirect; the
+/// sign-in page opens in the user's browser through PlatformServices; the code
+/// is exchanged for an access and a refresh token. run() waits for all of it
+/// in a local event loop, so the window stays responsive, but no longer than
+/// the time limit.
+class OAuthSignIn
+{
+public:
+    explicit OAuthSignIn(OAuthProvider provider);
+
+    /// The tokens, or nothing with errorText() in German.
+    std::optional<OAuthTokens> run(int timeoutSeconds = kDefaultTimeoutSeconds);
+    [[nodiscard]] QString errorText() const { return m_error; }
+
+    /// Enough for a person to type a password and confirm a second factor.
+    static constexpr int kDefaultTimeoutSeconds = 180;
+
+private:
+    OAuthProvider m_provider;
+    QString m_error;
+};
+
+} // namespace OrvVelmora

@@ -1,0 +1,86 @@
+#include "OAuthTestServer.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkReply>
+#include <QUrlQuery>
+
+namespace OrvVelmora::Testing {
+
+OAuthTestServer::~OAuthTestServer()
+{
+    if (!m_process)
+        return;
+    m_process->closeWriteChannel();
+    if (!m_process->waitForFinished(2000)) {
+        m_process->kill();
+        m_process->waitForFinished(2000);
+    }
+}
+
+bool OAuthTestServer::start()
+{
+    m_process = std::make_unique<QProcess>();
+    m_process->start(QStringLiteral(ORV_SYSTEM_PYTHON),
+                     {QStringLiteral("-W"), QStringLiteral("ignore"),
+                      QStringLiteral(ORV_SOURCE_DIR "/tests/support/oauth_test_server.py"), QStringLiteral("--dir"),
+                      m_dir.path(), QStringLiteral("--client-id"), QLatin1String(kClientId),
+                      QStringLiteral("--lifetime"), QString::number(m_lifetime)});
+    const QDeadlineTimer deadline(20000);
+    while (!m_process->canReadLine() && !deadline.hasExpired() && m_process->state() != QProcess::NotRunning)
+        m_process->waitForReadyRead(200);
+    const QList<QByteArray> words = m_process->readLine().trimmed().split(' ');
+    if (words.size() != 3 || words[0] != "READY") {
+        m_error = QStringLiteral("server did not start: ") + QString::fromUtf8(m_process->readAllStandardError());
+        return false;
+    }
+    m_httpPort = static_cast<quint16>(words[1].toUInt());
+    m_smtpPort = static_cast<quint16>(words[2].toUInt());
+    return m_httpPort && m_smtpPort;
+}
+
+QString OAuthTestServer::endpoint(const char *path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_httpPort).arg(QLatin1String(path));
+}
+
+QStringList OAuthTestServer::events() const
+{
+    QFile log(m_dir.filePath(QStringLiteral("events.log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+int OAuthTestServer::count(const QString &eventPrefix) const
+{
+    const QStringList all = events();
+    return int(std::count_if(all.begin(), all.end(), [&](const QString &e) { return e.startsWith(eventPrefix); }));
+}
+
+bool OAuthTestServer::revoke(const QString &refreshToken)
+{
+    QNetworkRequest request(QUrl(endpoint("/revoke")));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    QUrlQuery form;
+    form.addQueryItem(QStringLiteral("token"), refreshToken);
+    QNetworkReply *reply = m_browser.post(request, form.toString(QUrl::FullyEncoded).toUtf8());
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    reply->deleteLater();
+    return reply->error() == QNetworkReply::NoError;
+}
+
+std::function<void(const QUrl &)> OAuthTestServer::browser()
+{
+    return [this](const QUrl &url) {
+        QNetworkRequest request(url);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+        QNetworkReply *reply = m_browser.get(request);
+        QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    };
+}
+
+} // namespace OrvVelmora::Testing
