@@ -2,11 +2,14 @@
 
 #include "component/settings/ConversionError.h"
 #include "component/settings/PortNumber.h"
+#include "account/AccountConnection.h"
+#include "account/frmCertificateException.h"
 #include "account/frmEMailSetup.h"
 #include "outside/wizardframe/LabelledField.h"
 #include "outside/platform/PlatformServices.h"
 #include "outside/smtp/SmtpTransport.h"
 
+#include <QDialog>
 #include <QPushButton>
 
 namespace OrvVelmora {
@@ -94,7 +97,10 @@ void TestMail::configureTransport()
 
 void TestMail::sendAndReport()
 {
-    if (!m_transport.Connect()) {
+    AccountConnection connection = m_dialog.accountConnection();
+    if (!connection.prepare(m_transport))
+        return tell(connection.errorText(), kCaption, MessageIcon::Stop);
+    if (!connectOfferingWaysAround()) {
         const QString reason = m_transport.LastError();
         return tell(QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.") + kTwoLineBreaks
                         + reason,
@@ -110,6 +116,50 @@ void TestMail::sendAndReport()
     m_transport.Disconnect();
     if (!sendFailed)
         tell(QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet."), kCaption, MessageIcon::Information);
+}
+
+// A certificate of the server's own and a relay without encryption are
+// refused first; the user may then allow exactly that and the test goes on.
+// Each way round is offered once, so the loop ends after three attempts.
+bool TestMail::connectOfferingWaysAround()
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (m_transport.Connect())
+            return true;
+        const bool retry = m_transport.LastFailure() == SmtpTransport::Failure::CertificateUntrusted
+            ? offerCertificateException()
+            : m_transport.LastFailure() == SmtpTransport::Failure::EncryptionMissing && offerUnencryptedRelay();
+        if (!retry)
+            return false;
+    }
+    return false;
+}
+
+bool TestMail::offerCertificateException()
+{
+    const QByteArray trusted = frmCertificateException::askToTrust(m_dialog.sevServer()->Text(), m_transport, &m_dialog);
+    if (trusted.isEmpty())
+        return false;
+    m_dialog.trustCertificate(trusted);
+    return true;
+}
+
+bool TestMail::offerUnencryptedRelay()
+{
+    // With a user name there would be a login, and it never goes out unencrypted.
+    if (!m_dialog.sevUserName()->Text().trimmed().isEmpty())
+        return false;
+    const MessageAnswer answer = PlatformServices::instance().messageBox(
+        QStringLiteral("Der Server „%1“ bietet keine verschlüsselte Verbindung an.\r\n\r\n"
+                       "Steht dieser Server in Ihrem eigenen lokalen Netz, und sollen Nachrichten an ihn "
+                       "unverschlüsselt gesendet werden? Ohne Benutzername wird dabei kein Kennwort übertragen.")
+            .arg(m_dialog.sevServer()->Text().trimmed()),
+        kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    if (answer != MessageAnswer::Yes)
+        return false;
+    m_dialog.allowUnencrypted();
+    m_transport.setRequireEncryption(false);
+    return true;
 }
 
 void TestMail::recover(int number, const QString &description)

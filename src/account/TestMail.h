@@ -18,6 +18,12 @@ class SmtpTransport;
 /// below a blank line), the send refused (likewise), or, for anything
 /// unexpected such as a port that is no number, the error's number, a tab and
 /// its description; that recovery makes no further call on the transport.
+///
+/// Before connecting, the account's sign-in token, trusted certificate and
+/// encryption choice go to the transport. A certificate the system does not
+/// trust is shown for the user to trust, and a non-local server without
+/// STARTTLS, for an account without user name, leads to the question whether
+/// to send unencrypted; what the user allows is kept by the dialog's next save.
 class TestMail
 {
 public:
@@ -33,6 +39,9 @@ private:
     void setButtonsEnabled(bool enabled);
     void configureTransport();
     void sendAndReport();
+    bool connectOfferingWaysAround();
+    bool offerCertificateException();
+    bool offerUnencryptedRelay();
     void recover(int number, const QString &description);
 
     frmEMailSetup &m_dialog;

@@ -11,8 +11,15 @@
 #include "outside/platform/PlatformServices.h"
 #include "outside/smtp/SmtpTransport.h"
 #include "outside/wizardframe/WizardPane.h"
+#include "account/AccountConnection.h"
+#include "component/settings/TrustedCertificate.h"
+#include "outside/oauth/OAuthAccess.h"
+#include "outside/oauth/OAuthSignIn.h"
+#include "outside/oauth/OAuthTokenStore.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
+#include <QLabel>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
@@ -75,6 +82,24 @@ void inform(const QString &text)
     PlatformServices::instance().messageBox(text, kCaption, MessageIcon::Information, MessageButtons::Ok);
 }
 
+void refuse(const QString &text)
+{
+    PlatformServices::instance().messageBox(text, kCaption, MessageIcon::Stop, MessageButtons::Ok);
+}
+
+QString signInStateText(OAuthTokenStore::Place place)
+{
+    switch (place) {
+    case OAuthTokenStore::Place::Keyring:
+        return QStringLiteral("Angemeldet (Schlüssel im Schlüsselbund des Systems)");
+    case OAuthTokenStore::Place::SettingsFile:
+        return QStringLiteral("Angemeldet (Schlüssel in der Einstellungsdatei)");
+    case OAuthTokenStore::Place::Nowhere:
+        break;
+    }
+    return QStringLiteral("Nicht angemeldet");
+}
+
 } // namespace
 
 frmEMailSetup::frmEMailSetup(MailSettings *owner, QWidget *parent)
@@ -85,6 +110,12 @@ frmEMailSetup::frmEMailSetup(MailSettings *owner, QWidget *parent)
     , m_cmdTest(dialogButton(QStringLiteral("cmdTest"), QStringLiteral("&Testen"), this))
     , m_cmdOK(dialogButton(QStringLiteral("cmdOK"), QStringLiteral("&Speichern"), this))
     , m_cmdCancel(dialogButton(QStringLiteral("cmdCancel"), QStringLiteral("A&bbrechen"), this))
+    , m_signInRow(new QWidget(m_fieldPanel))
+    , m_cmdAnmelden(dialogButton(QStringLiteral("cmdAnmelden"), QStringLiteral("&Anmelden…"), m_signInRow))
+    , m_lblAnmeldung(new QLabel(m_signInRow))
+    , m_chkZertifikat(new QCheckBox(this))
+    , m_chkUnverschluesselt(new QCheckBox(
+          QStringLiteral("Ohne Verschlüsselung senden (Server im lokalen Netz, ohne Anmeldung)"), this))
     , m_mainSMTP(std::make_unique<SmtpTransport>())
 {
     setObjectName(QStringLiteral("frmEMailSetup"));
@@ -96,12 +127,20 @@ frmEMailSetup::frmEMailSetup(MailSettings *owner, QWidget *parent)
         "Klicken Sie auf 'Testen' um die Verbindung zu überprüfen."));
     m_wizPane->setHeaderVisible(true);
     buildFields();
+    buildAccountExtras();
     buildLayout();
     connect(m_cmdOK, &QPushButton::clicked, this, &frmEMailSetup::Save);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmEMailSetup::Cancel);
     connect(m_cmdTest, &QPushButton::clicked, this, &frmEMailSetup::runTestMail);
     colourControls();
     fillFields();
+    updateAccountExtras();
+    if (!m_signInRow->isHidden()) {
+        OAuthTokenStore store(settingsFile());
+        const OAuthAccount account = oauthAccount();
+        store.load(account.server, account.user);
+        m_lblAnmeldung->setText(signInStateText(store.lastPlace()));
+    }
 }
 
 frmEMailSetup::~frmEMailSetup() = default;
@@ -131,6 +170,16 @@ void frmEMailSetup::buildFields()
     m_sevKennwort->setLabelWidth(kNarrowLabelWidth);
 }
 
+void frmEMailSetup::buildAccountExtras()
+{
+    m_lblAnmeldung->setObjectName(QStringLiteral("lblAnmeldung"));
+    m_chkZertifikat->setObjectName(QStringLiteral("chkZertifikat"));
+    m_chkUnverschluesselt->setObjectName(QStringLiteral("chkUnverschluesselt"));
+    connect(m_cmdAnmelden, &QPushButton::clicked, this, &frmEMailSetup::signIn);
+    for (LabelledField *f : {m_sevServer, m_sevUserName})
+        connect(f->lineEdit(), &QLineEdit::textChanged, this, &frmEMailSetup::updateAccountExtras);
+}
+
 void frmEMailSetup::buildLayout()
 {
     auto *fields = new QGridLayout(m_fieldPanel);
@@ -141,7 +190,17 @@ void frmEMailSetup::buildLayout()
     for (LabelledField *f : {m_sevName, m_sevEMail, m_sevFirma, m_sevAntwortAdresse, m_sevServer, m_sevPort})
         fields->addWidget(f, row++, 0, 1, 2);
     fields->addWidget(m_sevUserName, row, 0);
-    fields->addWidget(m_sevKennwort, row, 1);
+    fields->addWidget(m_sevKennwort, row++, 1);
+    // One widget for the row, so that hiding it leaves no gap for accounts with a password.
+    auto *signInRow = new QHBoxLayout(m_signInRow);
+    signInRow->setContentsMargins(0, 0, 0, 0);
+    signInRow->addSpacing(kLabelWidth + 6);
+    signInRow->addWidget(m_cmdAnmelden);
+    signInRow->addSpacing(10);
+    signInRow->addWidget(m_lblAnmeldung, 1);
+    fields->addWidget(m_signInRow, row++, 0, 1, 2);
+    fields->addWidget(m_chkZertifikat, row++, 0, 1, 2);
+    fields->addWidget(m_chkUnverschluesselt, row, 0, 1, 2);
     fields->setColumnStretch(0, 3);
     fields->setColumnStretch(1, 2);
 
@@ -178,7 +237,7 @@ void frmEMailSetup::colourControls()
         m_fieldPanel->setBackColor(scheme.SchemeColor2());
         m_fieldPanel->setBorderColor(scheme.SchemeColor3());
     });
-    for (QPushButton *button : {m_cmdTest, m_cmdOK, m_cmdCancel}) {
+    for (QPushButton *button : {m_cmdTest, m_cmdOK, m_cmdCancel, m_cmdAnmelden}) {
         tolerant([this, button] {
             const ColorScheme &scheme = schemeOf(m_owner);
             ButtonColors{scheme.SchemeColor4(), scheme.SchemeColor3(), scheme.SchemeColor1()}.applyTo(button);
@@ -202,6 +261,9 @@ void frmEMailSetup::fillFields()
     tolerant([this] { m_sevPort->setText(QString::number(internalOf(m_owner).SmtpPort())); });
     fill(m_sevUserName, &MailSettings::SmtpUser);
     fill(m_sevKennwort, &MailSettings::SmtpPassword);
+    tolerant([this] { m_options = internalOf(m_owner).accountOptions(); });
+    m_chkZertifikat->setChecked(true);
+    m_chkUnverschluesselt->setChecked(true);
 }
 
 bool frmEMailSetup::checkRequiredFields()
@@ -242,6 +304,92 @@ void frmEMailSetup::storeFields()
     tolerant([this] { internalOf(m_owner).setSmtpPort(portFromText(m_sevPort->Text())); });
     store(&MailSettings::setSmtpUser, trimBlanks(m_sevUserName->Text()));
     store(&MailSettings::setSmtpPassword, m_sevKennwort->Text());
+    tolerant([this] { internalOf(m_owner).setAccountOptions(accountOptions()); });
+}
+
+void frmEMailSetup::updateAccountExtras()
+{
+    const AccountOptions options = accountOptions();
+    const bool browserSignIn = OAuthProvider::appliesTo(oauthAccount());
+    m_signInRow->setHidden(!browserSignIn);
+    const QByteArray trusted = TrustedCertificate::fingerprintFor(m_options.Zertifikat, m_sevServer->Text());
+    m_chkZertifikat->setHidden(trusted.isEmpty());
+    // The start of the fingerprint fits the line; the whole one is in the tool tip.
+    m_chkZertifikat->setText(QStringLiteral("Dem eigenen Zertifikat dieses Servers vertrauen (SHA-256 %1…)")
+                                 .arg(TrustedCertificate::displayed(trusted.left(4))));
+    m_chkZertifikat->setToolTip(TrustedCertificate::displayed(trusted));
+    m_chkUnverschluesselt->setHidden(m_options.Verschluesselung != QLatin1String("0"));
+    // A user name means a login, and a login never goes out unencrypted.
+    m_chkUnverschluesselt->setEnabled(trimBlanks(m_sevUserName->Text()).isEmpty());
+}
+
+AccountOptions frmEMailSetup::accountOptions() const
+{
+    AccountOptions options = m_options;
+    if (!m_chkZertifikat->isHidden() && !m_chkZertifikat->isChecked())
+        options.Zertifikat.clear();
+    if (!m_chkUnverschluesselt->isHidden() && !m_chkUnverschluesselt->isChecked())
+        options.Verschluesselung.clear();
+    return options;
+}
+
+OAuthAccount frmEMailSetup::oauthAccount() const
+{
+    if (!m_owner)
+        return {trimBlanks(m_sevServer->Text()), trimBlanks(m_sevUserName->Text())};
+    return AccountConnection::oauthAccount(*m_owner, m_sevServer->Text(), m_sevUserName->Text(), accountOptions());
+}
+
+QString frmEMailSetup::settingsFile() const
+{
+    return m_owner ? m_owner->configFileName : QString();
+}
+
+AccountConnection frmEMailSetup::accountConnection() const
+{
+    return AccountConnection(oauthAccount(), accountOptions(), !m_sevKennwort->Text().isEmpty(), settingsFile());
+}
+
+void frmEMailSetup::trustCertificate(const QByteArray &sha256)
+{
+    m_options.Zertifikat = TrustedCertificate::settingText(m_sevServer->Text(), sha256);
+    m_chkZertifikat->setChecked(true);
+    updateAccountExtras();
+}
+
+void frmEMailSetup::allowUnencrypted()
+{
+    m_options.Verschluesselung = QStringLiteral("0");
+    m_chkUnverschluesselt->setChecked(true);
+    updateAccountExtras();
+}
+
+void frmEMailSetup::signIn()
+{
+    if (!checkRequiredFields())
+        return;
+    // The provider's mailbox name is what XOAUTH2 logs in as.
+    if (trimBlanks(m_sevUserName->Text()).isEmpty())
+        m_sevUserName->setText(trimBlanks(m_sevEMail->Text()));
+    const OAuthAccount account = oauthAccount();
+    QString why;
+    const std::optional<OAuthProvider> provider = OAuthProvider::forAccount(account, &why);
+    if (!provider)
+        return refuse(why);
+    std::optional<OAuthTokens> tokens;
+    OAuthTokenStore store(settingsFile());
+    {
+        WaitPointer wait;
+        OAuthSignIn browserSignIn(*provider);
+        tokens = browserSignIn.run();
+        why = browserSignIn.errorText();
+    }
+    if (!tokens)
+        return refuse(QStringLiteral("Die Anmeldung ist fehlgeschlagen.\r\n\r\n") + why);
+    if (!OAuthAccess(*provider, store, account.server, account.user).adopt(*tokens))
+        return refuse(QStringLiteral("Die Anmeldung war erfolgreich, konnte aber nicht gespeichert werden."));
+    m_lblAnmeldung->setText(signInStateText(store.lastPlace()));
+    inform(QStringLiteral("Sie sind bei %1 angemeldet.").arg(provider->name));
 }
 
 void frmEMailSetup::Cancel()

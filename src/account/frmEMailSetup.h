@@ -1,13 +1,19 @@
 #pragma once
 
+#include "component/settings/AccountOptions.h"
+#include "outside/oauth/OAuthProvider.h"
+
 #include <QDialog>
 
 #include <memory>
 
+class QCheckBox;
+class QLabel;
 class QPushButton;
 
 namespace OrvVelmora {
 
+class AccountConnection;
 class MailSettings;
 class LabelledField;
 class Panel;
@@ -19,6 +25,12 @@ class WizardPane;
 /// from the CMail when it is made, and Save() checks the fields, stores them
 /// into the CMail and writes the settings file. Cancel() stores nothing.
 /// "Testen" sends a test mail from the fields as typed (see TestMail).
+///
+/// Beside the eight fields: "Anmelden…" for accounts that sign in through the
+/// browser (Microsoft 365, Outlook.com, Google, or any server with "OAuth=1"),
+/// and, once chosen by the test mail, a trusted certificate and an unencrypted
+/// local relay; both can be withdrawn by unticking them and are stored with
+/// the other values on save.
 ///
 /// Every message box goes through PlatformServices; the checks put the focus
 /// on the offending field and keep the dialog open.
@@ -42,6 +54,12 @@ public:
     [[nodiscard]] QPushButton *cmdTest() const { return m_cmdTest; }
     [[nodiscard]] QPushButton *cmdOK() const { return m_cmdOK; }
     [[nodiscard]] QPushButton *cmdCancel() const { return m_cmdCancel; }
+    /// Shown only for accounts that sign in through the browser.
+    [[nodiscard]] QWidget *signInRow() const { return m_signInRow; }
+    [[nodiscard]] QPushButton *cmdAnmelden() const { return m_cmdAnmelden; }
+    [[nodiscard]] QLabel *lblAnmeldung() const { return m_lblAnmeldung; }
+    [[nodiscard]] QCheckBox *chkZertifikat() const { return m_chkZertifikat; }
+    [[nodiscard]] QCheckBox *chkUnverschluesselt() const { return m_chkUnverschluesselt; }
     [[nodiscard]] WizardPane *wizPane() const { return m_wizPane; }
     [[nodiscard]] SmtpTransport &mainSMTP() const { return *m_mainSMTP; }
 
@@ -49,6 +67,14 @@ public:
     /// e-mail address, then a trimmed server. Shows the one message that
     /// applies, focuses its field and answers false; true when both are there.
     bool checkRequiredFields();
+
+    /// The account options as they stand in the dialog (not yet saved).
+    [[nodiscard]] AccountOptions accountOptions() const;
+    /// How the fields' account reaches its server: certificate, encryption, sign-in.
+    [[nodiscard]] AccountConnection accountConnection() const;
+    /// The test mail's outcomes the user agreed to; stored by the next save.
+    void trustCertificate(const QByteArray &sha256);
+    void allowUnencrypted();
 
     /// Runs modally (the caller continues once it is closed).
     void showModal();
@@ -61,6 +87,8 @@ public Q_SLOTS:
     void Cancel();
     /// The "Testen" button: a TestMail over mainSMTP.
     void runTestMail();
+    /// The "Anmelden…" button: the provider's sign-in in the browser.
+    void signIn();
 
 private:
     void buildFields();
@@ -68,6 +96,10 @@ private:
     void colourControls();
     void fillFields();
     void storeFields();
+    void buildAccountExtras();
+    void updateAccountExtras();
+    OAuthAccount oauthAccount() const;
+    QString settingsFile() const;
 
     MailSettings *m_owner;
     WizardPane *m_wizPane;
@@ -83,6 +115,12 @@ private:
     QPushButton *m_cmdTest;
     QPushButton *m_cmdOK;
     QPushButton *m_cmdCancel;
+    QWidget *m_signInRow;
+    QPushButton *m_cmdAnmelden;
+    QLabel *m_lblAnmeldung;
+    QCheckBox *m_chkZertifikat;
+    QCheckBox *m_chkUnverschluesselt;
+    AccountOptions m_options;
     std::unique_ptr<SmtpTransport> m_mainSMTP;
     bool m_testRunning = false;
 };

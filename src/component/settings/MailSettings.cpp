@@ -32,7 +32,27 @@ constexpr SettingsEntry kEntries[] = {
     {SettingsKeys::PWD, &SenderSettings::SmtpPassword},
 };
 
+// The account options, loaded and saved by the same rules as the eight.
+struct OptionEntry
+{
+    const char *key;
+    QString AccountOptions::*text;
+};
+
+constexpr OptionEntry kOptions[] = {
+    {SettingsKeys::OAuth, &AccountOptions::OAuth},
+    {SettingsKeys::OAuthClientId, &AccountOptions::OAuthClientId},
+    {SettingsKeys::OAuthTenant, &AccountOptions::OAuthTenant},
+    {SettingsKeys::Zertifikat, &AccountOptions::Zertifikat},
+    {SettingsKeys::Verschluesselung, &AccountOptions::Verschluesselung},
+};
+
 const QString kSection = QLatin1String(SettingsKeys::Section);
+
+QString settingText(const QString &stored)
+{
+    return QString(trimBlanks(stored)).remove(QStringLiteral("DEF"), Qt::CaseSensitive);
+}
 
 // Takes a column of the first tbFirma record into a field that is exactly empty.
 void fillIfEmpty(QString &field, const QSqlRecord &record, const char *column)
@@ -61,6 +81,7 @@ SettingsFileStore &MailSettings::store()
 void MailSettings::LoadSettings()
 {
     loadFromFile();
+    loadOptionsFromFile();
     fillFromCompanyTable();
 }
 
@@ -69,10 +90,31 @@ void MailSettings::loadFromFile()
     for (const SettingsEntry &entry : kEntries) {
         const QString text = trimBlanks(store().ReadValue(kSection, QLatin1String(entry.key), configFileName));
         if (entry.text)
-            m_settings.*entry.text = QString(text).remove(QStringLiteral("DEF"), Qt::CaseSensitive);
+            m_settings.*entry.text = settingText(text);
         else
             m_settings.SmtpPort = portFromSettings(text, m_settings.SmtpPort);
     }
+}
+
+void MailSettings::loadOptionsFromFile()
+{
+    for (const OptionEntry &entry : kOptions)
+        m_options.*entry.text = settingText(store().ReadValue(kSection, QLatin1String(entry.key), configFileName));
+}
+
+void MailSettings::saveOptions()
+{
+    for (const OptionEntry &entry : kOptions) {
+        const QString &value = m_options.*entry.text;
+        if (!value.isEmpty() || !store().ReadValue(kSection, QLatin1String(entry.key), configFileName).isEmpty())
+            store().WriteValue(kSection, QLatin1String(entry.key), value, configFileName);
+    }
+}
+
+void MailSettings::trustCertificate(const QString &zertifikat)
+{
+    m_options.Zertifikat = zertifikat;
+    store().WriteValue(kSection, QLatin1String(SettingsKeys::Zertifikat), zertifikat, configFileName);
 }
 
 void MailSettings::fillFromCompanyTable()
@@ -103,11 +145,17 @@ void MailSettings::SaveSettings()
         // A value that cannot be written is skipped (the store logs why); the others are still tried.
         store().WriteValue(kSection, QLatin1String(entry.key), value, configFileName);
     }
+    saveOptions();
 }
 
 QString MailSettings::CAFile()
 {
-    return trimBlanks(store().ReadValue(kSection, QLatin1String(SettingsKeys::CAFile), configFileName));
+    return readOnlyKey(SettingsKeys::CAFile);
+}
+
+QString MailSettings::readOnlyKey(const char *key)
+{
+    return trimBlanks(store().ReadValue(kSection, QLatin1String(key), configFileName));
 }
 
 } // namespace OrvVelmora

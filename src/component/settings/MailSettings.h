@@ -1,5 +1,6 @@
 #pragma once
 
+#include "component/settings/AccountOptions.h"
 #include "component/settings/SenderSettings.h"
 #include "component/settings/SettingsFileStore.h"
 
@@ -43,15 +44,27 @@ public:
 
     const SenderSettings &settings() const { return m_settings; }
 
+    const AccountOptions &accountOptions() const { return m_options; }
+    void setAccountOptions(const AccountOptions &options) { m_options = options; }
+    /// Keeps a certificate exception the user granted during a send run: the
+    /// option and that one key in the file, leaving every other value as it is.
+    void trustCertificate(const QString &zertifikat);
+
     /// Fills the settings from the settings file, then empty sender fields from
     /// tbFirma. Never fails: a step that cannot run leaves its field as it was.
     void LoadSettings();
-    /// Writes the eight values to the settings file; failures are silent.
+    /// Writes the eight values and the account options to the settings file;
+    /// failures are silent. An option is written only when it has a value or
+    /// the file already holds the key, so files of accounts that never used
+    /// one stay as they were.
     void SaveSettings();
     /// Extra certificate authority for servers with a private CA: the key
     /// "CAFile" in the section "Velmora" of the settings file, read fresh each
     /// time and never written by the component. Empty: system trust store only.
     QString CAFile();
+    /// Another key that is read fresh each time and never written (the
+    /// sign-in endpoints), trimmed.
+    QString readOnlyKey(const char *key);
 
     QSqlDatabase connection;
     QVariant connectionSettings;
@@ -62,8 +75,11 @@ private:
     SettingsFileStore &store();
     void loadFromFile();
     void fillFromCompanyTable();
+    void loadOptionsFromFile();
+    void saveOptions();
 
     SenderSettings m_settings;
+    AccountOptions m_options;
     std::unique_ptr<SettingsFileStore> m_store;
 };
 

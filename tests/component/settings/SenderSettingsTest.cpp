@@ -1,6 +1,9 @@
 #include "component/settings/MailSettings.h"
 #include "component/settings/PortNumber.h"
 #include "component/settings/SettingsFileStore.h"
+#include "component/settings/TrustedCertificate.h"
+
+#include <QSettings>
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -157,6 +160,53 @@ TEST_F(SenderSettingsTest, CertificateAuthorityFileIsReadButNeverSaved)
     EXPECT_EQ(settings().CAFile(), QStringLiteral("/etc/velmora/firmen-ca.pem"));
     settings().SaveSettings();
     EXPECT_EQ(settings().CAFile(), QStringLiteral("/etc/velmora/firmen-ca.pem"));
+}
+
+TEST_F(SenderSettingsTest, AccountOptionsFollowTheSameRulesAndOnlyKeysInUseAreWritten)
+{
+    store("OAuth", QStringLiteral(" 1 "));
+    store("OAuthClientId", QStringLiteral("DEF0a1b-c2d3"));
+    store("Zertifikat", QStringLiteral("mail.buero.lan  ab12"));
+    settings().LoadSettings();
+    EXPECT_TRUE(settings().accountOptions().oauthRequested());
+    EXPECT_EQ(settings().accountOptions().OAuthClientId, QStringLiteral("0a1b-c2d3"));
+    EXPECT_EQ(settings().accountOptions().Zertifikat, QStringLiteral("mail.buero.lan  ab12"));
+
+    AccountOptions changed = settings().accountOptions();
+    changed.OAuth.clear();
+    changed.Verschluesselung = QStringLiteral("0");
+    settings().setAccountOptions(changed);
+    settings().SaveSettings();
+    {
+        QSettings file(mail.configFileName, QSettings::IniFormat);
+        file.beginGroup(QStringLiteral("Velmora"));
+        EXPECT_EQ(file.value(QStringLiteral("OAuth")).toString(), QString()) << "a key in use is emptied";
+        EXPECT_EQ(file.value(QStringLiteral("Verschluesselung")).toString(), QStringLiteral("0"));
+        EXPECT_FALSE(file.contains(QStringLiteral("OAuthTenant"))) << "an unused key is not added";
+    }
+
+    // A certificate trusted during a send run is written alone: values changed
+    // in memory but never saved stay as the file has them.
+    settings().setSmtpPassword(QStringLiteral("nicht gespeichert"));
+    settings().trustCertificate(QStringLiteral("mail.buero.lan cd34"));
+    QSettings file(mail.configFileName, QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("Velmora"));
+    EXPECT_EQ(file.value(QStringLiteral("Zertifikat")).toString(), QStringLiteral("mail.buero.lan cd34"));
+    EXPECT_EQ(file.value(QStringLiteral("PWD")).toString(), QString());
+}
+
+TEST(TrustedCertificateSetting, AppliesToItsOwnServerOnly)
+{
+    const QByteArray sha = QByteArray::fromHex("00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff");
+    const QString text = TrustedCertificate::settingText(QStringLiteral(" Mail.Buero.LAN "), sha);
+    EXPECT_EQ(TrustedCertificate::fingerprintFor(text, QStringLiteral("mail.buero.lan")), sha);
+    for (const auto &[setting, server] : {std::pair{text, QStringLiteral("smtp.buero.lan")},
+                                          {text, QString()},
+                                          {text.left(text.size() - 2), QStringLiteral("mail.buero.lan")},
+                                          {text + QStringLiteral(" x"), QStringLiteral("mail.buero.lan")},
+                                          {QString(text).replace(QLatin1Char('f'), QLatin1Char('g')),
+                                           QStringLiteral("mail.buero.lan")}})
+        EXPECT_TRUE(TrustedCertificate::fingerprintFor(setting, server).isEmpty()) << setting.toStdString();
 }
 
 TEST(PortFromSettings, OutOfRangeKeepsCurrentValue)

@@ -1,0 +1,74 @@
+#include "account/AccountConnection.h"
+
+#include "component/settings/Blanks.h"
+#include "component/settings/MailSettings.h"
+#include "component/settings/SettingsKeys.h"
+#include "component/settings/TrustedCertificate.h"
+#include "outside/oauth/OAuthAccess.h"
+#include "outside/oauth/OAuthTokenStore.h"
+#include "outside/smtp/SmtpTransport.h"
+
+namespace OrvVelmora {
+
+AccountConnection::AccountConnection(OAuthAccount account, AccountOptions options, bool hasPassword,
+                                     QString settingsFile)
+    : m_account(std::move(account))
+    , m_options(std::move(options))
+    , m_hasPassword(hasPassword)
+    , m_settingsFile(std::move(settingsFile))
+{
+}
+
+AccountConnection AccountConnection::saved(MailSettings &settings)
+{
+    return AccountConnection(
+        oauthAccount(settings, settings.SmtpServer(), settings.SmtpUser(), settings.accountOptions()),
+        settings.accountOptions(), !settings.SmtpPassword().isEmpty(), settings.configFileName);
+}
+
+OAuthAccount AccountConnection::oauthAccount(MailSettings &settings, const QString &server, const QString &user,
+                                             const AccountOptions &options)
+{
+    return {trimBlanks(server),
+            trimBlanks(user),
+            options.oauthRequested(),
+            options.OAuthClientId,
+            options.OAuthTenant,
+            settings.readOnlyKey(SettingsKeys::OAuthAuthorizeUrl),
+            settings.readOnlyKey(SettingsKeys::OAuthTokenUrl),
+            settings.readOnlyKey(SettingsKeys::OAuthScope)};
+}
+
+bool AccountConnection::prepare(SmtpTransport &transport)
+{
+    m_error.clear();
+    transport.setTrustedCertificate(TrustedCertificate::fingerprintFor(m_options.Zertifikat, m_account.server));
+    transport.setRequireEncryption(!m_options.unencryptedAllowed(m_account.user));
+    transport.setOAuthAccessToken(QString());
+    return !OAuthProvider::appliesTo(m_account) || prepareToken(transport);
+}
+
+bool AccountConnection::prepareToken(SmtpTransport &transport)
+{
+    OAuthTokenStore store(m_settingsFile);
+    // Google also takes app passwords: an account that was never signed in
+    // and has a password logs in with it.
+    if (m_hasPassword && !store.load(m_account.server, m_account.user))
+        return true;
+    QString why;
+    const std::optional<OAuthProvider> provider = OAuthProvider::forAccount(m_account, &why);
+    if (!provider) {
+        m_error = why;
+        return false;
+    }
+    OAuthAccess access(*provider, store, m_account.server, m_account.user);
+    const std::optional<QString> token = access.accessToken();
+    if (!token) {
+        m_error = access.errorText();
+        return false;
+    }
+    transport.setOAuthAccessToken(*token);
+    return true;
+}
+
+} // namespace OrvVelmora

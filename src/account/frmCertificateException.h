@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+#include <QSslCertificate>
+
+class QLabel;
+class QPushButton;
+
+namespace OrvVelmora {
+
+class SmtpTransport;
+
+/// Asks whether to trust a certificate the system does not trust (a server
+/// with its own or a company CA): the server, whom it was issued to and by,
+/// how long it is valid and its SHA-256 fingerprint, so the user can compare
+/// it with what the administrator says. Accepting trusts exactly this
+/// certificate for exactly this server.
+class frmCertificateException : public QDialog
+{
+    Q_OBJECT
+public:
+    frmCertificateException(const QString &server, const QSslCertificate &certificate, QWidget *parent = nullptr);
+
+    /// Shows the certificate the transport's last handshake met and, when the
+    /// user trusts it, has the transport accept it from now on. The trusted
+    /// SHA-256, or empty when there was no certificate or the user declined.
+    static QByteArray askToTrust(const QString &server, SmtpTransport &transport, QWidget *parent);
+
+    [[nodiscard]] QByteArray fingerprint() const { return m_fingerprint; }
+    [[nodiscard]] QLabel *lblHinweis() const { return m_details; }
+    [[nodiscard]] QPushButton *cmdVertrauen() const { return m_cmdVertrauen; }
+    [[nodiscard]] QPushButton *cmdAbbrechen() const { return m_cmdAbbrechen; }
+
+private:
+    QByteArray m_fingerprint;
+    QLabel *m_details;
+    QPushButton *m_cmdVertrauen;
+    QPushButton *m_cmdAbbrechen;
+};
+
+} // namespace OrvVelmora

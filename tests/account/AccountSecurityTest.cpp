@@ -1,0 +1,187 @@
+// The account dialog with real accounts: browser sign-in and XOAUTH2 against
+// our own authorization and SMTP servers, a certificate exception trusted once
+// and refused when the certificate changes, and the unencrypted relay question.
+#include "AccountTestKit.h"
+#include "OAuthTestServer.h"
+#include "SmtpTestServer.h"
+
+#include "account/frmCertificateException.h"
+#include "account/frmEMailSetup.h"
+#include "component/settings/SettingsFileStore.h"
+#include "component/settings/TrustedCertificate.h"
+#include "outside/oauth/OAuthTokenStore.h"
+#include "outside/smtp/SmtpTransport.h"
+#include "outside/wizardframe/LabelledField.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+
+using namespace OrvVelmora;
+using namespace OrvVelmora::Testing;
+
+namespace {
+
+const QString kSuccess = QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet.");
+
+class AccountSecurity : public AccountFixture
+{
+protected:
+    QString file() const { return mail.configFileName; }
+    QString setting(const char *key) const
+    {
+        return SettingsFileStore().ReadValue(QStringLiteral("Velmora"), QLatin1String(key), file());
+    }
+    void writeSetting(const char *key, const QString &value)
+    {
+        SettingsFileStore().WriteValue(QStringLiteral("Velmora"), QLatin1String(key), value, file());
+    }
+
+    void typeAccount(frmEMailSetup &dialog, quint16 port, const QString &user)
+    {
+        dialog.sevServer()->setText(QStringLiteral("127.0.0.1"));
+        dialog.sevPort()->setText(QString::number(port));
+        dialog.sevUserName()->setText(user);
+        dialog.sevKennwort()->setText(QString());
+    }
+
+    /// Clicks and answers the last message shown.
+    QString click(QPushButton *button)
+    {
+        const qsizetype before = platform.messages.size();
+        QTest::mouseClick(button, Qt::LeftButton);
+        return platform.messages.size() > before ? platform.messages.last().text : QString();
+    }
+
+    // With VELMORA_SHOTS set, the dialogs are saved there as pictures for the documentation.
+    static void shoot(QWidget &widget, const char *name)
+    {
+        const QString folder = qEnvironmentVariable("VELMORA_SHOTS");
+        if (!folder.isEmpty() && QDir().mkpath(folder))
+            widget.grab().save(folder + QLatin1Char('/') + QLatin1String(name));
+    }
+};
+
+} // namespace
+
+TEST_F(AccountSecurity, SignsInThroughTheBrowserSendsWithXOAuth2RenewsAndAsksForANewSignInOnceRevoked)
+{
+    OAuthTestServer server(2);
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    writeSetting("OAuthAuthorizeUrl", server.authorizeUrl());
+    writeSetting("OAuthTokenUrl", server.tokenUrl());
+    mail.setAccountOptions({QStringLiteral("1"), QLatin1String(OAuthTestServer::kClientId), {}, {}, {}});
+    platform.browser = server.browser();
+    frmEMailSetup dialog(&mail);
+    typeAccount(dialog, server.smtpPort(), QString());
+    ASSERT_FALSE(dialog.signInRow()->isHidden());
+
+    EXPECT_EQ(click(dialog.cmdAnmelden()), QStringLiteral("Sie sind bei 127.0.0.1 angemeldet."));
+    EXPECT_EQ(dialog.sevUserName()->Text(), QStringLiteral("anna@alt.example")) << "the mailbox logs in";
+    EXPECT_EQ(dialog.lblAnmeldung()->text(), QStringLiteral("Angemeldet (Schlüssel in der Einstellungsdatei)"));
+    dialog.show();
+    shoot(dialog, "account-dialog-signed-in.png");
+
+    EXPECT_EQ(click(dialog.cmdTest()), kSuccess);
+    QThread::msleep(2100);
+    EXPECT_EQ(click(dialog.cmdTest()), kSuccess) << "the expired token is renewed silently";
+    EXPECT_EQ(server.count(QStringLiteral("token refresh_token")), 1);
+    EXPECT_EQ(server.count(QStringLiteral("smtp-auth ok anna@alt.example")), 2);
+    EXPECT_EQ(server.count(QStringLiteral("smtp-message")), 2);
+
+    const std::optional<QString> grant =
+        OAuthTokenStore(file()).load(QStringLiteral("127.0.0.1"), QStringLiteral("anna@alt.example"));
+    ASSERT_TRUE(grant && server.revoke(*grant));
+    QThread::msleep(2100);
+    EXPECT_TRUE(click(dialog.cmdTest()).contains(QLatin1String("erneut an")));
+    EXPECT_EQ(server.count(QStringLiteral("smtp-auth")), 2) << "no connection without a token";
+    EXPECT_TRUE(dialog.cmdTest()->isEnabled());
+}
+
+TEST_F(AccountSecurity, CertificateTrustedOnceForThisServerAndRefusedWhenItChanges)
+{
+    mail.setSmtpUser(QString());
+    QByteArray shownFingerprint;
+    platform.dialogAnswers.enqueue([&](QDialog &shown) {
+        auto &question = dynamic_cast<frmCertificateException &>(shown);
+        shownFingerprint = question.fingerprint();
+        shown.show();
+        shoot(shown, "certificate-exception.png");
+        return int(QDialog::Accepted);
+    });
+    {
+        SmtpTestServer first({.startTls = true, .shortPort = true});
+        ASSERT_TRUE(first.start()) << first.errorText().toStdString();
+        frmEMailSetup dialog(&mail);
+        typeAccount(dialog, first.port(), QString());
+        EXPECT_EQ(click(dialog.cmdTest()), kSuccess);
+        ASSERT_EQ(platform.dialogNames, QStringList{QStringLiteral("frmCertificateException")});
+        QFile pem(first.directory() + QStringLiteral("/server.pem"));
+        ASSERT_TRUE(pem.open(QIODevice::ReadOnly));
+        EXPECT_EQ(shownFingerprint, QSslCertificate(pem.readAll()).digest(QCryptographicHash::Sha256));
+        EXPECT_TRUE(dialog.chkZertifikat()->isChecked() && !dialog.chkZertifikat()->isHidden());
+        dialog.show();
+        shoot(dialog, "account-dialog-certificate.png");
+        EXPECT_EQ(click(dialog.cmdTest()), kSuccess) << "trusted without asking again";
+        EXPECT_EQ(platform.dialogNames.size(), 1);
+        dialog.Save();
+    }
+    EXPECT_EQ(setting("Zertifikat"), TrustedCertificate::settingText(QStringLiteral("127.0.0.1"), shownFingerprint));
+
+    SmtpTestServer second({.startTls = true, .shortPort = true}); // a certificate of its own
+    ASSERT_TRUE(second.start()) << second.errorText().toStdString();
+    frmEMailSetup dialog(&mail);
+    typeAccount(dialog, second.port(), QString());
+    const QString refused = click(dialog.cmdTest());
+    EXPECT_TRUE(refused.startsWith(QLatin1String("Es konnte keine Verbindung"))) << refused.toStdString();
+    EXPECT_TRUE(refused.contains(QStringLiteral("geändert"))) << refused.toStdString();
+    EXPECT_EQ(platform.dialogNames.size(), 1) << "a changed certificate is not offered for trust";
+    EXPECT_EQ(second.sessionCount(), 1);
+}
+
+TEST_F(AccountSecurity, UnencryptedRelayOnlyWhenAskedAndWithoutUserName)
+{
+    const struct
+    {
+        const char *name;
+        const char *user;
+        MessageAnswer answer;
+        bool asked, delivered;
+    } cases[] = {
+        {"allowed", "", MessageAnswer::Yes, true, true},
+        {"declined", "", MessageAnswer::No, true, false},
+        {"a login never goes unencrypted", "anna", MessageAnswer::Yes, false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        SmtpTestServer relay({.shortPort = true});
+        ASSERT_TRUE(relay.start());
+        mail.setAccountOptions({});
+        frmEMailSetup dialog(&mail);
+        dialog.mainSMTP().setLoopbackTreatedAsRemote(true);
+        typeAccount(dialog, relay.port(), QLatin1String(c.user));
+        platform.messages.clear();
+        platform.messageAnswers.clear();
+        platform.messageAnswers.enqueue(c.answer);
+        const QString outcome = click(dialog.cmdTest());
+        EXPECT_EQ(platform.messages.size(), c.asked ? 2 : 1);
+        EXPECT_EQ(platform.messages.first().buttons == MessageButtons::YesNo, c.asked);
+        EXPECT_EQ(outcome == kSuccess, c.delivered) << outcome.toStdString();
+        EXPECT_EQ(relay.messages().size(), c.delivered ? 1 : 0);
+        EXPECT_EQ(!dialog.chkUnverschluesselt()->isHidden(), c.delivered);
+        if (c.delivered) {
+            dialog.show();
+            shoot(dialog, "account-dialog-relay.png");
+        }
+        dialog.Save();
+        EXPECT_EQ(setting("Verschluesselung"), QLatin1String(c.delivered ? "0" : ""));
+    }
+    frmEMailSetup reopened(&mail);
+    EXPECT_TRUE(reopened.chkUnverschluesselt()->isHidden()) << "the last save withdrew nothing it had not set";
+    EXPECT_TRUE(reopened.signInRow()->isHidden());
+    reopened.sevServer()->setText(QStringLiteral(" smtp.office365.com"));
+    EXPECT_FALSE(reopened.signInRow()->isHidden()) << "Microsoft 365 signs in through the browser";
+}
