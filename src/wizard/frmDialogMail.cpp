@@ -21,6 +21,7 @@
 #include "wizard/recipients/RecipientPane.h"
 #include "wizard/ResultGridRecipients.h"
 #include "wizard/ResumeDialog.h"
+#include "wizard/SavedAccount.h"
 #include "wizard/sendrun/JournalledSendRun.h"
 #include "wizard/sendrun/SendRun.h"
 #include "wizard/SendStatusPane.h"
@@ -195,6 +196,9 @@ void frmDialogMail::runSendRun()
     options.maxPerMinute = maxPerMinute();
     options.showFailures = [this](const QList<FailedRecipient> &failures) { return showFailures(failures); };
     options.active = [this](SendRun *run) { m_activeRun = run; };
+    std::optional<SavedAccount> account;
+    if (m_owner)
+        options.account = &account.emplace(*m_owner, this);
     JournalledSendRun journalled(*m_mainSMTP, view, rows, options);
     m_activeJournal = &journalled;
     journalled.run(std::exchange(m_continuation, std::nullopt));

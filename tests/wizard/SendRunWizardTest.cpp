@@ -1,6 +1,7 @@
 // The whole road of a mailing, as a user takes it: ShowDialog on a SQLite host
 // database, all customers transferred, a formatted message with placeholders
 // and two attachments, finish, and what a real SMTP server received.
+#include "OAuthTestServer.h"
 #include "ReceivedMail.h"
 #include "ScriptedPlatformServices.h"
 #include "SendRunTestKit.h"
@@ -8,10 +9,15 @@
 
 #include "account/frmEMailSetup.h"
 #include "component/CMailInternal.h"
+#include "component/settings/TrustedCertificate.h"
 #include "editor/OrvRtfCtl32.h"
 #include "outside/grid/GridComponent.h"
+#include "outside/oauth/OAuthAccess.h"
+#include "outside/oauth/OAuthSignIn.h"
+#include "outside/oauth/OAuthTokenStore.h"
 #include "outside/wizardframe/LabelledField.h"
 #include "outside/richtext/RichTextBox.h"
+#include "outside/smtp/SmtpTransport.h"
 #include "outside/wizardframe/WizardFrame.h"
 #include "wizard/recipients/AttachmentPane.h"
 #include "wizard/recipients/RecipientPane.h"
@@ -32,6 +38,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextDocumentFragment>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -321,4 +328,92 @@ TEST_F(SendRunWizardTest, ClosingDuringARunAsksAndStopsOnlyOnYesAfterTheCurrentM
         questions += message.text.startsWith(QStringLiteral("Der Versand läuft noch."));
     EXPECT_EQ(questions, 2);
     EXPECT_EQ(shown[SendLabel::lblOK].toInt(), okBefore.toInt() + delivered);
+}
+
+// An account signed in through the browser sends with XOAUTH2; once the grant
+// is revoked and the access token has run out, the run asks for a new sign-in
+// and stops before its first message.
+TEST_F(SendRunWizardTest, SignedInAccountSendsUntilItsGrantIsRevoked)
+{
+    OAuthTestServer server(2);
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    configureServer(QStringLiteral("127.0.0.1"), server.smtpPort());
+    const QString user = QStringLiteral("info@velmora.example");
+    for (const auto &[key, value] : {std::pair{"USR", user}, {"OAuth", QStringLiteral("1")},
+                                     {"OAuthClientId", QLatin1String(OAuthTestServer::kClientId)},
+                                     {"OAuthAuthorizeUrl", server.authorizeUrl()}, {"OAuthTokenUrl", server.tokenUrl()}})
+        SettingsFileStore().WriteValue(QStringLiteral("Velmora"), QLatin1String(key), value, mail.ConfigFileName());
+    platform.browser = server.browser();
+    const OAuthProvider provider{QStringLiteral("Test"), QUrl(server.authorizeUrl()), QUrl(server.tokenUrl()), {},
+                                 QLatin1String(OAuthTestServer::kClientId)};
+    const std::optional<OAuthTokens> tokens = OAuthSignIn(provider).run(20);
+    ASSERT_TRUE(tokens);
+    OAuthTokenStore store(mail.ConfigFileName());
+    ASSERT_TRUE(OAuthAccess(provider, store, QStringLiteral("127.0.0.1"), user).adopt(*tokens));
+    addCustomers(3);
+
+    operateWizard();
+    EXPECT_EQ(server.count(QStringLiteral("smtp-message")), 3);
+    EXPECT_EQ(shown[SendLabel::lblStatus], QStringLiteral("Übertragung erfolgreich"));
+
+    ASSERT_TRUE(server.revoke(*store.load(QStringLiteral("127.0.0.1"), user)));
+    QThread::msleep(2100);
+    platform.messages.clear();
+    platform.messageAnswers.enqueue(MessageAnswer::No); // the same mailing once more, to everybody
+    operateWizard();
+    EXPECT_EQ(server.count(QStringLiteral("smtp-message")), 3) << "nothing sent after the grant was revoked";
+    EXPECT_EQ(server.count(QStringLiteral("smtp-auth")), 1);
+    ASSERT_FALSE(platform.messages.isEmpty());
+    EXPECT_TRUE(platform.messages.last().text.contains(QLatin1String("erneut an")));
+    EXPECT_EQ(shown[SendLabel::lblStatus], platform.messages.last().text);
+    EXPECT_EQ(shown[SendLabel::lblOK], okBefore);
+    EXPECT_TRUE(navigationAfter);
+}
+
+// The account's own choices reach the run: a relay outside this machine
+// without STARTTLS is used only once the account allows it, and a server
+// certificate nobody trusts yet is offered to the person before the first
+// message. Declining ends the run with nothing sent; trusting stores the
+// certificate for this server and the run goes on.
+TEST_F(SendRunWizardTest, RelayChoiceAndCertificateExceptionDuringTheRun)
+{
+    addCustomers(2);
+    for (const bool chosen : {false, true}) {
+        SCOPED_TRACE(chosen);
+        SmtpTestServer relay({.shortPort = true});
+        ASSERT_TRUE(relay.start()) << relay.errorText().toStdString();
+        configureServer(relay.host(), relay.port());
+        SettingsFileStore().WriteValue(QStringLiteral("Velmora"), QStringLiteral("Verschluesselung"),
+                                       chosen ? QStringLiteral("0") : QString(), mail.ConfigFileName());
+        operateWizard([](frmDialogMail &form) { form.mainSMTP().setLoopbackTreatedAsRemote(true); });
+        EXPECT_EQ(relay.messages().size(), chosen ? 2 : 0);
+    }
+
+    SmtpTestServer server({.startTls = true, .shortPort = true});
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    configureServer(server.host(), server.port());
+    QFile pem(server.directory() + QStringLiteral("/server.pem"));
+    ASSERT_TRUE(pem.open(QIODevice::ReadOnly));
+    const QByteArray sha256 = QSslCertificate(pem.readAll()).digest(QCryptographicHash::Sha256);
+    const auto zertifikat = [this] {
+        return SettingsFileStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("Zertifikat"),
+                                             mail.ConfigFileName());
+    };
+
+    platform.dialogNames.clear();
+    operateWizard(); // the scripted person closes the certificate question unanswered
+    EXPECT_EQ(platform.dialogNames.value(0), QStringLiteral("frmCertificateException"));
+    EXPECT_EQ(server.messages().size(), 0);
+    EXPECT_EQ(shown[SendLabel::lblStatus],
+              QStringLiteral("Versand abgebrochen: Dem Zertifikat des Servers 127.0.0.1 wird nicht vertraut."));
+    EXPECT_EQ(shown[SendLabel::lblOK], okBefore);
+    EXPECT_TRUE(zertifikat().isEmpty());
+
+    platform.dialogNames.clear();
+    platform.dialogAnswers.enqueue([](QDialog &) { return int(QDialog::Accepted); });
+    operateWizard();
+    EXPECT_EQ(platform.dialogNames.count(QStringLiteral("frmCertificateException")), 1);
+    EXPECT_EQ(server.messages().size(), 2);
+    EXPECT_EQ(shown[SendLabel::lblStatus], QStringLiteral("Übertragung erfolgreich"));
+    EXPECT_EQ(TrustedCertificate::fingerprintFor(zertifikat(), server.host()), sha256);
 }

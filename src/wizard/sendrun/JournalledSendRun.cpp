@@ -23,6 +23,7 @@ JournalledSendRun::JournalledSendRun(SmtpTransport &transport, SendRunView &view
 void JournalledSendRun::run(std::optional<MailingPlan> continuation)
 {
     SendRun run(m_transport, m_view, m_rows);
+    run.setAccount(m_options.account);
     const auto activate = [this](SendRun *active) {
         if (m_options.active)
             m_options.active(active);

@@ -11,6 +11,7 @@ namespace OrvVelmora {
 
 class SendRecipients;
 class SendRun;
+class SendRunAccount;
 class SendRunView;
 class SmtpTransport;
 
@@ -33,6 +34,8 @@ public:
         std::function<bool(const QList<FailedRecipient> &)> showFailures;
         /// Called with the run while it is under way and with nullptr after it.
         std::function<void(SendRun *)> active;
+        /// The account's sign-in and certificate decisions around each connect (not owned).
+        SendRunAccount *account = nullptr;
     };
 
     JournalledSendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &rows, Options options);

@@ -5,6 +5,7 @@
 #include "outside/rtf/RtfToHtml.h"
 #include "outside/smtp/SmtpTransport.h"
 #include "wizard/sendrun/SendCounter.h"
+#include "wizard/sendrun/SendRunAccount.h"
 #include "wizard/sendrun/SendRunJournal.h"
 
 #include <stdexcept>
@@ -198,7 +199,15 @@ void SendRun::visitRecipient(qint32 row, qint32 &batch, const QString &server)
 
 bool SendRun::connectTransport(const QString &server)
 {
-    if (!m_transport.Connect()) {
+    if (m_account) {
+        if (const std::optional<QString> refusal = m_account->prepare(m_transport))
+            return stopBeforeConnect(*refusal);
+    }
+    const ConnectOutcome outcome = connectTrusting();
+    if (outcome == ConnectOutcome::Declined)
+        return stopBeforeConnect(
+            QStringLiteral("Versand abgebrochen: Dem Zertifikat des Servers %1 wird nicht vertraut.").arg(server));
+    if (outcome == ConnectOutcome::Failed) {
         m_view.setLabelText(SendLabel::lblStatus,
                             QStringLiteral("Verbindung fehlgeschlagen.\r\n") + m_transport.LastError());
         letEventsRun();
@@ -210,6 +219,29 @@ bool SendRun::connectTransport(const QString &server)
     // hung up while events ran) would otherwise be asked to connect forever;
     // the recipient is skipped instead and the next one connects anew.
     return m_transport.IsConnected();
+}
+
+// A server with a certificate of its own is refused first; the person may
+// trust exactly that certificate and the run goes on, or decline, and then no
+// recipient gets anything from a server nobody vouched for.
+SendRun::ConnectOutcome SendRun::connectTrusting()
+{
+    if (m_transport.Connect())
+        return ConnectOutcome::Connected;
+    if (!m_account || m_transport.LastFailure() != SmtpTransport::Failure::CertificateUntrusted)
+        return ConnectOutcome::Failed;
+    if (!m_account->trustCertificate(m_transport))
+        return ConnectOutcome::Declined;
+    return m_transport.Connect() ? ConnectOutcome::Connected : ConnectOutcome::Failed;
+}
+
+// The run ends here; the recipients not reached stay open for a later run.
+bool SendRun::stopBeforeConnect(const QString &reason)
+{
+    m_view.setLabelText(SendLabel::lblStatus, reason);
+    m_stopRequested = true;
+    letEventsRun();
+    return false;
 }
 
 void SendRun::showRowProgress(qint32 row)

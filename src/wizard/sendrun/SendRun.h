@@ -7,6 +7,7 @@
 
 namespace OrvVelmora {
 
+class SendRunAccount;
 class SendRunJournal;
 class SmtpTransport;
 
@@ -53,6 +54,10 @@ public:
     /// With a journal the run sends only the rows it still wants, records
     /// every attempt, and retries refusals for now at the end (not owned).
     void setJournal(SendRunJournal *journal) { m_journal = journal; }
+    /// With an account the run prepares every connect through it and, when the
+    /// server's certificate is not trusted, lets the person decide; declining
+    /// ends the run before any further message (not owned).
+    void setAccount(SendRunAccount *account) { m_account = account; }
 
     /// One recipient: labels, both merges, the formatted body, Send, the counters.
     void SendToRecipient(qint32 row);
@@ -72,6 +77,9 @@ private:
     void sendAll(qint32 count, const QString &server);
     void visitRecipient(qint32 row, qint32 &batch, const QString &server);
     bool connectTransport(const QString &server);
+    enum class ConnectOutcome { Connected, Failed, Declined };
+    ConnectOutcome connectTrusting();
+    bool stopBeforeConnect(const QString &reason);
     void showRowProgress(qint32 row);
     void fillDetailLabels(qint32 row);
     QString formattedBody(qint32 row) const;
@@ -86,6 +94,7 @@ private:
     QMetaObject::Connection m_progressConnection;
     QMetaObject::Connection m_resetConnection;
     SendRunJournal *m_journal = nullptr;
+    SendRunAccount *m_account = nullptr;
     bool m_running = false;
     bool m_stopRequested = false;
 };

@@ -1,0 +1,40 @@
+#include "wizard/SavedAccount.h"
+
+#include "account/AccountConnection.h"
+#include "account/frmCertificateException.h"
+#include "component/settings/MailSettings.h"
+#include "component/settings/TrustedCertificate.h"
+#include "outside/platform/Logging.h"
+#include "outside/platform/PlatformServices.h"
+
+namespace OrvVelmora {
+
+SavedAccount::SavedAccount(MailSettings &settings, QWidget *dialogParent)
+    : m_settings(settings)
+    , m_dialogParent(dialogParent)
+{
+}
+
+std::optional<QString> SavedAccount::prepare(SmtpTransport &transport)
+{
+    AccountConnection connection = AccountConnection::saved(m_settings);
+    if (connection.prepare(transport))
+        return std::nullopt;
+    // The person is told why once; the status line keeps it after the run.
+    qCWarning(lcSendRun) << "send run stopped before connecting:" << connection.errorText();
+    PlatformServices::instance().messageBox(connection.errorText(), QStringLiteral("Systemmeldung..."),
+                                            MessageIcon::Stop, MessageButtons::Ok);
+    return connection.errorText();
+}
+
+bool SavedAccount::trustCertificate(SmtpTransport &transport)
+{
+    const QString server = m_settings.SmtpServer();
+    const QByteArray trusted = frmCertificateException::askToTrust(server, transport, m_dialogParent);
+    if (trusted.isEmpty())
+        return false;
+    m_settings.trustCertificate(TrustedCertificate::settingText(server, trusted));
+    return true;
+}
+
+} // namespace OrvVelmora
