@@ -90,6 +90,7 @@ SmtpClient::Outcome SmtpClient::fail(SmtpFailure step, const QString &detail)
 SmtpClient::Outcome SmtpClient::lost(SmtpConnection::Status status, SmtpFailure step)
 {
     using Status = SmtpConnection::Status;
+    m_ahead.reset();
     if (status == Status::Gone)
         return Outcome::Gone;
     m_connection.abort();
@@ -122,6 +123,7 @@ SmtpClient::Outcome SmtpClient::refused(const SmtpReply &reply, SmtpFailure step
     m_replyText = QString::fromUtf8(login.scrubbed(reply.text())).left(kMaxKeptReply);
     if (reply.code == 421) {
         m_connection.abort();
+        m_ahead.reset();
         step = SmtpFailure::ServerClosed;
     } else if (reply.code == 552 && (step == SmtpFailure::Sender || step == SmtpFailure::Message)) {
         step = SmtpFailure::TooBig;
@@ -147,6 +149,7 @@ SmtpClient::Outcome SmtpClient::command(const QByteArray &line, SmtpReply &reply
 SmtpClient::Outcome SmtpClient::open(const SmtpClientSettings &settings)
 {
     m_connection.abort();
+    m_ahead.reset();
     m_settings = settings;
     m_failure = SmtpFailure::None;
     m_replyCode = 0;
@@ -274,7 +277,7 @@ SmtpClient::Outcome SmtpClient::tryMechanism(const QByteArray &mechanism, bool &
 }
 
 SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &recipient,
-                                     const QList<QByteArray> &message)
+                                     const QList<QByteArray> &message, const QByteArray &next)
 {
     qint64 size = 0;
     for (const QByteArray &piece : message)
@@ -283,25 +286,77 @@ SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &r
     m_replyCode = 0;
     m_replyText.clear();
     m_error.clear();
-    if (m_caps.sizeLimit > 0 && size > m_caps.sizeLimit)
+    const bool announced = awaits(from, recipient);
+    const bool tooBig = m_caps.sizeLimit > 0 && size > m_caps.sizeLimit;
+    if (!announced || tooBig) {
+        const Outcome withdrawn = cancelLookAhead();
+        if (withdrawn == Outcome::Gone)
+            return withdrawn;
+    }
+    if (tooBig)
         return fail(SmtpFailure::TooBig,
                     QStringLiteral("Der Server nimmt höchstens %1 Bytes an, die Nachricht hat %2.")
                         .arg(m_caps.sizeLimit)
                         .arg(size));
-    const Outcome outcome = envelope(from, recipient, size);
+    m_ahead.reset();
+    const Outcome outcome = envelope(from, recipient, size, announced);
     if (outcome != Outcome::Done)
         return outcome;
-    return body(message);
+    return body(message, from, next);
 }
 
-SmtpClient::Outcome SmtpClient::envelope(const QByteArray &from, const QByteArray &recipient, qint64 size)
+bool SmtpClient::awaits(const QByteArray &from, const QByteArray &recipient) const
+{
+    return m_ahead && m_ahead->from == from && m_ahead->recipient == recipient;
+}
+
+/// An envelope announced for a message that does not follow must not turn into
+/// a delivery. Once the server waits for data, only a connection closed without
+/// the end marker makes it discard the transaction; before that, RSET does and
+/// the session goes on.
+SmtpClient::Outcome SmtpClient::cancelLookAhead()
+{
+    if (!m_ahead)
+        return Outcome::Done;
+    m_ahead.reset();
+    bool dataAccepted = false;
+    for (int i = 0; i < 3; ++i) {
+        SmtpReply reply;
+        const SmtpConnection::Status status = m_connection.readReply(reply, m_settings.ioTimeout * 1000);
+        if (status == SmtpConnection::Status::Gone)
+            return Outcome::Gone;
+        if (status != SmtpConnection::Status::Ok || reply.code == 421) {
+            m_connection.abort();
+            return Outcome::Done;
+        }
+        dataAccepted = i == 2 && reply.code == 354;
+    }
+    if (dataAccepted) {
+        qCInfo(lcSmtp) << "Announced message did not follow; closing the connection inside DATA";
+        m_connection.abort();
+        return Outcome::Done;
+    }
+    return resetAfterRefusal();
+}
+
+QList<QByteArray> SmtpClient::envelopeLines(const QByteArray &from, const QByteArray &recipient, qint64 size) const
 {
     QByteArray mail = "MAIL FROM:<" + from + '>';
-    if (m_caps.size)
+    // A look-ahead does not know its message's size yet (size < 0); the limit
+    // is still checked locally before that message's body goes out.
+    if (m_caps.size && size >= 0)
         mail += " SIZE=" + QByteArray::number(size);
-    const QList<QByteArray> lines{mail + "\r\n", "RCPT TO:<" + recipient + ">\r\n", "DATA\r\n"};
+    return {mail + "\r\n", "RCPT TO:<" + recipient + ">\r\n", "DATA\r\n"};
+}
+
+/// written: the commands already went out ahead of this message, only their
+/// replies are still to be read.
+SmtpClient::Outcome SmtpClient::envelope(const QByteArray &from, const QByteArray &recipient, qint64 size,
+                                         bool written)
+{
+    const QList<QByteArray> lines = envelopeLines(from, recipient, size);
     const SmtpFailure steps[] = {SmtpFailure::Sender, SmtpFailure::Recipient, SmtpFailure::Message};
-    if (m_caps.pipelining) {
+    if (m_caps.pipelining && !written) {
         const SmtpConnection::Status status = m_connection.write(lines.join(), m_settings.ioTimeout * 1000);
         if (status != SmtpConnection::Status::Ok)
             return lost(status, SmtpFailure::Sender);
@@ -362,11 +417,16 @@ SmtpClient::Outcome SmtpClient::resetAfterRefusal()
     return Outcome::Done;
 }
 
-SmtpClient::Outcome SmtpClient::body(const QList<QByteArray> &message)
+SmtpClient::Outcome SmtpClient::body(const QList<QByteArray> &message, const QByteArray &from,
+                                     const QByteArray &next)
 {
-    SmtpConnection::Status status = m_connection.writeBody(message, m_settings.ioTimeout * 1000);
+    const bool ahead = m_caps.pipelining && !next.isEmpty();
+    const QByteArray after = ahead ? envelopeLines(from, next, -1).join() : QByteArray();
+    SmtpConnection::Status status = m_connection.writeBody(message, m_settings.ioTimeout * 1000, after);
     if (status != SmtpConnection::Status::Ok)
         return lost(status, SmtpFailure::Message);
+    if (ahead)
+        m_ahead = LookAhead{from, next};
     SmtpReply reply;
     status = m_connection.readReply(reply, m_settings.ioTimeout * 1000);
     // The body is out; silence or a hang-up now leaves open whether the
@@ -382,6 +442,13 @@ SmtpClient::Outcome SmtpClient::body(const QList<QByteArray> &message)
 
 void SmtpClient::close()
 {
+    if (m_ahead) {
+        // QUIT would only land in the announced message's data; closing
+        // without the end marker discards whatever the server holds.
+        m_ahead.reset();
+        m_connection.abort();
+        return;
+    }
     m_connection.quit(kQuitTimeoutMs);
 }
 
