@@ -3,6 +3,7 @@
 #include "outside/platform/Logging.h"
 #include "outside/smtp/SmtpLogin.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace OrvVelmora {
@@ -16,6 +17,11 @@ constexpr int kMaxKeptReply = 1000;
 int codeClass(const SmtpReply &reply)
 {
     return reply.code / 100;
+}
+
+bool hasEightBit(QByteArrayView bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 } // namespace
@@ -190,6 +196,8 @@ void SmtpClient::parseCapabilities(const SmtpReply &reply)
         const QByteArray &keyword = words.constFirst();
         if (keyword == "STARTTLS")
             m_caps.startTls = true;
+        else if (keyword == "SMTPUTF8")
+            m_caps.smtpUtf8 = true;
         else if (keyword == "PIPELINING")
             m_caps.pipelining = true;
         else if (keyword == "SIZE") {
@@ -286,9 +294,11 @@ SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &r
     m_replyCode = 0;
     m_replyText.clear();
     m_error.clear();
-    const bool announced = awaits(from, recipient);
+    const bool utf8 = needsUtf8(from, recipient, message);
+    const bool announced = awaits(from, recipient, utf8);
     const bool tooBig = m_caps.sizeLimit > 0 && size > m_caps.sizeLimit;
-    if (!announced || tooBig) {
+    const bool utf8Missing = utf8 && !m_caps.smtpUtf8;
+    if (!announced || tooBig || utf8Missing) {
         const Outcome withdrawn = cancelLookAhead();
         if (withdrawn == Outcome::Gone)
             return withdrawn;
@@ -298,16 +308,32 @@ SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &r
                     QStringLiteral("Der Server nimmt höchstens %1 Bytes an, die Nachricht hat %2.")
                         .arg(m_caps.sizeLimit)
                         .arg(size));
+    if (utf8Missing)
+        return fail(SmtpFailure::Local,
+                    QStringLiteral("Der Server „%1“ nimmt keine internationalen E-Mail-Adressen (SMTPUTF8) an; "
+                                   "die Nachricht an „%2“ wurde nicht gesendet.")
+                        .arg(m_settings.host, QString::fromUtf8(recipient)));
     m_ahead.reset();
-    const Outcome outcome = envelope(from, recipient, size, announced);
+    const Outcome outcome = envelope(from, recipient, size, utf8, announced);
     if (outcome != Outcome::Done)
         return outcome;
     return body(message, from, next);
 }
 
-bool SmtpClient::awaits(const QByteArray &from, const QByteArray &recipient) const
+bool SmtpClient::awaits(const QByteArray &from, const QByteArray &recipient, bool utf8) const
 {
-    return m_ahead && m_ahead->from == from && m_ahead->recipient == recipient;
+    return m_ahead && m_ahead->from == from && m_ahead->recipient == recipient && m_ahead->utf8 == utf8;
+}
+
+bool SmtpClient::needsUtf8(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message)
+{
+    if (hasEightBit(from) || hasEightBit(recipient))
+        return true;
+    if (message.isEmpty())
+        return false;
+    const QByteArray &first = message.constFirst();
+    const qsizetype end = first.indexOf("\r\n\r\n");
+    return hasEightBit(QByteArrayView(first).first(end < 0 ? first.size() : end));
 }
 
 /// An envelope announced for a message that does not follow must not turn into
@@ -339,9 +365,12 @@ SmtpClient::Outcome SmtpClient::cancelLookAhead()
     return resetAfterRefusal();
 }
 
-QList<QByteArray> SmtpClient::envelopeLines(const QByteArray &from, const QByteArray &recipient, qint64 size) const
+QList<QByteArray> SmtpClient::envelopeLines(const QByteArray &from, const QByteArray &recipient, qint64 size,
+                                            bool utf8) const
 {
     QByteArray mail = "MAIL FROM:<" + from + '>';
+    if (utf8)
+        mail += " SMTPUTF8";
     // A look-ahead does not know its message's size yet (size < 0); the limit
     // is still checked locally before that message's body goes out.
     if (m_caps.size && size >= 0)
@@ -351,10 +380,10 @@ QList<QByteArray> SmtpClient::envelopeLines(const QByteArray &from, const QByteA
 
 /// written: the commands already went out ahead of this message, only their
 /// replies are still to be read.
-SmtpClient::Outcome SmtpClient::envelope(const QByteArray &from, const QByteArray &recipient, qint64 size,
+SmtpClient::Outcome SmtpClient::envelope(const QByteArray &from, const QByteArray &recipient, qint64 size, bool utf8,
                                          bool written)
 {
-    const QList<QByteArray> lines = envelopeLines(from, recipient, size);
+    const QList<QByteArray> lines = envelopeLines(from, recipient, size, utf8);
     const SmtpFailure steps[] = {SmtpFailure::Sender, SmtpFailure::Recipient, SmtpFailure::Message};
     if (m_caps.pipelining && !written) {
         const SmtpConnection::Status status = m_connection.write(lines.join(), m_settings.ioTimeout * 1000);
@@ -417,16 +446,18 @@ SmtpClient::Outcome SmtpClient::resetAfterRefusal()
     return Outcome::Done;
 }
 
-SmtpClient::Outcome SmtpClient::body(const QList<QByteArray> &message, const QByteArray &from,
-                                     const QByteArray &next)
+SmtpClient::Outcome SmtpClient::body(const QList<QByteArray> &message, const QByteArray &from, const QByteArray &next)
 {
     const bool ahead = m_caps.pipelining && !next.isEmpty();
-    const QByteArray after = ahead ? envelopeLines(from, next, -1).join() : QByteArray();
+    // Judged by the addresses alone; should the next message's headers need
+    // SMTPUTF8 all the same, its Send() withdraws this envelope.
+    const bool utf8 = hasEightBit(from) || hasEightBit(next);
+    const QByteArray after = ahead ? envelopeLines(from, next, -1, utf8).join() : QByteArray();
     SmtpConnection::Status status = m_connection.writeBody(message, m_settings.ioTimeout * 1000, after);
     if (status != SmtpConnection::Status::Ok)
         return lost(status, SmtpFailure::Message);
     if (ahead)
-        m_ahead = LookAhead{from, next};
+        m_ahead = LookAhead{from, next, utf8};
     SmtpReply reply;
     status = m_connection.readReply(reply, m_settings.ioTimeout * 1000);
     // The body is out; silence or a hang-up now leaves open whether the

@@ -65,12 +65,16 @@ public:
     Outcome open(const SmtpClientSettings &settings);
     /// Checks the socket, so a server that hung up while idle counts as closed.
     bool isOpen();
-    /// One message; from, recipient and next are checked ASCII addresses.
+    /// One message; from, recipient and next are checked addresses, ASCII
+    /// unless the message goes with SMTPUTF8 (see needsUtf8()).
     /// next, when not empty, is the recipient of the message expected to follow.
     Outcome send(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message,
                  const QByteArray &next = QByteArray());
-    /// True when the envelope of a message from `from` to `recipient` is already on its way.
-    bool awaits(const QByteArray &from, const QByteArray &recipient) const;
+    /// True when the envelope of this message is already on its way.
+    bool awaits(const QByteArray &from, const QByteArray &recipient, bool utf8) const;
+    /// The message needs SMTPUTF8: an address in the envelope or the headers
+    /// has a local part beyond ASCII (everything else in the headers is encoded).
+    static bool needsUtf8(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message);
     bool hasLookAhead() const { return m_ahead.has_value(); }
     /// Withdraws an announced envelope; the session may be closed afterwards.
     Outcome cancelLookAhead();
@@ -94,6 +98,7 @@ private:
         bool startTls = false;
         bool pipelining = false;
         bool size = false;
+        bool smtpUtf8 = false;
         /// 0: the server names no limit.
         qint64 sizeLimit = 0;
         QList<QByteArray> auth;
@@ -108,10 +113,11 @@ private:
     {
         QByteArray from;
         QByteArray recipient;
+        bool utf8 = false;
     };
 
-    QList<QByteArray> envelopeLines(const QByteArray &from, const QByteArray &recipient, qint64 size) const;
-    Outcome envelope(const QByteArray &from, const QByteArray &recipient, qint64 size, bool written);
+    QList<QByteArray> envelopeLines(const QByteArray &from, const QByteArray &recipient, qint64 size, bool utf8) const;
+    Outcome envelope(const QByteArray &from, const QByteArray &recipient, qint64 size, bool utf8, bool written);
     Outcome body(const QList<QByteArray> &message, const QByteArray &from, const QByteArray &next);
     Outcome resetAfterRefusal();
     Outcome command(const QByteArray &line, SmtpReply &reply, SmtpFailure step);

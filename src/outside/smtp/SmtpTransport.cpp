@@ -371,14 +371,14 @@ qint32 SmtpTransport::Send()
         return -1;
     }
     const QByteArray envelopeFrom =
-        SmtpAddress((d->bounceAddress.isEmpty() ? d->fromAddress : d->bounceAddress).trimmed()).ascii();
-    const QByteArray recipient = SmtpAddress(d->recipient.trimmed()).ascii();
+        SmtpAddress((d->bounceAddress.isEmpty() ? d->fromAddress : d->bounceAddress).trimmed()).encoded();
+    const QByteArray recipient = SmtpAddress(d->recipient.trimmed()).encoded();
     const QPointer<SmtpTransport> self(this);
     d->lastPercent = 0;
     Q_EMIT ProgressReset(0);
     if (!self)
         return -1;
-    return transfer(envelopeFrom, recipient, *message, next.isValid() ? next.ascii() : QByteArray());
+    return transfer(envelopeFrom, recipient, *message, next.isValid() ? next.encoded() : QByteArray());
 }
 
 qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message,
@@ -388,7 +388,7 @@ qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipie
     d->disconnectRequested = false;
     d->sinceEvents.start();
     for (int attempt = 0;; ++attempt) {
-        const std::optional<bool> ready = matchLookAhead(from, recipient);
+        const std::optional<bool> ready = matchLookAhead(from, recipient, message);
         if (!ready)
             return -1;
         if (!*ready)
@@ -444,9 +444,11 @@ std::optional<bool> SmtpTransport::reopenSession()
 /// An envelope announced for another recipient is withdrawn first; when that
 /// meant closing the connection, the message goes over a new session.
 /// Nothing when the transport was destroyed meanwhile.
-std::optional<bool> SmtpTransport::matchLookAhead(const QByteArray &from, const QByteArray &recipient)
+std::optional<bool> SmtpTransport::matchLookAhead(const QByteArray &from, const QByteArray &recipient,
+                                                  const QList<QByteArray> &message)
 {
-    if (!d->session.hasLookAhead() || d->session.awaits(from, recipient))
+    const bool utf8 = SmtpClient::needsUtf8(from, recipient, message);
+    if (!d->session.hasLookAhead() || d->session.awaits(from, recipient, utf8))
         return true;
     if (d->session.cancelLookAhead() == SmtpClient::Outcome::Gone)
         return std::nullopt;
@@ -529,16 +531,16 @@ std::optional<QList<QByteArray>> SmtpTransport::buildMessage()
     }
     SmtpMessageContent content;
     content.fromName = d->fromName;
-    content.fromAddress = from.ascii();
-    content.replyTo = d->replyTo.isEmpty() ? QByteArray() : replyTo.ascii();
+    content.fromAddress = from.encoded();
+    content.replyTo = d->replyTo.isEmpty() ? QByteArray() : replyTo.encoded();
     content.organization = d->organization;
-    content.recipient = recipient.ascii();
+    content.recipient = recipient.encoded();
     content.subject = d->subject;
     content.body = d->body;
     content.html = d->formattedBody;
     content.priority = d->priority;
     content.readReceipt = d->readReceipt;
-    content.idDomain = QString::fromLatin1(domainOf(from.ascii()));
+    content.idDomain = QString::fromLatin1(domainOf(from.encoded()));
     content.messageId = d->messageId;
     content.attachments = d->attachments.items();
     return SmtpMessageBuilder::build(content);

@@ -201,7 +201,8 @@ private:
                     const QByteArray &next);
     std::optional<bool> retryAfter(int replyCode, int attempt);
     std::optional<bool> reopenSession();
-    std::optional<bool> matchLookAhead(const QByteArray &from, const QByteArray &recipient);
+    std::optional<bool> matchLookAhead(const QByteArray &from, const QByteArray &recipient,
+                                       const QList<QByteArray> &message);
     bool withdrawLookAhead();
     qint32 finishSent();
     void duringTransfer();
