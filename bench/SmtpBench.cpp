@@ -128,6 +128,9 @@ int main(int argc, char **argv)
     int sent = 0;
     for (int i = 0; i < kMessages; ++i) {
         personalise(transport, i);
+        // As the send run does: the next envelope rides with this message's end.
+        if (i + 1 < kMessages)
+            transport.setNextRecipient(QStringLiteral("kunde%1@example.com").arg(i + 1));
         sent += transport.Send() >= 1 ? 1 : 0;
     }
     transport.Disconnect();

@@ -3,7 +3,9 @@
 plus flights.log: "<read number> <verb>" per command, to show what came in one flight.
 
 Markers in any mode: MAIL from an address containing m421, m450 or m552 gets that
-reply (421 also closes), RCPT to an address containing "refuse" gets 550."""
+reply (421 also closes), RCPT to an address containing "refuse" gets 550, one
+containing "r421" gets 421 and the connection closes. The end-of-data marker is
+logged in flights.log as "<read number> .", after the read that completed it."""
 
 import argparse
 import asyncio
@@ -62,8 +64,9 @@ class Peer:
         self.writer.write(text.encode() + b"\r\n")
         await self.writer.drain()
 
-    def log(self, verb, shown):
-        self.session.log(shown)
+    def log(self, verb, shown=None):
+        if shown is not None:
+            self.session.log(shown)
         with open(os.path.join(self.session.path, "flights.log"), "a") as out:
             out.write("%d %s\n" % (self.flight, verb))
 
@@ -98,6 +101,9 @@ async def transaction_step(peer, verb, argument, envelope):
         envelope.mail_from = argument
         envelope.rcpt_tos = []
     elif verb == "RCPT":
+        if "r421" in argument.lower():
+            await peer.reply("421 4.3.2 Service shutting down")
+            return False
         if "refuse" in argument.lower():
             await peer.reply("550 5.1.1 <%s>: user unknown" % argument)
             return True
@@ -117,6 +123,7 @@ async def data(peer, envelope):
         await peer.reader.read(1)
         return False
     envelope.original_content = await peer.body()
+    peer.log(".")
     if peer.mode == "drop-after-data":
         return False
     peer.session.store(envelope)

@@ -13,7 +13,9 @@ constexpr int kMaxLabel = 63;
 bool isAtext(QChar c)
 {
     static const QString specials = QStringLiteral("!#$%&'*+-/=?^_`{|}~");
-    return c.unicode() < 0x80 && (c.isLetterOrNumber() || specials.contains(c));
+    if (c.unicode() >= 0x80)
+        return c.isPrint() && !c.isSpace() && !c.isSurrogate();
+    return c.isLetterOrNumber() || specials.contains(c);
 }
 
 bool isLabelChar(char c)
@@ -37,13 +39,14 @@ SmtpAddress::SmtpAddress(const QString &text)
     const QByteArray asciiDomain = QUrl::toAce(domain, QUrl::AceProcessingOption::IgnoreIDNWhitelist);
     if (!isValidLocalPart(local) || !isValidDomain(asciiDomain))
         return;
-    m_ascii = local.toLatin1() + '@' + asciiDomain;
+    m_encoded = local.toUtf8() + '@' + asciiDomain;
     m_valid = true;
 }
 
 bool SmtpAddress::isValidLocalPart(const QString &local)
 {
-    if (local.size() > kMaxLocalPart || local.startsWith(QLatin1Char('.'))
+    // The limit counts octets, and an international local part takes more of them.
+    if (local.toUtf8().size() > kMaxLocalPart || local.startsWith(QLatin1Char('.'))
         || local.endsWith(QLatin1Char('.')) || local.contains(QStringLiteral("..")))
         return false;
     for (QChar c : local) {

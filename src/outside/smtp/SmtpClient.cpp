@@ -3,6 +3,7 @@
 #include "outside/platform/Logging.h"
 #include "outside/smtp/SmtpLogin.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace OrvVelmora {
@@ -16,6 +17,11 @@ constexpr int kMaxKeptReply = 1000;
 int codeClass(const SmtpReply &reply)
 {
     return reply.code / 100;
+}
+
+bool hasEightBit(QByteArrayView bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 } // namespace
@@ -90,6 +96,7 @@ SmtpClient::Outcome SmtpClient::fail(SmtpFailure step, const QString &detail)
 SmtpClient::Outcome SmtpClient::lost(SmtpConnection::Status status, SmtpFailure step)
 {
     using Status = SmtpConnection::Status;
+    m_ahead.reset();
     if (status == Status::Gone)
         return Outcome::Gone;
     m_connection.abort();
@@ -122,6 +129,7 @@ SmtpClient::Outcome SmtpClient::refused(const SmtpReply &reply, SmtpFailure step
     m_replyText = QString::fromUtf8(login.scrubbed(reply.text())).left(kMaxKeptReply);
     if (reply.code == 421) {
         m_connection.abort();
+        m_ahead.reset();
         step = SmtpFailure::ServerClosed;
     } else if (reply.code == 552 && (step == SmtpFailure::Sender || step == SmtpFailure::Message)) {
         step = SmtpFailure::TooBig;
@@ -147,6 +155,7 @@ SmtpClient::Outcome SmtpClient::command(const QByteArray &line, SmtpReply &reply
 SmtpClient::Outcome SmtpClient::open(const SmtpClientSettings &settings)
 {
     m_connection.abort();
+    m_ahead.reset();
     m_settings = settings;
     m_failure = SmtpFailure::None;
     m_replyCode = 0;
@@ -187,6 +196,8 @@ void SmtpClient::parseCapabilities(const SmtpReply &reply)
         const QByteArray &keyword = words.constFirst();
         if (keyword == "STARTTLS")
             m_caps.startTls = true;
+        else if (keyword == "SMTPUTF8")
+            m_caps.smtpUtf8 = true;
         else if (keyword == "PIPELINING")
             m_caps.pipelining = true;
         else if (keyword == "SIZE") {
@@ -274,7 +285,7 @@ SmtpClient::Outcome SmtpClient::tryMechanism(const QByteArray &mechanism, bool &
 }
 
 SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &recipient,
-                                     const QList<QByteArray> &message)
+                                     const QList<QByteArray> &message, const QByteArray &next)
 {
     qint64 size = 0;
     for (const QByteArray &piece : message)
@@ -283,25 +294,98 @@ SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &r
     m_replyCode = 0;
     m_replyText.clear();
     m_error.clear();
-    if (m_caps.sizeLimit > 0 && size > m_caps.sizeLimit)
+    const bool utf8 = needsUtf8(from, recipient, message);
+    const bool announced = awaits(from, recipient, utf8);
+    const bool tooBig = m_caps.sizeLimit > 0 && size > m_caps.sizeLimit;
+    const bool utf8Missing = utf8 && !m_caps.smtpUtf8;
+    if (!announced || tooBig || utf8Missing) {
+        const Outcome withdrawn = cancelLookAhead();
+        if (withdrawn == Outcome::Gone)
+            return withdrawn;
+    }
+    if (tooBig)
         return fail(SmtpFailure::TooBig,
                     QStringLiteral("Der Server nimmt höchstens %1 Bytes an, die Nachricht hat %2.")
                         .arg(m_caps.sizeLimit)
                         .arg(size));
-    const Outcome outcome = envelope(from, recipient, size);
+    if (utf8Missing)
+        return fail(SmtpFailure::Local,
+                    QStringLiteral("Der Server „%1“ nimmt keine internationalen E-Mail-Adressen (SMTPUTF8) an; "
+                                   "die Nachricht an „%2“ wurde nicht gesendet.")
+                        .arg(m_settings.host, QString::fromUtf8(recipient)));
+    m_ahead.reset();
+    const Outcome outcome = envelope(from, recipient, size, utf8, announced);
     if (outcome != Outcome::Done)
         return outcome;
-    return body(message);
+    return body(message, from, next);
 }
 
-SmtpClient::Outcome SmtpClient::envelope(const QByteArray &from, const QByteArray &recipient, qint64 size)
+bool SmtpClient::awaits(const QByteArray &from, const QByteArray &recipient, bool utf8) const
+{
+    return m_ahead && m_ahead->from == from && m_ahead->recipient == recipient && m_ahead->utf8 == utf8;
+}
+
+bool SmtpClient::needsUtf8(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message)
+{
+    if (hasEightBit(from) || hasEightBit(recipient))
+        return true;
+    if (message.isEmpty())
+        return false;
+    const QByteArray &first = message.constFirst();
+    const qsizetype end = first.indexOf("\r\n\r\n");
+    return hasEightBit(QByteArrayView(first).first(end < 0 ? first.size() : end));
+}
+
+/// An envelope announced for a message that does not follow must not turn into
+/// a delivery. Once the server waits for data, only a connection closed without
+/// the end marker makes it discard the transaction; before that, RSET does and
+/// the session goes on.
+SmtpClient::Outcome SmtpClient::cancelLookAhead()
+{
+    if (!m_ahead)
+        return Outcome::Done;
+    m_ahead.reset();
+    bool dataAccepted = false;
+    for (int i = 0; i < 3; ++i) {
+        SmtpReply reply;
+        const SmtpConnection::Status status = m_connection.readReply(reply, m_settings.ioTimeout * 1000);
+        if (status == SmtpConnection::Status::Gone)
+            return Outcome::Gone;
+        if (status != SmtpConnection::Status::Ok || reply.code == 421) {
+            m_connection.abort();
+            return Outcome::Done;
+        }
+        dataAccepted = i == 2 && reply.code == 354;
+    }
+    if (dataAccepted) {
+        qCInfo(lcSmtp) << "Announced message did not follow; closing the connection inside DATA";
+        m_connection.abort();
+        return Outcome::Done;
+    }
+    return resetAfterRefusal();
+}
+
+QList<QByteArray> SmtpClient::envelopeLines(const QByteArray &from, const QByteArray &recipient, qint64 size,
+                                            bool utf8) const
 {
     QByteArray mail = "MAIL FROM:<" + from + '>';
-    if (m_caps.size)
+    if (utf8)
+        mail += " SMTPUTF8";
+    // A look-ahead does not know its message's size yet (size < 0); the limit
+    // is still checked locally before that message's body goes out.
+    if (m_caps.size && size >= 0)
         mail += " SIZE=" + QByteArray::number(size);
-    const QList<QByteArray> lines{mail + "\r\n", "RCPT TO:<" + recipient + ">\r\n", "DATA\r\n"};
+    return {mail + "\r\n", "RCPT TO:<" + recipient + ">\r\n", "DATA\r\n"};
+}
+
+/// written: the commands already went out ahead of this message, only their
+/// replies are still to be read.
+SmtpClient::Outcome SmtpClient::envelope(const QByteArray &from, const QByteArray &recipient, qint64 size, bool utf8,
+                                         bool written)
+{
+    const QList<QByteArray> lines = envelopeLines(from, recipient, size, utf8);
     const SmtpFailure steps[] = {SmtpFailure::Sender, SmtpFailure::Recipient, SmtpFailure::Message};
-    if (m_caps.pipelining) {
+    if (m_caps.pipelining && !written) {
         const SmtpConnection::Status status = m_connection.write(lines.join(), m_settings.ioTimeout * 1000);
         if (status != SmtpConnection::Status::Ok)
             return lost(status, SmtpFailure::Sender);
@@ -362,11 +446,18 @@ SmtpClient::Outcome SmtpClient::resetAfterRefusal()
     return Outcome::Done;
 }
 
-SmtpClient::Outcome SmtpClient::body(const QList<QByteArray> &message)
+SmtpClient::Outcome SmtpClient::body(const QList<QByteArray> &message, const QByteArray &from, const QByteArray &next)
 {
-    SmtpConnection::Status status = m_connection.writeBody(message, m_settings.ioTimeout * 1000);
+    const bool ahead = m_caps.pipelining && !next.isEmpty();
+    // Judged by the addresses alone; should the next message's headers need
+    // SMTPUTF8 all the same, its Send() withdraws this envelope.
+    const bool utf8 = hasEightBit(from) || hasEightBit(next);
+    const QByteArray after = ahead ? envelopeLines(from, next, -1, utf8).join() : QByteArray();
+    SmtpConnection::Status status = m_connection.writeBody(message, m_settings.ioTimeout * 1000, after);
     if (status != SmtpConnection::Status::Ok)
         return lost(status, SmtpFailure::Message);
+    if (ahead)
+        m_ahead = LookAhead{from, next, utf8};
     SmtpReply reply;
     status = m_connection.readReply(reply, m_settings.ioTimeout * 1000);
     // The body is out; silence or a hang-up now leaves open whether the
@@ -382,6 +473,13 @@ SmtpClient::Outcome SmtpClient::body(const QList<QByteArray> &message)
 
 void SmtpClient::close()
 {
+    if (m_ahead) {
+        // QUIT would only land in the announced message's data; closing
+        // without the end marker discards whatever the server holds.
+        m_ahead.reset();
+        m_connection.abort();
+        return;
+    }
     m_connection.quit(kQuitTimeoutMs);
 }
 

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace OrvVelmora {
 
@@ -40,7 +41,12 @@ struct SmtpClientSettings
 /// messages, each with one recipient, until QUIT.
 ///
 /// With PIPELINING offered, MAIL, RCPT and DATA of a message go out in one
-/// flight and the body in the next, so a message costs two round trips. A
+/// flight and the body in the next. When the caller names the next recipient,
+/// that message's MAIL, RCPT and DATA follow this message's end marker in the
+/// same flight; their replies are read by the next send(), so in a steady run
+/// a message costs one round trip. Such a look-ahead never delivers anything
+/// on its own: unless the announced message follows, it is withdrawn (RSET, or
+/// closing the connection once the server waits for data). A
 /// refusal at MAIL or RCPT is answered with RSET and leaves the session usable
 /// for the next message; only a 421 or a lost connection ends it.
 class SmtpClient
@@ -59,8 +65,19 @@ public:
     Outcome open(const SmtpClientSettings &settings);
     /// Checks the socket, so a server that hung up while idle counts as closed.
     bool isOpen();
-    /// One message; from and recipient are checked ASCII addresses.
-    Outcome send(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message);
+    /// One message; from, recipient and next are checked addresses, ASCII
+    /// unless the message goes with SMTPUTF8 (see needsUtf8()).
+    /// next, when not empty, is the recipient of the message expected to follow.
+    Outcome send(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message,
+                 const QByteArray &next = QByteArray());
+    /// True when the envelope of this message is already on its way.
+    bool awaits(const QByteArray &from, const QByteArray &recipient, bool utf8) const;
+    /// The message needs SMTPUTF8: an address in the envelope or the headers
+    /// has a local part beyond ASCII (everything else in the headers is encoded).
+    static bool needsUtf8(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message);
+    bool hasLookAhead() const { return m_ahead.has_value(); }
+    /// Withdraws an announced envelope; the session may be closed afterwards.
+    Outcome cancelLookAhead();
     /// QUIT, waiting at most two seconds, then closed.
     void close();
     void requestAbort() { m_connection.requestAbort(); }
@@ -81,6 +98,7 @@ private:
         bool startTls = false;
         bool pipelining = false;
         bool size = false;
+        bool smtpUtf8 = false;
         /// 0: the server names no limit.
         qint64 sizeLimit = 0;
         QList<QByteArray> auth;
@@ -91,8 +109,16 @@ private:
     Outcome secure();
     Outcome logIn();
     Outcome tryMechanism(const QByteArray &mechanism, bool &next);
-    Outcome envelope(const QByteArray &from, const QByteArray &recipient, qint64 size);
-    Outcome body(const QList<QByteArray> &message);
+    struct LookAhead
+    {
+        QByteArray from;
+        QByteArray recipient;
+        bool utf8 = false;
+    };
+
+    QList<QByteArray> envelopeLines(const QByteArray &from, const QByteArray &recipient, qint64 size, bool utf8) const;
+    Outcome envelope(const QByteArray &from, const QByteArray &recipient, qint64 size, bool utf8, bool written);
+    Outcome body(const QList<QByteArray> &message, const QByteArray &from, const QByteArray &next);
     Outcome resetAfterRefusal();
     Outcome command(const QByteArray &line, SmtpReply &reply, SmtpFailure step);
     Outcome read(SmtpReply &reply, SmtpFailure step, int timeoutMs = -1);
@@ -105,6 +131,8 @@ private:
     SmtpConnection m_connection;
     SmtpClientSettings m_settings;
     Capabilities m_caps;
+    /// An envelope written ahead whose three replies are still to be read.
+    std::optional<LookAhead> m_ahead;
     std::weak_ptr<bool> m_alive;
     SmtpFailure m_failure = SmtpFailure::None;
     int m_replyCode = 0;

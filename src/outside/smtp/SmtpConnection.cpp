@@ -205,7 +205,7 @@ SmtpConnection::Status SmtpConnection::write(const QByteArray &bytes, int idleMs
     return flush(idleMs);
 }
 
-SmtpConnection::Status SmtpConnection::writeBody(const QList<QByteArray> &message, int idleMs)
+SmtpConnection::Status SmtpConnection::writeBody(const QList<QByteArray> &message, int idleMs, const QByteArray &after)
 {
     m_bodyTotal = 0;
     for (const QByteArray &piece : message)
@@ -230,7 +230,7 @@ SmtpConnection::Status SmtpConnection::writeBody(const QList<QByteArray> &messag
         }
     }
     outgoing += tail == "\r\n" || m_bodyTotal == 0 ? QByteArrayLiteral(".\r\n") : QByteArrayLiteral("\r\n.\r\n");
-    return write(outgoing, idleMs);
+    return write(outgoing + after, idleMs);
 }
 
 bool SmtpConnection::takeLine(QByteArray &line, bool &garbled)

@@ -74,8 +74,9 @@ public:
     /// (large blocks go out piecewise, so the socket never holds a second copy).
     Status write(const QByteArray &bytes, int idleMs);
     /// A message body given in consecutive pieces: dot-stuffed,
-    /// CRLF-terminated, followed by the end marker.
-    Status writeBody(const QList<QByteArray> &message, int idleMs);
+    /// CRLF-terminated, followed by the end marker and then by after (the
+    /// next commands, so they share the marker's packet).
+    Status writeBody(const QList<QByteArray> &message, int idleMs, const QByteArray &after = QByteArray());
     qint64 bodyBytesSent() const { return m_bodySent; }
     qint64 bodyBytesTotal() const { return m_bodyTotal; }
 

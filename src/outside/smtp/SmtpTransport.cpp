@@ -14,6 +14,8 @@
 
 #include <arpa/inet.h>
 
+#include <utility>
+
 namespace OrvVelmora {
 
 namespace {
@@ -80,6 +82,7 @@ public:
     QString organization;
     QString replyTo;
     QString recipient;
+    QString nextRecipient;
     QString subject;
     QString body;
     QString formattedBody;
@@ -172,6 +175,7 @@ void SmtpTransport::setOAuthAccessToken(const QString &token) { d->oauthToken = 
 void SmtpTransport::setTrustedCertificate(const QByteArray &sha256) { d->trustedCertificate = sha256; }
 QSslCertificate SmtpTransport::PeerCertificate() const { return d->peerCertificate; }
 void SmtpTransport::setRequireEncryption(bool on) { d->requireEncryption = on; }
+void SmtpTransport::setNextRecipient(const QString &address) { d->nextRecipient = address; }
 SmtpTransport::Failure SmtpTransport::LastFailure() const { return d->failure; }
 int SmtpTransport::LastReplyCode() const { return d->lastReplyCode; }
 QString SmtpTransport::LastReplyText() const { return d->lastReplyText; }
@@ -349,6 +353,7 @@ QByteArray SmtpTransport::heloName() const
 
 qint32 SmtpTransport::Send()
 {
+    const SmtpAddress next(std::exchange(d->nextRecipient, QString()).trimmed());
     if (refuseWhileBusy())
         return -1;
     if (!IsConnected()) {
@@ -356,26 +361,39 @@ qint32 SmtpTransport::Send()
         return -1;
     }
     const std::optional<QList<QByteArray>> message = buildMessage();
-    if (!message)
+    if (!message) {
+        // Keeps the text of the local failure; the announced envelope is
+        // withdrawn, as this Send() is not the message it was announced for.
+        const QString error = d->lastError;
+        if (!withdrawLookAhead())
+            return -1;
+        d->lastError = error;
         return -1;
+    }
     const QByteArray envelopeFrom =
-        SmtpAddress((d->bounceAddress.isEmpty() ? d->fromAddress : d->bounceAddress).trimmed()).ascii();
-    const QByteArray recipient = SmtpAddress(d->recipient.trimmed()).ascii();
+        SmtpAddress((d->bounceAddress.isEmpty() ? d->fromAddress : d->bounceAddress).trimmed()).encoded();
+    const QByteArray recipient = SmtpAddress(d->recipient.trimmed()).encoded();
     const QPointer<SmtpTransport> self(this);
     d->lastPercent = 0;
     Q_EMIT ProgressReset(0);
     if (!self)
         return -1;
-    return transfer(envelopeFrom, recipient, *message);
+    return transfer(envelopeFrom, recipient, *message, next.isValid() ? next.encoded() : QByteArray());
 }
 
-qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message)
+qint32 SmtpTransport::transfer(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message,
+                               const QByteArray &next)
 {
     d->busy = true;
     d->disconnectRequested = false;
     d->sinceEvents.start();
     for (int attempt = 0;; ++attempt) {
-        const SmtpClient::Outcome outcome = d->session.send(from, recipient, message);
+        const std::optional<bool> ready = matchLookAhead(from, recipient, message);
+        if (!ready)
+            return -1;
+        if (!*ready)
+            break;
+        const SmtpClient::Outcome outcome = d->session.send(from, recipient, message, next);
         if (outcome == SmtpClient::Outcome::Gone)
             return -1;
         if (outcome == SmtpClient::Outcome::Done) {
@@ -406,6 +424,13 @@ std::optional<bool> SmtpTransport::retryAfter(int replyCode, int attempt)
         return false;
     if (d->session.isOpen())
         return true;
+    return reopenSession();
+}
+
+/// A fresh session when the server ended the old one (the only case where a
+/// session starts without Connect()). Nothing when the transport was destroyed.
+std::optional<bool> SmtpTransport::reopenSession()
+{
     const std::optional<SmtpClientSettings> settings = sessionSettings();
     if (!settings)
         return false;
@@ -414,6 +439,38 @@ std::optional<bool> SmtpTransport::retryAfter(int replyCode, int attempt)
         return std::nullopt;
     d->sentInSession = 0;
     return outcome == SmtpClient::Outcome::Done;
+}
+
+/// An envelope announced for another recipient is withdrawn first; when that
+/// meant closing the connection, the message goes over a new session.
+/// Nothing when the transport was destroyed meanwhile.
+std::optional<bool> SmtpTransport::matchLookAhead(const QByteArray &from, const QByteArray &recipient,
+                                                  const QList<QByteArray> &message)
+{
+    const bool utf8 = SmtpClient::needsUtf8(from, recipient, message);
+    if (!d->session.hasLookAhead() || d->session.awaits(from, recipient, utf8))
+        return true;
+    if (d->session.cancelLookAhead() == SmtpClient::Outcome::Gone)
+        return std::nullopt;
+    if (d->session.isOpen())
+        return true;
+    const std::optional<bool> reopened = reopenSession();
+    if (reopened && !*reopened)
+        takeFailure();
+    return reopened;
+}
+
+/// False when the transport was destroyed while the server was heard.
+bool SmtpTransport::withdrawLookAhead()
+{
+    if (!d->session.hasLookAhead())
+        return true;
+    d->busy = true;
+    d->sinceEvents.start();
+    if (d->session.cancelLookAhead() == SmtpClient::Outcome::Gone)
+        return false;
+    d->busy = false;
+    return true;
 }
 
 void SmtpTransport::failLocally(const QString &text)
@@ -474,16 +531,16 @@ std::optional<QList<QByteArray>> SmtpTransport::buildMessage()
     }
     SmtpMessageContent content;
     content.fromName = d->fromName;
-    content.fromAddress = from.ascii();
-    content.replyTo = d->replyTo.isEmpty() ? QByteArray() : replyTo.ascii();
+    content.fromAddress = from.encoded();
+    content.replyTo = d->replyTo.isEmpty() ? QByteArray() : replyTo.encoded();
     content.organization = d->organization;
-    content.recipient = recipient.ascii();
+    content.recipient = recipient.encoded();
     content.subject = d->subject;
     content.body = d->body;
     content.html = d->formattedBody;
     content.priority = d->priority;
     content.readReceipt = d->readReceipt;
-    content.idDomain = QString::fromLatin1(domainOf(from.ascii()));
+    content.idDomain = QString::fromLatin1(domainOf(from.encoded()));
     content.messageId = d->messageId;
     content.attachments = d->attachments.items();
     return SmtpMessageBuilder::build(content);

@@ -148,6 +148,13 @@ public:
     /// rules as any other server.
     void setLoopbackTreatedAsRemote(bool on);
 
+    /// Announces the recipient of the message expected after the next Send(),
+    /// which then sends that message's envelope along with its own end (when
+    /// the server allows pipelining), saving a round trip per message. Applies
+    /// to the next Send() only; empty announces nothing. If a different or no
+    /// message follows, the announcement is withdrawn without delivering anything.
+    void setNextRecipient(const QString &address);
+
     /// Forgets every attachment and its read or packed copy.
     void ClearAttachments();
     /// The file goes with every following message; with zip, as a ZIP archive
@@ -190,8 +197,13 @@ private:
     void takeFailure();
     std::optional<QList<QByteArray>> buildMessage();
     std::optional<QList<QByteArray>> refuse(const QString &text, const QString &address);
-    qint32 transfer(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message);
+    qint32 transfer(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message,
+                    const QByteArray &next);
     std::optional<bool> retryAfter(int replyCode, int attempt);
+    std::optional<bool> reopenSession();
+    std::optional<bool> matchLookAhead(const QByteArray &from, const QByteArray &recipient,
+                                       const QList<QByteArray> &message);
+    bool withdrawLookAhead();
     qint32 finishSent();
     void duringTransfer();
     void reportProgress();

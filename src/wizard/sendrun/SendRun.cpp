@@ -188,6 +188,7 @@ void SendRun::visitRecipient(qint32 row, qint32 &batch, const QString &server)
             m_journal->noteUnsent(row, m_transport.LastError());
         return;
     }
+    m_batchEnds = batch == kBatchLimit;
     SendToRecipient(row);
     letEventsRun();
     if (batch == kBatchLimit) {
@@ -260,6 +261,10 @@ void SendRun::SendToRecipient(qint32 row)
         m_transport.setBody(MergeText(m_recipients, row, m_view.messageText()));
         m_transport.setFormattedBody(formattedBody(row));
         m_transport.setRecipient(m_view.labelText(SendLabel::lblEMail));
+        // The next customer's envelope may travel with this message's end,
+        // unless the session closes after this message.
+        if (!m_batchEnds && row < m_recipients.rowCount() && (!m_journal || m_journal->wanted(row + 1)))
+            m_transport.setNextRecipient(m_recipients.cell(row + 1, QStringLiteral("EMail")).value_or(QString()));
         if (!m_journal) {
             countResult(m_transport.Send());
         } else if (m_journal->beforeSend(row, m_stopRequested)) {

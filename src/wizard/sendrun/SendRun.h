@@ -97,6 +97,8 @@ private:
     SendRunAccount *m_account = nullptr;
     bool m_running = false;
     bool m_stopRequested = false;
+    /// The current message is the last of its session (the batch is full).
+    bool m_batchEnds = false;
 };
 
 } // namespace OrvVelmora

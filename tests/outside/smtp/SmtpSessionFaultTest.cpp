@@ -227,3 +227,92 @@ TEST_F(SmtpSessionFaultTest, TransportDeletedWhileWaitingForTheGoodbye)
 }
 
 } // namespace
+
+/// Recipients of every message the server kept, in order, over all sessions.
+QStringList deliveredTo(const SmtpTestServer &server)
+{
+    QStringList recipients;
+    const QList<int> counts = server.messagesPerSession();
+    for (int s = 1; s <= counts.size(); ++s)
+        for (int m = 1; m <= counts[s - 1]; ++m)
+            recipients << server.envelope(s, m).last();
+    return recipients;
+}
+
+TEST_F(SmtpSessionFaultTest, AnnouncedEnvelopeRidesWithTheEndOfDataAndNeverDeliversOnItsOwn)
+{
+    ASSERT_NO_FATAL_FAILURE(serve(QStringLiteral("plain")));
+    const struct
+    {
+        const char *to;
+        const char *next;
+        qint32 result;
+        Failure failure;
+    } steps[] = {
+        {"kunde1@example.com", "kunde2@example.com", 1, Failure::None},
+        {"kunde2@example.com", "refuse@example.com", 2, Failure::None},
+        // The announced recipient is refused: its own Send reports it, the session goes on.
+        {"refuse@example.com", "kunde3@example.com", -550, Failure::Recipient},
+        {"kunde3@example.com", "kunde4@example.com", 3, Failure::None},
+        // Not the announced one: the waiting envelope is dropped inside DATA, a new session carries this one.
+        {"kunde5@example.com", "gross@example.com", 1, Failure::None},
+        // Announced, then found over the server's limit: nothing goes out, the session is closed.
+        {"gross@example.com", "", -1, Failure::TooBig},
+    };
+    ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
+    platform.restartEventGapClock();
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.to);
+        transport.setRecipient(QLatin1String(step.to));
+        transport.setNextRecipient(QLatin1String(step.next));
+        transport.setBody(step.to == QByteArrayView("gross@example.com") ? QString(120000, QLatin1Char('x'))
+                                                                         : QStringLiteral("Text"));
+        EXPECT_EQ(transport.Send(), step.result) << transport.LastError().toStdString();
+        EXPECT_EQ(transport.LastFailure(), step.failure);
+    }
+    EXPECT_FALSE(transport.IsConnected());
+    ASSERT_TRUE(transport.Connect()) << "the next session works normally";
+    transport.setRecipient(QStringLiteral("kunde6@example.com"));
+    transport.setNextRecipient(QStringLiteral("kunde7@example.com"));
+    transport.setBody(QStringLiteral("Text"));
+    EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
+    // The run stops here: the announced kunde7 must not arrive.
+    transport.Disconnect();
+    EXPECT_LE(platform.longestEventGapMs(), kMaxEventGapMs);
+    ASSERT_TRUE(server->waitForClosedSessions(3));
+    const QStringList expected{"RCPT TO:<kunde1@example.com>", "RCPT TO:<kunde2@example.com>",
+                               "RCPT TO:<kunde3@example.com>", "RCPT TO:<kunde5@example.com>",
+                               "RCPT TO:<kunde6@example.com>"};
+    EXPECT_EQ(deliveredTo(*server), expected);
+
+    // Steady state: a message's end and the next envelope arrive in one read.
+    QMap<QString, QStringList> flights;
+    for (const QString &line : server->flights(1))
+        flights[line.section(QLatin1Char(' '), 0, 0)] << line.section(QLatin1Char(' '), 1);
+    const QStringList shared{QStringLiteral("."), QStringLiteral("MAIL"), QStringLiteral("RCPT"),
+                             QStringLiteral("DATA")};
+    EXPECT_EQ(std::count(flights.cbegin(), flights.cend(), shared), 3) << server->flights(1).join(' ').toStdString();
+    EXPECT_EQ(server->commands(1).count(QStringLiteral("MAIL")), 5) << "no second MAIL for an announced message";
+}
+
+TEST_F(SmtpSessionFaultTest, ServerEndingTheSessionAtAnAnnouncedEnvelope)
+{
+    ASSERT_NO_FATAL_FAILURE(serve(QStringLiteral("plain")));
+    const auto connected = [this] { return transport.IsConnected() || transport.Connect(); };
+    ASSERT_TRUE(connected()) << transport.LastError().toStdString();
+    transport.setNextRecipient(QStringLiteral("r421@example.com"));
+    EXPECT_EQ(transport.Send(), 1) << "the reply to its own end came before the 421";
+    // Whether the closed session shows before this Send or only in its
+    // replies, the refusal is the server's 421 and nothing else goes out.
+    ASSERT_TRUE(connected()) << transport.LastError().toStdString();
+    transport.setRecipient(QStringLiteral("r421@example.com"));
+    EXPECT_EQ(transport.Send(), -421);
+    EXPECT_EQ(transport.LastFailure(), Failure::ServerClosed);
+    EXPECT_FALSE(transport.IsConnected());
+    ASSERT_TRUE(connected()) << transport.LastError().toStdString();
+    transport.setRecipient(QStringLiteral("kunde2@example.com"));
+    EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
+    transport.Disconnect();
+    ASSERT_TRUE(server->waitForClosedSessions(server->sessionCount()));
+    EXPECT_EQ(deliveredTo(*server), (QStringList{"RCPT TO:<kunde@example.com>", "RCPT TO:<kunde2@example.com>"}));
+}

@@ -355,3 +355,43 @@ TEST_F(SmtpTransportTest, CallsFromAProgressHandlerNeverNest)
 }
 
 } // namespace
+
+TEST_F(SmtpTransportTest, InternationalAddressGoesWithSmtpUtf8OrNotAtAll)
+{
+    ASSERT_NO_FATAL_FAILURE(serve());
+    const struct
+    {
+        QString recipient;
+        const char *mail;
+    } rows[] = {
+        {QStringLiteral("müller@beispiel.de"), "MAIL FROM:<versand@example.de> SMTPUTF8"},
+        {QStringLiteral("kunde@example.com"), "MAIL FROM:<versand@example.de>"},
+    };
+    ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
+    for (int i = 1; i <= 2; ++i) {
+        SCOPED_TRACE(i);
+        transport.setRecipient(rows[i - 1].recipient);
+        ASSERT_EQ(transport.Send(), i) << transport.LastError().toStdString();
+        EXPECT_EQ(server->envelope(1, i).last(), QStringLiteral("RCPT ") + rows[i - 1].recipient);
+        // Raw UTF-8 in the header, not an encoded word a server would take as the address.
+        EXPECT_TRUE(server->message(1, i).contains("\r\nTo: " + rows[i - 1].recipient.toUtf8() + "\r\n"))
+            << server->message(1, i).left(400).toStdString();
+        EXPECT_TRUE(server->commands(1).contains(QLatin1String(rows[i - 1].mail)))
+            << server->commands(1).join('|').toStdString();
+    }
+    transport.Disconnect();
+
+    // A server without SMTPUTF8 hears nothing of such a message, and the session goes on.
+    SmtpTestServer plain(SmtpTestServer::Options{.fault = QStringLiteral("plain")});
+    ASSERT_TRUE(plain.start()) << plain.errorText().toStdString();
+    aim(transport, plain);
+    ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
+    transport.setRecipient(QStringLiteral("müller@beispiel.de"));
+    EXPECT_EQ(transport.Send(), -1);
+    EXPECT_TRUE(transport.LastError().contains(QStringLiteral("SMTPUTF8"))) << transport.LastError().toStdString();
+    transport.setRecipient(QStringLiteral("kunde@example.com"));
+    EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
+    transport.Disconnect();
+    ASSERT_TRUE(plain.waitForClosedSessions(1));
+    EXPECT_EQ(plain.commands(1).count(QStringLiteral("MAIL")), 1);
+}

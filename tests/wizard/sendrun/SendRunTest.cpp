@@ -118,6 +118,25 @@ TEST_F(SendRunTest, StopRequestedWhileEventsRunEndsTheRunAsAfterTheLastRecipient
     EXPECT_EQ(platform.mousePointer(), DefaultPointer);
 }
 
+TEST_F(SendRunTest, StopAfterAMessageDeliversNothingOfTheEnvelopeSentAhead)
+{
+    startServer({.fault = QStringLiteral("plain")}); // offers pipelining
+    addCustomers(5);
+    SendRun run(transport, view, recipients);
+    int delivered = 0;
+    QObject::connect(&transport, &SmtpTransport::Progress, [&](qint32 percent) {
+        if (percent == 100 && ++delivered == 2)
+            run.stop();
+    });
+
+    run.run();
+
+    ASSERT_TRUE(server->waitForClosedSessions(1));
+    EXPECT_EQ(server->messagesPerSession(), QList<int>{2});
+    EXPECT_EQ(server->commands(1).count(QStringLiteral("MAIL")), 3) << "the third envelope went ahead, then was dropped";
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("9"));
+}
+
 TEST_F(SendRunTest, TransportIsConfiguredFromSettingsAndFormAndEmptyListConnectsNowhere)
 {
     struct Row { const char *name; int priorityIndex; bool receipt; qint32 expectedPriority; };
