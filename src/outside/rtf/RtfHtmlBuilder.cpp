@@ -41,13 +41,17 @@ QString paragraphCss(const RtfParaStyle &style)
 
 RtfHtmlBuilder::RtfHtmlBuilder()
 {
-    m_html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head>\n"
-                            "<body style=\"white-space:pre-wrap\">\n");
+    m_html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head>\n<body>\n");
 }
 
 void RtfHtmlBuilder::characters(const QString &text, const RtfCharStyle &style)
 {
-    m_paragraph += QLatin1String("<span style=\"");
+    if (m_paragraph.isEmpty())
+        m_paragraphFont = blockFont(style);
+    m_lastStyle = style;
+    // Only the runs keep white space as typed: the line breaks between the
+    // block elements are for people reading the source and must collapse.
+    m_paragraph += QLatin1String("<span style=\"white-space:pre-wrap;");
     spanStyle(style);
     m_paragraph += QLatin1String("\">");
     escaped(text);
@@ -81,6 +85,18 @@ void RtfHtmlBuilder::spanStyle(const RtfCharStyle &style)
         m_paragraph += QLatin1String(";background-color:") + cssColor(*style.background);
 }
 
+// The block carries the font of its first run as well: a browser gives every
+// line at least the height of the block's own font, so 9 pt text in a block
+// of the browser's 12 pt default would stand further apart than in the editor.
+QString RtfHtmlBuilder::blockFont(const RtfCharStyle &style)
+{
+    QString css = QLatin1String(";font-size:") + QString::number(style.halfPoints / 2.0) + QLatin1String("pt");
+    if (!style.fontFamily.isEmpty())
+        css += QLatin1String(";font-family:'") + QString(style.fontFamily).remove(u'\'').toHtmlEscaped()
+            + QLatin1String("'");
+    return css;
+}
+
 void RtfHtmlBuilder::escaped(const QString &text)
 {
     m_paragraph.reserve(m_paragraph.size() + text.size());
@@ -112,14 +128,19 @@ void RtfHtmlBuilder::documentEnd(const RtfParaStyle &style)
 
 void RtfHtmlBuilder::closeParagraph(const RtfParaStyle &style)
 {
-    // An empty paragraph would collapse to nothing; a <br> keeps its line.
-    if (m_paragraph.isEmpty())
-        m_paragraph = QStringLiteral("<br>");
+    // An empty paragraph would collapse to nothing; a <br> keeps its line,
+    // in the size of the text before it rather than the browser's default.
+    if (m_paragraph.isEmpty()) {
+        m_paragraphFont = blockFont(m_lastStyle);
+        m_paragraph += QLatin1String("<span style=\"");
+        spanStyle(m_lastStyle);
+        m_paragraph += QLatin1String("\"><br></span>");
+    }
     if (style.bullet) {
         listItem(style);
     } else {
         closeLists(0);
-        m_html += QLatin1String("<p style=\"") + paragraphCss(style) + QLatin1String("\">") + m_paragraph
+        m_html += QLatin1String("<p style=\"") + paragraphCss(style) + m_paragraphFont + QLatin1String("\">") + m_paragraph
             + QLatin1String("</p>\n");
     }
     m_paragraph.clear();
@@ -134,7 +155,7 @@ void RtfHtmlBuilder::listItem(const RtfParaStyle &style)
         m_html += QLatin1String("</li>\n");
     while (m_openLists <= style.level)
         openList(m_openLists == 0 ? style.leftIndent : 0);
-    m_html += QLatin1String("<li style=\"") + paragraphCss(style) + QLatin1String("\">") + m_paragraph
+    m_html += QLatin1String("<li style=\"") + paragraphCss(style) + m_paragraphFont + QLatin1String("\">") + m_paragraph
         + QLatin1String("\n");
 }
 

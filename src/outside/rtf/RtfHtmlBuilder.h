@@ -11,8 +11,8 @@ namespace OrvVelmora {
 /// paragraph with zero margins so the spacing is the editor's, runs as
 /// <span>s, bulleted paragraphs gathered into <ul> lists (a deeper level
 /// nested inside the item before it), line breaks as
-/// <br>. The body keeps white space as typed (pre-wrap), because the editor
-/// shows blanks and tabs as they are.
+/// <br>. The runs keep white space as typed (pre-wrap), because the editor
+/// shows blanks and tabs as they are; the markup between blocks does not.
 class RtfHtmlBuilder final : public RtfSink
 {
 public:
@@ -32,9 +32,12 @@ private:
     void closeLists(int keep);
     void spanStyle(const RtfCharStyle &style);
     void escaped(const QString &text);
+    [[nodiscard]] static QString blockFont(const RtfCharStyle &style);
 
     QString m_html;
     QString m_paragraph;
+    RtfCharStyle m_lastStyle;
+    QString m_paragraphFont;
     int m_openLists = 0;
 };
 

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         HtmlCase{"nested_bullets", "{\\rtf1\\ls1 a\\par\\ilvl1 b\\par\\ilvl0 c}",
                  {QStringLiteral("a</span>\n<ul "), QStringLiteral("</li>\n</ul>\n</li>\n<li "), QStringLiteral("c</span>\n</li>\n</ul>\n</body>")}},
         HtmlCase{"line_break_and_empty_paragraph", "{\\rtf1 a\\line b\\par\\par c}",
-                 {QStringLiteral("a<br>b"), QStringLiteral("\"><br></p>")}},
+                 {QStringLiteral("a<br>b"), QStringLiteral("font-size:12pt\"><br></span></p>")}},
         HtmlCase{"escaped_merged_value", "{\\rtf1 \\{<b>\"Tom\" & 'Jerry'\\}\\\\ M{\\u252?}ller}",
                  {QStringLiteral("{&lt;b&gt;&quot;Tom&quot; &amp; &#39;Jerry&#39;}\\ M\u00fcller")}}),
     [](const auto &info) { return std::string(info.param.name); });
