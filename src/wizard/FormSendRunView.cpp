@@ -1,8 +1,10 @@
 #include "wizard/FormSendRunView.h"
 
 #include "component/settings/MailSettings.h"
-#include "editor/OrvRtfCtl32.h"
 #include "component/settings/SettingsFileStore.h"
+#include "editor/OrvRtfCtl32.h"
+#include "outside/richtext/RichTextBox.h"
+#include "outside/rtf/MarkedPlainText.h"
 #include "outside/wizardframe/WizardFrame.h"
 #include "wizard/recipients/AttachmentPane.h"
 #include "wizard/SendStatusPane.h"
@@ -40,7 +42,10 @@ QList<SendAttachment> FormSendRunView::attachments() const
     return result;
 }
 
-QString FormSendRunView::messageText() const { return m_form.mainRtfControl()->Text(); }
+QString FormSendRunView::messageText() const
+{
+    return MarkedPlainText::of(*m_form.mainRtfControl()->mainRTF()->document());
+}
 QString FormSendRunView::messageRtf() const { return m_form.mainRtfControl()->TextRTF(); }
 
 QString FormSendRunView::labelText(SendLabel label) const

@@ -2,17 +2,22 @@
 
 #include "outside/platform/Logging.h"
 #include "outside/platform/PlatformServices.h"
-#include "outside/rtf/RtfToHtml.h"
 #include "outside/smtp/SmtpTransport.h"
+#include "wizard/sendrun/FormattedBody.h"
 #include "wizard/sendrun/SendCounter.h"
 #include "wizard/sendrun/SendRunAccount.h"
 #include "wizard/sendrun/SendRunJournal.h"
+
+#include <QLoggingCategory>
+#include <QScopedValueRollback>
 
 #include <stdexcept>
 
 namespace OrvVelmora {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcSendRun, "orv.wizard")
 
 // The batch counter value at which the open connection is closed; compared
 // before the counter is increased (see the class comment).
@@ -63,7 +68,7 @@ void SendRun::run()
     m_running = true;
     m_stopRequested = false;
     try {
-        if (accountReady()) {
+        if (accountReady() && confirmed()) {
             const SenderSettings settings = m_view.senderSettings();
             prepare();
             configureTransport(settings);
@@ -96,6 +101,18 @@ bool SendRun::accountReady()
         return false;
     m_view.openAccountDialog();
     return !m_view.senderSettings().SmtpServer.isEmpty();
+}
+
+bool SendRun::confirmed()
+{
+    if (!m_confirm)
+        return true;
+    const QString question = QStringLiteral("%1 e-Mails an die ausgewählten Kunden über %2 senden?")
+                                 .arg(m_recipients.rowCount())
+                                 .arg(m_view.senderSettings().SmtpServer);
+    return PlatformServices::instance().messageBox(question, kQuestionCaption, MessageIcon::Question,
+                                                   MessageButtons::YesNo)
+        == MessageAnswer::Yes;
 }
 
 void SendRun::prepare()
@@ -164,6 +181,7 @@ void SendRun::retryRefusedForNow(const QString &server)
 {
     if (!m_journal)
         return;
+    const QScopedValueRollback retrying(m_retrying, true);
     for (int round = 1; !m_stopRequested; ++round) {
         const QList<qint32> rows = m_journal->nextRound(round, m_stopRequested);
         if (rows.isEmpty())
@@ -186,6 +204,11 @@ void SendRun::visitRecipient(qint32 row, qint32 &batch, const QString &server)
     if (!m_transport.IsConnected() && !connectTransport(server)) {
         if (m_journal)
             m_journal->noteUnsent(row, m_transport.LastError());
+        // In a retry round the recipient is already among the refused ones
+        // that enter the counter once the rounds are over; a run that stops
+        // here leaves the recipients not reached open for a later run.
+        if (!m_retrying && !m_stopRequested)
+            countNotSent();
         return;
     }
     m_batchEnds = batch == kBatchLimit;
@@ -245,6 +268,17 @@ bool SendRun::stopBeforeConnect(const QString &reason)
     return false;
 }
 
+// Nobody got this recipient's message; counted so that the counters still
+// add up to the list. A counter label that holds no number stays as it is.
+void SendRun::countNotSent()
+{
+    try {
+        m_view.setLabelText(SendLabel::lblError, nextCounterText(m_view.labelText(SendLabel::lblError)));
+    } catch (const SendCounterError &error) {
+        qCWarning(lcSendRun) << "not-sent counter left as it is:" << error.what();
+    }
+}
+
 void SendRun::showRowProgress(qint32 row)
 {
     m_view.setWizardProgressValue(row);
@@ -258,6 +292,8 @@ void SendRun::SendToRecipient(qint32 row)
     tolerate(lcSendRun, "sending to one recipient", [this, row] {
         fillDetailLabels(row);
         letEventsRun();
+        // Each recipient gets the subject with their own data, as the text.
+        m_transport.setSubject(MergeText(m_recipients, row, m_view.subject()));
         m_transport.setBody(MergeText(m_recipients, row, m_view.messageText()));
         m_transport.setFormattedBody(formattedBody(row));
         m_transport.setRecipient(m_view.labelText(SendLabel::lblEMail));
@@ -299,8 +335,7 @@ void SendRun::fillDetailLabels(qint32 row)
 
 QString SendRun::formattedBody(qint32 row) const
 {
-    const std::optional<QString> html =
-        RtfToHtml::convert(MergeText(m_recipients, row, m_view.messageRtf(), MergeTarget::RtfSource));
+    const std::optional<QString> html = FormattedBody::html(m_recipients, row, m_view.messageRtf());
     if (!html)
         throw std::runtime_error("message RTF cannot be converted");
     return *html;

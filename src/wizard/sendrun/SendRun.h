@@ -27,8 +27,9 @@ class SmtpTransport;
 /// The wizard's navigation is off while the loop runs, so no second run can
 /// start; a run is never nested in itself.
 ///
-/// Failures: a failed connect is shown and the recipient skipped uncounted; a
-/// refused message is counted in lblError; any error inside one recipient's
+/// Failures: a failed connect is shown and its recipient counted in lblError,
+/// so that the two counters always add up to the list; a refused message is
+/// counted in lblError too; any error inside one recipient's
 /// step abandons that step without touching a counter; any other error ends
 /// the run at once (disconnect, busy off, default pointer), leaving the
 /// navigation and the progress display as they were.
@@ -58,6 +59,9 @@ public:
     /// server's certificate is not trusted, lets the person decide; declining
     /// ends the run before any further message (not owned).
     void setAccount(SendRunAccount *account) { m_account = account; }
+    /// On: before the first message the run asks once whether to send to
+    /// everyone in the list over the configured server; No ends it untouched.
+    void setConfirmBeforeSending(bool on) { m_confirm = on; }
 
     /// One recipient: labels, both merges, the formatted body, Send, the counters.
     void SendToRecipient(qint32 row);
@@ -71,6 +75,8 @@ public:
 
 private:
     bool accountReady();
+    bool confirmed();
+    void countNotSent();
     void prepare();
     void configureTransport(const SenderSettings &settings);
     void setUpProgress(qint32 count);
@@ -99,6 +105,8 @@ private:
     bool m_stopRequested = false;
     /// The current message is the last of its session (the batch is full).
     bool m_batchEnds = false;
+    bool m_confirm = false;
+    bool m_retrying = false;
 };
 
 } // namespace OrvVelmora

@@ -172,7 +172,7 @@ TEST_F(SendRunTest, TransportIsConfiguredFromSettingsAndFormAndEmptyListConnects
 }
 
 // The faults a real server (or its absence) produces, and what the pane shows of them.
-TEST_F(SendRunTest, RefusedConnectionsAreShownPerRecipientAndNeverCounted)
+TEST_F(SendRunTest, RefusedConnectionsAreShownPerRecipientAndCountedAsNotSent)
 {
     view.settings.SmtpPort = freePort(); // nobody listens there
     addCustomers(4);
@@ -184,11 +184,59 @@ TEST_F(SendRunTest, RefusedConnectionsAreShownPerRecipientAndNeverCounted)
     ASSERT_EQ(statuses.size(), 4);
     for (const QString &status : statuses)
         EXPECT_TRUE(status.startsWith(failed) && status.size() > failed.size()) << status.toStdString();
+    // Sent plus not sent grows by the four recipients, none of whom got the mail.
     EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("7"));
-    EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("2"));
+    EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("6"));
     EXPECT_FALSE(view.labelHistory.contains(SendLabel::lblEMail));
     EXPECT_EQ(view.frameLog.filter(QStringLiteral("text Sende")).last(), QStringLiteral("text Sende e-Mail 4 von 4"));
     EXPECT_EQ(view.lastFrame(QStringLiteral("setWizardProgressValue")), QStringLiteral("setWizardProgressValue 4"));
+}
+
+TEST_F(SendRunTest, ConfirmationAsksOnceAndNoLeavesEverythingAsItWas)
+{
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        SCOPED_TRACE(answer == MessageAnswer::Yes ? "Yes" : "No");
+        startServer();
+        recipients.rows.clear();
+        addCustomers(3);
+        view.frameLog.clear();
+        platform.messages.clear();
+        platform.messageAnswers.enqueue(answer);
+        SendRun run(transport, view, recipients);
+        run.setConfirmBeforeSending(true);
+
+        run.run();
+
+        ASSERT_EQ(platform.messages.size(), 1);
+        EXPECT_EQ(platform.messages[0].text, QStringLiteral("3 e-Mails an die ausgewählten Kunden über 127.0.0.1 senden?"));
+        EXPECT_EQ(platform.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(receivedMails(*server).size(), answer == MessageAnswer::Yes ? 3 : 0);
+        EXPECT_EQ(view.frameLog.isEmpty(), answer == MessageAnswer::No);
+        EXPECT_EQ(platform.mousePointer(), DefaultPointer);
+    }
+}
+
+// Each recipient's subject is merged, and a placeholder whose characters carry
+// different formatting is merged in the formatted body too, as in the text.
+TEST_F(SendRunTest, SubjectAndSplitPlaceholdersAreMergedPerRecipient)
+{
+    startServer();
+    addCustomers(2);
+    view.subjectText = QStringLiteral("Angebot für <#KD_FIRMA#>");
+    view.rtf = QStringLiteral("{\\rtf1\\ansi Hallo {\\b <#KD_}VORNAME#> aus <#KD_{\\i ORT}#>\\par}");
+
+    runSend();
+
+    const QList<ReceivedMail> mails = receivedMails(*server);
+    ASSERT_EQ(mails.size(), 2);
+    for (int n = 1; n <= 2; ++n) {
+        const ReceivedMail &mail = mails[n - 1];
+        EXPECT_EQ(mail.headers.value(QStringLiteral("subject")), QStringLiteral("Angebot für Firma%1").arg(n));
+        // Each value takes the formatting of its token's first character.
+        EXPECT_TRUE(mail.html.contains(QStringLiteral("bold\">Jörg%1</span>").arg(n))) << mail.html.toStdString();
+        EXPECT_TRUE(mail.html.contains(QStringLiteral("\"> aus Ort%1</span>").arg(n))) << mail.html.toStdString();
+        EXPECT_FALSE(mail.html.contains(QStringLiteral("&lt;#"))) << mail.html.toStdString();
+    }
 }
 
 TEST_F(SendRunTest, SilentServerNeverStopsTheWindowFromRunningItsEvents)
