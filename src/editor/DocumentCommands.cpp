@@ -4,6 +4,8 @@
 #include "outside/platform/PlatformServices.h"
 #include "outside/richtext/RichTextBox.h"
 
+#include <QFileInfo>
+
 namespace OrvVelmora {
 
 namespace {
@@ -20,6 +22,19 @@ public:
     NormalPointerOnExit(const NormalPointerOnExit &) = delete;
     NormalPointerOnExit &operator=(const NormalPointerOnExit &) = delete;
 };
+
+void tell(const QString &text)
+{
+    PlatformServices::instance().messageBox(text, QStringLiteral("Systemmeldung..."), MessageIcon::Exclamation,
+                                            MessageButtons::Ok);
+}
+
+// A name typed without an extension gets ".rtf"; otherwise the file would be
+// hidden by the dialog's own "*.rtf" filter the next time.
+QString withRtfExtension(const QString &path)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".rtf") : path;
+}
 
 void showBusyPointer()
 {
@@ -54,8 +69,11 @@ void DocumentCommands::OpenDocument()
     if (!m_dialog.ShowOpen())
         return;
     showBusyPointer();
-    if (!m_box.LoadFile(m_dialog.FileName))
+    if (!m_box.LoadFile(m_dialog.FileName)) {
         qCWarning(lcEditor) << "cannot open" << m_dialog.FileName << "as RTF; the text is left as it was";
+        tell(QStringLiteral("Die Datei \"%1\" ist kein lesbares RTF-Dokument und wurde nicht geöffnet.")
+                 .arg(QFileInfo(m_dialog.FileName).fileName()));
+    }
 }
 
 void DocumentCommands::SaveDocument()
@@ -72,8 +90,12 @@ void DocumentCommands::SaveDocument()
     if (!m_dialog.ShowSave())
         return;
     showBusyPointer();
-    if (!m_box.SaveFile(m_dialog.FileName))
+    m_dialog.FileName = withRtfExtension(m_dialog.FileName);
+    if (!m_box.SaveFile(m_dialog.FileName)) {
         qCWarning(lcEditor) << "cannot save the text to" << m_dialog.FileName;
+        tell(QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden.")
+                 .arg(QFileInfo(m_dialog.FileName).fileName()));
+    }
 }
 
 void DocumentCommands::ChooseTextColor()

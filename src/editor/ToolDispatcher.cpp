@@ -118,12 +118,23 @@ void ToolDispatcher::insertToken(const QString &token)
         m_box.setSelRTF(token);
         return;
     }
+    // The token travels over the clipboard; what the user had put there
+    // comes back afterwards, in the formats the editor knows.
+    QMap<QString, QByteArray> saved;
+    for (const char *mime : {kMimeRtf, kMimeHtml, kMimePlain}) {
+        const QString format = QString::fromLatin1(mime);
+        if (services.clipboardHasFormat(format))
+            saved.insert(format, services.clipboardData(format));
+    }
     services.clipboardClear();
     services.clipboardSet({{QString::fromLatin1(kMimeRtf), token.toUtf8()}});
     // Other handlers (the tool-state update among them) may run here, as in
     // every insertion before; the paste then takes what the clipboard holds.
     services.processEvents();
     m_box.Paste();
+    services.clipboardClear();
+    if (!saved.isEmpty())
+        services.clipboardSet(saved);
 }
 
 void ToolDispatcher::ComboChange(const QString &id)

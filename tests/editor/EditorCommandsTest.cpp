@@ -141,7 +141,7 @@ TEST_F(EditorCommands, ComboChangesSetTheSelectionsFontAndSize)
     }
 }
 
-TEST_F(EditorCommands, PlaceholderReplacesTheSelectionAndStaysOnTheClipboard)
+TEST_F(EditorCommands, PlaceholderReplacesTheSelectionAndTheClipboardComesBack)
 {
     const std::pair<const char *, const char *> variables[] = {
         {"VarDate", "<#DATE#>"}, {"KDEMail", "<#KD_EMail#>"}, {"KDAnsprechPartner", "<#KD_ANSPRECHPARTNER#>"}};
@@ -154,11 +154,11 @@ TEST_F(EditorCommands, PlaceholderReplacesTheSelectionAndStaysOnTheClipboard)
         click(tool);
         const QString text = QStringLiteral("Hallo ") + QString::fromLatin1(token);
         EXPECT_EQ(box().Text(), text);
-        EXPECT_EQ(services.clipboard, (QMap<QString, QByteArray>{{kRtf, token}}));
+        EXPECT_EQ(services.clipboard, (QMap<QString, QByteArray>{{kPlain, "vorher"}}));
         EXPECT_GT(services.processEventsCount, eventRuns);
         EXPECT_EQ(QApplication::focusWidget(), &box());
         click("EditPaste");
-        EXPECT_EQ(box().Text(), text + QString::fromLatin1(token));
+        EXPECT_EQ(box().Text(), text + QStringLiteral("vorher"));
     }
 }
 
@@ -285,9 +285,12 @@ TEST_F(DocumentFiles, OpenOverTextAsksFirst)
         MessageAnswer answer;
         std::optional<QString> file;
         int dialogs;
-    } cases[] = {{"No keeps the text", MessageAnswer::No, std::nullopt, 0},
-                 {"Yes then cancel keeps the text", MessageAnswer::Yes, std::nullopt, 1},
-                 {"Yes then a file that is no RTF", MessageAnswer::Yes, fixture("libreoffice-brief.txt"), 1}};
+        QString complaint;
+    } cases[] = {{"No keeps the text", MessageAnswer::No, std::nullopt, 0, {}},
+                 {"Yes then cancel keeps the text", MessageAnswer::Yes, std::nullopt, 1, {}},
+                 {"Yes then a file that is no RTF", MessageAnswer::Yes, fixture("libreoffice-brief.txt"), 1,
+                  QStringLiteral("Die Datei \"libreoffice-brief.txt\" ist kein lesbares RTF-Dokument und wurde nicht "
+                                 "geöffnet.")}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         services.messages.clear();
@@ -297,6 +300,10 @@ TEST_F(DocumentFiles, OpenOverTextAsksFirst)
         if (c.dialogs)
             services.fileAnswers.enqueue(c.file);
         click("FileOpen");
+        if (!c.complaint.isEmpty()) {
+            ASSERT_EQ(services.messages.size(), 2);
+            EXPECT_EQ(services.messages.takeLast().text, c.complaint);
+        }
         expectOnlyMessage("Möchten Sie den aktuellen Text wirklich verwerfen?", "Systemmeldung...",
                           MessageIcon::Question, MessageButtons::YesNo);
         EXPECT_EQ(services.fileDialogs.size(), c.dialogs);
@@ -313,7 +320,7 @@ TEST_F(DocumentFiles, SavingAnEmptyDocumentOnlyExplains)
     EXPECT_TRUE(services.fileDialogs.isEmpty());
 }
 
-TEST_F(DocumentFiles, SaveOffersUnbenanntAndTheOpenDialogRemembersTheName)
+TEST_F(DocumentFiles, SaveOffersUnbenanntAddsTheExtensionAndTheOpenDialogRemembersTheName)
 {
     box().setText(QStringLiteral("  \n "));
     const QString path = dir.filePath(QStringLiteral("unbenannt"));
@@ -325,7 +332,7 @@ TEST_F(DocumentFiles, SaveOffersUnbenanntAndTheOpenDialogRemembersTheName)
     EXPECT_EQ(request.title, QStringLiteral("Speichern"));
     EXPECT_EQ(request.flags, 0x384806u);
     EXPECT_EQ(request.fileName, QStringLiteral("unbenannt"));
-    QFile saved(path);
+    QFile saved(path + QStringLiteral(".rtf"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_TRUE(saved.readAll().startsWith("{\\rtf1"));
     EXPECT_EQ(services.pointerHistory, QList<int>({HourglassPointer, DefaultPointer}));
@@ -333,7 +340,7 @@ TEST_F(DocumentFiles, SaveOffersUnbenanntAndTheOpenDialogRemembersTheName)
     services.messageAnswers.enqueue(MessageAnswer::Yes);
     click("FileOpen");
     ASSERT_EQ(services.fileDialogs.size(), 2);
-    EXPECT_EQ(services.fileDialogs[1].request.fileName, path);
+    EXPECT_EQ(services.fileDialogs[1].request.fileName, path + QStringLiteral(".rtf"));
 }
 
 TEST_F(DocumentFiles, TextColourChangesOnlyWhenAColourIsChosen)

@@ -98,6 +98,8 @@ void forSelectedBlocks(QTextCursor cursor, Change change)
 RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
 {
     setAcceptRichText(true);
+    // Tab moves on to the next control, as everywhere in a form; Ctrl+Tab types a tab.
+    setTabChangesFocus(true);
     connect(this, &QTextEdit::cursorPositionChanged, this, &RichTextBox::noteSelection);
     connect(this, &QTextEdit::selectionChanged, this, &RichTextBox::noteSelection);
 }
@@ -445,6 +447,8 @@ void RichTextBox::keyPressEvent(QKeyEvent *event)
         Cut();
     else if (event->matches(QKeySequence::Paste))
         Paste();
+    else if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier)
+        insertPlainText(QStringLiteral("\t"));
     else
         QTextEdit::keyPressEvent(event);
 }
