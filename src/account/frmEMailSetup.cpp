@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -163,6 +164,8 @@ void frmEMailSetup::buildFields()
     m_sevUserName = field("sevUserName", QStringLiteral("Benutzername"));
     m_sevKennwort = field("sevKennwort", QStringLiteral("Kennwort"));
     m_sevPort->setMaxLength(4);
+    m_sevPort->lineEdit()->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_sevPort));
     m_sevPort->setText(QStringLiteral("25"));
     m_sevPort->lineEdit()->setFixedWidth(70);
     m_sevPort->layout()->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding));
@@ -416,7 +419,21 @@ void frmEMailSetup::done(int result)
 void frmEMailSetup::showModal()
 {
     setModal(true);
+    focusFirstEmptyField();
     exec();
+}
+
+// Whoever opens the dialog has something to fill in; a complete account
+// leaves the focus where the dialog puts it.
+void frmEMailSetup::focusFirstEmptyField()
+{
+    for (LabelledField *f : {m_sevName, m_sevEMail, m_sevFirma, m_sevAntwortAdresse, m_sevServer, m_sevPort,
+                             m_sevUserName, m_sevKennwort}) {
+        if (f->Text().trimmed().isEmpty()) {
+            f->lineEdit()->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 } // namespace OrvVelmora

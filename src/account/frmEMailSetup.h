@@ -78,6 +78,8 @@ public:
 
     /// Runs modally (the caller continues once it is closed).
     void showModal();
+    /// Puts the focus on the first field that is still empty.
+    void focusFirstEmptyField();
 
 public Q_SLOTS:
     /// Refused while a test mail runs: its buttons are off, and the close box

@@ -10,6 +10,9 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
@@ -58,8 +61,8 @@ TEST_F(AccountDialog, OpensWithTheOwnersSettingsAndMasksThePassword)
     EXPECT_EQ(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password), int('*'));
 
     dialog.sevPort()->setText(QString());
-    QTest::keyClicks(dialog.sevPort()->lineEdit(), QStringLiteral("12345"));
-    EXPECT_EQ(dialog.sevPort()->Text(), QStringLiteral("1234"));
+    QTest::keyClicks(dialog.sevPort()->lineEdit(), QStringLiteral("1a2 3-45"));
+    EXPECT_EQ(dialog.sevPort()->Text(), QStringLiteral("1234")) << "digits only, four at most";
     EXPECT_LT(dialog.sevKennwort()->LabelWidth(), dialog.sevUserName()->LabelWidth());
 
     frmEMailSetup ownerless(nullptr);
@@ -78,6 +81,37 @@ TEST_F(AccountDialog, AStoredFiveDigitPortShowsAndIsSavedInFull)
     EXPECT_EQ(mail.SmtpPort(), 10025);
     EXPECT_EQ(SettingsFileStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("Port"), mail.configFileName),
               QStringLiteral("10025"));
+}
+
+TEST_F(AccountDialog, OpensWithTheFocusOnTheFirstEmptyField)
+{
+    const struct
+    {
+        const char *name;
+        std::function<void(MailSettings &)> empty;
+        const char *focus; // nullptr: wherever the dialog itself puts it
+    } cases[] = {
+        {"complete", [](MailSettings &) {}, nullptr},
+        {"no server", [](MailSettings &s) { s.setSmtpServer(QString()); }, "sevServerText"},
+        {"nothing yet", [](MailSettings &s) { s.setSenderName(QString()); s.setSmtpServer(QString()); }, "sevNameText"},
+        {"no user", [](MailSettings &s) { s.setSmtpUser(QStringLiteral("  ")); }, "sevUserNameText"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp(); // the complete settings again
+        c.empty(mail);
+        frmEMailSetup dialog(&mail);
+        QString focused;
+        QTimer::singleShot(0, &dialog, [&] {
+            focused = dialog.focusWidget() ? dialog.focusWidget()->objectName() : QString();
+            dialog.cmdCancel()->click();
+        });
+        dialog.showModal();
+        if (c.focus)
+            EXPECT_EQ(focused, QLatin1String(c.focus));
+        else
+            EXPECT_FALSE(focused.endsWith(QLatin1String("Text"))) << focused.toStdString();
+    }
 }
 
 TEST_F(AccountDialog, RefusesASaveWithOneMessageAndFocusOnTheField)
