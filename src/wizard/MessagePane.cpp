@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -17,10 +18,12 @@ MessagePane::MessagePane(QWidget *parent)
     : QWidget(parent)
     , m_sevBetreff(new QLineEdit)
     , m_sevDringlichkeit(new QComboBox)
-    , m_chkLeseBestaetigung(new QCheckBox(QStringLiteral("Lesebestätigung anfordern"), this))
+    , m_chkLeseBestaetigung(new QCheckBox(QStringLiteral("&Lesebestätigung anfordern"), this))
     , m_mainRtfControl(new OrvRtfCtl32)
     , m_attachments(new AttachmentPane)
+    , m_cmdVorschau(new QPushButton(QStringLiteral("&Vorschau…"), this))
 {
+    m_cmdVorschau->setObjectName(QStringLiteral("cmdVorschau"));
     m_sevBetreff->setObjectName(QStringLiteral("sevBetreff"));
     m_sevDringlichkeit->setObjectName(QStringLiteral("sevDringlichkeit"));
     m_chkLeseBestaetigung->setObjectName(QStringLiteral("chkLeseBestaetigung"));
@@ -29,13 +32,14 @@ MessagePane::MessagePane(QWidget *parent)
     m_chkLeseBestaetigung->setAutoFillBackground(true);
     m_attachments->setEditor(m_mainRtfControl);
 
-    auto *subject = new LabelledField(QStringLiteral("Betreff"), m_sevBetreff, this);
-    auto *priority = new LabelledField(QStringLiteral("Dringlichkeit"), m_sevDringlichkeit, this);
+    auto *subject = new LabelledField(QStringLiteral("&Betreff"), m_sevBetreff, this);
+    auto *priority = new LabelledField(QStringLiteral("&Dringlichkeit"), m_sevDringlichkeit, this);
     auto *top = new QHBoxLayout;
     top->setSpacing(18);
     top->addWidget(subject, 1);
     top->addWidget(priority);
     top->addWidget(m_chkLeseBestaetigung);
+    top->addWidget(m_cmdVorschau);
 
     auto *split = new QSplitter(Qt::Vertical, this);
     split->setChildrenCollapsible(false);

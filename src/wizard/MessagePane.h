@@ -5,6 +5,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QPushButton;
 
 namespace OrvVelmora {
 
@@ -28,6 +29,8 @@ public:
     [[nodiscard]] QCheckBox *chkLeseBestaetigung() const { return m_chkLeseBestaetigung; }
     [[nodiscard]] OrvRtfCtl32 *mainRtfControl() const { return m_mainRtfControl; }
     [[nodiscard]] AttachmentPane *attachments() const { return m_attachments; }
+    /// "Vorschau…": the form opens the merged message of a recipient.
+    [[nodiscard]] QPushButton *cmdVorschau() const { return m_cmdVorschau; }
 
 private:
     QLineEdit *m_sevBetreff;
@@ -35,6 +38,7 @@ private:
     QCheckBox *m_chkLeseBestaetigung;
     OrvRtfCtl32 *m_mainRtfControl;
     AttachmentPane *m_attachments;
+    QPushButton *m_cmdVorschau;
 };
 
 } // namespace OrvVelmora

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace OrvVelmora {
@@ -63,7 +64,10 @@ SendStatusPane::SendStatusPane(QWidget *parent)
     , m_sevRegisterStatus(new TabStrip(this))
     , m_sevRegisterVorgang(new TabStrip(this))
     , m_mainProgressBar(new QProgressBar(this))
+    , m_cmdAnhalten(new QPushButton(QStringLiteral("Versand an&halten"), this))
 {
+    m_cmdAnhalten->setObjectName(QStringLiteral("cmdAnhalten"));
+    m_cmdAnhalten->hide();
     m_sevRegisterStatus->setObjectName(QStringLiteral("sevRegisterStatus"));
     m_sevRegisterVorgang->setObjectName(QStringLiteral("sevRegisterVorgang"));
     m_mainProgressBar->setObjectName(QStringLiteral("mainProgressBar"));
@@ -117,6 +121,7 @@ QWidget *SendStatusPane::buildStatusPage()
     layout->addLayout(form);
     layout->addStretch(1);
     layout->addWidget(m_mainProgressBar);
+    layout->addWidget(m_cmdAnhalten, 0, Qt::AlignLeft);
     return page;
 }
 

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 namespace OrvVelmora {
 
@@ -35,6 +36,8 @@ public:
     /// The value labels in the order the form colours them.
     [[nodiscard]] QList<QLabel *> valueLabels() const;
     [[nodiscard]] QProgressBar *mainProgressBar() const { return m_mainProgressBar; }
+    /// "Versand anhalten": shown only while a send run is under way.
+    [[nodiscard]] QPushButton *cmdAnhalten() const { return m_cmdAnhalten; }
 
 private:
     QWidget *buildStatusPage();
@@ -47,6 +50,7 @@ private:
     QList<QLabel *> m_captions;
     QMap<SendLabel, QLabel *> m_values;
     QProgressBar *m_mainProgressBar;
+    QPushButton *m_cmdAnhalten;
 };
 
 } // namespace OrvVelmora

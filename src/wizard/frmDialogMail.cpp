@@ -18,6 +18,7 @@
 #include "wizard/FormSendRunView.h"
 #include "wizard/GermanQtTexts.h"
 #include "wizard/MessagePane.h"
+#include "wizard/MessagePreview.h"
 #include "wizard/recipients/RecipientPane.h"
 #include "wizard/ResultGridRecipients.h"
 #include "wizard/ResumeDialog.h"
@@ -31,7 +32,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -64,14 +69,15 @@ frmDialogMail::frmDialogMail(QWidget *parent)
     setObjectName(QStringLiteral("frmDialogMail"));
     setWindowTitle(QStringLiteral("Assistent zur Erstellung von Velmoras..."));
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
-    m_mainWizard->setExtraButtonCaption(QStringLiteral("E-Mail Einstellungen"));
+    m_mainWizard->setExtraButtonCaption(QStringLiteral("E-Mail &Einstellungen"));
     buildPanes();
     connectWizard();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_mainWizard);
     resize(1000, 700);
-    setMinimumSize(820, 600);
+    // Small enough for a 1920x1080 screen at 200 %; the panes scroll below this.
+    setMinimumSize(900, 480);
 }
 
 frmDialogMail::~frmDialogMail()
@@ -97,12 +103,22 @@ void frmDialogMail::buildPanes()
     m_sendStatus = new SendStatusPane;
     for (auto [pane, content] : {std::pair<WizardPane *, QWidget *>{recipients, m_recipients},
                                  {message, m_message},
-                                 {send, m_sendStatus}}) {
-        auto *layout = new QVBoxLayout(pane->body());
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(content);
-    }
+                                 {send, m_sendStatus}})
+        wrapPaneInScrollArea(pane, content);
     m_recipients->layout()->setContentsMargins(16, 14, 16, 12);
+}
+
+// On a small or highly scaled screen a pane's content scrolls, while the
+// button row below it always stays in view.
+void frmDialogMail::wrapPaneInScrollArea(WizardPane *pane, QWidget *content)
+{
+    auto *scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    auto *layout = new QVBoxLayout(pane->body());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
 }
 
 void frmDialogMail::connectWizard()
@@ -112,6 +128,8 @@ void frmDialogMail::connectWizard()
     connect(m_mainWizard, &WizardFrame::CancelClick, this, &QDialog::close);
     connect(m_mainWizard, &WizardFrame::FinishClick, this, &frmDialogMail::runSendRun);
     connect(m_mainWizard, &WizardFrame::ExtraClick, this, &frmDialogMail::openAccountDialog);
+    connect(m_message->cmdVorschau(), &QPushButton::clicked, this, &frmDialogMail::openPreview);
+    connect(m_sendStatus->cmdAnhalten(), &QPushButton::clicked, this, &frmDialogMail::askToStopRun);
 }
 
 void frmDialogMail::setOwner(MailSettings *owner)
@@ -199,10 +217,15 @@ void frmDialogMail::runSendRun()
     std::optional<SavedAccount> account;
     if (m_owner)
         options.account = &account.emplace(*m_owner, this);
+    options.confirmBeforeSending = true;
     JournalledSendRun journalled(*m_mainSMTP, view, rows, options);
+    const QString sentBefore = m_sendStatus->label(SendLabel::lblOK)->text();
     m_activeJournal = &journalled;
+    m_sendStatus->cmdAnhalten()->show();
     journalled.run(std::exchange(m_continuation, std::nullopt));
+    m_sendStatus->cmdAnhalten()->hide();
     m_activeJournal = nullptr;
+    m_letterSent = m_letterSent || m_sendStatus->label(SendLabel::lblOK)->text() != sentBefore;
 }
 
 void frmDialogMail::offerToContinue()
@@ -227,6 +250,64 @@ int frmDialogMail::maxPerMinute()
                                                                    m_owner->configFileName)
                                        : QString();
     return SendThrottle::perMinuteFor(m_owner ? m_owner->SmtpServer() : QString(), configured);
+}
+
+void frmDialogMail::askToStopRun()
+{
+    if (!m_activeRun)
+        return;
+    const MessageAnswer answer = PlatformServices::instance().messageBox(
+        QStringLiteral("Den Versand nach der aktuellen e-Mail anhalten?\r\n\r\n"
+                       "Die übrigen Kunden der Liste erhalten diese e-Mail dann nicht."),
+        QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo);
+    if (answer == MessageAnswer::Yes && m_activeRun)
+        m_activeRun->stop();
+}
+
+void frmDialogMail::openPreview()
+{
+    if (sevResult()->rowCount() == 0) {
+        inform(QStringLiteral("Sie müssen mindestens einen Kunden auswählen."));
+        return;
+    }
+    QStringList files;
+    for (const AttachmentEntry &entry : attachments()->Attachments())
+        files << entry.path;
+    auto *preview = new MessagePreview(std::make_unique<ResultGridRecipients>(*sevResult()), sevBetreff()->text(),
+                                       mainRtfControl()->TextRTF(), files, this);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->show();
+}
+
+// Enter typed in a field (subject, font size, a grid) would otherwise press
+// the dialog's default button; here it presses only a focused button.
+void frmDialogMail::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    if (auto *button = qobject_cast<QAbstractButton *>(focusWidget()); button && button->isEnabled())
+        button->animateClick();
+    event->accept();
+}
+
+void frmDialogMail::reject()
+{
+    if (mayDiscardLetter())
+        QDialog::reject();
+}
+
+bool frmDialogMail::mayDiscardLetter()
+{
+    const bool written = !trimBlanks(sevBetreff()->text()).isEmpty() || !trimBlanks(mainRtfControl()->Text()).isEmpty();
+    if (m_activeRun || m_letterSent || !written)
+        return true;
+    return PlatformServices::instance().messageBox(
+               QStringLiteral("Ihre e-Mail wurde noch nicht gesendet.\r\n\r\n"
+                              "Möchten Sie den Assistenten trotzdem schließen? Der Text geht dabei verloren."),
+               QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo)
+        == MessageAnswer::Yes;
 }
 
 SettingsFileStore &frmDialogMail::settingsStore()

@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -44,6 +45,9 @@ class WizardPane;
 /// only with a subject and a text (only blanks are removed before the test),
 /// back always goes back. Finish hands over to runSendRun(). Every message box
 /// goes through PlatformServices.
+///
+/// Enter never moves the wizard or sends: it presses only a button that has
+/// the focus, and the finish button asks before the first message goes out.
 ///
 /// Closing, for whatever reason, closes and lets go the customer record set
 /// and the form's settings store. While a send run is under way the person is
@@ -95,6 +99,16 @@ public:
 
 public Q_SLOTS:
     void done(int result) override;
+    /// Esc, "Abbrechen" and the close box: asks first while a written letter is unsent.
+    void reject() override;
+
+    /// "Vorschau…": the merged message for the recipients in the list.
+    void openPreview();
+    /// "Versand anhalten": asks, then lets the run end after its current message.
+    void askToStopRun();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildPanes();
@@ -103,6 +117,8 @@ private:
     void onBack(qint16 pane);
     bool recipientsChosen();
     bool messageComplete();
+    bool mayDiscardLetter();
+    void wrapPaneInScrollArea(WizardPane *pane, QWidget *content);
     void releaseResources() noexcept;
     bool showFailures(const QList<FailedRecipient> &failures);
     [[nodiscard]] int maxPerMinute();
@@ -117,6 +133,7 @@ private:
     SendRun *m_activeRun = nullptr;
     JournalledSendRun *m_activeJournal = nullptr;
     std::optional<MailingPlan> m_continuation;
+    bool m_letterSent = false;
 };
 
 } // namespace OrvVelmora

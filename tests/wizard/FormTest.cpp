@@ -6,19 +6,26 @@
 #include "editor/OrvRtfCtl32.h"
 #include "outside/grid/GridComponent.h"
 #include "outside/wizardframe/LabelledField.h"
+#include "outside/richtext/RichTextBox.h"
 #include "outside/wizardframe/TabStrip.h"
 #include "outside/wizardframe/WizardFrame.h"
 #include "outside/wizardframe/WizardPane.h"
 #include "wizard/recipients/AttachmentPane.h"
 #include "wizard/FormSendRunView.h"
+#include "wizard/MessagePane.h"
+#include "wizard/MessagePreview.h"
 #include "wizard/recipients/RecipientPane.h"
+#include "wizard/SendStatusPane.h"
 #include "wizard/WizardInitialisation.h"
 #include "wizard/frmDialogMail.h"
 
 #include <OrvVelmora/CMail.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QTextBrowser>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -209,4 +216,166 @@ TEST_F(WizardForm, QtsOwnButtonsSpeakGerman)
     QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("t"), QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QStringLiteral("Ja"));
     EXPECT_EQ(box.button(QMessageBox::No)->text().remove(QLatin1Char('&')), QStringLiteral("Nein"));
+}
+
+namespace {
+
+// The wizard on the message pane with the first customer chosen.
+void toMessagePane(frmDialogMail &form, int customers = 1)
+{
+    for (int row = 1; row <= customers; ++row) {
+        form.sevKunden()->view()->selectRow(row - 1);
+        form.recipients()->TransferSelected();
+    }
+    form.mainWizard()->nextButton()->click();
+}
+
+void press(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(target, key, modifiers);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+TEST_F(WizardForm, EnterInAFieldNeverMovesTheWizardOnlyAFocusedButton)
+{
+    open();
+    QWidget *fontSize = nullptr;
+    for (auto *combo : form.mainRtfControl()->findChildren<QComboBox *>())
+        if (combo->isEditable())
+            fontSize = combo->lineEdit();
+    ASSERT_NE(fontSize, nullptr);
+
+    press(form.sevKunden()->view(), Qt::Key_Return);
+    EXPECT_EQ(form.mainWizard()->CurrentPane(), 0) << "Enter in the customer grid";
+    form.mainWizard()->nextButton()->setFocus();
+    platform.messageAnswers.enqueue(MessageAnswer::Ok);
+    press(form.mainWizard()->nextButton(), Qt::Key_Return);
+    QTest::qWait(300); // the animated click
+    ASSERT_EQ(platform.messages.size(), 1) << "Enter on the focused Weiter button presses it";
+    EXPECT_EQ(platform.messages[0].text, kNoRecipient);
+
+    toMessagePane(form);
+    form.sevBetreff()->setText(QStringLiteral("Angebot"));
+    form.mainRtfControl()->setText(QStringLiteral("Text"));
+    for (QWidget *field : {static_cast<QWidget *>(form.sevBetreff()), fontSize, static_cast<QWidget *>(form.sevAnlagen()->view())}) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        press(field, Qt::Key_Return);
+        EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
+    }
+    form.mainWizard()->nextButton()->click();
+    platform.messages.clear();
+    press(form.sendStatus(), Qt::Key_Enter);
+    EXPECT_TRUE(platform.messages.isEmpty()) << "Enter on the send pane neither asks nor sends";
+}
+
+TEST_F(WizardForm, ClosingWithAWrittenUnsentLetterAsksFirst)
+{
+    const auto esc = [this] { press(&form, Qt::Key_Escape); };
+    const auto cancel = [this] { form.mainWizard()->cancelButton()->click(); };
+    const auto closeBox = [this] { form.close(); };
+    const struct
+    {
+        const char *name;
+        std::function<void()> close;
+        bool written;
+        MessageAnswer answer;
+        bool closed;
+    } cases[] = {
+        {"Esc, nothing written", esc, false, MessageAnswer::No, true},
+        {"Esc, letter written, No", esc, true, MessageAnswer::No, false},
+        {"Abbrechen, letter written, Yes", cancel, true, MessageAnswer::Yes, true},
+        {"close box, letter written, No", closeBox, true, MessageAnswer::No, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        open();
+        platform.messages.clear();
+        form.mainRtfControl()->setText(c.written ? QStringLiteral("Liebe Kunden") : QString());
+        platform.messageAnswers.enqueue(c.answer);
+        c.close();
+        EXPECT_EQ(!form.isVisible(), c.closed);
+        ASSERT_EQ(platform.messages.size(), c.written ? 1 : 0);
+        if (c.written) {
+            EXPECT_TRUE(platform.messages[0].text.startsWith(QStringLiteral("Ihre e-Mail wurde noch nicht gesendet.")));
+            EXPECT_EQ(platform.messages[0].buttons, MessageButtons::YesNo);
+        }
+        platform.messageAnswers.clear();
+    }
+}
+
+TEST_F(WizardForm, PreviewShowsEachRecipientsMergedMessage)
+{
+    open();
+    toMessagePane(form, 3);
+    form.sevBetreff()->setText(QStringLiteral("Angebot für <#KD_NAME#>"));
+    form.mainRtfControl()->mainRTF()->setTextRTF(QStringLiteral("{\\rtf1 Hallo {\\b <#KD_}NAME#>!\\par}"));
+    form.message()->cmdVorschau()->click();
+    auto *preview = form.findChild<MessagePreview *>();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_TRUE(preview->isVisible());
+
+    QStringList seen;
+    for (int step = 0; step < 4; ++step) {
+        seen << QStringLiteral("%1|%2|%3|%4")
+                    .arg(preview->lblPosition()->text(), preview->lblTo()->text(), preview->lblSubject()->text(),
+                         preview->body()->toPlainText().trimmed());
+        preview->nextButton()->click();
+    }
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("Empfänger 1 von 3|k1@x.example|Angebot für Kunde1|Hallo Kunde1!"),
+                                 QStringLiteral("Empfänger 2 von 3|k2@x.example|Angebot für Kunde2|Hallo Kunde2!"),
+                                 QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!"),
+                                 QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!")}));
+    EXPECT_FALSE(preview->nextButton()->isEnabled());
+    EXPECT_TRUE(preview->previousButton()->isEnabled());
+    EXPECT_TRUE(preview->body()->toHtml().contains(QStringLiteral("font-weight:700")));
+}
+
+TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
+{
+    open();
+    form.resize(form.minimumSize());
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_LE(form.width(), 960);
+    EXPECT_LE(form.height(), 540);
+    for (QPushButton *button : form.mainWizard()->findChildren<QPushButton *>()) {
+        if (!button->isVisible())
+            continue;
+        EXPECT_TRUE(form.rect().contains(QRect(button->mapTo(&form, QPoint()), button->size()))) << button->text().toStdString();
+        EXPECT_GE(button->width(), button->sizeHint().width()) << "caption cut: " << button->text().toStdString();
+    }
+
+    // Tab leaves the grid; Ctrl+Tab walks its cells.
+    QTableView *grid = form.sevKunden()->view();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    press(grid, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(grid->currentIndex().column(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    press(grid, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), grid);
+
+    // On the message pane Tab reaches every control and Shift+Tab the same ones back.
+    toMessagePane(form);
+    const auto walk = [](Qt::Key key) {
+        QList<QWidget *> visited;
+        for (int i = 0; i < 60; ++i) {
+            visited << QApplication::focusWidget();
+            press(QApplication::focusWidget(), key);
+        }
+        return visited;
+    };
+    form.sevBetreff()->setFocus();
+    const QList<QWidget *> forward = walk(Qt::Key_Tab);
+    const QList<QWidget *> backward = walk(Qt::Key_Backtab);
+    for (QWidget *wanted : {static_cast<QWidget *>(form.chkLeseBestaetigung()), static_cast<QWidget *>(form.message()->cmdVorschau()),
+                            static_cast<QWidget *>(form.mainRtfControl()->mainRTF()),
+                            static_cast<QWidget *>(form.attachments()->cmdAnlageAdd()),
+                            static_cast<QWidget *>(form.mainWizard()->extraButton()),
+                            static_cast<QWidget *>(form.mainWizard()->nextButton())}) {
+        EXPECT_TRUE(forward.contains(wanted)) << wanted->objectName().toStdString();
+        EXPECT_TRUE(backward.contains(wanted)) << wanted->objectName().toStdString();
+    }
 }

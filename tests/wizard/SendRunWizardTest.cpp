@@ -199,6 +199,7 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
     ASSERT_TRUE(server.start()) << server.errorText().toStdString();
     configureServer(server.host(), server.port());
     addCustomers(120);
+    platform.messageAnswers.enqueue(MessageAnswer::Yes); // "120 e-Mails ... senden?"
 
     operateWizard();
 
@@ -224,7 +225,7 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
             EXPECT_TRUE(body.contains(QStringLiteral("Grüße aus München")) && !body.contains(QStringLiteral("<#")));
         EXPECT_TRUE(received.html.contains(QStringLiteral("bold")) || received.html.contains(QStringLiteral("<b>")));
         EXPECT_TRUE(received.html.contains(QStringLiteral("center")));
-        EXPECT_EQ(received.headers.value(QStringLiteral("subject")), QStringLiteral("Angebot für <#KD_VORNAME#>"));
+        EXPECT_EQ(received.headers.value(QStringLiteral("subject")), QStringLiteral("Angebot für ") + customer(n).value(QStringLiteral("Vorname")));
         EXPECT_TRUE(received.headers.value(QStringLiteral("x-priority")).startsWith(QLatin1Char('1')));
         EXPECT_TRUE(received.headers.value(QStringLiteral("disposition-notification-to")).contains(QStringLiteral("info@velmora.example")));
         ASSERT_EQ(received.attachments.size(), 2);
@@ -236,18 +237,52 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
     EXPECT_EQ(seen.size(), 120);
 }
 
+// "Versand anhalten" while the first message goes out: one question, and the
+// run ends after that message; the letter counts as sent, so closing asks nothing.
+TEST_F(SendRunWizardTest, StopButtonAsksAndEndsTheRunAfterTheCurrentMessage)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    configureServer(server.host(), server.port());
+    addCustomers(5);
+    platform.messageAnswers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    bool visibleDuringRun = false;
+
+    operateWizard([&](frmDialogMail &form) {
+        QObject::connect(&form.mainSMTP(), &SmtpTransport::Progress, &form, [&form, &visibleDuringRun](qint32) {
+            QPushButton *stop = form.sendStatus()->cmdAnhalten();
+            if (!visibleDuringRun && stop->isVisible()) {
+                visibleDuringRun = true;
+                stop->click();
+            }
+        });
+    });
+
+    EXPECT_TRUE(visibleDuringRun);
+    ASSERT_EQ(platform.messages.size(), 2);
+    EXPECT_EQ(platform.messages[0].text, QStringLiteral("5 e-Mails an die ausgewählten Kunden über 127.0.0.1 senden?"));
+    EXPECT_TRUE(platform.messages[1].text.startsWith(QStringLiteral("Den Versand nach der aktuellen e-Mail anhalten?")));
+    server.waitForClosedSessions(server.sessionCount());
+    EXPECT_EQ(receivedMails(server).size(), 1);
+    EXPECT_EQ(shown[SendLabel::lblOK].toInt(), okBefore.toInt() + 1);
+}
+
 // The account and connection faults as the user meets them on the real form.
 TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
 {
     enum class Dialog { NotOpened, Cancelled, ServerEntered };
-    struct Row { const char *name; bool serverConfigured; MessageAnswer answer; Dialog dialog; int delivered; QString status; };
+    // Answers in order: the missing-server question, the send confirmation, and the
+    // question on closing with an unsent letter.
+    const auto yes = MessageAnswer::Yes;
+    const auto no = MessageAnswer::No;
+    struct Row { const char *name; bool serverConfigured; QList<MessageAnswer> answers; Dialog dialog; int delivered; QString status; int notSent; };
     const Row rows[] = {
-        {"no server, answered No", false, MessageAnswer::No, Dialog::NotOpened, 0, QString()},
-        {"no server, Yes, dialog cancelled", false, MessageAnswer::Yes, Dialog::Cancelled, 0, QString()},
-        {"no server, Yes, server entered", false, MessageAnswer::Yes, Dialog::ServerEntered, 3,
-         QStringLiteral("Übertragung erfolgreich")},
-        {"server refuses every connection", true, MessageAnswer::No, Dialog::NotOpened, 0,
-         QStringLiteral("Verbindung fehlgeschlagen.\r\n")},
+        {"no server, answered No", false, {no, yes}, Dialog::NotOpened, 0, QString(), 0},
+        {"no server, Yes, dialog cancelled", false, {yes, yes}, Dialog::Cancelled, 0, QString(), 0},
+        {"no server, Yes, server entered", false, {yes, yes}, Dialog::ServerEntered, 3,
+         QStringLiteral("Übertragung erfolgreich"), 0},
+        {"server refuses every connection", true, {yes, yes}, Dialog::NotOpened, 0,
+         QStringLiteral("Verbindung fehlgeschlagen.\r\n"), 3},
     };
     addCustomers(3);
     for (const Row &row : rows) {
@@ -260,7 +295,8 @@ TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
         configureServer(row.serverConfigured ? server.host() : QString(), row.serverConfigured ? 1 : server.port());
         platform.messages.clear();
         platform.messageAnswers.clear();
-        platform.messageAnswers.enqueue(row.answer);
+        for (MessageAnswer answer : row.answers)
+            platform.messageAnswers.enqueue(answer);
         Dialog met = Dialog::NotOpened;
 
         operateWizard([&](frmDialogMail &form) {
@@ -278,7 +314,7 @@ TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
 
         server.waitForClosedSessions(server.sessionCount());
         EXPECT_EQ(met, row.dialog);
-        ASSERT_EQ(platform.messages.size(), row.serverConfigured ? 0 : 1);
+        ASSERT_EQ(platform.messages.size(), 2);
         if (!row.serverConfigured) {
             EXPECT_EQ(platform.messages[0].text,
                       QStringLiteral("Es ist kein e-Mail Server eingetragen.\r\n\r\nMöchten Sie die Konfiguration "
@@ -289,7 +325,7 @@ TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
         }
         EXPECT_EQ(receivedMails(server).size(), row.delivered);
         EXPECT_EQ(shown[SendLabel::lblOK].toInt(), okBefore.toInt() + row.delivered);
-        EXPECT_EQ(shown[SendLabel::lblError], QStringLiteral("0"));
+        EXPECT_EQ(shown[SendLabel::lblError].toInt(), row.notSent);
         EXPECT_TRUE(shown[SendLabel::lblStatus].startsWith(row.status)) << shown[SendLabel::lblStatus].toStdString();
         EXPECT_EQ(shown[SendLabel::lblStatus].isEmpty(), row.status.isEmpty());
     }

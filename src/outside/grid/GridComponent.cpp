@@ -39,6 +39,9 @@ private:
     bool m_old;
 };
 
+// The widest a column grows when sized to its contents, in average characters.
+constexpr int kMaxAutoColumnChars = 32;
+
 } // namespace
 
 GridComponent::GridComponent(QWidget *parent)
@@ -60,6 +63,8 @@ GridComponent::GridComponent(QWidget *parent)
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setWordWrap(false);
+    // Tab leaves the grid like every other control; Ctrl+Tab walks the cells.
+    m_view->setTabKeyNavigation(false);
     m_view->setShowGrid(true);
     m_view->verticalHeader()->hide();
     m_view->horizontalHeader()->setHighlightSections(false);
@@ -356,6 +361,14 @@ void GridComponent::autoSizeColumns()
 {
     CodeResize guard(m_resizingByCode);
     m_view->resizeColumnsToContents();
+    // One very long value (a 150-character company name) must not push the
+    // columns after it out of sight; the tooltip shows the whole text.
+    const int cap = m_view->fontMetrics().averageCharWidth() * kMaxAutoColumnChars;
+    QHeaderView *header = m_view->horizontalHeader();
+    for (int section = 0; section < header->count(); ++section) {
+        if (header->sectionSize(section) > cap)
+            header->resizeSection(section, cap);
+    }
 }
 
 void GridComponent::setColumnWidth(int position, int width)
@@ -440,6 +453,8 @@ bool GridComponent::eventFilter(QObject *watched, QEvent *event)
 bool GridComponent::filterKey(QEvent *event)
 {
     const auto &key = *static_cast<QKeyEvent *>(event);
+    if ((key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) && key.modifiers() & Qt::ControlModifier)
+        return moveCellByTab(key.key() == Qt::Key_Backtab || key.modifiers() & Qt::ShiftModifier);
     int keyCode = GridKeyCodes::virtualKey(key);
     int shift = GridKeyCodes::shiftState(key);
     if (keyCode != 0) {
@@ -454,6 +469,20 @@ bool GridComponent::filterKey(QEvent *event)
             return true;
     }
     return false;
+}
+
+// Moves to the next (or previous) cell, row by row, and stays at either end.
+bool GridComponent::moveCellByTab(bool backwards)
+{
+    const int columns = m_model->columnCount();
+    const int cells = m_model->rowCount() * columns;
+    if (cells == 0)
+        return true;
+    const QModelIndex current = m_view->currentIndex();
+    const int at = current.isValid() ? current.row() * columns + current.column() : (backwards ? cells : -1);
+    const int next = qBound(0, at + (backwards ? -1 : 1), cells - 1);
+    m_view->setCurrentIndex(m_model->index(next / columns, next % columns));
+    return true;
 }
 
 } // namespace OrvVelmora

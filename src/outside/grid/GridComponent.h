@@ -144,6 +144,7 @@ private:
     void sortByHeader(int section);
     void onSectionResized(int section, int oldSize, int newSize);
     bool filterKey(QEvent *event);
+    bool moveCellByTab(bool backwards);
     [[nodiscard]] QModelIndex indexAt(int row, int column) const;
     void invalidateSelection() const;
     const QList<int> &selectedRows() const;

@@ -26,10 +26,13 @@ void ButtonColors::applyTo(QAbstractButton *button, bool primary) const
                        " border-radius: 4px; padding: 5px 14px; min-height: 18px; }"
                        " QAbstractButton:hover { background: %4; }"
                        " QAbstractButton:pressed { background: %5; }"
-                       " QAbstractButton:focus { border: 1px solid %6; }"
+                       " QAbstractButton:focus { border: 2px solid %6; padding: 4px 13px;"
+                       " text-decoration: underline; }"
                        " QAbstractButton:disabled { background: %7; color: %8; border-color: %9; }")
             .arg(fill.name(), text.name(), frame.name(), fill.darker(108).name(),
-                 primary ? fill.darker(125).name() : BorderColor.name(), ForeColor.name(),
+                 primary ? fill.darker(125).name() : BorderColor.name(),
+                 // A ring in the fill colour would vanish on the dark primary button.
+                 primary ? BorderColor.name() : ForeColor.name(),
                  BackColor.name(), mix(BackColor, ForeColor).name(), mix(BackColor, BorderColor).name()));
 }
 

@@ -51,9 +51,14 @@ QWidget *WizardFrame::buildButtonRow()
     m_buttonRow->setAttribute(Qt::WA_StyledBackground);
     m_extra = frameButton(QStringLiteral("wizardExtra"), QString(), m_buttonRow);
     m_progressLabel = new QLabel(m_buttonRow);
+    m_progressLabel->setObjectName(QStringLiteral("wizardProgressText"));
+    // The label is never squeezed below its text ("Sende e-Mail 110 von 225").
+    m_progressLabel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     m_progress = new QProgressBar(m_buttonRow);
+    m_progress->setObjectName(QStringLiteral("wizardProgress"));
     m_progress->setTextVisible(false);
-    m_progress->setFixedWidth(180);
+    m_progress->setMinimumWidth(120);
+    m_progress->setMaximumWidth(220);
     m_progress->setValue(0);
     m_busyBar = new QProgressBar(m_buttonRow);
     m_busyBar->setRange(0, 0);
@@ -62,7 +67,7 @@ QWidget *WizardFrame::buildButtonRow()
     m_back = frameButton(QStringLiteral("wizardBack"), QStringLiteral("< &Zurück"), m_buttonRow);
     m_next = frameButton(QStringLiteral("wizardNext"), QStringLiteral("&Weiter >"), m_buttonRow);
     m_finish = frameButton(QStringLiteral("wizardFinish"), QStringLiteral("&Fertigstellen"), m_buttonRow);
-    m_cancel = frameButton(QStringLiteral("wizardCancel"), QStringLiteral("Abbrechen"), m_buttonRow);
+    m_cancel = frameButton(QStringLiteral("wizardCancel"), QStringLiteral("&Abbrechen"), m_buttonRow);
     m_extra->hide();
     m_progressLabel->hide();
     m_progress->hide();
@@ -144,14 +149,11 @@ void WizardFrame::updateButtons()
     m_finish->setEnabled(m_navigation && last);
     m_cancel->setEnabled(m_navigation);
     m_extra->setEnabled(m_navigation);
-    // Enter means "go on": next on the way, finish on the last pane.
-    m_next->setDefault(!last);
-    m_finish->setDefault(last);
 }
 
 void WizardFrame::ShowRunCompleted()
 {
-    m_cancel->setText(QStringLiteral("Schließen"));
+    m_cancel->setText(QStringLiteral("&Schließen"));
 }
 
 void WizardFrame::FocusCloseButton()
@@ -185,9 +187,14 @@ void WizardFrame::applyColors()
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, m_backColor);
     setPalette(palette);
+    // The bar is drawn by the style sheet too, so that its filled part shows
+    // in the scheme's colour whatever the platform style makes of it.
     m_buttonRow->setStyleSheet(QStringLiteral("QWidget#wizardButtonRow { background: %1;"
                                               " border-top: 1px solid %2; }"
-                                              " QLabel { color: %3; }")
+                                              " QLabel { color: %3; }"
+                                              " QProgressBar { background: white; border: 1px solid %2;"
+                                              " border-radius: 3px; min-height: 14px; }"
+                                              " QProgressBar::chunk { background: %3; }")
                                    .arg(m_backColor.name(), m_borderColor.name(), m_foreColor.name()));
     const ButtonColors colors{m_backColor, m_borderColor, m_foreColor};
     for (QPushButton *button : {m_extra, m_back, m_cancel})

@@ -33,6 +33,9 @@ class WizardPane;
 ///   "Schließen", since after a run cancelling has nothing left to cancel, and
 ///   FocusCloseButton() puts the keyboard focus on that button so Enter ends
 ///   the wizard.
+/// - no button is the dialog's default: Enter typed in a field of a pane must
+///   never move the wizard on or start sending; Enter presses only the
+///   button that has the focus.
 ///
 /// Colours: BackColor fills the frame and its button row, ForeColor is the
 /// text colour of the pane headers and of the button row (and fills the

@@ -10,6 +10,8 @@
 #include "wizard/sendrun/SendRunJournal.h"
 #include "wizard/sendrun/SendRunView.h"
 
+#include <utility>
+
 namespace OrvVelmora {
 
 JournalledSendRun::JournalledSendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &rows, Options options)
@@ -41,6 +43,7 @@ void JournalledSendRun::run(std::optional<MailingPlan> continuation)
     }
     if (!journal.isOpen() || settings.SmtpServer.isEmpty()) {
         qCWarning(lcJournal) << "sending without the delivery journal";
+        run.setConfirmBeforeSending(m_options.confirmBeforeSending);
         activate(&run);
         run.run();
         activate(nullptr);
@@ -58,10 +61,16 @@ void JournalledSendRun::run(std::optional<MailingPlan> continuation)
             MailingFingerprint::of(m_view.subject(), m_view.messageText(), m_view.messageRtf(), m_view.attachments())};
         plan = MailingSelection::forRun(journal, draft);
     }
+    bool confirm = m_options.confirmBeforeSending;
     while (plan && !m_closing) {
         journal.setFinished(plan->mailing, false);
         DeliveryBook book(journal, plan->mailing, plan->alsoSend);
         book.load(m_rows, m_rows.rowCount());
+        if (std::exchange(confirm, false) && !confirmed(book, settings.SmtpServer)) {
+            // Nothing went out; a declined mailing is not offered for continuing later.
+            journal.setFinished(plan->mailing, true);
+            return;
+        }
         SendRunJournal steps(book, m_transport, m_view);
         steps.setRetryPlan(m_options.retryPlan);
         steps.setMaxPerMinute(m_options.maxPerMinute);
@@ -78,6 +87,16 @@ void JournalledSendRun::run(std::optional<MailingPlan> continuation)
             keys.insert(DeliveryBook::keyOf(f.kundenNr, f.address));
         plan = MailingPlan{plan->mailing, keys};
     }
+}
+
+// Counts only those the book still wants, so that a second run "only to
+// those who did not get it" names the real number.
+bool JournalledSendRun::confirmed(const DeliveryBook &book, const QString &server) const
+{
+    qint32 count = 0;
+    for (qint32 row = 1; row <= m_rows.rowCount(); ++row)
+        count += book.wanted(row) ? 1 : 0;
+    return count == 0 || SendRun::confirmSending(count, server);
 }
 
 } // namespace OrvVelmora

@@ -32,6 +32,10 @@ public:
         RetryPlan retryPlan{};
         /// Shows the failure list; true when the person wants them sent again.
         std::function<bool(const QList<FailedRecipient> &)> showFailures;
+        /// On: asks once, before the first message, whether to send to the
+        /// recipients that will actually get it; the failure list's "send
+        /// again" is not asked a second time.
+        bool confirmBeforeSending = false;
         /// Called with the run while it is under way and with nullptr after it.
         std::function<void(SendRun *)> active;
         /// The account's sign-in and certificate decisions around each connect (not owned).
@@ -47,6 +51,8 @@ public:
     void close() { m_closing = true; }
 
 private:
+    bool confirmed(const DeliveryBook &book, const QString &server) const;
+
     SmtpTransport &m_transport;
     SendRunView &m_view;
     SendRecipients &m_rows;

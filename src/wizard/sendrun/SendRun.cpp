@@ -105,13 +105,15 @@ bool SendRun::accountReady()
 
 bool SendRun::confirmed()
 {
-    if (!m_confirm)
-        return true;
-    const QString question = QStringLiteral("%1 e-Mails an die ausgewählten Kunden über %2 senden?")
-                                 .arg(m_recipients.rowCount())
-                                 .arg(m_view.senderSettings().SmtpServer);
+    return !m_confirm || confirmSending(m_recipients.rowCount(), m_view.senderSettings().SmtpServer);
+}
+
+bool SendRun::confirmSending(qint32 count, const QString &server)
+{
+    const QString question =
+        QStringLiteral("%1 e-Mails an die ausgewählten Kunden über %2 senden?").arg(count).arg(server);
     return PlatformServices::instance().messageBox(question, kQuestionCaption, MessageIcon::Question,
-                                                   MessageButtons::YesNo)
+                                                   MessageButtons::YesNo, MessageAnswer::No)
         == MessageAnswer::Yes;
 }
 

@@ -63,6 +63,10 @@ public:
     /// everyone in the list over the configured server; No ends it untouched.
     void setConfirmBeforeSending(bool on) { m_confirm = on; }
 
+    /// The question before a mailing: "N e-Mails ... über SERVER senden?";
+    /// true on Ja. Nein is the default answer, so Enter sends nothing.
+    [[nodiscard]] static bool confirmSending(qint32 count, const QString &server);
+
     /// One recipient: labels, both merges, the formatted body, Send, the counters.
     void SendToRecipient(qint32 row);
 

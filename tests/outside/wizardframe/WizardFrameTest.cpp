@@ -113,7 +113,7 @@ TEST_F(Frame, ProgressStopsAtItsEndAndAFinishedRunOffersClose)
     EXPECT_EQ(frame.ProgressValue(), 12) << "a value past the end shows the end";
     frame.ShowRunCompleted();
     frame.FocusCloseButton();
-    EXPECT_EQ(frame.cancelButton()->text(), QStringLiteral("Schließen"));
+    EXPECT_EQ(frame.cancelButton()->text(), QStringLiteral("&Schließen"));
     EXPECT_EQ(frame.focusWidget(), frame.cancelButton());
 }
 
