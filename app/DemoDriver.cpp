@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextEdit>
@@ -54,6 +56,12 @@ void DemoDriver::start()
 void DemoDriver::run()
 {
     m_clock.start();
+    if (m_scaledOnly) {
+        scaledShots();
+        m_ok = !m_failed;
+        closeWizard();
+        return;
+    }
     recipientsPane();
     if (!m_failed)
         messagePane();
@@ -64,16 +72,22 @@ void DemoDriver::run()
     if (!m_failed)
         writeSummary();
     m_ok = !m_failed;
-    if (QWidget *w = wizard())
-        w->close();
+    closeWizard();
+}
+
+// Ends the wizard without its question about an unsent letter, which nobody
+// would answer here.
+void DemoDriver::closeWizard()
+{
+    if (auto *dialog = qobject_cast<QDialog *>(wizard()))
+        dialog->done(QDialog::Rejected);
 }
 
 void DemoDriver::fail(const QString &why)
 {
     std::fprintf(stderr, "demo: %s\n", qPrintable(why));
     m_failed = true;
-    if (QWidget *w = wizard())
-        w->close();
+    closeWizard();
 }
 
 bool DemoDriver::waitFor(const std::function<bool()> &condition, int timeoutMs)
@@ -184,6 +198,15 @@ bool DemoDriver::answerJournalQuestion()
         return true;
     }
     auto *box = qobject_cast<QMessageBox *>(modal);
+    if (box && box->text().contains(QStringLiteral("an die ausgewählten Kunden"))) {
+        // Asked once per run; a second time would be a fault.
+        if (!m_confirmation.isEmpty())
+            fail(QStringLiteral("the send confirmation came twice"));
+        m_confirmation = box->text();
+        shoot(box, QStringLiteral("3b-bestaetigung"));
+        click(box->button(QMessageBox::Yes));
+        return true;
+    }
     if (box && (box->text().contains(QStringLiteral("fortsetzen")) || box->text().contains(QStringLiteral("bereits versandt")))) {
         std::fprintf(stderr, "demo: %s -> Ja\n", qPrintable(box->text().section(QLatin1Char('\r'), 0, 0)));
         click(box->button(QMessageBox::Yes));
@@ -211,7 +234,58 @@ void DemoDriver::messagePane()
     writeMessage();
     attachFile();
     shoot(wizard(), QStringLiteral("2-nachricht"));
+    preview();
     click(find<QAbstractButton>(QStringLiteral("wizardNext")));
+}
+
+// Opens the preview, shows the second recipient and keeps what it showed.
+void DemoDriver::preview()
+{
+    click(find<QAbstractButton>(QStringLiteral("cmdVorschau")));
+    QWidget *window = nullptr;
+    if (!waitFor([&] {
+            window = wizard() ? wizard()->findChild<QWidget *>(QStringLiteral("frmVorschau")) : nullptr;
+            return window && window->isVisible();
+        }, 5000))
+        return fail(QStringLiteral("the preview did not open"));
+    QPushButton *next = nullptr;
+    for (QPushButton *button : window->findChildren<QPushButton *>())
+        if (button->text().contains(QStringLiteral("Nächster")))
+            next = button;
+    if (!next)
+        return fail(QStringLiteral("the preview has no button to the next recipient"));
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QStringList shown;
+    for (QLabel *label : window->findChildren<QLabel *>())
+        shown << label->text();
+    m_preview = {{QStringLiteral("labels"), QJsonValue::fromVariant(shown)},
+                 {QStringLiteral("body"), window->findChild<QTextEdit *>()->toPlainText()}};
+    shoot(window, QStringLiteral("2b-vorschau"));
+    window->close();
+    QCoreApplication::processEvents();
+}
+
+// The wizard on each pane and the account dialog, each at its smallest size.
+void DemoDriver::scaledShots()
+{
+    QWidget *w = wizard();
+    w->resize(w->minimumSize());
+    const QSize screen = w->screen()->size();
+    m_scaled = {{QStringLiteral("scale"), qEnvironmentVariable("QT_SCALE_FACTOR")},
+                {QStringLiteral("wizard_min"), QStringLiteral("%1x%2").arg(w->minimumWidth()).arg(w->minimumHeight())},
+                {QStringLiteral("screen"), QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height())}};
+    shoot(w, QStringLiteral("7-200-empfaenger"));
+    answerNextDialog([this](QWidget *dialog) {
+        dialog->resize(dialog->minimumSizeHint());
+        m_scaled.insert(QStringLiteral("account_min"), QStringLiteral("%1x%2").arg(dialog->width()).arg(dialog->height()));
+        shoot(dialog, QStringLiteral("8-200-konto"));
+        dialog->close();
+    });
+    click(find<QAbstractButton>(QStringLiteral("wizardExtra")));
+    QFile file(m_out.filePath(QStringLiteral("scaled.json")));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(QJsonDocument(m_scaled).toJson());
 }
 
 void DemoDriver::writeMessage()
@@ -302,6 +376,8 @@ void DemoDriver::sendPane()
     questions.start(50);
     click(find<QAbstractButton>(QStringLiteral("wizardFinish")));
     questions.stop();
+    if (m_confirmation.isEmpty())
+        fail(QStringLiteral("finishing did not ask before sending"));
     m_sendMs = send.elapsed();
     shoot(wizard(), QStringLiteral("5-gesendet"));
 }
@@ -319,6 +395,8 @@ void DemoDriver::writeSummary()
         {QStringLiteral("refused"), error->text().toInt()},
         {QStringLiteral("not_sent"), m_notSent},
         {QStringLiteral("seconds"), m_sendMs / 1000.0},
+        {QStringLiteral("confirmation"), m_confirmation},
+        {QStringLiteral("preview"), m_preview},
     };
     QFile file(m_out.filePath(QStringLiteral("driver.json")));
     if (!file.open(QIODevice::WriteOnly))

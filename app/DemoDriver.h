@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 
@@ -23,6 +24,9 @@ class DemoDriver : public QObject
     Q_OBJECT
 public:
     DemoDriver(const QString &outDir, const QString &attachment);
+    /// Only screenshots of the empty wizard and the account dialog at their
+    /// smallest size, for a run under QT_SCALE_FACTOR.
+    void setScaledShotsOnly(bool on) { m_scaledOnly = on; }
 
     /// Starts once the wizard window is up; the wizard is closed at the end.
     void start();
@@ -47,6 +51,9 @@ private:
     void attachFile();
     void accountDialog();
     void sendPane();
+    void preview();
+    void scaledShots();
+    void closeWizard();
     void writeSummary();
 
     QDir m_out;
@@ -56,4 +63,8 @@ private:
     int m_notSent = 0;
     bool m_ok = false;
     bool m_failed = false;
+    bool m_scaledOnly = false;
+    QString m_confirmation;
+    QJsonObject m_preview;
+    QJsonObject m_scaled;
 };

@@ -42,6 +42,7 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("drive"), QStringLiteral("work the wizard automatically, results to this folder"),
                       QStringLiteral("dir")});
     parser.addOption({QStringLiteral("attachment"), QStringLiteral("file the automatic run attaches"), QStringLiteral("file")});
+    parser.addOption({QStringLiteral("scaled-shots"), QStringLiteral("with --drive: only screenshots at the smallest size")});
     parser.process(app);
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("host"));
@@ -58,6 +59,7 @@ int main(int argc, char **argv)
     if (parser.isSet(QStringLiteral("drive"))) {
         driver = std::make_unique<DemoDriver>(parser.value(QStringLiteral("drive")),
                                               parser.value(QStringLiteral("attachment")));
+        driver->setScaledShotsOnly(parser.isSet(QStringLiteral("scaled-shots")));
         driver->start();
     }
     const bool shown = mail.ShowDialog() == OrvVelmora::CallStatus::Ok;

@@ -21,6 +21,10 @@ def bodies(message):
     return plain, html
 
 
+def read_json(path):
+    return json.loads(path.read_text()) if path.exists() else {}
+
+
 def main(out_dir, database):
     out = Path(out_dir)
     driver = json.loads((out / "driver.json").read_text())
@@ -55,11 +59,17 @@ def main(out_dir, database):
         "refused": driver["refused"],
         "smtp_sessions": stats["sessions"],
         "seconds": driver["seconds"],
+        "confirmation": driver.get("confirmation", ""),
+        "preview": driver.get("preview", {}),
+        "scaled": read_json(out / "scaled.json"),
+        "printed": read_json(out / "printed.json"),
     }
-    (out / "summary.json").write_text(json.dumps(summary, indent=2) + "\n")
-    print(json.dumps(summary))
+    (out / "summary.json").write_text(json.dumps(summary, indent=2, ensure_ascii=False) + "\n", encoding="utf-8")
+    print(json.dumps(summary, ensure_ascii=False))
     for problem in problems[:20]:
         print("problem:", problem, file=sys.stderr)
+    if not driver.get("confirmation"):
+        problems.append("finishing sent without asking")
     ok = not problems and driver["recipients"] == len(customers) and driver["sent"] == len(customers)
     return 0 if ok else 1
 
