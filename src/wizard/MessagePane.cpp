@@ -2,6 +2,8 @@
 
 #include "editor/OrvRtfCtl32.h"
 #include "outside/wizardframe/LabelledField.h"
+#include "outside/richtext/RichTextBox.h"
+#include "outside/toolbar/ToolBarControl.h"
 #include "wizard/recipients/AttachmentPane.h"
 
 #include <QCheckBox>
@@ -54,6 +56,19 @@ MessagePane::MessagePane(QWidget *parent)
     layout->setSpacing(12);
     layout->addLayout(top);
     layout->addWidget(split, 1);
+    setReadingOrder();
+}
+
+// Tab follows the reading order: the top row, the editor's font boxes, the
+// text; the attachment list and its buttons follow the text already.
+void MessagePane::setReadingOrder()
+{
+    QList<QWidget *> order{m_sevBetreff, m_sevDringlichkeit, m_chkLeseBestaetigung, m_cmdVorschau};
+    for (QComboBox *box : m_mainRtfControl->mainToolBar()->findChildren<QComboBox *>())
+        order << box;
+    order << m_mainRtfControl->mainRTF();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
 }
 
 MessagePane::~MessagePane() = default;

@@ -33,6 +33,8 @@ public:
     [[nodiscard]] QPushButton *cmdVorschau() const { return m_cmdVorschau; }
 
 private:
+    void setReadingOrder();
+
     QLineEdit *m_sevBetreff;
     QComboBox *m_sevDringlichkeit;
     QCheckBox *m_chkLeseBestaetigung;

@@ -36,6 +36,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -77,7 +78,7 @@ frmDialogMail::frmDialogMail(QWidget *parent)
     layout->addWidget(m_mainWizard);
     resize(1000, 700);
     // Small enough for a 1920x1080 screen at 200 %; the panes scroll below this.
-    setMinimumSize(900, 480);
+    setMinimumSize(900, 470);
 }
 
 frmDialogMail::~frmDialogMail()
@@ -115,6 +116,7 @@ void frmDialogMail::wrapPaneInScrollArea(WizardPane *pane, QWidget *content)
     auto *scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus); // an invisible stop for Tab otherwise
     scroll->setWidget(content);
     auto *layout = new QVBoxLayout(pane->body());
     layout->setContentsMargins(0, 0, 0, 0);
@@ -141,7 +143,22 @@ void frmDialogMail::setOwner(MailSettings *owner)
 void frmDialogMail::showModal()
 {
     setModal(true);
+    fitToScreen();
+    // Without a default button the dialog would give the focus to the first
+    // button of the frame; reading starts at the customer list.
+    sevKunden()->setFocus();
     exec();
+}
+
+// The designed size is larger than a 1920x1080 screen at 200 % (960x540);
+// there the window opens as large as the screen allows, title bar included.
+void frmDialogMail::fitToScreen()
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    constexpr QSize kWindowFrame(16, 48);
+    resize(size().boundedTo(screen->availableGeometry().size() - kWindowFrame).expandedTo(minimumSize()));
 }
 
 // A failure inside the handler ends it silently; the pane stays.

@@ -64,7 +64,7 @@ public:
     void setOwner(MailSettings *owner);
     [[nodiscard]] MailSettings *Owner() const { return m_owner; }
 
-    /// Runs the wizard modally until it is closed.
+    /// Runs the wizard modally until it is closed, no larger than the screen.
     void showModal();
 
     /// The send run behind the finish button, over this form's controls and
@@ -118,6 +118,7 @@ private:
     bool recipientsChosen();
     bool messageComplete();
     bool mayDiscardLetter();
+    void fitToScreen();
     void wrapPaneInScrollArea(WizardPane *pane, QWidget *content);
     void releaseResources() noexcept;
     bool showFailures(const QList<FailedRecipient> &failures);

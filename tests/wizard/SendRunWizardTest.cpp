@@ -245,7 +245,7 @@ TEST_F(SendRunWizardTest, StopButtonAsksAndEndsTheRunAfterTheCurrentMessage)
     ASSERT_TRUE(server.start()) << server.errorText().toStdString();
     configureServer(server.host(), server.port());
     addCustomers(5);
-    platform.messageAnswers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    platform.messageAnswers << MessageAnswer::Yes << MessageAnswer::Yes; // send, then stop
     bool visibleDuringRun = false;
 
     operateWizard([&](frmDialogMail &form) {

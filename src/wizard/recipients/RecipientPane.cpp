@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <array>
@@ -106,6 +107,13 @@ void RecipientPane::buildLayout()
     layout->addWidget(m_sevKunden, 3);
     layout->addLayout(buttons);
     layout->addWidget(m_sevResult, 2);
+    // Tab follows the reading order: the customers, the buttons below them, the chosen list.
+    QWidget *previous = m_sevKunden->view();
+    for (QWidget *next : std::initializer_list<QWidget *>{m_cmdAddKunde, m_cmdAddAllKunde, m_cmdRemoveKunde,
+                                                          m_cmdRemoveAllKunde, m_sevResult->view()}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 void RecipientPane::applyDesignSettings()
