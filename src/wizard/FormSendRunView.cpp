@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include <stdexcept>
 
@@ -61,7 +62,13 @@ void FormSendRunView::setLabelText(SendLabel label, const QString &text)
 void FormSendRunView::setProgressBarValue(int percent) { m_form.mainProgressBar()->setValue(percent); }
 void FormSendRunView::setProgressBarVisible(bool visible) { m_form.mainProgressBar()->setVisible(visible); }
 
-void FormSendRunView::setNavigationEnabled(bool enabled) { m_form.mainWizard()->setNavigationEnabled(enabled); }
+// The navigation is off exactly while the messages go out; that is when
+// "Versand anhalten" has something to stop.
+void FormSendRunView::setNavigationEnabled(bool enabled)
+{
+    m_form.mainWizard()->setNavigationEnabled(enabled);
+    m_form.sendStatus()->cmdAnhalten()->setVisible(!enabled);
+}
 void FormSendRunView::setBusy(bool busy) { m_form.mainWizard()->Busy(busy); }
 void FormSendRunView::setWizardProgressMinimum(qint32 value) { m_form.mainWizard()->setProgressMin(value); }
 void FormSendRunView::setWizardProgressMaximum(qint32 value) { m_form.mainWizard()->setProgressMax(value); }

@@ -52,6 +52,19 @@ void inform(const QString &text)
                                             MessageButtons::Ok);
 }
 
+// The designed sizes are larger than a 1920x1080 screen at 200 % (960x540);
+// there a window opens as large as the screen allows, title bar included.
+void fitToScreen(QWidget &window)
+{
+    const QScreen *screen = window.screen();
+    if (!screen)
+        return;
+    constexpr QSize kWindowFrame(16, 48);
+    window.resize(window.size()
+                      .boundedTo(screen->availableGeometry().size() - kWindowFrame)
+                      .expandedTo(window.minimumSizeHint()));
+}
+
 // A handler that fails ends where it failed; the user sees nothing of it.
 template<typename Step>
 void tolerant(Step step) noexcept
@@ -143,22 +156,11 @@ void frmDialogMail::setOwner(MailSettings *owner)
 void frmDialogMail::showModal()
 {
     setModal(true);
-    fitToScreen();
+    fitToScreen(*this);
     // Without a default button the dialog would give the focus to the first
     // button of the frame; reading starts at the customer list.
     sevKunden()->setFocus();
     exec();
-}
-
-// The designed size is larger than a 1920x1080 screen at 200 % (960x540);
-// there the window opens as large as the screen allows, title bar included.
-void frmDialogMail::fitToScreen()
-{
-    const QScreen *screen = this->screen();
-    if (!screen)
-        return;
-    constexpr QSize kWindowFrame(16, 48);
-    resize(size().boundedTo(screen->availableGeometry().size() - kWindowFrame).expandedTo(minimumSize()));
 }
 
 // A failure inside the handler ends it silently; the pane stays.
@@ -238,7 +240,6 @@ void frmDialogMail::runSendRun()
     JournalledSendRun journalled(*m_mainSMTP, view, rows, options);
     const QString sentBefore = m_sendStatus->label(SendLabel::lblOK)->text();
     m_activeJournal = &journalled;
-    m_sendStatus->cmdAnhalten()->show();
     journalled.run(std::exchange(m_continuation, std::nullopt));
     m_sendStatus->cmdAnhalten()->hide();
     m_activeJournal = nullptr;
@@ -293,6 +294,7 @@ void frmDialogMail::openPreview()
     auto *preview = new MessagePreview(std::make_unique<ResultGridRecipients>(*sevResult()), sevBetreff()->text(),
                                        mainRtfControl()->TextRTF(), files, this);
     preview->setAttribute(Qt::WA_DeleteOnClose);
+    fitToScreen(*preview);
     preview->show();
 }
 

@@ -118,7 +118,6 @@ private:
     bool recipientsChosen();
     bool messageComplete();
     bool mayDiscardLetter();
-    void fitToScreen();
     void wrapPaneInScrollArea(WizardPane *pane, QWidget *content);
     void releaseResources() noexcept;
     bool showFailures(const QList<FailedRecipient> &failures);

@@ -340,6 +340,12 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     EXPECT_LE(form.width(), 960);
     EXPECT_LE(form.height(), 540);
+    // The run's progress shows in the button row too, its label never cut.
+    form.mainWizard()->setProgressVisible(true);
+    form.mainWizard()->setProgressText(QStringLiteral("Sende e-Mail 110 von 225"));
+    QCoreApplication::processEvents();
+    auto *progressText = form.mainWizard()->findChild<QLabel *>(QStringLiteral("wizardProgressText"));
+    EXPECT_GE(progressText->width(), progressText->sizeHint().width());
     for (QPushButton *button : form.mainWizard()->findChildren<QPushButton *>()) {
         if (!button->isVisible())
             continue;
