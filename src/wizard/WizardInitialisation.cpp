@@ -10,6 +10,7 @@
 #include "outside/wizardframe/WizardPane.h"
 #include "wizard/recipients/AttachmentPane.h"
 #include "wizard/recipients/RecipientPane.h"
+#include "wizard/MessagePane.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
 
@@ -144,10 +145,12 @@ void WizardInitialisation::colourReceiptBox()
                            .arg(scheme().SchemeColor1().name(), scheme().SchemeColor4().name()));
 }
 
+// The preview and stop buttons look like the attachment buttons, focus ring included.
 void WizardInitialisation::colourAttachmentButtons()
 {
     const AttachmentPane *pane = m_form.attachments();
-    for (QPushButton *button : {pane->cmdAnlageAdd(), pane->cmdAnlageRemove()})
+    for (QPushButton *button : {pane->cmdAnlageAdd(), pane->cmdAnlageRemove(), m_form.message()->cmdVorschau(),
+                                m_form.sendStatus()->cmdAnhalten()})
         tolerant([&] {
             ButtonColors{scheme().SchemeColor4(), scheme().SchemeColor3(), scheme().SchemeColor1()}.applyTo(button);
         });
