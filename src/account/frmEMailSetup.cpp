@@ -22,7 +22,6 @@
 #include <QLabel>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -164,8 +163,7 @@ void frmEMailSetup::buildFields()
     m_sevUserName = field("sevUserName", QStringLiteral("Benutzername"));
     m_sevKennwort = field("sevKennwort", QStringLiteral("Kennwort"));
     m_sevPort->setMaxLength(4);
-    m_sevPort->lineEdit()->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_sevPort));
+    m_sevPort->setDigitsOnly(true);
     m_sevPort->setText(QStringLiteral("25"));
     m_sevPort->lineEdit()->setFixedWidth(70);
     m_sevPort->layout()->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding));

@@ -8,6 +8,7 @@
 #include <QValidator>
 
 #include <algorithm>
+#include <limits>
 
 namespace OrvVelmora {
 
@@ -51,16 +52,20 @@ public:
     {
         if (input.size() > m_allowed)
             return Invalid;
+        if (m_digitsOnly && std::any_of(input.cbegin(), input.cend(), [](QChar c) { return !c.isDigit(); }))
+            return Invalid;
         m_allowed = std::max<qsizetype>(m_length, input.size());
         return Acceptable;
     }
 
     void allowProgramText(const QString &text) { m_allowed = std::max<qsizetype>(m_length, text.size()); }
     int length() const { return m_length; }
+    void setDigitsOnly(bool on) { m_digitsOnly = on; }
 
 private:
     int m_length;
     mutable qsizetype m_allowed;
+    bool m_digitsOnly = false;
 };
 
 } // namespace
@@ -141,6 +146,19 @@ void LabelledField::setMaxLength(int length)
         return;
     delete edit->validator();
     edit->setValidator(length > 0 ? new TypingLimit(length, edit) : nullptr);
+}
+
+void LabelledField::setDigitsOnly(bool on)
+{
+    QLineEdit *edit = lineEdit();
+    if (!edit)
+        return;
+    auto *limit = dynamic_cast<TypingLimit *>(const_cast<QValidator *>(edit->validator()));
+    if (!limit) {
+        limit = new TypingLimit(std::numeric_limits<int>::max(), edit);
+        edit->setValidator(limit);
+    }
+    limit->setDigitsOnly(on);
 }
 
 void LabelledField::setPasswordChar(QChar character)

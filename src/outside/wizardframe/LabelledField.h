@@ -36,6 +36,8 @@ public:
     /// The most characters the user may type; a text set by the program is kept whole.
     [[nodiscard]] int MaxLength() const;
     void setMaxLength(int length);
+    /// Typing and pasting accept digits only (text set by the program is not checked).
+    void setDigitsOnly(bool on);
     /// A character shown for every typed one (e.g. '*'); a null character shows the text.
     [[nodiscard]] QChar PasswordChar() const { return m_passwordChar; }
     void setPasswordChar(QChar character);
