@@ -25,8 +25,9 @@ public:
 
     void start();
     void processEvents() override;
-    MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon,
-                             MessageButtons buttons) override;
+    using PlatformServices::messageBox;
+    MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
+                             std::optional<MessageAnswer> defaultAnswer) override;
     std::optional<QString> showOpen(const FileDialogRequest &) override { return openAnswer; }
     std::optional<QString> showSave(const FileDialogRequest &) override { return std::nullopt; }
     std::optional<QColor> chooseColor(const QString &) override { return std::nullopt; }

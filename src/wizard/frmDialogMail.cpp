@@ -276,7 +276,8 @@ void frmDialogMail::askToStopRun()
         return;
     const MessageAnswer answer = PlatformServices::instance().messageBox(
         QStringLiteral("Den Versand nach der aktuellen e-Mail anhalten?\r\n\r\n"
-                       "Die übrigen Kunden der Liste erhalten diese e-Mail dann nicht."),
+                       "Wer die e-Mail noch nicht erhalten hat, bleibt vorgemerkt; der Versand kann später "
+                       "fortgesetzt werden."),
         QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo);
     if (answer == MessageAnswer::Yes && m_activeRun)
         m_activeRun->stop();
@@ -325,7 +326,7 @@ bool frmDialogMail::mayDiscardLetter()
     return PlatformServices::instance().messageBox(
                QStringLiteral("Ihre e-Mail wurde noch nicht gesendet.\r\n\r\n"
                               "Möchten Sie den Assistenten trotzdem schließen? Der Text geht dabei verloren."),
-               QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo)
+               QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No)
         == MessageAnswer::Yes;
 }
 

@@ -24,14 +24,15 @@ public:
     QList<bool> buttonsEnabledAtMessage;
     QList<bool> dialogOpenAfterEscape;
 
-    MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon,
-                             MessageButtons buttons) override
+    using PlatformServices::messageBox;
+    MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
+                             std::optional<MessageAnswer> defaultAnswer) override
     {
         buttonsEnabledAtMessage << (m_dialog.cmdTest()->isEnabled() || m_dialog.cmdOK()->isEnabled()
                                     || m_dialog.cmdCancel()->isEnabled());
         m_dialog.reject();
         dialogOpenAfterEscape << m_dialog.isVisible();
-        return m_desk.messageBox(text, caption, icon, buttons);
+        return m_desk.messageBox(text, caption, icon, buttons, defaultAnswer);
     }
     std::optional<QString> showOpen(const FileDialogRequest &r) override { return m_desk.showOpen(r); }
     std::optional<QString> showSave(const FileDialogRequest &r) override { return m_desk.showSave(r); }

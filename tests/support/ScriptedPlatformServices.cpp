@@ -5,10 +5,15 @@
 
 namespace OrvVelmora::Testing {
 
-MessageAnswer ScriptedPlatformServices::messageBox(const QString &text, const QString &caption,
-                                                   MessageIcon icon, MessageButtons buttons)
+MessageAnswer ScriptedPlatformServices::messageBox(const QString &text, const QString &caption, MessageIcon icon,
+                                                   MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer)
 {
-    messages.append({text, caption, icon, buttons});
+    messages.append({text, caption, icon, buttons, defaultAnswer});
+    if (!messageAnswers.isEmpty() && messageAnswers.head() == PressEnter) {
+        messageAnswers.dequeue();
+        const bool yesFirst = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
+        return defaultAnswer.value_or(yesFirst ? MessageAnswer::Yes : MessageAnswer::Ok);
+    }
     if (!messageAnswers.isEmpty())
         return messageAnswers.dequeue();
     return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? MessageAnswer::No

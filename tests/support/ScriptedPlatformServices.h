@@ -24,6 +24,7 @@ public:
         QString caption;
         MessageIcon icon;
         MessageButtons buttons;
+        std::optional<MessageAnswer> defaultAnswer;
     };
     struct FileDialogCall
     {
@@ -32,6 +33,8 @@ public:
     };
 
     /// Answers for the next message boxes; an empty queue answers Ok / No.
+    /// `PressEnter` stands for the person pressing Enter: the box's default
+    /// answer, or its first button when it names none.
     QQueue<MessageAnswer> messageAnswers;
     /// Paths for the next file dialogs; nullopt means the user cancelled.
     QQueue<std::optional<QString>> fileAnswers;
@@ -58,8 +61,11 @@ public:
     /// Runs real Qt event processing too (for widget tests that need repaints/timers).
     bool runRealEvents = false;
 
-    MessageAnswer messageBox(const QString &text, const QString &caption,
-                             MessageIcon icon, MessageButtons buttons) override;
+    static constexpr MessageAnswer PressEnter = static_cast<MessageAnswer>(-1);
+
+    using PlatformServices::messageBox;
+    MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
+                             std::optional<MessageAnswer> defaultAnswer) override;
     std::optional<QString> showOpen(const FileDialogRequest &request) override;
     std::optional<QString> showSave(const FileDialogRequest &request) override;
     std::optional<QColor> chooseColor(const QString &title) override;

@@ -285,6 +285,7 @@ TEST_F(WizardForm, ClosingWithAWrittenUnsentLetterAsksFirst)
     } cases[] = {
         {"Esc, nothing written", esc, false, MessageAnswer::No, true},
         {"Esc, letter written, No", esc, true, MessageAnswer::No, false},
+        {"Esc, letter written, Enter on the question", esc, true, ScriptedPlatformServices::PressEnter, false},
         {"Abbrechen, letter written, Yes", cancel, true, MessageAnswer::Yes, true},
         {"close box, letter written, No", closeBox, true, MessageAnswer::No, false},
     };
@@ -300,6 +301,7 @@ TEST_F(WizardForm, ClosingWithAWrittenUnsentLetterAsksFirst)
         if (c.written) {
             EXPECT_TRUE(platform.messages[0].text.startsWith(QStringLiteral("Ihre e-Mail wurde noch nicht gesendet.")));
             EXPECT_EQ(platform.messages[0].buttons, MessageButtons::YesNo);
+            EXPECT_EQ(platform.messages[0].defaultAnswer, MessageAnswer::No);
         }
         platform.messageAnswers.clear();
     }

@@ -45,8 +45,15 @@ class PlatformServices
 public:
     virtual ~PlatformServices();
 
-    virtual MessageAnswer messageBox(const QString &text, const QString &caption,
-                                     MessageIcon icon, MessageButtons buttons) = 0;
+    /// `defaultAnswer` is the button Enter presses; a question whose Ja does
+    /// something that cannot be taken back names Nein here. Without it the
+    /// toolkit's usual default (the first button) holds.
+    virtual MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon,
+                                     MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer) = 0;
+    MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons)
+    {
+        return messageBox(text, caption, icon, buttons, std::nullopt);
+    }
     /// The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> showOpen(const FileDialogRequest &request) = 0;
     virtual std::optional<QString> showSave(const FileDialogRequest &request) = 0;

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace OrvVelmora {
@@ -42,6 +43,17 @@ QMessageBox::StandardButtons qtButtons(MessageButtons buttons)
     return QMessageBox::Ok;
 }
 
+QMessageBox::StandardButton qtButton(MessageAnswer answer)
+{
+    switch (answer) {
+    case MessageAnswer::Yes: return QMessageBox::Yes;
+    case MessageAnswer::No: return QMessageBox::No;
+    case MessageAnswer::Cancel: return QMessageBox::Cancel;
+    case MessageAnswer::Ok: break;
+    }
+    return QMessageBox::Ok;
+}
+
 MessageAnswer answerOf(int button)
 {
     switch (button) {
@@ -54,13 +66,20 @@ MessageAnswer answerOf(int button)
 
 } // namespace
 
-MessageAnswer QtPlatformServices::messageBox(const QString &text, const QString &caption,
-                                             MessageIcon icon, MessageButtons buttons)
+MessageAnswer QtPlatformServices::messageBox(const QString &text, const QString &caption, MessageIcon icon,
+                                             MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer)
 {
     QMessageBox box(qtIcon(icon), caption, text, qtButtons(buttons), QApplication::activeWindow());
     // A classic box closed with its close button counts as the safe answer.
     if (buttons == MessageButtons::YesNo)
         box.setEscapeButton(QMessageBox::No);
+    if (defaultAnswer) {
+        QAbstractButton *button = box.button(qtButton(*defaultAnswer));
+        if (!button)
+            qCWarning(lcPlatform) << "message box has no button for its default answer";
+        // The default button also takes the focus, so Enter and Space both give the safe answer.
+        box.setDefaultButton(qobject_cast<QPushButton *>(button));
+    }
     return answerOf(box.exec());
 }
 

@@ -9,8 +9,9 @@ namespace OrvVelmora {
 class QtPlatformServices final : public PlatformServices
 {
 public:
-    MessageAnswer messageBox(const QString &text, const QString &caption,
-                             MessageIcon icon, MessageButtons buttons) override;
+    using PlatformServices::messageBox;
+    MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
+                             std::optional<MessageAnswer> defaultAnswer) override;
     std::optional<QString> showOpen(const FileDialogRequest &request) override;
     std::optional<QString> showSave(const FileDialogRequest &request) override;
     std::optional<QColor> chooseColor(const QString &title) override;

@@ -8,7 +8,6 @@
 #include "wizard/sendrun/SendRunAccount.h"
 #include "wizard/sendrun/SendRunJournal.h"
 
-#include <QLoggingCategory>
 #include <QScopedValueRollback>
 
 #include <stdexcept>
@@ -16,8 +15,6 @@
 namespace OrvVelmora {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcSendRun, "orv.wizard")
 
 // The batch counter value at which the open connection is closed; compared
 // before the counter is increased (see the class comment).

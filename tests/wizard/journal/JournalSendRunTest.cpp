@@ -221,6 +221,62 @@ TEST_F(JournalSendRunTest, ASecondRunOfTheSameMailingAsksWhomToSendTo)
     EXPECT_TRUE(platform.messages.isEmpty()) << "another message is another mailing";
 }
 
+// The question before sending comes once per finish, after the journal has
+// settled who gets the mailing, and names exactly those.
+TEST_F(JournalSendRunTest, TheSendQuestionNamesThoseWhoGetItAndIsNotRepeatedForTheFailureList)
+{
+    startServer({{address(2), {QStringLiteral("550 5.1.1 user unknown"), QStringLiteral("550 5.1.1 user unknown")}}});
+    JournalledSendRun::Options o = options();
+    o.confirmBeforeSending = true;
+    int failureLists = 0;
+    o.showFailures = [&failureLists](const QList<FailedRecipient> &) { return ++failureLists == 1; };
+    const QString question = QStringLiteral("%1 e-Mails an die ausgewählten Kunden über 127.0.0.1 senden?");
+
+    platform.messageAnswers << MessageAnswer::Yes;
+    JournalledSendRun(transport, view, recipients, o).run(std::nullopt);
+    ASSERT_EQ(platform.messages.size(), 1) << "sending the refused one again asks nothing more";
+    EXPECT_EQ(platform.messages[0].text, question.arg(3));
+    EXPECT_EQ(platform.messages[0].defaultAnswer, MessageAnswer::No);
+    EXPECT_EQ(failureLists, 2);
+    EXPECT_EQ(server->delivered(), (QStringList{address(1), address(3)}));
+
+    recipients.rows.append(numberedCustomer(4));
+    struct Row
+    {
+        const char *name;
+        QList<MessageAnswer> answers;
+        int named;
+        QStringList delivered;
+    };
+    const Row rows[] = {
+        {"only those without it", {MessageAnswer::Yes, MessageAnswer::Yes}, 1, {address(4)}},
+        {"all again, Enter on the question", {MessageAnswer::No, ScriptedPlatformServices::PressEnter}, 4, {}},
+    };
+    o.showFailures = nullptr;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const qsizetype before = server->delivered().size();
+        platform.messages.clear();
+        platform.messageAnswers.append(row.answers);
+        JournalledSendRun(transport, view, recipients, o).run(std::nullopt);
+        ASSERT_EQ(platform.messages.size(), 2);
+        EXPECT_TRUE(platform.messages[0].text.startsWith(QStringLiteral("Diese e-Mail wurde bereits versandt")));
+        EXPECT_EQ(platform.messages[1].text, question.arg(row.named));
+        EXPECT_EQ(server->delivered().mid(before), row.delivered);
+    }
+}
+
+// A server that refuses the connection: its recipients count as not sent,
+// so the two counters add up to the mailing.
+TEST_F(JournalSendRunTest, RefusedConnectionsCountAsNotSent)
+{
+    startServer();
+    view.settings.SmtpPort = 1; // nothing listens there on the loopback
+    JournalledSendRun(transport, view, recipients, options()).run(std::nullopt);
+    EXPECT_EQ(view.labels.value(SendLabel::lblOK).toInt(), 0);
+    EXPECT_EQ(view.labels.value(SendLabel::lblError).toInt(), 3);
+}
+
 TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncertainOnesOnlyWhenTicked)
 {
     struct Row

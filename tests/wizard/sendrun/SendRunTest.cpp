@@ -194,8 +194,9 @@ TEST_F(SendRunTest, RefusedConnectionsAreShownPerRecipientAndCountedAsNotSent)
 
 TEST_F(SendRunTest, ConfirmationAsksOnceAndNoLeavesEverythingAsItWas)
 {
-    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
-        SCOPED_TRACE(answer == MessageAnswer::Yes ? "Yes" : "No");
+    // Enter on the question must not send: Nein is its default.
+    for (const MessageAnswer answer : {MessageAnswer::No, ScriptedPlatformServices::PressEnter, MessageAnswer::Yes}) {
+        SCOPED_TRACE(answer == MessageAnswer::Yes ? "Yes" : answer == MessageAnswer::No ? "No" : "Enter");
         startServer();
         recipients.rows.clear();
         addCustomers(3);
@@ -210,8 +211,9 @@ TEST_F(SendRunTest, ConfirmationAsksOnceAndNoLeavesEverythingAsItWas)
         ASSERT_EQ(platform.messages.size(), 1);
         EXPECT_EQ(platform.messages[0].text, QStringLiteral("3 e-Mails an die ausgewählten Kunden über 127.0.0.1 senden?"));
         EXPECT_EQ(platform.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(platform.messages[0].defaultAnswer, MessageAnswer::No);
         EXPECT_EQ(receivedMails(*server).size(), answer == MessageAnswer::Yes ? 3 : 0);
-        EXPECT_EQ(view.frameLog.isEmpty(), answer == MessageAnswer::No);
+        EXPECT_EQ(view.frameLog.isEmpty(), answer != MessageAnswer::Yes);
         EXPECT_EQ(platform.mousePointer(), DefaultPointer);
     }
 }
