@@ -180,6 +180,11 @@ public:
                 shown[SendLabel(i)] = form.sendStatus()->label(SendLabel(i))->text();
             navigationAfter = form.mainWizard()->NavigationEnabled();
             form.mainWizard()->cancelButton()->click();
+            // A question left unanswered would keep the wizard open for good.
+            if (form.isVisible()) {
+                ADD_FAILURE() << "the wizard stayed open after Abbrechen";
+                form.done(QDialog::Rejected);
+            }
         });
         ASSERT_EQ(mail.ShowDialog(), CallStatus::Ok);
     }
@@ -395,6 +400,7 @@ TEST_F(SendRunWizardTest, SignedInAccountSendsUntilItsGrantIsRevoked)
     ASSERT_TRUE(OAuthAccess(provider, store, QStringLiteral("127.0.0.1"), user).adopt(*tokens));
     addCustomers(3);
 
+    platform.messageAnswers.enqueue(MessageAnswer::Yes); // "3 e-Mails ... senden?"
     operateWizard();
     EXPECT_EQ(server.count(QStringLiteral("smtp-message")), 3);
     EXPECT_EQ(shown[SendLabel::lblStatus], QStringLiteral("Übertragung erfolgreich"));
@@ -402,13 +408,14 @@ TEST_F(SendRunWizardTest, SignedInAccountSendsUntilItsGrantIsRevoked)
     ASSERT_TRUE(server.revoke(*store.load(QStringLiteral("127.0.0.1"), user)));
     QThread::msleep(2100);
     platform.messages.clear();
-    platform.messageAnswers.enqueue(MessageAnswer::No); // the same mailing once more, to everybody
+    // The same mailing once more, to everybody; sent; the sign-in notice; closing with the unsent letter.
+    platform.messageAnswers << MessageAnswer::No << MessageAnswer::Yes << MessageAnswer::Ok << MessageAnswer::Yes;
     operateWizard();
     EXPECT_EQ(server.count(QStringLiteral("smtp-message")), 3) << "nothing sent after the grant was revoked";
     EXPECT_EQ(server.count(QStringLiteral("smtp-auth")), 1);
-    ASSERT_FALSE(platform.messages.isEmpty());
-    EXPECT_TRUE(platform.messages.last().text.contains(QLatin1String("erneut an")));
-    EXPECT_EQ(shown[SendLabel::lblStatus], platform.messages.last().text);
+    ASSERT_EQ(platform.messages.size(), 4);
+    EXPECT_TRUE(platform.messages[2].text.contains(QLatin1String("erneut an")));
+    EXPECT_EQ(shown[SendLabel::lblStatus], platform.messages[2].text);
     EXPECT_EQ(shown[SendLabel::lblOK], okBefore);
     EXPECT_TRUE(navigationAfter);
 }
@@ -428,7 +435,10 @@ TEST_F(SendRunWizardTest, RelayChoiceAndCertificateExceptionDuringTheRun)
         configureServer(relay.host(), relay.port());
         SettingsFileStore().WriteValue(QStringLiteral("Velmora"), QStringLiteral("Verschluesselung"),
                                        chosen ? QStringLiteral("0") : QString(), mail.ConfigFileName());
+        // Sent, and for the relay not allowed closing with the unsent letter.
+        platform.messageAnswers << MessageAnswer::Yes << MessageAnswer::Yes;
         operateWizard([](frmDialogMail &form) { form.mainSMTP().setLoopbackTreatedAsRemote(true); });
+        platform.messageAnswers.clear();
         EXPECT_EQ(relay.messages().size(), chosen ? 2 : 0);
     }
 
@@ -444,6 +454,8 @@ TEST_F(SendRunWizardTest, RelayChoiceAndCertificateExceptionDuringTheRun)
     };
 
     platform.dialogNames.clear();
+    // The same letter went out over the relay: to everybody again; sent; closing with the unsent letter.
+    platform.messageAnswers << MessageAnswer::No << MessageAnswer::Yes << MessageAnswer::Yes;
     operateWizard(); // the scripted person closes the certificate question unanswered
     EXPECT_EQ(platform.dialogNames.value(0), QStringLiteral("frmCertificateException"));
     EXPECT_EQ(server.messages().size(), 0);
@@ -454,6 +466,10 @@ TEST_F(SendRunWizardTest, RelayChoiceAndCertificateExceptionDuringTheRun)
 
     platform.dialogNames.clear();
     platform.dialogAnswers.enqueue([](QDialog &) { return int(QDialog::Accepted); });
+    platform.messageAnswers.clear();
+    platform.messages.clear();
+    // The declined run is offered for continuing when the wizard opens: not taken; then sent.
+    platform.messageAnswers << MessageAnswer::No << MessageAnswer::Yes;
     operateWizard();
     EXPECT_EQ(platform.dialogNames.count(QStringLiteral("frmCertificateException")), 1);
     EXPECT_EQ(server.messages().size(), 2);
