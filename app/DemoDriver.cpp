@@ -170,10 +170,12 @@ void DemoDriver::answerNextDialog(const std::function<void(QWidget *)> &answer)
 {
     QTimer::singleShot(50, this, [this, answer] {
         QWidget *modal = nullptr;
-        if (!waitFor([&] {
-                modal = QApplication::activeModalWidget();
-                return modal && modal != wizard();
-            }, 10000))
+        if (!waitFor(
+                [&] {
+                    modal = QApplication::activeModalWidget();
+                    return modal && modal != wizard();
+                },
+                10000))
             return fail(QStringLiteral("an expected dialog did not open"));
         answer(modal);
     });
@@ -207,7 +209,9 @@ bool DemoDriver::answerJournalQuestion()
         click(box->button(QMessageBox::Yes));
         return true;
     }
-    if (box && (box->text().contains(QStringLiteral("fortsetzen")) || box->text().contains(QStringLiteral("bereits versandt")))) {
+    if (box &&
+        (box->text().contains(QStringLiteral("fortsetzen")) ||
+         box->text().contains(QStringLiteral("bereits versandt")))) {
         std::fprintf(stderr, "demo: %s -> Ja\n", qPrintable(box->text().section(QLatin1Char('\r'), 0, 0)));
         click(box->button(QMessageBox::Yes));
         return true;
@@ -243,10 +247,12 @@ void DemoDriver::preview()
 {
     click(find<QAbstractButton>(QStringLiteral("cmdVorschau")));
     QWidget *window = nullptr;
-    if (!waitFor([&] {
-            window = wizard() ? wizard()->findChild<QWidget *>(QStringLiteral("frmVorschau")) : nullptr;
-            return window && window->isVisible();
-        }, 5000))
+    if (!waitFor(
+            [&] {
+                window = wizard() ? wizard()->findChild<QWidget *>(QStringLiteral("frmVorschau")) : nullptr;
+                return window && window->isVisible();
+            },
+            5000))
         return fail(QStringLiteral("the preview did not open"));
     QPushButton *next = nullptr;
     for (QPushButton *button : window->findChildren<QPushButton *>())
@@ -278,7 +284,8 @@ void DemoDriver::scaledShots()
     shoot(w, QStringLiteral("7-200-empfaenger"));
     answerNextDialog([this](QWidget *dialog) {
         dialog->resize(dialog->minimumSizeHint());
-        m_scaled.insert(QStringLiteral("account_min"), QStringLiteral("%1x%2").arg(dialog->width()).arg(dialog->height()));
+        m_scaled.insert(QStringLiteral("account_min"),
+                        QStringLiteral("%1x%2").arg(dialog->width()).arg(dialog->height()));
         shoot(dialog, QStringLiteral("8-200-konto"));
         dialog->close();
     });

@@ -37,7 +37,8 @@ private:
     void fail(const QString &why);
     bool waitFor(const std::function<bool()> &condition, int timeoutMs);
     QWidget *wizard() const;
-    template<typename T> T *find(const QString &name) const;
+    template<typename T>
+    T *find(const QString &name) const;
     void click(QAbstractButton *button);
     void trigger(const QString &toolId);
     void typeText(QWidget *target, const QString &text);

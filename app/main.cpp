@@ -41,8 +41,10 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("config"), QStringLiteral("settings file (INI)"), QStringLiteral("file")});
     parser.addOption({QStringLiteral("drive"), QStringLiteral("work the wizard automatically, results to this folder"),
                       QStringLiteral("dir")});
-    parser.addOption({QStringLiteral("attachment"), QStringLiteral("file the automatic run attaches"), QStringLiteral("file")});
-    parser.addOption({QStringLiteral("scaled-shots"), QStringLiteral("with --drive: only screenshots at the smallest size")});
+    parser.addOption(
+        {QStringLiteral("attachment"), QStringLiteral("file the automatic run attaches"), QStringLiteral("file")});
+    parser.addOption(
+        {QStringLiteral("scaled-shots"), QStringLiteral("with --drive: only screenshots at the smallest size")});
     parser.process(app);
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("host"));

@@ -30,13 +30,20 @@ public:
 
 private:
     QHash<QString, QString> m_suffix{
-        {QStringLiteral("KundenNr"), QString()},        {QStringLiteral("Anrede"), QString()},
-        {QStringLiteral("Name"), QStringLiteral("ü")},  {QStringLiteral("Vorname"), QString()},
-        {QStringLiteral("Firma"), QStringLiteral(" {GmbH}")}, {QStringLiteral("Zusatz"), QString()},
-        {QStringLiteral("AnsprechPartner"), QString()}, {QStringLiteral("Strasse"), QStringLiteral("straße")},
-        {QStringLiteral("PLZ"), QString()},             {QStringLiteral("Ort"), QString()},
-        {QStringLiteral("Land"), QString()},            {QStringLiteral("FreiFeld1"), QString()},
-        {QStringLiteral("FreiFeld2"), QString()},       {QStringLiteral("FreiFeld3"), QString()},
+        {QStringLiteral("KundenNr"), QString()},
+        {QStringLiteral("Anrede"), QString()},
+        {QStringLiteral("Name"), QStringLiteral("ü")},
+        {QStringLiteral("Vorname"), QString()},
+        {QStringLiteral("Firma"), QStringLiteral(" {GmbH}")},
+        {QStringLiteral("Zusatz"), QString()},
+        {QStringLiteral("AnsprechPartner"), QString()},
+        {QStringLiteral("Strasse"), QStringLiteral("straße")},
+        {QStringLiteral("PLZ"), QString()},
+        {QStringLiteral("Ort"), QString()},
+        {QStringLiteral("Land"), QString()},
+        {QStringLiteral("FreiFeld1"), QString()},
+        {QStringLiteral("FreiFeld2"), QString()},
+        {QStringLiteral("FreiFeld3"), QString()},
         {QStringLiteral("EMail"), QStringLiteral("@example.org")},
     };
 };
@@ -82,8 +89,8 @@ QString fiveKilobyteTemplate()
 {
     QString text;
     for (const MergeField &field : MergeFields())
-        text += QStringLiteral("Sehr geehrte Damen und Herren, hier steht ") + field.token
-            + QStringLiteral(" mitten im Satz.\n");
+        text += QStringLiteral("Sehr geehrte Damen und Herren, hier steht ") + field.token +
+            QStringLiteral(" mitten im Satz.\n");
     while (text.size() < 5 * 1024)
         text += QStringLiteral("Ein ganz gewöhnlicher Absatz ohne Platzhalter, nur Text zum Lesen. ");
     return text;
@@ -100,8 +107,8 @@ void run(const char *name, const MergeRowSource &recipients, MergeTarget target)
         total += MergeText(recipients, row, text, target).size();
     const double cpu = (cpuMicros() - cpuStart) / kRecipients;
     const double wall = timer.nsecsElapsed() / 1e3 / kRecipients;
-    std::printf("%s: %.2f us_per_recipient (cpu; wall %.2f us, template %lld chars, %lld chars out)\n",
-                name, cpu, wall, static_cast<long long>(text.size()), static_cast<long long>(total));
+    std::printf("%s: %.2f us_per_recipient (cpu; wall %.2f us, template %lld chars, %lld chars out)\n", name, cpu, wall,
+                static_cast<long long>(text.size()), static_cast<long long>(total));
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // Loads 100,000 customers from an SQLite file into the recipients pane, moves
 // them all into the recipient list and back out, and reports the times and the
 // process's peak memory.
-#include "wizard/recipients/RecipientPane.h"
 #include "outside/grid/GridComponent.h"
+#include "wizard/recipients/RecipientPane.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,20 +29,30 @@ constexpr int kCustomers = 100000;
 bool fillCustomers(QSqlDatabase &db)
 {
     QSqlQuery query(db);
-    query.exec(QStringLiteral(
-        "CREATE TABLE tbKunden (KundenNr INTEGER PRIMARY KEY, Anrede TEXT, Vorname TEXT, Name TEXT, "
-        "Firma TEXT, Zusatz TEXT, AnsprechPartner TEXT, Strasse TEXT, PLZ TEXT, Ort TEXT, Land TEXT, "
-        "EMail TEXT, FreiFeld1 TEXT, FreiFeld2 TEXT, FreiFeld3 TEXT, PreisGruppe INTEGER)"));
+    query.exec(
+        QStringLiteral("CREATE TABLE tbKunden (KundenNr INTEGER PRIMARY KEY, Anrede TEXT, Vorname TEXT, Name TEXT, "
+                       "Firma TEXT, Zusatz TEXT, AnsprechPartner TEXT, Strasse TEXT, PLZ TEXT, Ort TEXT, Land TEXT, "
+                       "EMail TEXT, FreiFeld1 TEXT, FreiFeld2 TEXT, FreiFeld3 TEXT, PreisGruppe INTEGER)"));
     db.transaction();
     query.prepare(QStringLiteral("INSERT INTO tbKunden VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
     for (int n = 1; n <= kCustomers; ++n) {
         const QString i = QString::number(n);
-        const QVariantList values{n, n % 2 ? "Herr" : "Frau", "Vorname" + i, "Nachname" + i,
-                                  "Firma " + i + " GmbH", "Abteilung " + QString::number(n % 7),
-                                  "Ansprechpartner " + i, "Hauptstraße " + QString::number(n % 300),
-                                  QString::number(10000 + n % 89999), "Ort" + QString::number(n % 500),
-                                  "Deutschland", "kunde" + i + "@example.org", "Frei 1", "Frei 2",
-                                  QString(), n % 5};
+        const QVariantList values{n,
+                                  n % 2 ? "Herr" : "Frau",
+                                  "Vorname" + i,
+                                  "Nachname" + i,
+                                  "Firma " + i + " GmbH",
+                                  "Abteilung " + QString::number(n % 7),
+                                  "Ansprechpartner " + i,
+                                  "Hauptstraße " + QString::number(n % 300),
+                                  QString::number(10000 + n % 89999),
+                                  "Ort" + QString::number(n % 500),
+                                  "Deutschland",
+                                  "kunde" + i + "@example.org",
+                                  "Frei 1",
+                                  "Frei 2",
+                                  QString(),
+                                  n % 5};
         for (int v = 0; v < values.size(); ++v)
             query.bindValue(v, values.at(v));
         if (!query.exec())
@@ -91,8 +101,7 @@ int main(int argc, char **argv)
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench"));
         db.setDatabaseName(dir.filePath(QStringLiteral("kunden.sqlite")));
         if (!db.open() || !fillCustomers(db)) {
-            std::fprintf(stderr, "cannot build the customer file: %s\n",
-                         qPrintable(db.lastError().text()));
+            std::fprintf(stderr, "cannot build the customer file: %s\n", qPrintable(db.lastError().text()));
             return 1;
         }
         RecipientPane pane;
@@ -106,7 +115,9 @@ int main(int argc, char **argv)
         QHeaderView *header = pane.sevKunden()->view()->horizontalHeader();
         const Timing sort = timeOf([&] { Q_EMIT header->sectionClicked(3); });
         const Timing remove = timeOf([&] { pane.RemoveAll(); });
-        struct rusage usage {};
+        struct rusage usage
+        {
+        };
         getrusage(RUSAGE_SELF, &usage);
         std::printf("customers_loaded: %d rows\n", pane.sevKunden()->rowCount());
         report("load_100k_customers", load);

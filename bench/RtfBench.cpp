@@ -12,8 +12,8 @@
 #include <QTextDocument>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 

@@ -102,20 +102,20 @@ MessageTemplate sixTokenTemplate()
     MessageTemplate message;
     QString body;
     for (const QString &token : tokens) {
-        const QString sentence = QStringLiteral("Sehr geehrte Kundin, lieber Kunde, hier steht ") + token
-            + QStringLiteral(" mitten in einem Satz über unsere Angebote für Sie. ");
+        const QString sentence = QStringLiteral("Sehr geehrte Kundin, lieber Kunde, hier steht ") + token +
+            QStringLiteral(" mitten in einem Satz über unsere Angebote für Sie. ");
         message.plain += sentence + QStringLiteral("\n");
-        body += QStringLiteral("{\\b Wichtig:} ") + QString(sentence).replace(QStringLiteral("ü"), QStringLiteral("\\'fc"))
-            + QStringLiteral("\\par\n");
+        body += QStringLiteral("{\\b Wichtig:} ") +
+            QString(sentence).replace(QStringLiteral("ü"), QStringLiteral("\\'fc")) + QStringLiteral("\\par\n");
     }
     while (message.plain.size() < 2500) {
         const QString filler = QStringLiteral("Ein gewöhnlicher Absatz mit etwas Text zum Lesen und Weiterleiten. ");
         message.plain += filler;
-        body += QStringLiteral("\\qc ") + QString(filler).replace(QStringLiteral("ö"), QStringLiteral("\\'f6"))
-            + QStringLiteral("\\par\\pard\n");
+        body += QStringLiteral("\\qc ") + QString(filler).replace(QStringLiteral("ö"), QStringLiteral("\\'f6")) +
+            QStringLiteral("\\par\\pard\n");
     }
-    message.rtf = QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") + body
-        + QStringLiteral("}");
+    message.rtf = QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") + body +
+        QStringLiteral("}");
     return message;
 }
 

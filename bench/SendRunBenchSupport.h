@@ -6,11 +6,11 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMap>
+#include <QProcess>
 #include <QProgressBar>
+#include <QString>
 #include <QVBoxLayout>
 #include <QWidget>
-#include <QProcess>
-#include <QString>
 
 namespace OrvVelmora::Bench {
 
@@ -93,8 +93,14 @@ public:
 
     SenderSettings senderSettings() const override
     {
-        return {QStringLiteral("Velmora GmbH"), QStringLiteral("info@velmora.example"), QStringLiteral("Velmora"),
-                QString(), QStringLiteral("127.0.0.1"), m_port, QString(), QString()};
+        return {QStringLiteral("Velmora GmbH"),
+                QStringLiteral("info@velmora.example"),
+                QStringLiteral("Velmora"),
+                QString(),
+                QStringLiteral("127.0.0.1"),
+                m_port,
+                QString(),
+                QString()};
     }
     void openAccountDialog() override {}
     QString settingsStoreText() override { return QStringLiteral("bench.local"); }
@@ -136,7 +142,10 @@ private:
 class NumberedRecipients final : public SendRecipients
 {
 public:
-    explicit NumberedRecipients(qint32 count) : m_count(count) {}
+    explicit NumberedRecipients(qint32 count)
+        : m_count(count)
+    {
+    }
     qint32 rowCount() const override { return m_count; }
     std::optional<QString> cell(int row, const QString &key) const override
     {

@@ -10,10 +10,10 @@
 #include "editor/OrvRtfCtl32.h"
 #include "outside/richtext/RichTextBox.h"
 #include "outside/wizardframe/WizardFrame.h"
-#include "wizard/recipients/AttachmentPane.h"
-#include "wizard/recipients/RecipientPane.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
+#include "wizard/recipients/AttachmentPane.h"
+#include "wizard/recipients/RecipientPane.h"
 
 #include <OrvVelmora/CMail.h>
 
@@ -35,9 +35,9 @@ constexpr int kCustomers = 2000;
 bool createHostDatabase(QSqlDatabase &db)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("CREATE TABLE tbFirma (Firma1 TEXT, EMail TEXT)"))
-        || !query.exec(QStringLiteral("INSERT INTO tbFirma VALUES ('Velmora GmbH', 'info@velmora.example')"))
-        || !query.exec(QStringLiteral(
+    if (!query.exec(QStringLiteral("CREATE TABLE tbFirma (Firma1 TEXT, EMail TEXT)")) ||
+        !query.exec(QStringLiteral("INSERT INTO tbFirma VALUES ('Velmora GmbH', 'info@velmora.example')")) ||
+        !query.exec(QStringLiteral(
             "CREATE TABLE tbKunden (KundenNr INTEGER, Anrede TEXT, Vorname TEXT, Name TEXT, Firma TEXT, "
             "Zusatz TEXT, AnsprechPartner TEXT, Strasse TEXT, PLZ TEXT, Ort TEXT, Land TEXT, EMail TEXT, "
             "FreiFeld1 TEXT, FreiFeld2 TEXT, FreiFeld3 TEXT, PreisGruppe INTEGER)")))

@@ -59,8 +59,9 @@ void personalise(SmtpTransport &transport, int i)
         plain += QStringLiteral("wir freuen uns, Ihnen unser neues Angebot Nr. %1-%2 vorzustellen.\n").arg(i).arg(line);
     transport.setRecipient(QStringLiteral("kunde%1@example.com").arg(i));
     transport.setBody(plain);
-    transport.setFormattedBody(QStringLiteral("<html><body><p>") + plain.toHtmlEscaped().replace(
-                                   QLatin1Char('\n'), QStringLiteral("<br>\n")) + QStringLiteral("</p></body></html>"));
+    transport.setFormattedBody(QStringLiteral("<html><body><p>") +
+                               plain.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>\n")) +
+                               QStringLiteral("</p></body></html>"));
 }
 
 /// A field of /proc/self/status in kB (VmRSS: now, VmHWM: the peak so far).

@@ -18,7 +18,8 @@ QByteArray hugeFontTable(int entries)
 {
     QByteArray table = "{\\fonttbl";
     for (int i = 0; i < entries; ++i)
-        table += "{\\f" + QByteArray::number(i) + "\\fcharset" + QByteArray::number(i % 256) + " Font" + QByteArray::number(i) + ";}";
+        table += "{\\f" + QByteArray::number(i) + "\\fcharset" + QByteArray::number(i % 256) + " Font" +
+            QByteArray::number(i) + ";}";
     return rtf(table + "}\\f99999 x");
 }
 
@@ -48,8 +49,10 @@ QByteArray noise(int size)
 QList<HostileCase> hostileCorpus()
 {
     return {
-        {QStringLiteral("unclosed groups"), [] { return QByteArray("{\\rtf1 ") + QByteArray("{").repeated(5000) + "x"; }, QStringLiteral("x")},
-        {QStringLiteral("surplus closing braces"), [] { return rtf("x") + QByteArray("}").repeated(5000) + "y"; }, QStringLiteral("x")},
+        {QStringLiteral("unclosed groups"),
+         [] { return QByteArray("{\\rtf1 ") + QByteArray("{").repeated(5000) + "x"; }, QStringLiteral("x")},
+        {QStringLiteral("surplus closing braces"), [] { return rtf("x") + QByteArray("}").repeated(5000) + "y"; },
+         QStringLiteral("x")},
         {QStringLiteral("truncated in control word"), [] { return QByteArray("{\\rtf1 x\\b"); }, QStringLiteral("x")},
         {QStringLiteral("truncated in hex escape"), [] { return QByteArray("{\\rtf1 x\\'4"); }, QStringLiteral("x")},
         {QStringLiteral("truncated after backslash"), [] { return QByteArray("{\\rtf1 x\\"); }, QStringLiteral("x")},
@@ -69,9 +72,12 @@ QList<HostileCase> hostileCorpus()
          QStringLiteral("zz").repeated(100000) + u'x'},
         {QStringLiteral("100000 fonts"), [] { return hugeFontTable(100000); }, QStringLiteral("x")},
         {QStringLiteral("100000 colours"), [] { return hugeColorTable(100000); }, QStringLiteral("x")},
-        {QStringLiteral("100000 unicode skips"), [] { return rtf(QByteArray("\\uc9\\u97 ").repeated(100000)); }, QString()},
-        {QStringLiteral("100000 paragraphs"), [] { return rtf(QByteArray("\\pard\\qc\\li9999\\pnlvlblt\\ls1 a\\par ").repeated(100000)); }, QString()},
-        {QStringLiteral("100000 star destinations"), [] { return rtf(QByteArray("{\\*").repeated(100000) + "x"); }, QString()},
+        {QStringLiteral("100000 unicode skips"), [] { return rtf(QByteArray("\\uc9\\u97 ").repeated(100000)); },
+         QString()},
+        {QStringLiteral("100000 paragraphs"),
+         [] { return rtf(QByteArray("\\pard\\qc\\li9999\\pnlvlblt\\ls1 a\\par ").repeated(100000)); }, QString()},
+        {QStringLiteral("100000 star destinations"), [] { return rtf(QByteArray("{\\*").repeated(100000) + "x"); },
+         QString()},
         {QStringLiteral("50 MB paragraph"), [] { return rtf(QByteArray(50 * 1024 * 1024, 'a')); }, QString()},
         {QStringLiteral("noise"), [] { return noise(1 << 20); }, QString()},
     };

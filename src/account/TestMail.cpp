@@ -1,13 +1,13 @@
 #include "account/TestMail.h"
 
-#include "component/settings/ConversionError.h"
-#include "component/settings/PortNumber.h"
 #include "account/AccountConnection.h"
 #include "account/frmCertificateException.h"
 #include "account/frmEMailSetup.h"
-#include "outside/wizardframe/LabelledField.h"
+#include "component/settings/ConversionError.h"
+#include "component/settings/PortNumber.h"
 #include "outside/platform/PlatformServices.h"
 #include "outside/smtp/SmtpTransport.h"
+#include "outside/wizardframe/LabelledField.h"
 
 #include <QDialog>
 #include <QPushButton>
@@ -102,8 +102,8 @@ void TestMail::sendAndReport()
         return tell(connection.errorText(), kCaption, MessageIcon::Stop);
     if (!connectOfferingWaysAround()) {
         const QString reason = m_transport.LastError();
-        return tell(QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.") + kTwoLineBreaks
-                        + reason,
+        return tell(QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.") + kTwoLineBreaks +
+                        reason,
                     kConnectCaption, MessageIcon::Stop);
     }
     bool sendFailed = false;
@@ -137,7 +137,8 @@ bool TestMail::connectOfferingWaysAround()
 
 bool TestMail::offerCertificateException()
 {
-    const QByteArray trusted = frmCertificateException::askToTrust(m_dialog.sevServer()->Text(), m_transport, &m_dialog);
+    const QByteArray trusted =
+        frmCertificateException::askToTrust(m_dialog.sevServer()->Text(), m_transport, &m_dialog);
     if (trusted.isEmpty())
         return false;
     m_dialog.trustCertificate(trusted);

@@ -1,26 +1,26 @@
 #include "account/frmEMailSetup.h"
 
-#include "outside/platform/Logging.h"
-#include "component/settings/Blanks.h"
-#include "component/settings/PortNumber.h"
-#include "account/TestMail.h"
-#include "component/settings/MailSettings.h"
-#include "outside/wizardframe/ButtonColors.h"
-#include "outside/wizardframe/LabelledField.h"
-#include "outside/wizardframe/Panel.h"
-#include "outside/platform/PlatformServices.h"
-#include "outside/smtp/SmtpTransport.h"
-#include "outside/wizardframe/WizardPane.h"
 #include "account/AccountConnection.h"
+#include "account/TestMail.h"
+#include "component/settings/Blanks.h"
+#include "component/settings/MailSettings.h"
+#include "component/settings/PortNumber.h"
 #include "component/settings/TrustedCertificate.h"
 #include "outside/oauth/OAuthAccess.h"
 #include "outside/oauth/OAuthSignIn.h"
 #include "outside/oauth/OAuthTokenStore.h"
+#include "outside/platform/Logging.h"
+#include "outside/platform/PlatformServices.h"
+#include "outside/smtp/SmtpTransport.h"
+#include "outside/wizardframe/ButtonColors.h"
+#include "outside/wizardframe/LabelledField.h"
+#include "outside/wizardframe/Panel.h"
+#include "outside/wizardframe/WizardPane.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QLabel>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -90,12 +90,9 @@ void refuse(const QString &text)
 QString signInStateText(OAuthTokenStore::Place place)
 {
     switch (place) {
-    case OAuthTokenStore::Place::Keyring:
-        return QStringLiteral("Angemeldet (Schlüssel im Schlüsselbund des Systems)");
-    case OAuthTokenStore::Place::SettingsFile:
-        return QStringLiteral("Angemeldet (Schlüssel in der Einstellungsdatei)");
-    case OAuthTokenStore::Place::Nowhere:
-        break;
+    case OAuthTokenStore::Place::Keyring: return QStringLiteral("Angemeldet (Schlüssel im Schlüsselbund des Systems)");
+    case OAuthTokenStore::Place::SettingsFile: return QStringLiteral("Angemeldet (Schlüssel in der Einstellungsdatei)");
+    case OAuthTokenStore::Place::Nowhere: break;
     }
     return QStringLiteral("Nicht angemeldet");
 }
@@ -114,17 +111,17 @@ frmEMailSetup::frmEMailSetup(MailSettings *owner, QWidget *parent)
     , m_cmdAnmelden(dialogButton(QStringLiteral("cmdAnmelden"), QStringLiteral("&Anmelden…"), m_signInRow))
     , m_lblAnmeldung(new QLabel(m_signInRow))
     , m_chkZertifikat(new QCheckBox(this))
-    , m_chkUnverschluesselt(new QCheckBox(
-          QStringLiteral("Ohne Verschlüsselung senden (Server im lokalen Netz, ohne Anmeldung)"), this))
+    , m_chkUnverschluesselt(
+          new QCheckBox(QStringLiteral("Ohne Verschlüsselung senden (Server im lokalen Netz, ohne Anmeldung)"), this))
     , m_mainSMTP(std::make_unique<SmtpTransport>())
 {
     setObjectName(QStringLiteral("frmEMailSetup"));
     setWindowTitle(QStringLiteral("Einstellungen"));
     m_wizPane->setObjectName(QStringLiteral("wizPane"));
     m_wizPane->setTitle(QStringLiteral("e-Mail Einstellungen"));
-    m_wizPane->setDescription(QStringLiteral(
-        "Füllen Sie die Felder aus und hinterlegen Sie die Zugangsdaten Ihres e-Mailkontos. "
-        "Klicken Sie auf 'Testen' um die Verbindung zu überprüfen."));
+    m_wizPane->setDescription(
+        QStringLiteral("Füllen Sie die Felder aus und hinterlegen Sie die Zugangsdaten Ihres e-Mailkontos. "
+                       "Klicken Sie auf 'Testen' um die Verbindung zu überprüfen."));
     m_wizPane->setHeaderVisible(true);
     buildFields();
     buildAccountExtras();
@@ -244,8 +241,8 @@ void frmEMailSetup::colourControls()
             ButtonColors{scheme.SchemeColor4(), scheme.SchemeColor3(), scheme.SchemeColor1()}.applyTo(button);
         });
     }
-    for (LabelledField *f : {m_sevName, m_sevEMail, m_sevFirma, m_sevAntwortAdresse, m_sevServer, m_sevPort,
-                             m_sevUserName, m_sevKennwort})
+    for (LabelledField *f :
+         {m_sevName, m_sevEMail, m_sevFirma, m_sevAntwortAdresse, m_sevServer, m_sevPort, m_sevUserName, m_sevKennwort})
         tolerant([this, f] { schemeOf(m_owner).StyleTextField(f->lineEdit(), 3, true); });
 }
 

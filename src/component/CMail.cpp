@@ -1,7 +1,7 @@
 #include <OrvVelmora/CMail.h>
 
-#include "outside/platform/Logging.h"
 #include "component/CMailInternal.h"
+#include "outside/platform/Logging.h"
 #include "outside/platform/PlatformServices.h"
 #include "wizard/frmDialogMail.h"
 
@@ -16,20 +16,50 @@ CMail::CMail()
 
 CMail::~CMail() = default;
 
-void CMail::setADOConnection(const QSqlDatabase &connection) { m_internal->connection = connection; }
-QSqlDatabase CMail::ADOConnection() const { return m_internal->connection; }
+void CMail::setADOConnection(const QSqlDatabase &connection)
+{
+    m_internal->connection = connection;
+}
+QSqlDatabase CMail::ADOConnection() const
+{
+    return m_internal->connection;
+}
 
-void CMail::setADOConnectionSettings(const QVariant &settings) { m_internal->connectionSettings = settings; }
-QVariant CMail::ADOConnectionSettings() const { return m_internal->connectionSettings; }
+void CMail::setADOConnectionSettings(const QVariant &settings)
+{
+    m_internal->connectionSettings = settings;
+}
+QVariant CMail::ADOConnectionSettings() const
+{
+    return m_internal->connectionSettings;
+}
 
-void CMail::setColor(std::shared_ptr<ColorScheme> scheme) { m_internal->color = std::move(scheme); }
-std::shared_ptr<ColorScheme> CMail::Color() const { return m_internal->color; }
+void CMail::setColor(std::shared_ptr<ColorScheme> scheme)
+{
+    m_internal->color = std::move(scheme);
+}
+std::shared_ptr<ColorScheme> CMail::Color() const
+{
+    return m_internal->color;
+}
 
-void CMail::setConfigFileName(const QString &fileName) { m_internal->configFileName = fileName; }
-QString CMail::ConfigFileName() const { return m_internal->configFileName; }
+void CMail::setConfigFileName(const QString &fileName)
+{
+    m_internal->configFileName = fileName;
+}
+QString CMail::ConfigFileName() const
+{
+    return m_internal->configFileName;
+}
 
-CMail::Internal &CMail::internal() { return *m_internal; }
-const CMail::Internal &CMail::internal() const { return *m_internal; }
+CMail::Internal &CMail::internal()
+{
+    return *m_internal;
+}
+const CMail::Internal &CMail::internal() const
+{
+    return *m_internal;
+}
 
 CallStatus CMail::ShowDialog()
 {

@@ -59,11 +59,10 @@ void DocumentCommands::prepareFileDialog(const QString &title, quint32 flags)
 void DocumentCommands::OpenDocument()
 {
     const NormalPointerOnExit pointer;
-    if (!m_box.Text().isEmpty()
-        && PlatformServices::instance().messageBox(
-               QStringLiteral("Möchten Sie den aktuellen Text wirklich verwerfen?"),
-               QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo)
-               != MessageAnswer::Yes)
+    if (!m_box.Text().isEmpty() &&
+        PlatformServices::instance().messageBox(QStringLiteral("Möchten Sie den aktuellen Text wirklich verwerfen?"),
+                                                QStringLiteral("Systemmeldung..."), MessageIcon::Question,
+                                                MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     prepareFileDialog(QStringLiteral("Öffnen"), kOpenFlags);
     if (!m_dialog.ShowOpen())

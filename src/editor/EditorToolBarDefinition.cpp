@@ -12,8 +12,8 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-ToolDefinition tool(QLatin1String id, int numericId, ToolKind kind, const char *category,
-                    const char *tooltip, const char *caption, const QString &description = {})
+ToolDefinition tool(QLatin1String id, int numericId, ToolKind kind, const char *category, const char *tooltip,
+                    const char *caption, const QString &description = {})
 {
     ToolDefinition definition;
     definition.id = id;
@@ -31,8 +31,8 @@ QString text(const char *utf8)
     return QString::fromUtf8(utf8);
 }
 
-ToolDefinition combo(QLatin1String id, int numericId, int width, const char *tooltip,
-                     const char *caption, const char *description)
+ToolDefinition combo(QLatin1String id, int numericId, int width, const char *tooltip, const char *caption,
+                     const char *description)
 {
     ToolDefinition definition = tool(id, numericId, ToolKind::Combo, "Format", tooltip, caption, text(description));
     definition.comboWidth = width;
@@ -41,8 +41,8 @@ ToolDefinition combo(QLatin1String id, int numericId, int width, const char *too
 
 QList<ToolDefinition> fileAndEditTools()
 {
-    ToolDefinition placeHolder = tool(ToolId::FilePlaceHolder, 20054, ToolKind::SubMenu, "Datei",
-                                      "Seriendruckfelder", "Seriendruckfeld");
+    ToolDefinition placeHolder =
+        tool(ToolId::FilePlaceHolder, 20054, ToolKind::SubMenu, "Datei", "Seriendruckfelder", "Seriendruckfeld");
     placeHolder.subMenuBand = QStringLiteral("popVariable");
     return {
         tool(ToolId::FileOpen, 20002, ToolKind::Command, "Datei", "Öffnen", "Ö&ffnen...",
@@ -81,8 +81,8 @@ QList<ToolDefinition> formatTools()
              text("Text wird rechts ausgerichtet")),
         tool(ToolId::FormatMoreIndent, 20050, ToolKind::Command, "Format", "Einzug vergrößern", "Einzug vergrößern...",
              text("Einzug wird vergrößert")),
-        tool(ToolId::FormatLessIndent, 20051, ToolKind::Command, "Format", "Einzug verkleinern", "Einzug verkleinern...",
-             text("Einzug wird verkleinert")),
+        tool(ToolId::FormatLessIndent, 20051, ToolKind::Command, "Format", "Einzug verkleinern",
+             "Einzug verkleinern...", text("Einzug wird verkleinert")),
         tool(ToolId::FormatBullets, 20052, ToolKind::Check, "Format", "Aufzählung", "Aufzählung...",
              text("Fügt dem markierten Text aufzählungszeichen ") + kCrLf + text("hinzu oder entfernt diese")),
     };
@@ -131,19 +131,60 @@ void overrideTexts(QList<BandEntry> &band, const QString &id, const char *toolti
 QList<BandDefinition> bands()
 {
     BandDefinition standard{QStringLiteral("tbDefault"), QStringLiteral("Standard"), BandKind::Toolbar,
-        entries({"FileOpen", "FileSave", "FilePlaceHolder", "|", "EditCut", "EditCopy", "EditPaste", "EditUndo",
-                 "|", "FormatFont", "FormatFontSize", "|", "FormatBold", "FormatItalic", "FormatUnderline", "|",
-                 "FormatFontColor", "|", "FormatAlignLeft", "FormatAlignCenter", "FormatAlignRight", "|",
-                 "FormatMoreIndent", "FormatLessIndent", "|", "FormatBullets"})};
+                            entries({"FileOpen",
+                                     "FileSave",
+                                     "FilePlaceHolder",
+                                     "|",
+                                     "EditCut",
+                                     "EditCopy",
+                                     "EditPaste",
+                                     "EditUndo",
+                                     "|",
+                                     "FormatFont",
+                                     "FormatFontSize",
+                                     "|",
+                                     "FormatBold",
+                                     "FormatItalic",
+                                     "FormatUnderline",
+                                     "|",
+                                     "FormatFontColor",
+                                     "|",
+                                     "FormatAlignLeft",
+                                     "FormatAlignCenter",
+                                     "FormatAlignRight",
+                                     "|",
+                                     "FormatMoreIndent",
+                                     "FormatLessIndent",
+                                     "|",
+                                     "FormatBullets"})};
     overrideTexts(standard.entries, QStringLiteral("FileOpen"), "Aus Datei laden", "Aus Datei");
-    BandDefinition variables{QStringLiteral("popVariable"), QStringLiteral("Variablen"), BandKind::DropDownMenu,
-        entries({"VarDate", "|", "KDNummer", "|", "KDAnrede", "KDVorname", "KDName", "KDFirma", "KDZusatz",
-                 "KDAnsprechPartner", "|", "KDStrasse", "KDPLZ", "KDOrt", "KDLand", "|", "KDEMail", "|",
-                 "KDFreiFeld1", "KDFreiFeld2", "KDFreiFeld3"})};
+    BandDefinition variables{
+        QStringLiteral("popVariable"), QStringLiteral("Variablen"), BandKind::DropDownMenu,
+        entries({"VarDate", "|",        "KDNummer",          "|", "KDAnrede",    "KDVorname",   "KDName",
+                 "KDFirma", "KDZusatz", "KDAnsprechPartner", "|", "KDStrasse",   "KDPLZ",       "KDOrt",
+                 "KDLand",  "|",        "KDEMail",           "|", "KDFreiFeld1", "KDFreiFeld2", "KDFreiFeld3"})};
     BandDefinition context{QStringLiteral("popMenu"), text("Menü"), BandKind::PopupMenu,
-        entries({"EditUndo", "|", "FileOpen", "FileSave", "|", "FilePlaceHolder", "|", "EditCut", "EditCopy",
-                 "EditPaste", "|", "FormatBold", "FormatItalic", "FormatUnderline", "|", "FormatFontColor", "|",
-                 "FormatMoreIndent", "FormatLessIndent", "|", "FormatBullets"})};
+                           entries({"EditUndo",
+                                    "|",
+                                    "FileOpen",
+                                    "FileSave",
+                                    "|",
+                                    "FilePlaceHolder",
+                                    "|",
+                                    "EditCut",
+                                    "EditCopy",
+                                    "EditPaste",
+                                    "|",
+                                    "FormatBold",
+                                    "FormatItalic",
+                                    "FormatUnderline",
+                                    "|",
+                                    "FormatFontColor",
+                                    "|",
+                                    "FormatMoreIndent",
+                                    "FormatLessIndent",
+                                    "|",
+                                    "FormatBullets"})};
     overrideTexts(context.entries, QStringLiteral("FileOpen"), "Öffnen", "Aus Datei laden");
     return {standard, variables, context};
 }

@@ -53,8 +53,8 @@ PaintDeviceSurface::~PaintDeviceSurface() = default;
 
 int PaintDeviceSurface::colorDepth() const
 {
-    if (m_device.devType() == QInternal::Image
-        && static_cast<const QImage &>(m_device).format() == QImage::Format_RGB555)
+    if (m_device.devType() == QInternal::Image &&
+        static_cast<const QImage &>(m_device).format() == QImage::Format_RGB555)
         return 15;
     return m_device.depth();
 }
@@ -88,9 +88,7 @@ void GradientPainter::fillDepthCache(const GradientSurface &surface)
     case 16:
     case 24:
     case 32: m_steps = 256; break;
-    default:
-        m_depth = 4;
-        m_steps = 64;
+    default: m_depth = 4; m_steps = 64;
     }
 }
 
@@ -130,9 +128,9 @@ void GradientPainter::MakeGradient(GradientSurface &surface, ColorValue first, C
                 current[c] = qint16(current[c] + step[c]);
         }
     }
-    surface.fillRect(QRect(QPoint(0, 0), QPoint(right - 1, bottom - 1)),
-                     brushColor(floorInt(current[0] / 100.0), floorInt(current[1] / 100.0),
-                                floorInt(current[2] / 100.0)));
+    surface.fillRect(
+        QRect(QPoint(0, 0), QPoint(right - 1, bottom - 1)),
+        brushColor(floorInt(current[0] / 100.0), floorInt(current[1] / 100.0), floorInt(current[2] / 100.0)));
 }
 
 } // namespace OrvVelmora

@@ -1,13 +1,13 @@
 #include "editor/OrvRtfCtl32.h"
 
-#include "editor/ToolIds.h"
 #include "editor/DocumentCommands.h"
+#include "editor/EditorToolBarDefinition.h"
 #include "editor/FontSizeText.h"
 #include "editor/PropertyBag.h"
 #include "editor/TitleStrip.h"
 #include "editor/ToolDispatcher.h"
+#include "editor/ToolIds.h"
 #include "editor/ToolStateSync.h"
-#include "editor/EditorToolBarDefinition.h"
 #include "outside/richtext/RichTextBox.h"
 #include "outside/toolbar/ToolBarControl.h"
 
@@ -31,7 +31,6 @@ constexpr int kTextGap = 150;
 constexpr int kRightMarginInset = 480;
 constexpr int kBulletIndent = 300;
 constexpr int kTwipsPerInch = 1440;
-
 
 QStringList fontSizes()
 {
@@ -131,7 +130,8 @@ void OrvRtfCtl32::buildTitle()
 
 void OrvRtfCtl32::connectControls()
 {
-    connect(m_mainToolBar, &ToolBarControl::ToolClick, this, [this](const QString &id) { m_dispatcher->ToolClick(id); });
+    connect(m_mainToolBar, &ToolBarControl::ToolClick, this,
+            [this](const QString &id) { m_dispatcher->ToolClick(id); });
     connect(m_mainToolBar, &ToolBarControl::ComboChange, this,
             [this](const QString &id) { m_dispatcher->ComboChange(id); });
     connect(m_mainRTF, &RichTextBox::SelChange, this, [this] { m_stateSync->SelChange(); });
@@ -145,7 +145,8 @@ void OrvRtfCtl32::addShortcuts()
 {
     // The usual keys of word processors click the same tools as the mouse does.
     const std::pair<QLatin1String, QKeySequence::StandardKey> keys[] = {
-        {ToolId::FormatBold, QKeySequence::Bold}, {ToolId::FormatItalic, QKeySequence::Italic},
+        {ToolId::FormatBold, QKeySequence::Bold},
+        {ToolId::FormatItalic, QKeySequence::Italic},
         {ToolId::FormatUnderline, QKeySequence::Underline}};
     for (const auto &[id, key] : keys) {
         if (QAction *action = m_mainToolBar->tool(id)) {

@@ -14,7 +14,10 @@ class PropertyBag
 {
 public:
     PropertyBag() = default;
-    explicit PropertyBag(QVariantMap values) : m_values(std::move(values)) {}
+    explicit PropertyBag(QVariantMap values)
+        : m_values(std::move(values))
+    {
+    }
 
     [[nodiscard]] QVariant ReadProperty(const QString &key, const QVariant &defaultValue) const;
     /// Writes the value, or removes the key when the value equals its default.

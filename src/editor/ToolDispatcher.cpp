@@ -1,20 +1,18 @@
 #include "editor/ToolDispatcher.h"
 
-#include "editor/ToolIds.h"
 #include "editor/DocumentCommands.h"
 #include "editor/FontSizeText.h"
+#include "editor/ToolIds.h"
 #include "outside/platform/PlatformServices.h"
 #include "outside/richtext/RichTextBox.h"
 #include "outside/toolbar/ToolBarControl.h"
 #include "wizard/merge/MergeField.h"
-
 
 namespace OrvVelmora {
 
 namespace {
 
 constexpr int kIndentStepTwips = 300;
-
 
 } // namespace
 

@@ -201,13 +201,27 @@ const QHash<QString, IconSource> &iconSources()
         {ToolId::EditCopy, {"edit-copy", drawCopy}},
         {ToolId::EditPaste, {"edit-paste", drawPaste}},
         {ToolId::EditUndo, {"edit-undo", drawUndo}},
-        {ToolId::FormatBold, {"format-text-bold", [](QPainter &p) { drawLetter(p, QStringLiteral("B"), true, false); }}},
-        {ToolId::FormatItalic, {"format-text-italic", [](QPainter &p) { drawLetter(p, QStringLiteral("I"), false, true); }}},
+        {ToolId::FormatBold,
+         {"format-text-bold", [](QPainter &p) { drawLetter(p, QStringLiteral("B"), true, false); }}},
+        {ToolId::FormatItalic,
+         {"format-text-italic", [](QPainter &p) { drawLetter(p, QStringLiteral("I"), false, true); }}},
         {ToolId::FormatUnderline, {"format-text-underline", drawUnderline}},
         {ToolId::FormatFontColor, {"", drawFontColor}},
-        {ToolId::FormatAlignLeft, {"format-justify-left", [](QPainter &p) { drawLines(p, {{3, 21}, {3, 15}, {3, 21}, {3, 13}}); }}},
-        {ToolId::FormatAlignCenter, {"format-justify-center", [](QPainter &p) { drawLines(p, {{3, 21}, {7, 17}, {3, 21}, {8, 16}}); }}},
-        {ToolId::FormatAlignRight, {"format-justify-right", [](QPainter &p) { drawLines(p, {{3, 21}, {9, 21}, {3, 21}, {11, 21}}); }}},
+        {ToolId::FormatAlignLeft,
+         {"format-justify-left",
+          [](QPainter &p) {
+              drawLines(p, {{3, 21}, {3, 15}, {3, 21}, {3, 13}});
+          }}},
+        {ToolId::FormatAlignCenter,
+         {"format-justify-center",
+          [](QPainter &p) {
+              drawLines(p, {{3, 21}, {7, 17}, {3, 21}, {8, 16}});
+          }}},
+        {ToolId::FormatAlignRight,
+         {"format-justify-right",
+          [](QPainter &p) {
+              drawLines(p, {{3, 21}, {9, 21}, {3, 21}, {11, 21}});
+          }}},
         {ToolId::FormatMoreIndent, {"format-indent-more", [](QPainter &p) { drawIndent(p, true); }}},
         {ToolId::FormatLessIndent, {"format-indent-less", [](QPainter &p) { drawIndent(p, false); }}},
         {ToolId::FormatBullets, {"format-list-unordered", drawBullets}},

@@ -1,7 +1,7 @@
 #include "editor/ToolStateSync.h"
 
-#include "editor/ToolIds.h"
 #include "editor/FontSizeText.h"
+#include "editor/ToolIds.h"
 #include "outside/richtext/RichTextBox.h"
 #include "outside/toolbar/ToolBarControl.h"
 

@@ -14,7 +14,10 @@ class frmDialogMail;
 class FormSendRunView final : public SendRunView
 {
 public:
-    explicit FormSendRunView(frmDialogMail &form) : m_form(form) {}
+    explicit FormSendRunView(frmDialogMail &form)
+        : m_form(form)
+    {
+    }
 
     [[nodiscard]] SenderSettings senderSettings() const override;
     void openAccountDialog() override;

@@ -19,8 +19,8 @@ bool loadGerman()
 {
     auto *translator = new QTranslator(QCoreApplication::instance());
     if (translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))
-        && QCoreApplication::installTranslator(translator))
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator))
         return true;
     delete translator;
     return false;

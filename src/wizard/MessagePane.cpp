@@ -1,9 +1,9 @@
 #include "wizard/MessagePane.h"
 
 #include "editor/OrvRtfCtl32.h"
-#include "outside/wizardframe/LabelledField.h"
 #include "outside/richtext/RichTextBox.h"
 #include "outside/toolbar/ToolBarControl.h"
+#include "outside/wizardframe/LabelledField.h"
 #include "wizard/recipients/AttachmentPane.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "wizard/MessagePreview.h"
 
-#include "wizard/sendrun/SendRecipients.h"
 #include "wizard/sendrun/FormattedBody.h"
+#include "wizard/sendrun/SendRecipients.h"
 
 #include <QFileInfo>
 #include <QFormLayout>
@@ -26,8 +26,8 @@ QLabel *valueLabel(QWidget *parent)
 
 } // namespace
 
-MessagePreview::MessagePreview(std::unique_ptr<SendRecipients> recipients, const QString &subject,
-                               const QString &rtf, const QStringList &attachments, QWidget *parent)
+MessagePreview::MessagePreview(std::unique_ptr<SendRecipients> recipients, const QString &subject, const QString &rtf,
+                               const QStringList &attachments, QWidget *parent)
     : QDialog(parent)
     , m_recipients(std::move(recipients))
     , m_subjectTemplate(subject)

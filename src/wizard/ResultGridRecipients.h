@@ -11,7 +11,10 @@ class GridComponent;
 class ResultGridRecipients final : public SendRecipients
 {
 public:
-    explicit ResultGridRecipients(const GridComponent &grid) : m_grid(grid) {}
+    explicit ResultGridRecipients(const GridComponent &grid)
+        : m_grid(grid)
+    {
+    }
 
     [[nodiscard]] qint32 rowCount() const override;
     [[nodiscard]] std::optional<QString> cell(int row, const QString &columnKey) const override;

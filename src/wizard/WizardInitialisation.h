@@ -20,7 +20,10 @@ class frmDialogMail;
 class WizardInitialisation
 {
 public:
-    explicit WizardInitialisation(frmDialogMail &form) : m_form(form) {}
+    explicit WizardInitialisation(frmDialogMail &form)
+        : m_form(form)
+    {
+    }
 
     void run();
 

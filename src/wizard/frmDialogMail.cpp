@@ -1,34 +1,34 @@
 #include "wizard/frmDialogMail.h"
 
-#include "outside/platform/Logging.h"
 #include "component/settings/MailSettings.h"
+#include "outside/platform/Logging.h"
 
-#include "component/settings/Blanks.h"
 #include "account/frmEMailSetup.h"
+#include "component/settings/Blanks.h"
+#include "component/settings/SettingsFileStore.h"
 #include "editor/OrvRtfCtl32.h"
 #include "outside/grid/GridComponent.h"
 #include "outside/platform/PlatformServices.h"
-#include "component/settings/SettingsFileStore.h"
 #include "outside/smtp/SmtpTransport.h"
 #include "outside/wizardframe/WizardFrame.h"
 #include "outside/wizardframe/WizardPane.h"
-#include "wizard/recipients/AttachmentPane.h"
-#include "wizard/sendrun/CoalescingSendView.h"
 #include "wizard/FailureListDialog.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/GermanQtTexts.h"
 #include "wizard/MessagePane.h"
 #include "wizard/MessagePreview.h"
-#include "wizard/recipients/RecipientPane.h"
 #include "wizard/ResultGridRecipients.h"
 #include "wizard/ResumeDialog.h"
 #include "wizard/SavedAccount.h"
-#include "wizard/sendrun/JournalledSendRun.h"
-#include "wizard/sendrun/SendRun.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/WizardInitialisation.h"
 #include "wizard/journal/SendJournal.h"
 #include "wizard/journal/SendThrottle.h"
+#include "wizard/recipients/AttachmentPane.h"
+#include "wizard/recipients/RecipientPane.h"
+#include "wizard/sendrun/CoalescingSendView.h"
+#include "wizard/sendrun/JournalledSendRun.h"
+#include "wizard/sendrun/SendRun.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -115,9 +115,8 @@ void frmDialogMail::buildPanes()
     m_recipients = new RecipientPane;
     m_message = new MessagePane;
     m_sendStatus = new SendStatusPane;
-    for (auto [pane, content] : {std::pair<WizardPane *, QWidget *>{recipients, m_recipients},
-                                 {message, m_message},
-                                 {send, m_sendStatus}})
+    for (auto [pane, content] :
+         {std::pair<WizardPane *, QWidget *>{recipients, m_recipients}, {message, m_message}, {send, m_sendStatus}})
         wrapPaneInScrollArea(pane, content);
     m_recipients->layout()->setContentsMargins(16, 14, 16, 12);
 }
@@ -264,9 +263,9 @@ bool frmDialogMail::showFailures(const QList<FailedRecipient> &failures)
 // The optional key MaxProMinute; without it the throttle knows the providers that need one.
 int frmDialogMail::maxPerMinute()
 {
-    const QString configured = m_owner ? settingsStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("MaxProMinute"),
-                                                                   m_owner->configFileName)
-                                       : QString();
+    const QString configured = m_owner
+        ? settingsStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("MaxProMinute"), m_owner->configFileName)
+        : QString();
     return SendThrottle::perMinuteFor(m_owner ? m_owner->SmtpServer() : QString(), configured);
 }
 
@@ -326,8 +325,8 @@ bool frmDialogMail::mayDiscardLetter()
     return PlatformServices::instance().messageBox(
                QStringLiteral("Ihre e-Mail wurde noch nicht gesendet.\r\n\r\n"
                               "Möchten Sie den Assistenten trotzdem schließen? Der Text geht dabei verloren."),
-               QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No)
-        == MessageAnswer::Yes;
+               QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo,
+               MessageAnswer::No) == MessageAnswer::Yes;
 }
 
 SettingsFileStore &frmDialogMail::settingsStore()
@@ -339,13 +338,12 @@ SettingsFileStore &frmDialogMail::settingsStore()
 
 void frmDialogMail::done(int result)
 {
-    if (m_activeRun
-        && PlatformServices::instance().messageBox(
-               QStringLiteral("Der Versand läuft noch.\r\n\r\nMöchten Sie ihn nach der aktuellen e-Mail anhalten und "
-                              "das Fenster schließen? Wer die e-Mail noch nicht erhalten hat, bleibt vorgemerkt; der "
-                              "Versand kann beim nächsten Öffnen fortgesetzt werden."),
-               QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo)
-            != MessageAnswer::Yes)
+    if (m_activeRun &&
+        PlatformServices::instance().messageBox(
+            QStringLiteral("Der Versand läuft noch.\r\n\r\nMöchten Sie ihn nach der aktuellen e-Mail anhalten und "
+                           "das Fenster schließen? Wer die e-Mail noch nicht erhalten hat, bleibt vorgemerkt; der "
+                           "Versand kann beim nächsten Öffnen fortgesetzt werden."),
+            QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     if (m_activeJournal)
         m_activeJournal->close();
@@ -361,15 +359,45 @@ void frmDialogMail::releaseResources() noexcept
     m_settingsStore.reset();
 }
 
-WizardPane *frmDialogMail::wizPane(int index) const { return m_mainWizard->pane(index); }
-GridComponent *frmDialogMail::sevKunden() const { return m_recipients->sevKunden(); }
-GridComponent *frmDialogMail::sevResult() const { return m_recipients->sevResult(); }
-QLineEdit *frmDialogMail::sevBetreff() const { return m_message->sevBetreff(); }
-QComboBox *frmDialogMail::sevDringlichkeit() const { return m_message->sevDringlichkeit(); }
-QCheckBox *frmDialogMail::chkLeseBestaetigung() const { return m_message->chkLeseBestaetigung(); }
-OrvRtfCtl32 *frmDialogMail::mainRtfControl() const { return m_message->mainRtfControl(); }
-AttachmentPane *frmDialogMail::attachments() const { return m_message->attachments(); }
-GridComponent *frmDialogMail::sevAnlagen() const { return m_message->attachments()->sevAnlagen(); }
-QProgressBar *frmDialogMail::mainProgressBar() const { return m_sendStatus->mainProgressBar(); }
+WizardPane *frmDialogMail::wizPane(int index) const
+{
+    return m_mainWizard->pane(index);
+}
+GridComponent *frmDialogMail::sevKunden() const
+{
+    return m_recipients->sevKunden();
+}
+GridComponent *frmDialogMail::sevResult() const
+{
+    return m_recipients->sevResult();
+}
+QLineEdit *frmDialogMail::sevBetreff() const
+{
+    return m_message->sevBetreff();
+}
+QComboBox *frmDialogMail::sevDringlichkeit() const
+{
+    return m_message->sevDringlichkeit();
+}
+QCheckBox *frmDialogMail::chkLeseBestaetigung() const
+{
+    return m_message->chkLeseBestaetigung();
+}
+OrvRtfCtl32 *frmDialogMail::mainRtfControl() const
+{
+    return m_message->mainRtfControl();
+}
+AttachmentPane *frmDialogMail::attachments() const
+{
+    return m_message->attachments();
+}
+GridComponent *frmDialogMail::sevAnlagen() const
+{
+    return m_message->attachments()->sevAnlagen();
+}
+QProgressBar *frmDialogMail::mainProgressBar() const
+{
+    return m_sendStatus->mainProgressBar();
+}
 
 } // namespace OrvVelmora

@@ -1,10 +1,10 @@
 #include "AccountTestKit.h"
 
+#include "account/frmEMailSetup.h"
 #include "component/settings/ConversionError.h"
 #include "component/settings/PortNumber.h"
-#include "account/frmEMailSetup.h"
-#include "outside/wizardframe/LabelledField.h"
 #include "component/settings/SettingsFileStore.h"
+#include "outside/wizardframe/LabelledField.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,8 +31,9 @@ void type(frmEMailSetup &dialog, const Fields &fields)
 QStringList held(MailSettings &mail)
 {
     const MailSettings &s = mail;
-    return {s.SenderName(), s.SenderAddress(), s.SenderCompany(), s.ReplyToAddress(),
-            s.SmtpServer(), QString::number(s.SmtpPort()), s.SmtpUser(), s.SmtpPassword()};
+    return {s.SenderName(),     s.SenderAddress(), s.SenderCompany(),
+            s.ReplyToAddress(), s.SmtpServer(),    QString::number(s.SmtpPort()),
+            s.SmtpUser(),       s.SmtpPassword()};
 }
 
 QStringList written(const QString &file)
@@ -45,15 +46,17 @@ QStringList written(const QString &file)
 
 } // namespace
 
-class AccountDialog : public AccountFixture {};
+class AccountDialog : public AccountFixture
+{
+};
 
 TEST_F(AccountDialog, OpensWithTheOwnersSettingsAndMasksThePassword)
 {
     frmEMailSetup dialog(&mail);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Einstellungen"));
-    const QStringList shown{dialog.sevName()->Text(),   dialog.sevEMail()->Text(),    dialog.sevFirma()->Text(),
-                            dialog.sevAntwortAdresse()->Text(), dialog.sevServer()->Text(), dialog.sevPort()->Text(),
-                            dialog.sevUserName()->Text(), dialog.sevKennwort()->Text()};
+    const QStringList shown{dialog.sevName()->Text(),           dialog.sevEMail()->Text(),   dialog.sevFirma()->Text(),
+                            dialog.sevAntwortAdresse()->Text(), dialog.sevServer()->Text(),  dialog.sevPort()->Text(),
+                            dialog.sevUserName()->Text(),       dialog.sevKennwort()->Text()};
     EXPECT_EQ(shown, held(mail));
 
     QLineEdit *password = dialog.sevKennwort()->lineEdit();
@@ -93,7 +96,12 @@ TEST_F(AccountDialog, OpensWithTheFocusOnTheFirstEmptyField)
     } cases[] = {
         {"complete", [](MailSettings &) {}, nullptr},
         {"no server", [](MailSettings &s) { s.setSmtpServer(QString()); }, "sevServerText"},
-        {"nothing yet", [](MailSettings &s) { s.setSenderName(QString()); s.setSmtpServer(QString()); }, "sevNameText"},
+        {"nothing yet",
+         [](MailSettings &s) {
+             s.setSenderName(QString());
+             s.setSmtpServer(QString());
+         },
+         "sevNameText"},
         {"no user", [](MailSettings &s) { s.setSmtpUser(QStringLiteral("  ")); }, "sevUserNameText"},
     };
     for (const auto &c : cases) {
@@ -124,10 +132,13 @@ TEST_F(AccountDialog, RefusesASaveWithOneMessageAndFocusOnTheField)
         const char *focusField;
     } cases[] = {
         {"blank address and empty server: the address is named first",
-         {{"sevEMail", "   "}, {"sevServer", ""}}, QStringLiteral("Sie müssen eine gültige e-Mail Adresse eingeben."),
+         {{"sevEMail", "   "}, {"sevServer", ""}},
+         QStringLiteral("Sie müssen eine gültige e-Mail Adresse eingeben."),
          "sevEMail"},
-        {"blank server", {{"sevEMail", "neu@example.org"}, {"sevServer", "  "}},
-         QStringLiteral("Sie müssen einen Postausgangsserver eingeben."), "sevServer"},
+        {"blank server",
+         {{"sevEMail", "neu@example.org"}, {"sevServer", "  "}},
+         QStringLiteral("Sie müssen einen Postausgangsserver eingeben."),
+         "sevServer"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,19 +167,31 @@ TEST_F(AccountDialog, StoresTrimmedFieldsAndWritesTheSettingsFile)
         Fields fields;
         const char *stored; // '|'-separated in key order: Name, EMail, Firma, Antwort, Server, Port, USR, PWD
     } cases[] = {
-        {"a single letter counts as an address", {{"sevEMail", "x"}},
+        {"a single letter counts as an address",
+         {{"sevEMail", "x"}},
          "Anna Alt|x|Alt GmbH|antwort@alt.example|smtp.alt.example|587|anna| alt geheim "},
         {"blanks trimmed except in the password",
-         {{"sevName", "  Bea Neu "}, {"sevEMail", " bea@neu.example "}, {"sevServer", " mail.neu.example "},
-          {"sevUserName", "  bea  "}, {"sevKennwort", "  pass wort  "}, {"sevPort", " 465"}},
+         {{"sevName", "  Bea Neu "},
+          {"sevEMail", " bea@neu.example "},
+          {"sevServer", " mail.neu.example "},
+          {"sevUserName", "  bea  "},
+          {"sevKennwort", "  pass wort  "},
+          {"sevPort", " 465"}},
          "Bea Neu|bea@neu.example|Alt GmbH|antwort@alt.example|mail.neu.example|465|bea|  pass wort  "},
         {"server and address only: the rest saved empty",
-         {{"sevName", ""}, {"sevEMail", "c@d.e"}, {"sevFirma", ""}, {"sevAntwortAdresse", ""},
-          {"sevServer", "s"}, {"sevUserName", ""}, {"sevKennwort", ""}},
+         {{"sevName", ""},
+          {"sevEMail", "c@d.e"},
+          {"sevFirma", ""},
+          {"sevAntwortAdresse", ""},
+          {"sevServer", "s"},
+          {"sevUserName", ""},
+          {"sevKennwort", ""}},
          "|c@d.e|||s|587||"},
-        {"letters in the port keep the stored port", {{"sevPort", "abc"}},
+        {"letters in the port keep the stored port",
+         {{"sevPort", "abc"}},
          "Anna Alt|anna@alt.example|Alt GmbH|antwort@alt.example|smtp.alt.example|587|anna| alt geheim "},
-        {"a fraction is rounded half to even", {{"sevPort", "24.5"}},
+        {"a fraction is rounded half to even",
+         {{"sevPort", "24.5"}},
          "Anna Alt|anna@alt.example|Alt GmbH|antwort@alt.example|smtp.alt.example|24|anna| alt geheim "},
     };
     for (const auto &c : cases) {
@@ -206,8 +229,8 @@ TEST(PortConversion, ConvertsNumbersAndNamesWhatIsNot)
         qint32 value;
         int error;
     } cases[] = {
-        {"25", 25, 0},      {" 587 ", 587, 0},   {"2,5", 2, 0},  {"3.5", 4, 0}, {"-1", -1, 0},
-        {"", 0, 13},        {"abc", 0, 13},      {"25x", 0, 13}, {"1e10", 0, 6}, {"-3000000000", 0, 6},
+        {"25", 25, 0}, {" 587 ", 587, 0}, {"2,5", 2, 0},  {"3.5", 4, 0},  {"-1", -1, 0},
+        {"", 0, 13},   {"abc", 0, 13},    {"25x", 0, 13}, {"1e10", 0, 6}, {"-3000000000", 0, 6},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
@@ -216,7 +239,8 @@ TEST(PortConversion, ConvertsNumbersAndNamesWhatIsNot)
             EXPECT_EQ(c.error, 0);
         } catch (const ConversionError &e) {
             EXPECT_EQ(e.number(), c.error);
-            EXPECT_EQ(e.description(), c.error == 13 ? QStringLiteral("Typen unverträglich") : QStringLiteral("Überlauf"));
+            EXPECT_EQ(e.description(),
+                      c.error == 13 ? QStringLiteral("Typen unverträglich") : QStringLiteral("Überlauf"));
         }
     }
 }

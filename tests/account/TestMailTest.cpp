@@ -3,8 +3,8 @@
 
 #include "account/TestMail.h"
 #include "account/frmEMailSetup.h"
-#include "outside/wizardframe/LabelledField.h"
 #include "outside/smtp/SmtpTransport.h"
+#include "outside/wizardframe/LabelledField.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -19,7 +19,11 @@ namespace {
 class DeskWatchingButtons final : public PlatformServices
 {
 public:
-    DeskWatchingButtons(ScriptedPlatformServices &desk, frmEMailSetup &dialog) : m_desk(desk), m_dialog(dialog) {}
+    DeskWatchingButtons(ScriptedPlatformServices &desk, frmEMailSetup &dialog)
+        : m_desk(desk)
+        , m_dialog(dialog)
+    {
+    }
 
     QList<bool> buttonsEnabledAtMessage;
     QList<bool> dialogOpenAfterEscape;
@@ -28,8 +32,8 @@ public:
     MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
                              std::optional<MessageAnswer> defaultAnswer) override
     {
-        buttonsEnabledAtMessage << (m_dialog.cmdTest()->isEnabled() || m_dialog.cmdOK()->isEnabled()
-                                    || m_dialog.cmdCancel()->isEnabled());
+        buttonsEnabledAtMessage << (m_dialog.cmdTest()->isEnabled() || m_dialog.cmdOK()->isEnabled() ||
+                                    m_dialog.cmdCancel()->isEnabled());
         m_dialog.reject();
         dialogOpenAfterEscape << m_dialog.isVisible();
         return m_desk.messageBox(text, caption, icon, buttons, defaultAnswer);
@@ -55,13 +59,16 @@ private:
 
 } // namespace
 
-class TestMailRun : public AccountFixture {};
+class TestMailRun : public AccountFixture
+{
+};
 
 TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
 {
     const QString success = QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet.");
     const QString sendFailed = QStringLiteral("Ihre Testnachricht konnte nicht gesendet werden.\r\n\r\n");
-    const QString noConnection = QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.\r\n\r\n");
+    const QString noConnection =
+        QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.\r\n\r\n");
     const QString system = QStringLiteral("Systemmeldung...");
     const struct
     {
@@ -77,8 +84,8 @@ TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
         {"message refused", "reject-data@example.org", "", sendFailed, system, MessageIcon::Stop, true, 1, 0},
         {"connection refused", "anna@example.org", "1", noConnection, QStringLiteral("Systemmedlung..."),
          MessageIcon::Stop, true, 0, 0},
-        {"port of letters: the recovery box", "anna@example.org", "ab",
-         QStringLiteral("13\tTypen unverträglich"), QStringLiteral("OrvVelmora"), MessageIcon::None, false, 0, 0},
+        {"port of letters: the recovery box", "anna@example.org", "ab", QStringLiteral("13\tTypen unverträglich"),
+         QStringLiteral("OrvVelmora"), MessageIcon::None, false, 0, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

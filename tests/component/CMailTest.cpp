@@ -1,7 +1,7 @@
+#include "ScriptedPlatformServices.h"
 #include "component/CMailInternal.h"
 #include "component/settings/SettingsFileStore.h"
 #include "wizard/frmDialogMail.h"
-#include "ScriptedPlatformServices.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -74,12 +74,9 @@ TEST_F(EditorCommands, AlignmentToolsAreSetAndFollowTheCaret)
         int from, to;
         const char *click; // nullptr: only move
         int checked;       // index into ids
-    } steps[] = {{"centre", 8, 8, "FormatAlignCenter", 2},
-                 {"centre again stays", 8, 8, "FormatAlignCenter", 2},
-                 {"right", 14, 14, "FormatAlignRight", 1},
-                 {"left", 2, 2, "FormatAlignLeft", 0},
-                 {"caret in centred", 8, 8, nullptr, 2},
-                 {"caret in right-aligned", 14, 14, nullptr, 1},
+    } steps[] = {{"centre", 8, 8, "FormatAlignCenter", 2},       {"centre again stays", 8, 8, "FormatAlignCenter", 2},
+                 {"right", 14, 14, "FormatAlignRight", 1},       {"left", 2, 2, "FormatAlignLeft", 0},
+                 {"caret in centred", 8, 8, nullptr, 2},         {"caret in right-aligned", 14, 14, nullptr, 1},
                  {"left and centred selected", 2, 8, nullptr, 1}};
     for (const auto &step : steps) {
         SCOPED_TRACE(step.name);
@@ -181,7 +178,13 @@ TEST_F(EditorCommands, PasteTakesRichTextThenPlainTextAndNothingElse)
         bool bold;
     } pastes[] = {
         {"rich before plain", {{kRtf, "{\\rtf1\\ansi {\\b fett}}"}, {kPlain, "schlicht"}}, "Afett", true},
-        {"plain only", {{kPlain, "schl\xc3\xa4" "cht"}}, "Aschl\xc3\xa4" "cht", false},
+        {"plain only",
+         {{kPlain,
+           "schl\xc3\xa4"
+           "cht"}},
+         "Aschl\xc3\xa4"
+         "cht",
+         false},
         {"picture only", {{QStringLiteral("image/png"), "\x89PNG"}}, "A", false},
         // Raw 8-bit text in RTF is in the document's code page, not UTF-8.
         {"raw 8-bit RTF byte", {{kRtf, "{\\rtf1\\ansi caf\xe9}"}}, "Acaf\xc3\xa9", false},

@@ -17,7 +17,8 @@ class ImageSurface final : public GradientSurface
 {
 public:
     ImageSurface(int width, int height, int depth)
-        : image(width, height, QImage::Format_RGB32), m_depth(depth)
+        : image(width, height, QImage::Format_RGB32)
+        , m_depth(depth)
     {
         image.fill(QColor(1, 2, 3));
     }
@@ -131,7 +132,9 @@ TEST(GradientPainter, PaintDevicesReportTheirDepth)
     {
         QImage::Format format;
         int steps;
-    } formats[] = {{QImage::Format_RGB555, 32}, {QImage::Format_RGB16, 256}, {QImage::Format_RGB32, 256},
+    } formats[] = {{QImage::Format_RGB555, 32},
+                   {QImage::Format_RGB16, 256},
+                   {QImage::Format_RGB32, 256},
                    {QImage::Format_RGB888, 256}};
     for (const auto &[format, steps] : formats) {
         QImage image(3, 40, format);

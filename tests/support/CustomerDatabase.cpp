@@ -64,7 +64,8 @@ private:
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(command.first(), command.mid(1));
-        if (process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        if (process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit &&
+            process.exitCode() == 0)
             return true;
         m_error = command.join(' ') + " failed: " + QString::fromLocal8Bit(process.readAll());
         process.kill();
@@ -85,7 +86,8 @@ private:
         if (!run({kBin + "initdb", "-D", data, "-A", "trust", "-U", "postgres", "-E", "UTF8", "--no-locale"}, 120000))
             return;
         const QString options = "-k " + m_dir->path() + " -c listen_addresses= -c log_statement=all -c fsync=off";
-        m_started = run({kBin + "pg_ctl", "start", "-w", "-D", data, "-l", m_dir->filePath("server.log"), "-o", options}, 60000);
+        m_started = run(
+            {kBin + "pg_ctl", "start", "-w", "-D", data, "-l", m_dir->filePath("server.log"), "-o", options}, 60000);
     }
 
     bool m_tried = false;
@@ -142,13 +144,12 @@ bool CustomerDatabase::open()
     }
     if (!database.open())
         return m_error = database.lastError().text(), false;
-    return exec(QStringLiteral("DROP TABLE IF EXISTS tbKunden"))
-        && exec(QStringLiteral(
-            "CREATE TABLE tbKunden (KundenNr INTEGER, Anrede VARCHAR(20), Vorname VARCHAR(50), "
-            "Name VARCHAR(50), Firma VARCHAR(80), Zusatz VARCHAR(80), AnsprechPartner VARCHAR(80), "
-            "Strasse VARCHAR(80), PLZ VARCHAR(10), Ort VARCHAR(50), Land VARCHAR(50), "
-            "EMail VARCHAR(100), FreiFeld1 VARCHAR(50), FreiFeld2 VARCHAR(50), "
-            "FreiFeld3 VARCHAR(50), PreisGruppe INTEGER)"));
+    return exec(QStringLiteral("DROP TABLE IF EXISTS tbKunden")) &&
+        exec(QStringLiteral("CREATE TABLE tbKunden (KundenNr INTEGER, Anrede VARCHAR(20), Vorname VARCHAR(50), "
+                            "Name VARCHAR(50), Firma VARCHAR(80), Zusatz VARCHAR(80), AnsprechPartner VARCHAR(80), "
+                            "Strasse VARCHAR(80), PLZ VARCHAR(10), Ort VARCHAR(50), Land VARCHAR(50), "
+                            "EMail VARCHAR(100), FreiFeld1 VARCHAR(50), FreiFeld2 VARCHAR(50), "
+                            "FreiFeld3 VARCHAR(50), PreisGruppe INTEGER)"));
 }
 
 bool CustomerDatabase::exec(const QString &statement, const QVariantList &values)

@@ -12,7 +12,10 @@ namespace OrvVelmora::Testing {
 
 namespace {
 
-QByteArray fromHex(const QJsonValue &value) { return QByteArray::fromHex(value.toString().toLatin1()); }
+QByteArray fromHex(const QJsonValue &value)
+{
+    return QByteArray::fromHex(value.toString().toLatin1());
+}
 
 ReceivedMail toMail(const QJsonObject &object)
 {
@@ -28,8 +31,8 @@ ReceivedMail toMail(const QJsonObject &object)
         const QJsonObject members = attachment.value(QStringLiteral("zipped")).toObject();
         for (auto it = members.begin(); it != members.end(); ++it)
             zipped.insert(it.key(), fromHex(it.value()));
-        mail.attachments.append(
-            {attachment.value(QStringLiteral("filename")).toString(), fromHex(attachment.value(QStringLiteral("hex"))), zipped});
+        mail.attachments.append({attachment.value(QStringLiteral("filename")).toString(),
+                                 fromHex(attachment.value(QStringLiteral("hex"))), zipped});
     }
     return mail;
 }

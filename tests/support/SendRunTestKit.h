@@ -54,7 +54,10 @@ public:
     QString messageText() const override { return text; }
     QString messageRtf() const override { return rtf; }
     QString labelText(SendLabel label) const override { return labels.value(label); }
-    void setLabelText(SendLabel label, const QString &value) override { labelHistory[label].append(labels[label] = value); }
+    void setLabelText(SendLabel label, const QString &value) override
+    {
+        labelHistory[label].append(labels[label] = value);
+    }
     void setProgressBarValue(int percent) override { progressBarValues.append(percent); }
     void setProgressBarVisible(bool visible) override { progressBarVisible = visible; }
     void setNavigationEnabled(bool enabled) override { log(QStringLiteral("navigation %1").arg(enabled)); }
@@ -110,8 +113,8 @@ inline quint16 freePort(quint16 port = 0)
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    const bool bound = ::bind(probe, reinterpret_cast<sockaddr *>(&address), length) == 0
-        && ::getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length) == 0;
+    const bool bound = ::bind(probe, reinterpret_cast<sockaddr *>(&address), length) == 0 &&
+        ::getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length) == 0;
     ::close(probe);
     return bound ? ntohs(address.sin_port) : 0;
 }
@@ -125,9 +128,16 @@ inline QMap<QString, QString> numberedCustomer(int n, const QString &mailbox = Q
                              {QStringLiteral("PLZ"), QString::number(10000 + n)},
                              {QStringLiteral("EMail"), QStringLiteral("%1%2@example.org").arg(mailbox).arg(n)},
                              {QStringLiteral("PreisGruppe"), QStringLiteral("1")}};
-    for (const auto &[key, prefix] : {std::pair{"Vorname", "Jörg"}, {"Name", "Müller"}, {"Firma", "Firma"},
-                                      {"Zusatz", "Zusatz"}, {"AnsprechPartner", "Partner"}, {"Strasse", "Weg "},
-                                      {"Ort", "Ort"}, {"Land", "Land"}, {"FreiFeld1", "F1-"}, {"FreiFeld2", "F2-"},
+    for (const auto &[key, prefix] : {std::pair{"Vorname", "Jörg"},
+                                      {"Name", "Müller"},
+                                      {"Firma", "Firma"},
+                                      {"Zusatz", "Zusatz"},
+                                      {"AnsprechPartner", "Partner"},
+                                      {"Strasse", "Weg "},
+                                      {"Ort", "Ort"},
+                                      {"Land", "Land"},
+                                      {"FreiFeld1", "F1-"},
+                                      {"FreiFeld2", "F2-"},
                                       {"FreiFeld3", "F3-"}})
         c[QString::fromUtf8(key)] = QString::fromUtf8(prefix) + k;
     return c;

@@ -22,7 +22,10 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString numbered(int n) { return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')); }
+QString numbered(int n)
+{
+    return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+}
 
 } // namespace
 
@@ -47,8 +50,10 @@ bool SmtpTestServer::start()
     QStringList arguments{QStringLiteral("-W"), QStringLiteral("ignore")};
     if (o.fault.isEmpty()) {
         arguments << script("smtp_test_server.py") << QStringLiteral("--port") << QString::number(o.port);
-        for (const auto &[on, flag] : {std::pair{o.startTls, "--tls"}, {o.implicitTls, "--implicit-tls"},
-                                       {o.requireStartTls, "--require-starttls"}, {o.shortPort, "--short-port"}})
+        for (const auto &[on, flag] : {std::pair{o.startTls, "--tls"},
+                                       {o.implicitTls, "--implicit-tls"},
+                                       {o.requireStartTls, "--require-starttls"},
+                                       {o.shortPort, "--short-port"}})
             if (on)
                 arguments << QLatin1String(flag);
         if (!o.user.isEmpty())
@@ -112,7 +117,8 @@ QByteArray SmtpTestServer::message(int session, int index) const
 
 QStringList SmtpTestServer::envelope(int session, int index) const
 {
-    return QString::fromUtf8(readAll(sessionPath(session) + QLatin1Char('/') + numbered(index) + QStringLiteral(".envelope")))
+    return QString::fromUtf8(
+               readAll(sessionPath(session) + QLatin1Char('/') + numbered(index) + QStringLiteral(".envelope")))
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 

@@ -28,8 +28,9 @@ public:
         bool requireStartTls = false; ///< only EHLO/STARTTLS/QUIT before STARTTLS
         QString user{};               ///< non-empty: AUTH offered, only these credentials pass
         QString password{};
-        QStringList authMechanisms{}; ///< out of PLAIN, LOGIN, CRAM-MD5, XOAUTH2 (password = token); empty: PLAIN and LOGIN
-        int dropAfterMessages = 0;    ///< > 0: close each session after this many messages
+        QStringList
+            authMechanisms{}; ///< out of PLAIN, LOGIN, CRAM-MD5, XOAUTH2 (password = token); empty: PLAIN and LOGIN
+        int dropAfterMessages = 0; ///< > 0: close each session after this many messages
         /// "greeting421", "silent", "endless-line", "drop-in-data", "starttls-refused", or a
         /// dialogue (PIPELINING, SIZE 100000) that accepts anna/richtig: "plain", "exchange-auth" (GSSAPI NTLM CRAM-MD5
         /// LOGIN, CRAM-MD5 answered 504), "echo-password" (535 quotes the credentials),
@@ -37,12 +38,18 @@ public:
         /// (hangs up instead of answering the body), "slow" (each reply 0.3 s late).
         /// MAIL markers m421/m450/m552 and RCPT "refuse" as above.
         QString fault{};
-        quint16 port = 0;             ///< 0: a free port
-        bool shortPort = false;       ///< a free port below 10000 (for four-character port fields)
+        quint16 port = 0;       ///< 0: a free port
+        bool shortPort = false; ///< a free port below 10000 (for four-character port fields)
     };
 
-    SmtpTestServer() : SmtpTestServer(Options{}) {}
-    explicit SmtpTestServer(Options options) : m_options(std::move(options)) {}
+    SmtpTestServer()
+        : SmtpTestServer(Options{})
+    {
+    }
+    explicit SmtpTestServer(Options options)
+        : m_options(std::move(options))
+    {
+    }
     ~SmtpTestServer();
     SmtpTestServer(const SmtpTestServer &) = delete;
     SmtpTestServer &operator=(const SmtpTestServer &) = delete;

@@ -5,19 +5,19 @@
 #include "component/CMailInternal.h"
 #include "editor/OrvRtfCtl32.h"
 #include "outside/grid/GridComponent.h"
-#include "outside/wizardframe/LabelledField.h"
 #include "outside/richtext/RichTextBox.h"
+#include "outside/wizardframe/LabelledField.h"
 #include "outside/wizardframe/TabStrip.h"
 #include "outside/wizardframe/WizardFrame.h"
 #include "outside/wizardframe/WizardPane.h"
-#include "wizard/recipients/AttachmentPane.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/MessagePane.h"
 #include "wizard/MessagePreview.h"
-#include "wizard/recipients/RecipientPane.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/WizardInitialisation.h"
 #include "wizard/frmDialogMail.h"
+#include "wizard/recipients/AttachmentPane.h"
+#include "wizard/recipients/RecipientPane.h"
 
 #include <OrvVelmora/CMail.h>
 
@@ -25,12 +25,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QTextBrowser>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -51,7 +51,8 @@ protected:
     {
         ASSERT_TRUE(database.open()) << database.error().toStdString();
         for (int n = 1; n <= 3; ++n)
-            ASSERT_TRUE(database.insertCustomer(n, QStringLiteral("Kunde%1").arg(n), QStringLiteral("k%1@x.example").arg(n)));
+            ASSERT_TRUE(
+                database.insertCustomer(n, QStringLiteral("Kunde%1").arg(n), QStringLiteral("k%1@x.example").arg(n)));
         mail.setADOConnection(database.db());
         mail.setConfigFileName(folder.filePath(QStringLiteral("velmora.ini")));
     }
@@ -133,18 +134,33 @@ TEST_F(WizardForm, PaneFlowValidatesAndPlacesTheFocus)
     const auto none = [](frmDialogMail &) {};
     const QList<FlowStep> steps{
         {"no recipient yet", none, true, 0, kNoRecipient, "sevKunden"},
-        {"one recipient", [](frmDialogMail &f) { f.sevKunden()->setCurrentRow(2); f.sevKunden()->view()->selectRow(1);
-                                                 f.recipients()->TransferSelected(); },
-         true, 1, {}, "sevBetreff"},
+        {"one recipient",
+         [](frmDialogMail &f) {
+             f.sevKunden()->setCurrentRow(2);
+             f.sevKunden()->view()->selectRow(1);
+             f.recipients()->TransferSelected();
+         },
+         true,
+         1,
+         {},
+         "sevBetreff"},
         {"subject of blanks", [](frmDialogMail &f) { f.sevBetreff()->setText(QStringLiteral("   ")); }, true, 1,
          kNoSubject, "sevBetreff"},
-        {"subject but no text", [](frmDialogMail &f) { f.sevBetreff()->setText(QStringLiteral(" Angebot ")); },
-         true, 1, kNoText, "editor"},
+        {"subject but no text", [](frmDialogMail &f) { f.sevBetreff()->setText(QStringLiteral(" Angebot ")); }, true, 1,
+         kNoText, "editor"},
         {"text of blanks", [](frmDialogMail &f) { f.mainRtfControl()->setText(QStringLiteral("    ")); }, true, 1,
          kNoText, "editor"},
         {"text of line breaks only is accepted",
-         [](frmDialogMail &f) { f.mainRtfControl()->setText(QStringLiteral("\n\n")); }, true, 2, {}, nullptr},
-        {"next on the send pane does nothing", [](frmDialogMail &f) { Q_EMIT f.mainWizard()->NextClick(2); }, true, 2, {},
+         [](frmDialogMail &f) { f.mainRtfControl()->setText(QStringLiteral("\n\n")); },
+         true,
+         2,
+         {},
+         nullptr},
+        {"next on the send pane does nothing",
+         [](frmDialogMail &f) { Q_EMIT f.mainWizard()->NextClick(2); },
+         true,
+         2,
+         {},
          nullptr},
         {"back from the send pane", none, false, 1, {}, "sevBetreff"},
         {"back from the message pane", none, false, 0, {}, "sevKunden"},
@@ -171,8 +187,9 @@ TEST_F(WizardForm, PaneFlowValidatesAndPlacesTheFocus)
         if (target == QLatin1String("editor")) {
             EXPECT_TRUE(focus == form.mainRtfControl() || form.mainRtfControl()->isAncestorOf(focus));
         } else if (!target.isEmpty()) {
-            EXPECT_EQ(focus, target == QLatin1String("sevKunden") ? static_cast<QWidget *>(form.sevKunden()->view())
-                                                                  : form.sevBetreff());
+            EXPECT_EQ(focus,
+                      target == QLatin1String("sevKunden") ? static_cast<QWidget *>(form.sevKunden()->view())
+                                                           : form.sevBetreff());
         }
     }
     EXPECT_EQ(form.sevResult()->rowCount(), 1);
@@ -213,7 +230,8 @@ TEST_F(WizardForm, ClosingReleasesTheRecordSetAndTheSettingsStore)
 
 TEST_F(WizardForm, QtsOwnButtonsSpeakGerman)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("t"), QMessageBox::Yes | QMessageBox::No);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("t"),
+                    QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QStringLiteral("Ja"));
     EXPECT_EQ(box.button(QMessageBox::No)->text().remove(QLatin1Char('&')), QStringLiteral("Nein"));
 }
@@ -259,7 +277,8 @@ TEST_F(WizardForm, EnterInAFieldNeverMovesTheWizardOnlyAFocusedButton)
     toMessagePane(form);
     form.sevBetreff()->setText(QStringLiteral("Angebot"));
     form.mainRtfControl()->setText(QStringLiteral("Text"));
-    for (QWidget *field : {static_cast<QWidget *>(form.sevBetreff()), fontSize, static_cast<QWidget *>(form.sevAnlagen()->view())}) {
+    for (QWidget *field :
+         {static_cast<QWidget *>(form.sevBetreff()), fontSize, static_cast<QWidget *>(form.sevAnlagen()->view())}) {
         SCOPED_TRACE(field->objectName().toStdString());
         press(field, Qt::Key_Return);
         EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
@@ -325,10 +344,11 @@ TEST_F(WizardForm, PreviewShowsEachRecipientsMergedMessage)
                          preview->body()->toPlainText().trimmed());
         preview->nextButton()->click();
     }
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("Empfänger 1 von 3|k1@x.example|Angebot für Kunde1|Hallo Kunde1!"),
-                                 QStringLiteral("Empfänger 2 von 3|k2@x.example|Angebot für Kunde2|Hallo Kunde2!"),
-                                 QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!"),
-                                 QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!")}));
+    EXPECT_EQ(seen,
+              (QStringList{QStringLiteral("Empfänger 1 von 3|k1@x.example|Angebot für Kunde1|Hallo Kunde1!"),
+                           QStringLiteral("Empfänger 2 von 3|k2@x.example|Angebot für Kunde2|Hallo Kunde2!"),
+                           QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!"),
+                           QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!")}));
     EXPECT_FALSE(preview->nextButton()->isEnabled());
     EXPECT_TRUE(preview->previousButton()->isEnabled());
     EXPECT_TRUE(preview->body()->toHtml().contains(QStringLiteral("font-weight:700")));
@@ -351,7 +371,8 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
     for (QPushButton *button : form.mainWizard()->findChildren<QPushButton *>()) {
         if (!button->isVisible())
             continue;
-        EXPECT_TRUE(form.rect().contains(QRect(button->mapTo(&form, QPoint()), button->size()))) << button->text().toStdString();
+        EXPECT_TRUE(form.rect().contains(QRect(button->mapTo(&form, QPoint()), button->size())))
+            << button->text().toStdString();
         EXPECT_GE(button->width(), button->sizeHint().width()) << "caption cut: " << button->text().toStdString();
     }
 
@@ -375,13 +396,20 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
         }
         return visited;
     };
-    const QList<QWidget *> readingOrder{
-        form.sevBetreff(), form.sevDringlichkeit(), form.chkLeseBestaetigung(), form.message()->cmdVorschau(),
-        form.mainRtfControl()->findChild<QComboBox *>(QStringLiteral("FormatFont")),
-        form.mainRtfControl()->findChild<QComboBox *>(QStringLiteral("FormatFontSize")),
-        form.mainRtfControl()->mainRTF(), form.sevAnlagen()->view(), form.attachments()->cmdAnlageAdd(),
-        form.mainWizard()->extraButton(), form.mainWizard()->backButton(), form.mainWizard()->nextButton(),
-        form.mainWizard()->cancelButton(), form.sevBetreff()};
+    const QList<QWidget *> readingOrder{form.sevBetreff(),
+                                        form.sevDringlichkeit(),
+                                        form.chkLeseBestaetigung(),
+                                        form.message()->cmdVorschau(),
+                                        form.mainRtfControl()->findChild<QComboBox *>(QStringLiteral("FormatFont")),
+                                        form.mainRtfControl()->findChild<QComboBox *>(QStringLiteral("FormatFontSize")),
+                                        form.mainRtfControl()->mainRTF(),
+                                        form.sevAnlagen()->view(),
+                                        form.attachments()->cmdAnlageAdd(),
+                                        form.mainWizard()->extraButton(),
+                                        form.mainWizard()->backButton(),
+                                        form.mainWizard()->nextButton(),
+                                        form.mainWizard()->cancelButton(),
+                                        form.sevBetreff()};
     form.sevBetreff()->setFocus();
     EXPECT_EQ(walk(Qt::Key_Tab, int(readingOrder.size())), readingOrder);
     QList<QWidget *> backwards(readingOrder.rbegin(), readingOrder.rend());

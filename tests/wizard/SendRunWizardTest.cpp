@@ -15,14 +15,14 @@
 #include "outside/oauth/OAuthAccess.h"
 #include "outside/oauth/OAuthSignIn.h"
 #include "outside/oauth/OAuthTokenStore.h"
-#include "outside/wizardframe/LabelledField.h"
 #include "outside/richtext/RichTextBox.h"
 #include "outside/smtp/SmtpTransport.h"
+#include "outside/wizardframe/LabelledField.h"
 #include "outside/wizardframe/WizardFrame.h"
-#include "wizard/recipients/AttachmentPane.h"
-#include "wizard/recipients/RecipientPane.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
+#include "wizard/recipients/AttachmentPane.h"
+#include "wizard/recipients/RecipientPane.h"
 
 #include <OrvVelmora/CMail.h>
 
@@ -51,7 +51,8 @@ using namespace OrvVelmora::Testing;
 namespace {
 
 const QStringList kFields = QStringLiteral("KundenNr Anrede Vorname Name Firma Zusatz AnsprechPartner Strasse PLZ Ort "
-                                           "Land EMail FreiFeld1 FreiFeld2 FreiFeld3 PreisGruppe").split(QLatin1Char(' '));
+                                           "Land EMail FreiFeld1 FreiFeld2 FreiFeld3 PreisGruppe")
+                                .split(QLatin1Char(' '));
 
 // All sixteen placeholders between bars, so that each value can be checked in place.
 const char kTokenLine[] = "<#KD_NUMMER#>|<#KD_ANREDE#>|<#KD_VORNAME#>|<#KD_NAME#>|<#KD_FIRMA#>|<#KD_ZUSATZ#>|"
@@ -62,8 +63,8 @@ QString messageRtf()
 {
     return QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 "
                           "{\\b Sehr geehrte Kundin, sehr geehrter Kunde,}\\par\n"
-                          "\\pard\\qc Gr\\'fc\\'dfe aus M\\'fcnchen\\par\n\\pard ")
-        + QString::fromLatin1(kTokenLine) + QStringLiteral("\\par\n}");
+                          "\\pard\\qc Gr\\'fc\\'dfe aus M\\'fcnchen\\par\n\\pard ") +
+        QString::fromLatin1(kTokenLine) + QStringLiteral("\\par\n}");
 }
 
 /// What the token line reads for the customer with this number.
@@ -108,8 +109,9 @@ public:
         QSqlQuery query(database);
         ASSERT_TRUE(query.exec(QStringLiteral("CREATE TABLE tbFirma (Firma1 TEXT, EMail TEXT)")));
         ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO tbFirma VALUES ('Velmora GmbH', 'info@velmora.example')")));
-        ASSERT_TRUE(query.exec(QStringLiteral("CREATE TABLE tbKunden (KundenNr INTEGER, %1 TEXT)")
-                                   .arg(kFields.mid(1, 14).join(QStringLiteral(" TEXT, ")) + QStringLiteral(" TEXT, PreisGruppe"))));
+        ASSERT_TRUE(query.exec(
+            QStringLiteral("CREATE TABLE tbKunden (KundenNr INTEGER, %1 TEXT)")
+                .arg(kFields.mid(1, 14).join(QStringLiteral(" TEXT, ")) + QStringLiteral(" TEXT, PreisGruppe"))));
         mail.setADOConnection(database);
         mail.setConfigFileName(dir.filePath(QStringLiteral("velmora.ini")));
         writeAttachments();
@@ -139,7 +141,8 @@ public:
     {
         SettingsFileStore store;
         store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Server"), host, mail.ConfigFileName());
-        store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Port"), QString::number(port), mail.ConfigFileName());
+        store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Port"), QString::number(port),
+                         mail.ConfigFileName());
     }
 
     void writeAttachments()
@@ -222,7 +225,8 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
     ASSERT_EQ(mails.size(), 120);
     QSet<int> seen;
     for (const ReceivedMail &received : mails) {
-        const int n = received.envelopeRecipient.section(QStringLiteral("kunde"), 1).section(QLatin1Char('@'), 0, 0).toInt();
+        const int n =
+            received.envelopeRecipient.section(QStringLiteral("kunde"), 1).section(QLatin1Char('@'), 0, 0).toInt();
         seen.insert(n);
         SCOPED_TRACE(n);
         const QString line = expectedLine(customer(n));
@@ -233,9 +237,11 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
             EXPECT_TRUE(body.contains(QStringLiteral("Grüße aus München")) && !body.contains(QStringLiteral("<#")));
         EXPECT_TRUE(received.html.contains(QStringLiteral("bold")) || received.html.contains(QStringLiteral("<b>")));
         EXPECT_TRUE(received.html.contains(QStringLiteral("center")));
-        EXPECT_EQ(received.headers.value(QStringLiteral("subject")), QStringLiteral("Angebot für ") + customer(n).value(QStringLiteral("Vorname")));
+        EXPECT_EQ(received.headers.value(QStringLiteral("subject")),
+                  QStringLiteral("Angebot für ") + customer(n).value(QStringLiteral("Vorname")));
         EXPECT_TRUE(received.headers.value(QStringLiteral("x-priority")).startsWith(QLatin1Char('1')));
-        EXPECT_TRUE(received.headers.value(QStringLiteral("disposition-notification-to")).contains(QStringLiteral("info@velmora.example")));
+        EXPECT_TRUE(received.headers.value(QStringLiteral("disposition-notification-to"))
+                        .contains(QStringLiteral("info@velmora.example")));
         ASSERT_EQ(received.attachments.size(), 2);
         EXPECT_EQ(received.attachments[0].fileName, QStringLiteral("Preisliste.txt"));
         EXPECT_EQ(received.attachments[0].content, priceList);
@@ -269,7 +275,8 @@ TEST_F(SendRunWizardTest, StopButtonAsksAndEndsTheRunAfterTheCurrentMessage)
     EXPECT_TRUE(visibleDuringRun);
     ASSERT_EQ(platform.messages.size(), 2);
     EXPECT_EQ(platform.messages[0].text, QStringLiteral("5 e-Mails an die ausgewählten Kunden über 127.0.0.1 senden?"));
-    EXPECT_TRUE(platform.messages[1].text.startsWith(QStringLiteral("Den Versand nach der aktuellen e-Mail anhalten?")));
+    EXPECT_TRUE(
+        platform.messages[1].text.startsWith(QStringLiteral("Den Versand nach der aktuellen e-Mail anhalten?")));
     server.waitForClosedSessions(server.sessionCount());
     EXPECT_EQ(receivedMails(server).size(), 1);
     EXPECT_EQ(shown[SendLabel::lblOK].toInt(), okBefore.toInt() + 1);
@@ -283,14 +290,33 @@ TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
     // question on closing with an unsent letter.
     const auto yes = MessageAnswer::Yes;
     const auto no = MessageAnswer::No;
-    struct Row { const char *name; bool serverConfigured; QList<MessageAnswer> answers; Dialog dialog; int delivered; QString status; int notSent; };
+    struct Row
+    {
+        const char *name;
+        bool serverConfigured;
+        QList<MessageAnswer> answers;
+        Dialog dialog;
+        int delivered;
+        QString status;
+        int notSent;
+    };
     const Row rows[] = {
         {"no server, answered No", false, {no, yes}, Dialog::NotOpened, 0, QString(), 0},
         {"no server, Yes, dialog cancelled", false, {yes, yes}, Dialog::Cancelled, 0, QString(), 0},
-        {"no server, Yes, server entered", false, {yes, yes}, Dialog::ServerEntered, 3,
-         QStringLiteral("Übertragung erfolgreich"), 0},
-        {"server refuses every connection", true, {yes, yes}, Dialog::NotOpened, 0,
-         QStringLiteral("Verbindung fehlgeschlagen.\r\n"), 3},
+        {"no server, Yes, server entered",
+         false,
+         {yes, yes},
+         Dialog::ServerEntered,
+         3,
+         QStringLiteral("Übertragung erfolgreich"),
+         0},
+        {"server refuses every connection",
+         true,
+         {yes, yes},
+         Dialog::NotOpened,
+         0,
+         QStringLiteral("Verbindung fehlgeschlagen.\r\n"),
+         3},
     };
     addCustomers(3);
     for (const Row &row : rows) {
@@ -387,12 +413,17 @@ TEST_F(SendRunWizardTest, SignedInAccountSendsUntilItsGrantIsRevoked)
     ASSERT_TRUE(server.start()) << server.errorText().toStdString();
     configureServer(QStringLiteral("127.0.0.1"), server.smtpPort());
     const QString user = QStringLiteral("info@velmora.example");
-    for (const auto &[key, value] : {std::pair{"USR", user}, {"OAuth", QStringLiteral("1")},
+    for (const auto &[key, value] : {std::pair{"USR", user},
+                                     {"OAuth", QStringLiteral("1")},
                                      {"OAuthClientId", QLatin1String(OAuthTestServer::kClientId)},
-                                     {"OAuthAuthorizeUrl", server.authorizeUrl()}, {"OAuthTokenUrl", server.tokenUrl()}})
+                                     {"OAuthAuthorizeUrl", server.authorizeUrl()},
+                                     {"OAuthTokenUrl", server.tokenUrl()}})
         SettingsFileStore().WriteValue(QStringLiteral("Velmora"), QLatin1String(key), value, mail.ConfigFileName());
     platform.browser = server.browser();
-    const OAuthProvider provider{QStringLiteral("Test"), QUrl(server.authorizeUrl()), QUrl(server.tokenUrl()), {},
+    const OAuthProvider provider{QStringLiteral("Test"),
+                                 QUrl(server.authorizeUrl()),
+                                 QUrl(server.tokenUrl()),
+                                 {},
                                  QLatin1String(OAuthTestServer::kClientId)};
     const std::optional<OAuthTokens> tokens = OAuthSignIn(provider).run(20);
     ASSERT_TRUE(tokens);

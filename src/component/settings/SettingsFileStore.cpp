@@ -39,8 +39,8 @@ bool prepareFile(const QString &path)
 
 QString SettingsFileStore::defaultFileName()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/OrvVelmora/velmora.ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/OrvVelmora/velmora.ini");
 }
 
 QString SettingsFileStore::resolve(const QString &fileName)

@@ -18,8 +18,7 @@ public:
     /// The stored text, or an empty text when the file, the section or the key is missing.
     QString ReadValue(const QString &section, const QString &key, const QString &fileName) const;
     /// Stores the text unchanged; false when the file could not be written.
-    bool WriteValue(const QString &section, const QString &key, const QString &value,
-                    const QString &fileName);
+    bool WriteValue(const QString &section, const QString &key, const QString &value, const QString &fileName);
     /// This machine's host name, as announced to SMTP servers.
     QString LocalHostName() const;
 

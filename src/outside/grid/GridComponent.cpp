@@ -30,7 +30,12 @@ QFont gridFont()
 class CodeResize
 {
 public:
-    explicit CodeResize(bool &flag) : m_flag(flag), m_old(flag) { m_flag = true; }
+    explicit CodeResize(bool &flag)
+        : m_flag(flag)
+        , m_old(flag)
+    {
+        m_flag = true;
+    }
     ~CodeResize() { m_flag = m_old; }
     Q_DISABLE_COPY(CodeResize)
 
@@ -73,15 +78,11 @@ GridComponent::GridComponent(QWidget *parent)
     setFocusProxy(m_view);
     applyFonts();
 
-    connect(m_view, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
-        Q_EMIT doubleClicked(index.row() + 1, index.column() + 1);
-    });
-    connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this,
-            &GridComponent::onSectionResized);
-    connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &GridComponent::sortByHeader);
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { invalidateSelection(); });
+    connect(m_view, &QTableView::doubleClicked, this,
+            [this](const QModelIndex &index) { Q_EMIT doubleClicked(index.row() + 1, index.column() + 1); });
+    connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, &GridComponent::onSectionResized);
+    connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, &GridComponent::sortByHeader);
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { invalidateSelection(); });
     // The selected row numbers change with the rows, not only with the selection.
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { invalidateSelection(); });
     connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] { invalidateSelection(); });
@@ -125,8 +126,7 @@ bool GridComponent::setDataSource(QSqlQuery &records)
     QList<GridModel::Row> rows;
     if (records.size() > 0)
         rows.reserve(records.size());
-    for (bool more = records.isForwardOnly() ? records.next() : records.first(); more;
-         more = records.next()) {
+    for (bool more = records.isForwardOnly() ? records.next() : records.first(); more; more = records.next()) {
         GridModel::Row row;
         row.cells.reserve(keys.size());
         for (int field = 0; field < keys.size(); ++field)
@@ -253,8 +253,7 @@ void GridComponent::moveCursor(int number)
 {
     m_model->announce();
     const int column = std::max(m_view->currentIndex().column(), 0);
-    m_view->selectionModel()->setCurrentIndex(indexAt(number, column + 1),
-                                              QItemSelectionModel::NoUpdate);
+    m_view->selectionModel()->setCurrentIndex(indexAt(number, column + 1), QItemSelectionModel::NoUpdate);
 }
 
 int GridComponent::currentRow() const
@@ -280,8 +279,7 @@ const QList<int> &GridComponent::selectedRows() const
             m_selectedRows.append(row + 1);
     }
     std::sort(m_selectedRows.begin(), m_selectedRows.end());
-    m_selectedRows.erase(std::unique(m_selectedRows.begin(), m_selectedRows.end()),
-                         m_selectedRows.end());
+    m_selectedRows.erase(std::unique(m_selectedRows.begin(), m_selectedRows.end()), m_selectedRows.end());
     m_selectionValid = true;
     return m_selectedRows;
 }
@@ -348,8 +346,8 @@ void GridComponent::sortByHeader(int section)
     if (!m_view->horizontalHeader()->sectionsClickable())
         return;
     QHeaderView *header = m_view->horizontalHeader();
-    const bool reverse = section == m_sortSection && header->isSortIndicatorShown()
-        && header->sortIndicatorOrder() == Qt::AscendingOrder;
+    const bool reverse = section == m_sortSection && header->isSortIndicatorShown() &&
+        header->sortIndicatorOrder() == Qt::AscendingOrder;
     const Qt::SortOrder order = reverse ? Qt::DescendingOrder : Qt::AscendingOrder;
     m_sortSection = section;
     header->setSortIndicator(section, order);
@@ -379,8 +377,7 @@ void GridComponent::setColumnWidth(int position, int width)
 
 void GridComponent::onSectionResized(int section, int, int newSize)
 {
-    if (m_resizingByCode
-        || m_view->horizontalHeader()->sectionResizeMode(section) != QHeaderView::Interactive)
+    if (m_resizingByCode || m_view->horizontalHeader()->sectionResizeMode(section) != QHeaderView::Interactive)
         return;
     Q_EMIT columnResized(section + 1, newSize);
 }
@@ -412,8 +409,7 @@ void GridComponent::setCaptionFont(const QFont &font)
 
 void GridComponent::setAllowMultiSelect(bool allow)
 {
-    m_view->setSelectionMode(allow ? QAbstractItemView::ExtendedSelection
-                                   : QAbstractItemView::SingleSelection);
+    m_view->setSelectionMode(allow ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
 }
 
 void GridComponent::setAutoSort(bool autoSort)
@@ -423,14 +419,12 @@ void GridComponent::setAutoSort(bool autoSort)
 
 void GridComponent::setAllowRowSizing(bool allow)
 {
-    m_view->verticalHeader()->setSectionResizeMode(allow ? QHeaderView::Interactive
-                                                         : QHeaderView::Fixed);
+    m_view->verticalHeader()->setSectionResizeMode(allow ? QHeaderView::Interactive : QHeaderView::Fixed);
 }
 
 void GridComponent::setAllowColumnSizing(bool allow)
 {
-    m_view->horizontalHeader()->setSectionResizeMode(allow ? QHeaderView::Interactive
-                                                           : QHeaderView::Fixed);
+    m_view->horizontalHeader()->setSectionResizeMode(allow ? QHeaderView::Interactive : QHeaderView::Fixed);
 }
 
 void GridComponent::setCheckBoxes(bool show)

@@ -92,8 +92,7 @@ public:
     /// (what a person typing the start of a name expects).
     /// Exact searches of one column use a hash index, so repeated lookups in a large
     /// grid do not scan it.
-    [[nodiscard]] int find(const QString &value, int column = 0, int startRow = 1,
-                           bool exact = true) const;
+    [[nodiscard]] int find(const QString &value, int column = 0, int startRow = 1, bool exact = true) const;
     /// Repaints the rows.
     void refresh();
     /// Shows the sort arrow on a column (order 1 ascending, 2 descending) without

@@ -32,8 +32,7 @@ void GridFindIndex::rowAppended(int column, const QString &value, int row)
         (*indexIt)[value].append(row);
 }
 
-void GridFindIndex::cellChanged(int column, const QString &oldValue, const QString &newValue,
-                                int row)
+void GridFindIndex::cellChanged(int column, const QString &oldValue, const QString &newValue, int row)
 {
     const auto indexIt = m_columns.find(column);
     if (indexIt == m_columns.end() || oldValue == newValue)

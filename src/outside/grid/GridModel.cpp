@@ -322,12 +322,9 @@ QString GridModel::textOf(const QVariant &value)
     if (value.isNull())
         return QString();
     switch (value.typeId()) {
-    case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
-    case QMetaType::QDateTime:
-        return value.toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
-    default:
-        return value.toString();
+    case QMetaType::QDate: return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    case QMetaType::QDateTime: return value.toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    default: return value.toString();
     }
 }
 

@@ -83,8 +83,8 @@ private:
     void compact(const QList<int> &rows);
 
     QList<Column> m_columns;
-    QHash<QString, int> m_keyIndex;   // case-folded key -> column
-    QHash<QString, int> m_exactKeys;  // key as written -> column, spares folding on the usual lookups
+    QHash<QString, int> m_keyIndex;  // case-folded key -> column
+    QHash<QString, int> m_exactKeys; // key as written -> column, spares folding on the usual lookups
     QList<Row> m_rows;
     int m_announced = 0;
     int m_holds = 0;

@@ -107,8 +107,7 @@ std::optional<QString> QtPlatformServices::showFileDialog(const FileDialogReques
 {
     QFileDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(!save && (request.flags & kFileMustExist) ? QFileDialog::ExistingFile
-                                                                 : QFileDialog::AnyFile);
+    dialog.setFileMode(!save && (request.flags & kFileMustExist) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     QFileDialog::Options options;
     if (save && !(request.flags & kOverwritePrompt))
         options |= QFileDialog::DontConfirmOverwrite;

@@ -32,13 +32,13 @@ int buttonCode(Qt::MouseButton button)
 
 int shiftCode(Qt::KeyboardModifiers modifiers)
 {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
-        | (modifiers & Qt::AltModifier ? 4 : 0);
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+        (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
 /// The one value that every character of the selection has, or none. A
 /// caret without selection answers for the format that typing would use.
-template <typename T, typename Get>
+template<typename T, typename Get>
 std::optional<T> uniformChars(const QTextCursor &cursor, const QFont &defaultFont, Get get)
 {
     if (!cursor.hasSelection())
@@ -62,7 +62,7 @@ std::optional<T> uniformChars(const QTextCursor &cursor, const QFont &defaultFon
 }
 
 /// The one value that every selected paragraph has, or none.
-template <typename T, typename Get>
+template<typename T, typename Get>
 std::optional<T> uniformBlocks(const QTextCursor &cursor, Get get)
 {
     const QTextDocument *document = cursor.document();
@@ -79,7 +79,7 @@ std::optional<T> uniformBlocks(const QTextCursor &cursor, Get get)
     return value;
 }
 
-template <typename Change>
+template<typename Change>
 void forSelectedBlocks(QTextCursor cursor, Change change)
 {
     const QTextDocument *document = cursor.document();
@@ -95,7 +95,8 @@ void forSelectedBlocks(QTextCursor cursor, Change change)
 
 } // namespace
 
-RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
+RichTextBox::RichTextBox(QWidget *parent)
+    : QTextEdit(parent)
 {
     setAcceptRichText(true);
     // Tab moves on to the next control, as everywhere in a form; Ctrl+Tab types a tab.
@@ -131,8 +132,8 @@ QString RichTextBox::TextRTF() const
     const QString fontKey = doc->defaultFont().toString();
     if (m_rtfCacheDocument != doc) {
         QObject::disconnect(m_rtfCacheConnection);
-        m_rtfCacheConnection = QObject::connect(doc, &QTextDocument::contentsChanged, this,
-                                                [this] { m_rtfCacheValid = false; });
+        m_rtfCacheConnection =
+            QObject::connect(doc, &QTextDocument::contentsChanged, this, [this] { m_rtfCacheValid = false; });
         m_rtfCacheDocument = doc;
         m_rtfCacheValid = false;
     }

@@ -10,8 +10,8 @@ namespace {
 
 bool bulleted(QTextListFormat::Style style)
 {
-    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
-        || style == QTextListFormat::ListSquare;
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+        style == QTextListFormat::ListSquare;
 }
 
 QString marker(const QTextBlock &block)

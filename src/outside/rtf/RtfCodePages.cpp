@@ -14,10 +14,9 @@ struct CharsetCodePage
 
 // \fcharset values as Windows defines them (LOGFONT lfCharSet).
 constexpr std::array<CharsetCodePage, 20> kCharsets{{
-    {1, 0}, {77, 10000}, {78, 10001}, {128, 932}, {129, 949}, {130, 1361},
-    {134, 936}, {136, 950}, {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255},
-    {178, 1256}, {186, 1257}, {204, 1251}, {222, 874}, {238, 1250}, {254, 437},
-    {255, 850}, {0, 0},
+    {1, 0},      {77, 10000}, {78, 10001}, {128, 932},  {129, 949},  {130, 1361}, {134, 936},
+    {136, 950},  {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257},
+    {204, 1251}, {222, 874},  {238, 1250}, {254, 437},  {255, 850},  {0, 0},
 }};
 
 QByteArray icuName(int codePage)
@@ -154,8 +153,8 @@ QStringDecoder *RtfCodePages::decoderFor(int codePage)
 {
     // Only numbers in the ranges where code pages live reach ICU, so a hostile
     // document cannot fill the cache with thousands of failed look-ups.
-    const bool plausible = (codePage >= 437 && codePage <= 1361) || (codePage >= 10000 && codePage <= 10082)
-        || (codePage >= 20000 && codePage <= 29999) || codePage == 65001;
+    const bool plausible = (codePage >= 437 && codePage <= 1361) || (codePage >= 10000 && codePage <= 10082) ||
+        (codePage >= 20000 && codePage <= 29999) || codePage == 65001;
     if (!plausible)
         codePage = 1252;
     auto found = m_decoders.constFind(codePage);

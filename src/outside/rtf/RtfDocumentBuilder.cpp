@@ -14,7 +14,7 @@ namespace {
 QTextListFormat::Style bulletStyle(int level)
 {
     static constexpr QTextListFormat::Style kStyles[] = {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
-                                                        QTextListFormat::ListSquare};
+                                                         QTextListFormat::ListSquare};
     return kStyles[level % 3];
 }
 
@@ -26,7 +26,8 @@ constexpr int kMaxListItems = 256;
 } // namespace
 
 RtfDocumentBuilder::RtfDocumentBuilder(const QTextCursor &cursor)
-    : m_cursor(cursor), m_lastFormat(RtfQtFormats::charFormat(m_lastStyle))
+    : m_cursor(cursor)
+    , m_lastFormat(RtfQtFormats::charFormat(m_lastStyle))
 {
 }
 

@@ -73,7 +73,7 @@ void RtfHtmlBuilder::spanStyle(const RtfCharStyle &style)
     if (style.underline || style.strike) {
         m_paragraph += QLatin1String(";text-decoration:");
         m_paragraph += QLatin1String(style.underline && style.strike ? "underline line-through"
-                                     : style.underline               ? "underline"
+                                         : style.underline           ? "underline"
                                                                      : "line-through");
     }
     if (style.vertical != RtfCharStyle::Vertical::Normal)
@@ -92,8 +92,8 @@ QString RtfHtmlBuilder::blockFont(const RtfCharStyle &style)
 {
     QString css = QLatin1String(";font-size:") + QString::number(style.halfPoints / 2.0) + QLatin1String("pt");
     if (!style.fontFamily.isEmpty())
-        css += QLatin1String(";font-family:'") + QString(style.fontFamily).remove(u'\'').toHtmlEscaped()
-            + QLatin1String("'");
+        css += QLatin1String(";font-family:'") + QString(style.fontFamily).remove(u'\'').toHtmlEscaped() +
+            QLatin1String("'");
     return css;
 }
 
@@ -140,8 +140,8 @@ void RtfHtmlBuilder::closeParagraph(const RtfParaStyle &style)
         listItem(style);
     } else {
         closeLists(0);
-        m_html += QLatin1String("<p style=\"") + paragraphCss(style) + m_paragraphFont + QLatin1String("\">") + m_paragraph
-            + QLatin1String("</p>\n");
+        m_html += QLatin1String("<p style=\"") + paragraphCss(style) + m_paragraphFont + QLatin1String("\">") +
+            m_paragraph + QLatin1String("</p>\n");
     }
     m_paragraph.clear();
 }
@@ -155,14 +155,14 @@ void RtfHtmlBuilder::listItem(const RtfParaStyle &style)
         m_html += QLatin1String("</li>\n");
     while (m_openLists <= style.level)
         openList(m_openLists == 0 ? style.leftIndent : 0);
-    m_html += QLatin1String("<li style=\"") + paragraphCss(style) + m_paragraphFont + QLatin1String("\">") + m_paragraph
-        + QLatin1String("\n");
+    m_html += QLatin1String("<li style=\"") + paragraphCss(style) + m_paragraphFont + QLatin1String("\">") +
+        m_paragraph + QLatin1String("\n");
 }
 
 void RtfHtmlBuilder::openList(int leftIndent)
 {
-    m_html += QLatin1String("<ul style=\"margin:0;padding-left:") + points(std::max(leftIndent, 360))
-        + QLatin1String("\">\n");
+    m_html += QLatin1String("<ul style=\"margin:0;padding-left:") + points(std::max(leftIndent, 360)) +
+        QLatin1String("\">\n");
     ++m_openLists;
 }
 

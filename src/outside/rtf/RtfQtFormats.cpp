@@ -106,13 +106,14 @@ RtfCharStyle charStyle(const QTextCharFormat &format, const QFont &defaultFont)
     style.fontFamily = familyOf(format);
     if (style.fontFamily.isEmpty())
         style.fontFamily = defaultFont.family();
-    const qreal points = format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize()
-                                                                        : defaultFont.pointSizeF();
+    const qreal points =
+        format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize() : defaultFont.pointSizeF();
     style.halfPoints = points > 0 ? static_cast<int>(std::lround(points * 2)) : 24;
-    style.bold = format.hasProperty(QTextFormat::FontWeight) ? format.fontWeight() >= QFont::DemiBold
-                                                              : defaultFont.bold();
+    style.bold =
+        format.hasProperty(QTextFormat::FontWeight) ? format.fontWeight() >= QFont::DemiBold : defaultFont.bold();
     style.italic = format.hasProperty(QTextFormat::FontItalic) ? format.fontItalic() : defaultFont.italic();
-    style.underline = format.hasProperty(QTextFormat::FontUnderline) || format.hasProperty(QTextFormat::TextUnderlineStyle)
+    style.underline =
+        format.hasProperty(QTextFormat::FontUnderline) || format.hasProperty(QTextFormat::TextUnderlineStyle)
         ? format.fontUnderline()
         : defaultFont.underline();
     style.strike = format.hasProperty(QTextFormat::FontStrikeOut) ? format.fontStrikeOut() : defaultFont.strikeOut();

@@ -30,7 +30,9 @@ constexpr int kMaxListLevel = 8;
 // an object; the paragraph separator is taken as the line break it stands for.
 QString withoutControls(const QString &text)
 {
-    const auto special = [](QChar c) { return (c.unicode() < 0x20 && c != u'\t') || c == QChar(0x2029) || c == QChar(0xFFFC); };
+    const auto special = [](QChar c) {
+        return (c.unicode() < 0x20 && c != u'\t') || c == QChar(0x2029) || c == QChar(0xFFFC);
+    };
     if (std::none_of(text.cbegin(), text.cend(), special))
         return text;
     QString clean;
@@ -88,7 +90,9 @@ class Interpreter
 {
 public:
     Interpreter(QByteArrayView rtf, RtfSink &sink, const RtfReader::Limits &limits)
-        : m_tokens(rtf), m_sink(sink), m_limits(limits)
+        : m_tokens(rtf)
+        , m_sink(sink)
+        , m_limits(limits)
     {
     }
 
@@ -260,14 +264,17 @@ void Interpreter::controlSymbol(unsigned char symbol)
 {
     switch (symbol) {
     case '*': m_starPending = true; break;
-    case '\\': case '{': case '}': {
+    case '\\':
+    case '{':
+    case '}': {
         const char byte = static_cast<char>(symbol);
         textBytes(QByteArrayView(&byte, 1));
         break;
     }
     case '~': appendChar(0x00A0); break;
     case '_': appendChar(0x2011); break;
-    case '\r': case '\n': endParagraph(); break;
+    case '\r':
+    case '\n': endParagraph(); break;
     default: break;
     }
 }
@@ -377,9 +384,18 @@ void Interpreter::documentWord(Word word, const RtfToken &token)
     case Word::AnsiCodePage: m_ansiCodePage = value; break;
     case Word::DefaultFont: m_defaultFont = value; break;
     case Word::UnicodeSkip: state().unicodeSkip = std::clamp(value, 0, 8); break;
-    case Word::Red: m_color.red = std::clamp(value, 0, 255); m_color.given = true; break;
-    case Word::Green: m_color.green = std::clamp(value, 0, 255); m_color.given = true; break;
-    case Word::Blue: m_color.blue = std::clamp(value, 0, 255); m_color.given = true; break;
+    case Word::Red:
+        m_color.red = std::clamp(value, 0, 255);
+        m_color.given = true;
+        break;
+    case Word::Green:
+        m_color.green = std::clamp(value, 0, 255);
+        m_color.given = true;
+        break;
+    case Word::Blue:
+        m_color.blue = std::clamp(value, 0, 255);
+        m_color.given = true;
+        break;
     case Word::FontCharset: m_fontEntry.charset = value; break;
     case Word::FontCodePage: m_fontEntry.codePage = value; break;
     default: break;

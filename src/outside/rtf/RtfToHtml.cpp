@@ -1,7 +1,7 @@
 #include "outside/rtf/RtfToHtml.h"
 
-#include "outside/rtf/RtfLog.h"
 #include "outside/rtf/RtfHtmlBuilder.h"
+#include "outside/rtf/RtfLog.h"
 #include "outside/rtf/RtfReader.h"
 
 namespace OrvVelmora {

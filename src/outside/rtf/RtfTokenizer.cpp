@@ -42,7 +42,10 @@ RtfToken tokenOf(RtfToken::Kind kind)
 
 } // namespace
 
-RtfTokenizer::RtfTokenizer(QByteArrayView input) : m_input(input) {}
+RtfTokenizer::RtfTokenizer(QByteArrayView input)
+    : m_input(input)
+{
+}
 
 RtfToken RtfTokenizer::next()
 {
@@ -52,7 +55,9 @@ RtfToken RtfTokenizer::next()
         case '{': ++m_pos; return tokenOf(RtfToken::GroupOpen);
         case '}': ++m_pos; return tokenOf(RtfToken::GroupClose);
         case '\\': return backslash();
-        case '\r': case '\n': case '\0': ++m_pos; continue;
+        case '\r':
+        case '\n':
+        case '\0': ++m_pos; continue;
         default: return text();
         }
     }

@@ -29,7 +29,9 @@ class DocumentWriter
 {
 public:
     explicit DocumentWriter(const QTextDocument &document)
-        : m_document(document), m_defaultFont(document.defaultFont()), m_indentWidth(document.indentWidth())
+        : m_document(document)
+        , m_defaultFont(document.defaultFont())
+        , m_indentWidth(document.indentWidth())
     {
     }
 
@@ -125,8 +127,8 @@ void DocumentWriter::header()
     }
     m_out += "}\r\n{\\colortbl ;";
     for (QRgb color : m_colorList) {
-        m_out += "\\red" + QByteArray::number(qRed(color)) + "\\green" + QByteArray::number(qGreen(color)) + "\\blue"
-            + QByteArray::number(qBlue(color)) + ';';
+        m_out += "\\red" + QByteArray::number(qRed(color)) + "\\green" + QByteArray::number(qGreen(color)) + "\\blue" +
+            QByteArray::number(qBlue(color)) + ';';
     }
     m_out += "}\r\n\\viewkind4\r\n";
 }
@@ -163,7 +165,8 @@ void DocumentWriter::paragraphFormat(const RtfParaStyle &style)
         word("sa", style.spaceAfter);
     if (style.bullet) {
         const QByteArray symbol = QByteArray::number(m_fonts.value(kSymbolFont));
-        m_out += "{\\pntext\\f" + symbol + "\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + symbol + "\\pnindent0{\\pntxtb\\'B7}}";
+        m_out +=
+            "{\\pntext\\f" + symbol + "\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + symbol + "\\pnindent0{\\pntxtb\\'B7}}";
         // \pn has no nesting; \ilvl carries the level for readers that know it.
         if (style.level > 0)
             word("ilvl", style.level);

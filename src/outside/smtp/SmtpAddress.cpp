@@ -46,8 +46,8 @@ SmtpAddress::SmtpAddress(const QString &text)
 bool SmtpAddress::isValidLocalPart(const QString &local)
 {
     // The limit counts octets, and an international local part takes more of them.
-    if (local.toUtf8().size() > kMaxLocalPart || local.startsWith(QLatin1Char('.'))
-        || local.endsWith(QLatin1Char('.')) || local.contains(QStringLiteral("..")))
+    if (local.toUtf8().size() > kMaxLocalPart || local.startsWith(QLatin1Char('.')) ||
+        local.endsWith(QLatin1Char('.')) || local.contains(QStringLiteral("..")))
         return false;
     for (QChar c : local) {
         if (c != QLatin1Char('.') && !isAtext(c))

@@ -60,8 +60,8 @@ bool SmtpAttachmentList::loadOne(SmtpAttachment &item, QString *error)
     }
     item.fileName = info.fileName() + QStringLiteral(".zip");
     item.mimeType = QStringLiteral("application/zip");
-    item.encodedPart = SmtpMessageBuilder::attachmentHeaders(item.fileName, item.mimeType)
-        + SmtpMessageBuilder::base64Lines(*packed);
+    item.encodedPart =
+        SmtpMessageBuilder::attachmentHeaders(item.fileName, item.mimeType) + SmtpMessageBuilder::base64Lines(*packed);
     item.loaded = true;
     return true;
 }

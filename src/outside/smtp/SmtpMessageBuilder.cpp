@@ -57,8 +57,8 @@ void setDate(GMimeMessage *message)
     GTimeZone *zone = g_time_zone_new_offset(now.offsetFromUtc());
     const QDate day = now.date();
     const QTime time = now.time();
-    GDateTime *date = g_date_time_new(zone, day.year(), day.month(), day.day(), time.hour(), time.minute(),
-                                      time.second());
+    GDateTime *date =
+        g_date_time_new(zone, day.year(), day.month(), day.day(), time.hour(), time.minute(), time.second());
     g_mime_message_set_date(message, date);
     g_date_time_unref(date);
     g_time_zone_unref(zone);
@@ -104,8 +104,8 @@ GMimeObject *textPart(const char *subtype, const QString &text)
 
 void addMailbox(GMimeMessage *message, GMimeAddressType type, const QString &name, const QByteArray &address)
 {
-    InternetAddress *mailbox = internet_address_mailbox_new(
-        utf8(SmtpMessageBuilder::headerText(name)).constData(), address.constData());
+    InternetAddress *mailbox =
+        internet_address_mailbox_new(utf8(SmtpMessageBuilder::headerText(name)).constData(), address.constData());
     internet_address_set_charset(mailbox, "utf-8");
     internet_address_list_add(g_mime_message_get_addresses(message, type), mailbox);
     g_object_unref(mailbox);
@@ -247,8 +247,8 @@ void setHeaders(GMimeMessage *message, const SmtpMessageContent &content)
     g_mime_object_set_header(object, "X-Priority", priorityHeader(content.priority), nullptr);
     g_mime_object_set_header(object, "Importance", importanceHeader(content.priority), nullptr);
     if (content.readReceipt)
-        g_mime_object_set_header(object, "Disposition-Notification-To",
-                                 ("<" + content.fromAddress + ">").constData(), nullptr);
+        g_mime_object_set_header(object, "Disposition-Notification-To", ("<" + content.fromAddress + ">").constData(),
+                                 nullptr);
     g_mime_object_set_header(object, "MIME-Version", "1.0", nullptr);
     keepTypedText(object, content);
 }

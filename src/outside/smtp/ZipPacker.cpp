@@ -29,8 +29,8 @@ bool addEntry(zip_t *archive, const QString &entryName, const QByteArray &data, 
     zip_source_t *entry = zip_source_buffer(archive, data.constData(), data.size(), 0);
     if (!entry)
         return false;
-    const zip_int64_t index = zip_file_add(archive, entryName.toUtf8().constData(), entry,
-                                           ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+    const zip_int64_t index =
+        zip_file_add(archive, entryName.toUtf8().constData(), entry, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
     if (index < 0) {
         zip_source_free(entry);
         return false;
@@ -42,8 +42,7 @@ bool addEntry(zip_t *archive, const QString &entryName, const QByteArray &data, 
 
 } // namespace
 
-std::optional<QByteArray> ZipPacker::pack(const QString &entryName, const QByteArray &data,
-                                          const QDateTime &modified)
+std::optional<QByteArray> ZipPacker::pack(const QString &entryName, const QByteArray &data, const QDateTime &modified)
 {
     zip_error_t error;
     zip_error_init(&error);

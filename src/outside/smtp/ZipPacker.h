@@ -14,8 +14,7 @@ class ZipPacker
 {
 public:
     /// The archive, or nothing when libzip failed.
-    static std::optional<QByteArray> pack(const QString &entryName, const QByteArray &data,
-                                          const QDateTime &modified);
+    static std::optional<QByteArray> pack(const QString &entryName, const QByteArray &data, const QDateTime &modified);
 };
 
 } // namespace OrvVelmora

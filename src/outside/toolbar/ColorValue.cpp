@@ -29,11 +29,11 @@ constexpr SystemColorRole kSystemRoles[] = {
     {12, QPalette::Active, QPalette::Mid},            // application workspace
     {13, QPalette::Active, QPalette::Highlight},      // highlight
     {14, QPalette::Active, QPalette::HighlightedText},
-    {15, QPalette::Active, QPalette::Button},         // button face
-    {16, QPalette::Active, QPalette::Dark},           // button shadow
-    {17, QPalette::Disabled, QPalette::Text},         // grey text
+    {15, QPalette::Active, QPalette::Button}, // button face
+    {16, QPalette::Active, QPalette::Dark},   // button shadow
+    {17, QPalette::Disabled, QPalette::Text}, // grey text
     {18, QPalette::Active, QPalette::ButtonText},
-    {20, QPalette::Active, QPalette::Light},          // button highlight
+    {20, QPalette::Active, QPalette::Light}, // button highlight
     {21, QPalette::Active, QPalette::Shadow},
     {22, QPalette::Active, QPalette::Midlight},
     {23, QPalette::Active, QPalette::ToolTipText},

@@ -18,7 +18,10 @@ public:
     static constexpr quint32 kButtonFace = kSystemFlag | 15u;
 
     constexpr ColorValue() = default;
-    constexpr ColorValue(quint32 value) : m_value(value) {}
+    constexpr ColorValue(quint32 value)
+        : m_value(value)
+    {
+    }
     /// An ordinary colour from a QColor (its alpha is dropped).
     ColorValue(const QColor &color);
 

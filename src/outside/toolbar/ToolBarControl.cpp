@@ -1,6 +1,5 @@
 #include "outside/toolbar/ToolBarControl.h"
 
-
 #include <QAction>
 #include <QComboBox>
 #include <QCompleter>
@@ -109,7 +108,8 @@ QAction *ToolBarControl::appearance(const ToolDefinition &tool, const BandEntry 
     QAction *shared = m_actions.value(tool.id);
     if (entry.tooltipOverride.isEmpty() && entry.captionOverride.isEmpty())
         return shared;
-    auto *own = new QAction(shared->icon(), entry.captionOverride.isEmpty() ? tool.caption : entry.captionOverride, this);
+    auto *own =
+        new QAction(shared->icon(), entry.captionOverride.isEmpty() ? tool.caption : entry.captionOverride, this);
     own->setObjectName(tool.id);
     own->setToolTip(entry.tooltipOverride.isEmpty() ? tool.tooltip : entry.tooltipOverride);
     own->setStatusTip(tool.description);

@@ -21,19 +21,18 @@ void ButtonColors::applyTo(QAbstractButton *button, bool primary) const
     const QColor fill = primary ? ForeColor : BackColor;
     const QColor text = primary ? BackColor : ForeColor;
     const QColor frame = primary ? ForeColor : BorderColor;
-    button->setStyleSheet(
-        QStringLiteral("QAbstractButton { background: %1; color: %2; border: 1px solid %3;"
-                       " border-radius: 4px; padding: 5px 14px; min-height: 18px; }"
-                       " QAbstractButton:hover { background: %4; }"
-                       " QAbstractButton:pressed { background: %5; }"
-                       " QAbstractButton:focus { border: 2px solid %6; padding: 4px 13px;"
-                       " text-decoration: underline; }"
-                       " QAbstractButton:disabled { background: %7; color: %8; border-color: %9; }")
-            .arg(fill.name(), text.name(), frame.name(), fill.darker(108).name(),
-                 primary ? fill.darker(125).name() : BorderColor.name(),
-                 // A ring in the fill colour would vanish on the dark primary button.
-                 primary ? BorderColor.name() : ForeColor.name(),
-                 BackColor.name(), mix(BackColor, ForeColor).name(), mix(BackColor, BorderColor).name()));
+    button->setStyleSheet(QStringLiteral("QAbstractButton { background: %1; color: %2; border: 1px solid %3;"
+                                         " border-radius: 4px; padding: 5px 14px; min-height: 18px; }"
+                                         " QAbstractButton:hover { background: %4; }"
+                                         " QAbstractButton:pressed { background: %5; }"
+                                         " QAbstractButton:focus { border: 2px solid %6; padding: 4px 13px;"
+                                         " text-decoration: underline; }"
+                                         " QAbstractButton:disabled { background: %7; color: %8; border-color: %9; }")
+                              .arg(fill.name(), text.name(), frame.name(), fill.darker(108).name(),
+                                   primary ? fill.darker(125).name() : BorderColor.name(),
+                                   // A ring in the fill colour would vanish on the dark primary button.
+                                   primary ? BorderColor.name() : ForeColor.name(), BackColor.name(),
+                                   mix(BackColor, ForeColor).name(), mix(BackColor, BorderColor).name()));
 }
 
 } // namespace OrvVelmora

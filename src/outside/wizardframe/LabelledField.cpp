@@ -19,7 +19,10 @@ namespace {
 class PasswordCharStyle final : public QProxyStyle
 {
 public:
-    explicit PasswordCharStyle(QChar character) : m_character(character) {}
+    explicit PasswordCharStyle(QChar character)
+        : m_character(character)
+    {
+    }
 
     int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
                   QStyleHintReturn *returnData) const override
@@ -98,8 +101,14 @@ void LabelledField::build()
     layout->addWidget(m_editor, 1);
 }
 
-QString LabelledField::Caption() const { return m_label->text(); }
-void LabelledField::setCaption(const QString &caption) { m_label->setText(caption); }
+QString LabelledField::Caption() const
+{
+    return m_label->text();
+}
+void LabelledField::setCaption(const QString &caption)
+{
+    m_label->setText(caption);
+}
 
 void LabelledField::setLabelWidth(int pixels)
 {
@@ -107,7 +116,10 @@ void LabelledField::setLabelWidth(int pixels)
     m_label->setFixedWidth(pixels);
 }
 
-int LabelledField::LabelWidth() const { return m_label->width(); }
+int LabelledField::LabelWidth() const
+{
+    return m_label->width();
+}
 
 QLineEdit *LabelledField::lineEdit() const
 {

@@ -215,11 +215,26 @@ void WizardFrame::Busy(bool busy)
     m_busyBar->setVisible(busy);
 }
 
-qint32 WizardFrame::ProgressMin() const { return m_progress->minimum(); }
-void WizardFrame::setProgressMin(qint32 value) { m_progress->setMinimum(value); }
-qint32 WizardFrame::ProgressMax() const { return m_progress->maximum(); }
-void WizardFrame::setProgressMax(qint32 value) { m_progress->setMaximum(value); }
-qint32 WizardFrame::ProgressValue() const { return m_progress->value(); }
+qint32 WizardFrame::ProgressMin() const
+{
+    return m_progress->minimum();
+}
+void WizardFrame::setProgressMin(qint32 value)
+{
+    m_progress->setMinimum(value);
+}
+qint32 WizardFrame::ProgressMax() const
+{
+    return m_progress->maximum();
+}
+void WizardFrame::setProgressMax(qint32 value)
+{
+    m_progress->setMaximum(value);
+}
+qint32 WizardFrame::ProgressValue() const
+{
+    return m_progress->value();
+}
 
 void WizardFrame::setProgressValue(qint32 value)
 {
@@ -234,10 +249,19 @@ void WizardFrame::setProgressVisible(bool visible)
     m_progressLabel->setVisible(visible);
 }
 
-QString WizardFrame::ProgressText() const { return m_progressLabel->text(); }
-void WizardFrame::setProgressText(const QString &text) { m_progressLabel->setText(text); }
+QString WizardFrame::ProgressText() const
+{
+    return m_progressLabel->text();
+}
+void WizardFrame::setProgressText(const QString &text)
+{
+    m_progressLabel->setText(text);
+}
 
-QString WizardFrame::ExtraButtonCaption() const { return m_extra->text(); }
+QString WizardFrame::ExtraButtonCaption() const
+{
+    return m_extra->text();
+}
 
 void WizardFrame::setExtraButtonCaption(const QString &caption)
 {

@@ -1,8 +1,8 @@
 #include "wizard/merge/MergeText.h"
 
+#include "outside/rtf/RtfEscape.h"
 #include "wizard/merge/MergeField.h"
 #include "wizard/merge/MergeWorkingText.h"
-#include "outside/rtf/RtfEscape.h"
 
 namespace OrvVelmora {
 
@@ -27,8 +27,7 @@ QString MergeText(const MergeRowSource &source, int row, QString text, MergeTarg
     return MergeText(source, row, std::move(text), target, QDate::currentDate());
 }
 
-QString MergeText(const MergeRowSource &source, int row, QString text, MergeTarget target,
-                  const QDate &today)
+QString MergeText(const MergeRowSource &source, int row, QString text, MergeTarget target, const QDate &today)
 {
     MergeWorkingText working(std::move(text));
     for (const MergeField &field : MergeFields()) {

@@ -33,7 +33,7 @@ enum class MergeTarget { PlainText, RtfSource };
 [[nodiscard]] QString MergeText(const MergeRowSource &source, int row, QString text,
                                 MergeTarget target = MergeTarget::PlainText);
 /// The same with the date given, for callers that fix "today".
-[[nodiscard]] QString MergeText(const MergeRowSource &source, int row, QString text,
-                                MergeTarget target, const QDate &today);
+[[nodiscard]] QString MergeText(const MergeRowSource &source, int row, QString text, MergeTarget target,
+                                const QDate &today);
 
 } // namespace OrvVelmora

@@ -27,8 +27,7 @@ public:
 
 private:
     static void marksOf(const QString &text, Positions &marks);
-    void copySegment(qsizetype from, qsizetype to, QString &text, Positions &marks,
-                     const qsizetype *&mark) const;
+    void copySegment(qsizetype from, qsizetype to, QString &text, Positions &marks, const qsizetype *&mark) const;
 
     QString m_text;
     Positions m_marks;

@@ -78,8 +78,7 @@ QList<AttachmentEntry> AttachmentPane::Attachments() const
 {
     QList<AttachmentEntry> entries;
     for (int row = 1; row <= m_sevAnlagen->rowCount(); ++row)
-        entries.append({m_sevAnlagen->cellText(row, kFileName).value_or(QString()),
-                        m_sevAnlagen->rowChecked(row)});
+        entries.append({m_sevAnlagen->cellText(row, kFileName).value_or(QString()), m_sevAnlagen->rowChecked(row)});
     return entries;
 }
 
@@ -92,8 +91,8 @@ void AttachmentPane::AddAttachment()
     // as the file system does.
     if (m_sevAnlagen->find(*chosen) > 0) {
         PlatformServices::instance().messageBox(QStringLiteral("Diese Anlage ist bereits vorhanden."),
-                                                QStringLiteral("Systemmeldung..."),
-                                                MessageIcon::Information, MessageButtons::Ok);
+                                                QStringLiteral("Systemmeldung..."), MessageIcon::Information,
+                                                MessageButtons::Ok);
     } else {
         if (!m_sevAnlagen->addRow(*chosen).isValid())
             return;

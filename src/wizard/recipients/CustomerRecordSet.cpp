@@ -15,11 +15,10 @@ CustomerRecordSet::~CustomerRecordSet()
 
 QString CustomerRecordSet::statement()
 {
-    return QStringLiteral(
-               "SELECT KundenNr, Anrede, Vorname, Name, Firma, Zusatz, AnsprechPartner, Strasse, "
-               "PLZ, Ort, Land, EMail, FreiFeld1, FreiFeld2, FreiFeld3, PreisGruppe ")
-        + QStringLiteral("FROM tbKunden ") + QStringLiteral("WHERE EMail<>'' ")
-        + QStringLiteral("ORDER BY KundenNr ASC;");
+    return QStringLiteral("SELECT KundenNr, Anrede, Vorname, Name, Firma, Zusatz, AnsprechPartner, Strasse, "
+                          "PLZ, Ort, Land, EMail, FreiFeld1, FreiFeld2, FreiFeld3, PreisGruppe ") +
+        QStringLiteral("FROM tbKunden ") + QStringLiteral("WHERE EMail<>'' ") +
+        QStringLiteral("ORDER BY KundenNr ASC;");
 }
 
 bool CustomerRecordSet::open(const QSqlDatabase &connection)

@@ -65,7 +65,10 @@ QPushButton *makeButton(const QString &name, const QString &caption, QWidget *pa
 class RecipientPane::ResultRows final : public MergeRowSource
 {
 public:
-    explicit ResultRows(const GridComponent &grid) : m_grid(grid) {}
+    explicit ResultRows(const GridComponent &grid)
+        : m_grid(grid)
+    {
+    }
     std::optional<QString> cell(int row, const QString &columnKey) const override
     {
         return m_grid.cellText(row, columnKey);
@@ -79,14 +82,12 @@ RecipientPane::RecipientPane(QWidget *parent)
     : QWidget(parent)
     , m_sevKunden(new GridComponent(this))
     , m_sevResult(new GridComponent(this))
-    , m_cmdAddKunde(makeButton(QStringLiteral("cmdAddKunde"),
-                               QStringLiteral("Ausgewählte Kunden übernehmen"), this))
-    , m_cmdAddAllKunde(makeButton(QStringLiteral("cmdAddAllKunde"),
-                                  QStringLiteral("Alle Kunden übernehmen"), this))
-    , m_cmdRemoveKunde(makeButton(QStringLiteral("cmdRemoveKunde"),
-                                  QStringLiteral("Ausgewählten Kunden entfernen"), this))
-    , m_cmdRemoveAllKunde(makeButton(QStringLiteral("cmdRemoveAllKunde"),
-                                     QStringLiteral("Alle Kunden entfernen"), this))
+    , m_cmdAddKunde(makeButton(QStringLiteral("cmdAddKunde"), QStringLiteral("Ausgewählte Kunden übernehmen"), this))
+    , m_cmdAddAllKunde(makeButton(QStringLiteral("cmdAddAllKunde"), QStringLiteral("Alle Kunden übernehmen"), this))
+    , m_cmdRemoveKunde(
+          makeButton(QStringLiteral("cmdRemoveKunde"), QStringLiteral("Ausgewählten Kunden entfernen"), this))
+    , m_cmdRemoveAllKunde(
+          makeButton(QStringLiteral("cmdRemoveAllKunde"), QStringLiteral("Alle Kunden entfernen"), this))
     , m_resultRows(std::make_unique<ResultRows>(*m_sevResult))
 {
     m_sevKunden->setObjectName(QStringLiteral("sevKunden"));
@@ -148,9 +149,8 @@ void RecipientPane::connectGestures()
         shift = 0;
         RemoveSelected();
     });
-    connect(m_sevKunden, &GridComponent::columnResized, this, [this](int column, int width) {
-        m_sevResult->column(column).setWidth(width);
-    });
+    connect(m_sevKunden, &GridComponent::columnResized, this,
+            [this](int column, int width) { m_sevResult->column(column).setWidth(width); });
 }
 
 void RecipientPane::LoadCustomers(const QSqlDatabase &connection)

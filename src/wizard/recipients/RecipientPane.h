@@ -1,7 +1,7 @@
 #pragma once
 
-#include "wizard/recipients/CustomerRecordSet.h"
 #include "wizard/merge/MergeText.h"
+#include "wizard/recipients/CustomerRecordSet.h"
 
 #include <QWidget>
 

@@ -34,10 +34,10 @@ SendRun::SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &re
     , m_view(view)
     , m_recipients(recipients)
 {
-    m_progressConnection = QObject::connect(&transport, &SmtpTransport::Progress,
-                                            [this](qint32 percent) { onProgress(percent); });
-    m_resetConnection = QObject::connect(&transport, &SmtpTransport::ProgressReset,
-                                         [this](qint32) { onProgressReset(); });
+    m_progressConnection =
+        QObject::connect(&transport, &SmtpTransport::Progress, [this](qint32 percent) { onProgress(percent); });
+    m_resetConnection =
+        QObject::connect(&transport, &SmtpTransport::ProgressReset, [this](qint32) { onProgressReset(); });
 }
 
 SendRun::~SendRun()
@@ -49,12 +49,9 @@ SendRun::~SendRun()
 qint32 SendRun::transportPriority(int listIndex)
 {
     switch (listIndex) {
-    case 0:
-        return 1;
-    case 1:
-        return 3;
-    default:
-        return 5;
+    case 0: return 1;
+    case 1: return 3;
+    default: return 5;
     }
 }
 
@@ -110,8 +107,7 @@ bool SendRun::confirmSending(qint32 count, const QString &server)
     const QString question =
         QStringLiteral("%1 e-Mails an die ausgewählten Kunden über %2 senden?").arg(count).arg(server);
     return PlatformServices::instance().messageBox(question, kQuestionCaption, MessageIcon::Question,
-                                                   MessageButtons::YesNo, MessageAnswer::No)
-        == MessageAnswer::Yes;
+                                                   MessageButtons::YesNo, MessageAnswer::No) == MessageAnswer::Yes;
 }
 
 void SendRun::prepare()

@@ -42,7 +42,9 @@ void SplitTokenSink::flush()
         joined += m_runs.at(index).text;
         runOf.insert(runOf.size(), m_runs.at(index).text.size(), index);
     }
-    const auto styleAt = [&](qsizetype position) -> const RtfCharStyle & { return m_runs.at(runOf.at(position)).style; };
+    const auto styleAt = [&](qsizetype position) -> const RtfCharStyle & {
+        return m_runs.at(runOf.at(position)).style;
+    };
     QList<Run> merged;
     const auto append = [&merged](const QString &text, const RtfCharStyle &style) {
         if (text.isEmpty())

@@ -22,8 +22,8 @@ int main(int argc, char **argv)
         return 1;
     OrvVelmoraMail *c = OrvVelmora_Create();
     unsigned int red = 0;
-    const int rc = OrvVelmora_SetConfigFileName(c, "/tmp/tiny-host.ini") | OrvVelmora_SetColor(c, 1, 0xFFu)
-                   | OrvVelmora_GetColor(c, 1, &red) | (red != 0xFFu);
+    const int rc = OrvVelmora_SetConfigFileName(c, "/tmp/tiny-host.ini") | OrvVelmora_SetColor(c, 1, 0xFFu) |
+        OrvVelmora_GetColor(c, 1, &red) | (red != 0xFFu);
     OrvVelmora_Destroy(c);
     std::printf("tiny host ok %s\n", ORVVELMORA_VERSION_STRING);
     return rc;

@@ -17,10 +17,7 @@ namespace {
 class SenderSettingsTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        mail.configFileName = dir.filePath(QStringLiteral("velmora.ini"));
-    }
+    void SetUp() override { mail.configFileName = dir.filePath(QStringLiteral("velmora.ini")); }
     void TearDown() override
     {
         mail.connection = QSqlDatabase();
@@ -75,7 +72,12 @@ TEST_F(SenderSettingsTest, BlanksAreTrimmedAndCapitalDefIsRemovedEverywhereButPo
 
 TEST_F(SenderSettingsTest, PortTextRules)
 {
-    const struct { const char *name; QString text; qint32 expected; } rows[] = {
+    const struct
+    {
+        const char *name;
+        QString text;
+        qint32 expected;
+    } rows[] = {
         {"digits", QStringLiteral("587"), 587},
         {"blanks", QStringLiteral("  465 "), 465},
         {"empty", QString(), 25},
@@ -200,12 +202,12 @@ TEST(TrustedCertificateSetting, AppliesToItsOwnServerOnly)
     const QByteArray sha = QByteArray::fromHex("00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff");
     const QString text = TrustedCertificate::settingText(QStringLiteral(" Mail.Buero.LAN "), sha);
     EXPECT_EQ(TrustedCertificate::fingerprintFor(text, QStringLiteral("mail.buero.lan")), sha);
-    for (const auto &[setting, server] : {std::pair{text, QStringLiteral("smtp.buero.lan")},
-                                          {text, QString()},
-                                          {text.left(text.size() - 2), QStringLiteral("mail.buero.lan")},
-                                          {text + QStringLiteral(" x"), QStringLiteral("mail.buero.lan")},
-                                          {QString(text).replace(QLatin1Char('f'), QLatin1Char('g')),
-                                           QStringLiteral("mail.buero.lan")}})
+    for (const auto &[setting, server] :
+         {std::pair{text, QStringLiteral("smtp.buero.lan")},
+          {text, QString()},
+          {text.left(text.size() - 2), QStringLiteral("mail.buero.lan")},
+          {text + QStringLiteral(" x"), QStringLiteral("mail.buero.lan")},
+          {QString(text).replace(QLatin1Char('f'), QLatin1Char('g')), QStringLiteral("mail.buero.lan")}})
         EXPECT_TRUE(TrustedCertificate::fingerprintFor(setting, server).isEmpty()) << setting.toStdString();
 }
 

@@ -67,9 +67,11 @@ TEST_F(SettingsFileStoreTest, UnwritableLocationFailsWithoutCreatingAnything)
 TEST_F(SettingsFileStoreTest, EmptyFileNameUsesPerUserDefault)
 {
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    ASSERT_TRUE(store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Name"), QStringLiteral("Standard"), QString()));
+    ASSERT_TRUE(
+        store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Name"), QStringLiteral("Standard"), QString()));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("OrvVelmora/velmora.ini"))));
-    EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), QStringLiteral("Name"), QString()), QStringLiteral("Standard"));
+    EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), QStringLiteral("Name"), QString()),
+              QStringLiteral("Standard"));
     qunsetenv("XDG_CONFIG_HOME");
 }
 

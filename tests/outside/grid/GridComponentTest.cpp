@@ -49,10 +49,7 @@ protected:
         return rows;
     }
 
-    void clickHeader(int position)
-    {
-        Q_EMIT m_grid.view()->horizontalHeader()->sectionClicked(position - 1);
-    }
+    void clickHeader(int position) { Q_EMIT m_grid.view()->horizontalHeader()->sectionClicked(position - 1); }
 
     GridComponent m_grid;
 };
@@ -138,7 +135,12 @@ TEST_F(GridTest, FindStaysRightThroughEveryKindOfChange)
         {"after a cell changed", [&] { m_grid.setCellText(1, "Wert", "z"); }, "a", 1, 1, true, 3},
         {"new value found", [] {}, "z", 1, 1, true, 1},
         {"after an append", [&] { m_grid.addRow("neu"); }, "neu", 1, 1, true, 5},
-        {"after a removal", [&] { select({1, 2}); m_grid.removeSelectedRows(); }, "neu", 1, 1, true, 3},
+        {"after a removal",
+         [&] {
+             select({1, 2});
+             m_grid.removeSelectedRows();
+         },
+         "neu", 1, 1, true, 3},
         {"after a sort", [&] { clickHeader(1); }, "neu", 1, 1, true, 3},
         {"after a reverse sort", [&] { clickHeader(1); }, "neu", 1, 1, true, 1},
     };
@@ -177,7 +179,8 @@ TEST_F(GridTest, RemovingSelectedRowsInBlocksOrScattered)
     const QList<std::pair<const char *, QList<int>>> cases{
         {"nothing", {}},
         {"two blocks", {2, 3, 4, 50, 100}},
-        {"every other row", [] {
+        {"every other row",
+         [] {
              QList<int> rows;
              for (int r = 1; r <= 100; r += 2)
                  rows.append(r);
@@ -237,10 +240,10 @@ TEST_F(GridTest, KeyEventsCarryClassicCodesAndCanBeSwallowed)
         int keyCode, shift, charCode;
     };
     const QList<KeyCase> cases{
-        {Qt::Key_Delete, Qt::NoModifier, 46, 0, 0},   {Qt::Key_Return, Qt::NoModifier, 13, 0, 13},
-        {Qt::Key_A, Qt::NoModifier, 65, 0, 'a'},      {Qt::Key_F1, Qt::ControlModifier, 112, 2, 0},
-        {Qt::Key_Left, Qt::ShiftModifier, 37, 1, 0},
-        {Qt::Key_Down, Qt::AltModifier, 40, 4, 0},    {Qt::Key_Escape, Qt::NoModifier, 27, 0, 27},
+        {Qt::Key_Delete, Qt::NoModifier, 46, 0, 0},  {Qt::Key_Return, Qt::NoModifier, 13, 0, 13},
+        {Qt::Key_A, Qt::NoModifier, 65, 0, 'a'},     {Qt::Key_F1, Qt::ControlModifier, 112, 2, 0},
+        {Qt::Key_Left, Qt::ShiftModifier, 37, 1, 0}, {Qt::Key_Down, Qt::AltModifier, 40, 4, 0},
+        {Qt::Key_Escape, Qt::NoModifier, 27, 0, 27},
     };
     int seenKey = -1, seenShift = -1, seenChar = 0;
     bool swallowDown = false;

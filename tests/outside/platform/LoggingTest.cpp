@@ -47,8 +47,8 @@ TEST(Tolerate, AFailingStepIsLoggedUnderItsNameAndTheNextStepRuns)
 {
     LogCapture capture;
     QStringList ran;
-    const bool first = OrvVelmora::tolerate(lcWizard, "colouring the frame",
-                                            [] { throw std::runtime_error("no colour scheme"); });
+    const bool first =
+        OrvVelmora::tolerate(lcWizard, "colouring the frame", [] { throw std::runtime_error("no colour scheme"); });
     const bool second = OrvVelmora::tolerate(lcWizard, "loading customers", [&ran] { ran << "loaded"; });
     const bool third = OrvVelmora::tolerate(lcSendRun, "odd step", [] { throw 42; });
 

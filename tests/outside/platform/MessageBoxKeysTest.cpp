@@ -26,8 +26,8 @@ MessageAnswer answerWithKey(std::optional<MessageAnswer> defaultAnswer, Qt::Key 
             return;
         press.stop();
         QWidget *target = box->focusWidget() ? box->focusWidget() : box;
-        focused = QString::fromUtf8(target->metaObject()->className()) + QLatin1Char(' ')
-                  + (qobject_cast<QAbstractButton *>(target) ? qobject_cast<QAbstractButton *>(target)->text() : QString());
+        focused = QString::fromUtf8(target->metaObject()->className()) + QLatin1Char(' ') +
+            (qobject_cast<QAbstractButton *>(target) ? qobject_cast<QAbstractButton *>(target)->text() : QString());
         QTest::keyClick(target, key);
     });
     press.start(20);

@@ -20,7 +20,11 @@ namespace {
 class RichTextBoxTest : public ::testing::Test
 {
 protected:
-    RichTextBoxTest() : m_scope(m_services) { m_box.resize(400, 300); }
+    RichTextBoxTest()
+        : m_scope(m_services)
+    {
+        m_box.resize(400, 300);
+    }
 
     /// Two paragraphs: "plain bold" with "bold" bold, then "second" centred.
     void fillSample()

@@ -1,9 +1,9 @@
 #include "RtfTestSupport.h"
 
+#include "outside/rtf/MarkedPlainText.h"
 #include "outside/rtf/RtfDocumentBuilder.h"
 #include "outside/rtf/RtfToHtml.h"
 #include "outside/rtf/RtfWriter.h"
-#include "outside/rtf/MarkedPlainText.h"
 
 #include <QDir>
 #include <QPdfWriter>
@@ -50,10 +50,13 @@ std::optional<QString> printedByChromium(const QString &html, QString &error)
     const QString pdf = dir.filePath(QStringLiteral("message.pdf"));
     const QStringList flags = QStringLiteral("--headless --no-sandbox --disable-gpu --no-first-run "
                                              "--disable-background-networking --disable-component-update "
-                                             "--no-pdf-header-footer").split(QLatin1Char(' '));
+                                             "--no-pdf-header-footer")
+                                  .split(QLatin1Char(' '));
     if (!runTool(QStringLiteral("chromium"),
-                 flags + QStringList{QStringLiteral("--user-data-dir=") + dir.filePath(QStringLiteral("profile")),
-                                     QStringLiteral("--print-to-pdf=") + pdf, QUrl::fromLocalFile(page.fileName()).toString()},
+                 flags +
+                     QStringList{QStringLiteral("--user-data-dir=") + dir.filePath(QStringLiteral("profile")),
+                                 QStringLiteral("--print-to-pdf=") + pdf,
+                                 QUrl::fromLocalFile(page.fileName()).toString()},
                  error))
         return std::nullopt;
     return pdfText(pdf, error);
@@ -125,7 +128,9 @@ void expectPrintedAsTyped(const QTextDocument &document, const std::string &name
     trimBlankEnds(plainLines);
     const QStringList pageLines = pageLinesOf(*browser);
     EXPECT_LE(blankLines(pageLines), std::max(blankLines(plainLines), blankLines(pageLinesOf(*editor))))
-        << name << "\nbrowser:\n" << browser->toStdString() << "\neditor:\n" << editor->toStdString();
+        << name << "\nbrowser:\n"
+        << browser->toStdString() << "\neditor:\n"
+        << editor->toStdString();
     const QString page = collapsed(pageLines.join(QLatin1Char(' ')));
     qsizetype from = 0;
     for (const QString &line : std::as_const(plainLines)) {
@@ -160,7 +165,8 @@ TEST_F(PrintedHtml, DemoLetterPrintsAsTyped)
     QTextDocument document;
     ASSERT_TRUE(RtfDocumentBuilder::load(
         "{\\rtf1\\ansi{\\colortbl;\\red176\\green48\\blue48;}\\qc\\b Fr\\'fchjahrsangebot 2027\\b0\\par\\pard\\par "
-        "Guten Tag Frau Erika Muster,\\par f\\'fcr Ihre Kundennummer 10001 haben wir drei Angebote ausgew\\'e4hlt:\\par "
+        "Guten Tag Frau Erika Muster,\\par f\\'fcr Ihre Kundennummer 10001 haben wir drei Angebote "
+        "ausgew\\'e4hlt:\\par "
         "\\ls1 Frische Br\\'f6tchen\\par{\\cf1 Rote Gr\\'fctze}\\par K\\'e4se aus K\\'f6ln\\par\\pard "
         "Mit freundlichen Gr\\'fc\\'dfen, Stand 06.12.2026}",
         document));
@@ -170,8 +176,9 @@ TEST_F(PrintedHtml, DemoLetterPrintsAsTyped)
 
 TEST_F(PrintedHtml, FixtureLettersPrintAsTyped)
 {
-    const QStringList letters = QDir(rtfFixtureDir()).entryList({QStringLiteral("*brief*.rtf"), QStringLiteral("*bullet*.rtf"),
-                                                                  QStringLiteral("*lists*.rtf")});
+    const QStringList letters =
+        QDir(rtfFixtureDir())
+            .entryList({QStringLiteral("*brief*.rtf"), QStringLiteral("*bullet*.rtf"), QStringLiteral("*lists*.rtf")});
     if (letters.isEmpty() && qEnvironmentVariable("CI") == QStringLiteral("true"))
         FAIL() << "no fixture letters in " << rtfFixtureDir().toStdString();
     if (letters.isEmpty())

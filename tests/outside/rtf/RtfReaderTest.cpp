@@ -109,9 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"cp1251", "{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'e1}", QStringLiteral("\u0410\u0431")},
         TextCase{"cp437_pc", "{\\rtf1\\pc \\'81\\'e1}", QStringLiteral("\u00fc\u00df")},
         TextCase{"cp850_pca", "{\\rtf1\\pca \\'d0}", QStringLiteral("\u00f0")},
-        TextCase{"symbol_font", "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1 \\'b7\\'61}", QStringLiteral("\u2022\u03b1")},
+        TextCase{"symbol_font", "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1 \\'b7\\'61}",
+                 QStringLiteral("\u2022\u03b1")},
         TextCase{"double_byte_pairs", "{\\rtf1\\ansi\\ansicpg932 \\'82\\'a0}", QStringLiteral("\u3042")},
-        TextCase{"named_characters", "{\\rtf1 a\\tab b\\line c\\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote\\bullet\\~}",
+        TextCase{"named_characters",
+                 "{\\rtf1 a\\tab b\\line c\\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote\\bullet\\~}",
                  QStringLiteral("a\tb\u2028c\u2014\u2013\u2018\u2019\u201c\u201d\u2022\u00a0")},
         TextCase{"paragraph_cell_row", "{\\rtf1 a\\par b\\cell c\\cell\\row d}", QStringLiteral("a\nb\nc\nd")},
         TextCase{"last_par_marks_the_last_paragraph", "{\\rtf1 a\\par}", QStringLiteral("a")},
@@ -120,8 +122,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "{\\rtf1{\\*\\unknown x}{\\stylesheet{s}}{\\info{\\title t}}{\\header h}{\\footnote f}{\\pict 0102}"
                  "{\\*\\bkmkstart b}{\\object{\\*\\objdata 01}}y}",
                  QStringLiteral("y")},
-        TextCase{"field_keeps_result", "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}}", QStringLiteral("link")},
-        TextCase{"field_instruction_without_star", "{\\rtf1{\\field{\\fldinst PAGE}{\\fldrslt 3}}}", QStringLiteral("3")},
+        TextCase{"field_keeps_result", "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}}",
+                 QStringLiteral("link")},
+        TextCase{"field_instruction_without_star", "{\\rtf1{\\field{\\fldinst PAGE}{\\fldrslt 3}}}",
+                 QStringLiteral("3")},
         TextCase{"binary_data_skipped", "{\\rtf1 a\\bin3 {}\\b}", QStringLiteral("ab")},
         TextCase{"hidden_text", "{\\rtf1 a{\\v hidden}b}", QStringLiteral("ab")},
         TextCase{"list_text_skipped", "{\\rtf1{\\pntext\\'b7\\tab}one{\\listtext 2.\\tab}}", QStringLiteral("one")},
@@ -158,56 +162,79 @@ const QByteArray kTables = "{\\fonttbl{\\f0\\fswiss Times;}{\\f1\\fnil\\fcharset
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RtfReaderStyles,
-    ::testing::Values(
-        StyleCase{"bold_group", "{\\rtf1 a{\\b X}}", [](const RtfCharStyle &s, auto &) { return s.bold && !s.italic; }},
-        StyleCase{"group_restores", "{\\rtf1{\\b a}X}", [](const RtfCharStyle &s, auto &) { return !s.bold; }},
-        StyleCase{"b0_switches_off", "{\\rtf1\\b a\\b0 X}", [](const RtfCharStyle &s, auto &) { return !s.bold; }},
-        StyleCase{"plain_resets", "{\\rtf1\\b\\i\\ul\\fs40 a\\plain X}",
-                  [](const RtfCharStyle &s, auto &) { return !s.bold && !s.italic && !s.underline && s.halfPoints == 24; }},
-        StyleCase{"italic_underline_strike", "{\\rtf1\\i\\uldb\\strike X}",
-                  [](const RtfCharStyle &s, auto &) { return s.italic && s.underline && s.strike; }},
-        StyleCase{"ulnone_ends_underline", "{\\rtf1\\ul a\\ulnone X}", [](const RtfCharStyle &s, auto &) { return !s.underline; }},
-        StyleCase{"underline_colour_is_not_underline", "{\\rtf1\\ulc2 X}", [](const RtfCharStyle &s, auto &) { return !s.underline; }},
-        StyleCase{"font_size_half_points", "{\\rtf1\\fs21 X}", [](const RtfCharStyle &s, auto &) { return s.halfPoints == 21; }},
-        StyleCase{"absurd_font_size_clamped", "{\\rtf1\\fs99999999999 X}", [](const RtfCharStyle &s, auto &) { return s.halfPoints == 3276; }},
-        StyleCase{"default_font", "{\\rtf1\\deff1" + kTables + " X}",
-                  [](const RtfCharStyle &s, auto &) { return s.fontFamily == QLatin1String("Arial"); }},
-        StyleCase{"chosen_font", "{\\rtf1\\deff1" + kTables + "\\f0 X}",
-                  [](const RtfCharStyle &s, auto &) { return s.fontFamily == QLatin1String("Times"); }},
-        StyleCase{"colour", "{\\rtf1" + kTables + "\\cf1 X}", [](const RtfCharStyle &s, auto &) { return s.color == qRgb(255, 0, 0); }},
-        StyleCase{"auto_colour", "{\\rtf1" + kTables + "\\cf1 a\\cf0 X}", [](const RtfCharStyle &s, auto &) { return !s.color; }},
-        StyleCase{"colour_out_of_table", "{\\rtf1" + kTables + "\\cf99 X}", [](const RtfCharStyle &s, auto &) { return !s.color; }},
-        StyleCase{"highlight", "{\\rtf1" + kTables + "\\highlight2 X}",
-                  [](const RtfCharStyle &s, auto &) { return s.background == qRgb(0, 0, 255); }},
-        StyleCase{"superscript", "{\\rtf1\\super X}",
-                  [](const RtfCharStyle &s, auto &) { return s.vertical == RtfCharStyle::Vertical::Superscript; }},
-        StyleCase{"nosupersub", "{\\rtf1\\sub a\\nosupersub X}",
-                  [](const RtfCharStyle &s, auto &) { return s.vertical == RtfCharStyle::Vertical::Normal; }},
-        StyleCase{"centred", "{\\rtf1\\qc X}", [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
-        StyleCase{"right", "{\\rtf1\\qr X\\par}", [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Right; }},
-        StyleCase{"justified", "{\\rtf1\\qj X}", [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Justify; }},
-        StyleCase{"pard_resets", "{\\rtf1\\qc\\li300 a\\par\\pard X}",
-                  [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Left && p.leftIndent == 0; }},
-        StyleCase{"properties_carry_to_next_paragraph", "{\\rtf1\\qc a\\par X}",
-                  [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
-        StyleCase{"indents", "{\\rtf1\\li720\\ri100\\fi-360\\sb120\\sa240 X}",
-                  [](auto &, const RtfParaStyle &p) {
-                      return p.leftIndent == 720 && p.rightIndent == 100 && p.firstLineIndent == -360
-                          && p.spaceBefore == 120 && p.spaceAfter == 240;
-                  }},
-        StyleCase{"absurd_indent_clamped", "{\\rtf1\\li99999999999 X}", [](auto &, const RtfParaStyle &p) { return p.leftIndent == 31680; }},
-        StyleCase{"list_override_is_bullet", "{\\rtf1\\ls1\\ilvl2 X}",
-                  [](auto &, const RtfParaStyle &p) { return p.bullet && p.level == 2; }},
-        StyleCase{"legacy_bullet", "{\\rtf1{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}X}", [](auto &, const RtfParaStyle &p) { return p.bullet; }},
-        StyleCase{"legacy_numbering", "{\\rtf1{\\*\\pn\\pnlvlbody\\pndec}X}", [](auto &, const RtfParaStyle &p) { return p.bullet; }},
-        StyleCase{"legacy_continuation_has_no_bullet", "{\\rtf1{\\*\\pn\\pnlvlcont}X}", [](auto &, const RtfParaStyle &p) { return !p.bullet; }},
-        StyleCase{"pard_ends_list", "{\\rtf1\\ls1 a\\par\\pard X}", [](auto &, const RtfParaStyle &p) { return !p.bullet; }}),
+    ::testing::Values(StyleCase{"bold_group", "{\\rtf1 a{\\b X}}",
+                                [](const RtfCharStyle &s, auto &) { return s.bold && !s.italic; }},
+                      StyleCase{"group_restores", "{\\rtf1{\\b a}X}",
+                                [](const RtfCharStyle &s, auto &) { return !s.bold; }},
+                      StyleCase{"b0_switches_off", "{\\rtf1\\b a\\b0 X}",
+                                [](const RtfCharStyle &s, auto &) { return !s.bold; }},
+                      StyleCase{"plain_resets", "{\\rtf1\\b\\i\\ul\\fs40 a\\plain X}",
+                                [](const RtfCharStyle &s, auto &) {
+                                    return !s.bold && !s.italic && !s.underline && s.halfPoints == 24;
+                                }},
+                      StyleCase{"italic_underline_strike", "{\\rtf1\\i\\uldb\\strike X}",
+                                [](const RtfCharStyle &s, auto &) { return s.italic && s.underline && s.strike; }},
+                      StyleCase{"ulnone_ends_underline", "{\\rtf1\\ul a\\ulnone X}",
+                                [](const RtfCharStyle &s, auto &) { return !s.underline; }},
+                      StyleCase{"underline_colour_is_not_underline", "{\\rtf1\\ulc2 X}",
+                                [](const RtfCharStyle &s, auto &) { return !s.underline; }},
+                      StyleCase{"font_size_half_points", "{\\rtf1\\fs21 X}",
+                                [](const RtfCharStyle &s, auto &) { return s.halfPoints == 21; }},
+                      StyleCase{"absurd_font_size_clamped", "{\\rtf1\\fs99999999999 X}",
+                                [](const RtfCharStyle &s, auto &) { return s.halfPoints == 3276; }},
+                      StyleCase{"default_font", "{\\rtf1\\deff1" + kTables + " X}",
+                                [](const RtfCharStyle &s, auto &) { return s.fontFamily == QLatin1String("Arial"); }},
+                      StyleCase{"chosen_font", "{\\rtf1\\deff1" + kTables + "\\f0 X}",
+                                [](const RtfCharStyle &s, auto &) { return s.fontFamily == QLatin1String("Times"); }},
+                      StyleCase{"colour", "{\\rtf1" + kTables + "\\cf1 X}",
+                                [](const RtfCharStyle &s, auto &) { return s.color == qRgb(255, 0, 0); }},
+                      StyleCase{"auto_colour", "{\\rtf1" + kTables + "\\cf1 a\\cf0 X}",
+                                [](const RtfCharStyle &s, auto &) { return !s.color; }},
+                      StyleCase{"colour_out_of_table", "{\\rtf1" + kTables + "\\cf99 X}",
+                                [](const RtfCharStyle &s, auto &) { return !s.color; }},
+                      StyleCase{"highlight", "{\\rtf1" + kTables + "\\highlight2 X}",
+                                [](const RtfCharStyle &s, auto &) { return s.background == qRgb(0, 0, 255); }},
+                      StyleCase{"superscript", "{\\rtf1\\super X}",
+                                [](const RtfCharStyle &s,
+                                   auto &) { return s.vertical == RtfCharStyle::Vertical::Superscript; }},
+                      StyleCase{
+                          "nosupersub", "{\\rtf1\\sub a\\nosupersub X}",
+                          [](const RtfCharStyle &s, auto &) { return s.vertical == RtfCharStyle::Vertical::Normal; }},
+                      StyleCase{"centred", "{\\rtf1\\qc X}",
+                                [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
+                      StyleCase{"right", "{\\rtf1\\qr X\\par}",
+                                [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Right; }},
+                      StyleCase{"justified", "{\\rtf1\\qj X}",
+                                [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Justify; }},
+                      StyleCase{"pard_resets", "{\\rtf1\\qc\\li300 a\\par\\pard X}",
+                                [](auto &,
+                                   const RtfParaStyle &p) { return p.alignment == Align::Left && p.leftIndent == 0; }},
+                      StyleCase{"properties_carry_to_next_paragraph", "{\\rtf1\\qc a\\par X}",
+                                [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
+                      StyleCase{"indents", "{\\rtf1\\li720\\ri100\\fi-360\\sb120\\sa240 X}",
+                                [](auto &, const RtfParaStyle &p) {
+                                    return p.leftIndent == 720 && p.rightIndent == 100 && p.firstLineIndent == -360 &&
+                                        p.spaceBefore == 120 && p.spaceAfter == 240;
+                                }},
+                      StyleCase{"absurd_indent_clamped", "{\\rtf1\\li99999999999 X}",
+                                [](auto &, const RtfParaStyle &p) { return p.leftIndent == 31680; }},
+                      StyleCase{"list_override_is_bullet", "{\\rtf1\\ls1\\ilvl2 X}",
+                                [](auto &, const RtfParaStyle &p) { return p.bullet && p.level == 2; }},
+                      StyleCase{"legacy_bullet", "{\\rtf1{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}X}",
+                                [](auto &, const RtfParaStyle &p) { return p.bullet; }},
+                      StyleCase{"legacy_numbering", "{\\rtf1{\\*\\pn\\pnlvlbody\\pndec}X}",
+                                [](auto &, const RtfParaStyle &p) { return p.bullet; }},
+                      StyleCase{"legacy_continuation_has_no_bullet", "{\\rtf1{\\*\\pn\\pnlvlcont}X}",
+                                [](auto &, const RtfParaStyle &p) { return !p.bullet; }},
+                      StyleCase{"pard_ends_list", "{\\rtf1\\ls1 a\\par\\pard X}",
+                                [](auto &, const RtfParaStyle &p) { return !p.bullet; }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(RtfReader, RefusesWhatIsNotRtf)
 {
     RecordingSink sink;
-    for (const QByteArray &bytes : {QByteArray("<#DATE#>"), QByteArray(), QByteArray("rtf1 {\\rtf1 x}"), QByteArray("{\\rt")})
+    for (const QByteArray &bytes :
+         {QByteArray("<#DATE#>"), QByteArray(), QByteArray("rtf1 {\\rtf1 x}"), QByteArray("{\\rt")})
         EXPECT_FALSE(RtfReader::read(bytes, sink)) << bytes.constData();
     RtfReader::Limits small;
     small.maxInputBytes = 10;
@@ -256,7 +283,8 @@ TEST(RtfReaderFixtures, TextMatchesLibreOfficeExtraction)
 
 TEST(RtfReaderFixtures, MalformedAndHostileFilesLoadWhatTheyHold)
 {
-    const QStringList names = QDir(rtfFixtureDir()).entryList({QStringLiteral("malformed_*.rtf"), QStringLiteral("hostile_*.rtf")});
+    const QStringList names =
+        QDir(rtfFixtureDir()).entryList({QStringLiteral("malformed_*.rtf"), QStringLiteral("hostile_*.rtf")});
     ASSERT_EQ(names.size(), 3);
     for (const QString &name : names) {
         QTextDocument document;
@@ -273,10 +301,12 @@ TEST(RtfReaderFixtures, BasicFormattingSurvives)
         const char *file, *word;
         StyleCheck holds;
     } cases[] = {
-        {"libreoffice-brief.rtf", "zentriert", [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
+        {"libreoffice-brief.rtf", "zentriert",
+         [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
         {"libreoffice-brief.rtf", "Rot", [](const RtfCharStyle &r, auto &) { return r.color == qRgb(192, 0, 0); }},
         {"libreoffice-brief.rtf", "Erster", [](auto &, const RtfParaStyle &p) { return p.bullet; }},
-        {"libreoffice-brief.rtf", "Eingerückter", [](auto &, const RtfParaStyle &p) { return p.leftIndent > 0 && !p.bullet; }},
+        {"libreoffice-brief.rtf", "Eingerückter",
+         [](auto &, const RtfParaStyle &p) { return p.leftIndent > 0 && !p.bullet; }},
         {"wordpad_win10_bullets_numbering.rtf", "Bullet", [](auto &, const RtfParaStyle &p) { return p.bullet; }},
         {"wordpad_win10_bullets_numbering.rtf", "Paragraph", [](auto &, const RtfParaStyle &p) { return !p.bullet; }},
         {"word2003_lists_table_footnote.rtf", "bold", [](const RtfCharStyle &r, auto &) { return r.bold; }},

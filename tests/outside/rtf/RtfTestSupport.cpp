@@ -7,7 +7,8 @@ namespace OrvVelmora::Testing {
 
 QStringList normalisedWords(const QString &text)
 {
-    static const QRegularExpression marker(QStringLiteral("^\\s*([\\x{2022}\\x{25E6}\\x{25AA}\\x{25CF}\\x{00B7}\\x{F0B7}\\-o]|\\d+[.)]|[a-zA-Z][.)])\\s+"));
+    static const QRegularExpression marker(QStringLiteral(
+        "^\\s*([\\x{2022}\\x{25E6}\\x{25AA}\\x{25CF}\\x{00B7}\\x{F0B7}\\-o]|\\d+[.)]|[a-zA-Z][.)])\\s+"));
     QStringList words;
     for (QString line : text.split(QRegularExpression(QStringLiteral("[\\n\\r\\x{2028}\\x{2029}]")))) {
         line.remove(QChar(0xFEFF));

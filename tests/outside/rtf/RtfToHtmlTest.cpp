@@ -32,32 +32,42 @@ TEST_P(RtfToHtmlFeatures, RendersTheFeature)
         EXPECT_TRUE(result.contains(piece)) << qPrintable(piece) << "\n" << qPrintable(result);
 }
 
-const QByteArray kTables = "{\\fonttbl{\\f0 Times;}{\\f1 Arial;}}{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
+const QByteArray kTables =
+    "{\\fonttbl{\\f0 Times;}{\\f1 Arial;}}{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RtfToHtmlFeatures,
-    ::testing::Values(
-        HtmlCase{"bold", "{\\rtf1{\\b X}}", {QStringLiteral("font-weight:bold\">X</span>")}},
-        HtmlCase{"italic", "{\\rtf1\\i X}", {QStringLiteral("font-style:italic")}},
-        HtmlCase{"underline", "{\\rtf1\\ul X}", {QStringLiteral("text-decoration:underline\"")}},
-        HtmlCase{"underline_and_strike", "{\\rtf1\\ul\\strike X}", {QStringLiteral("text-decoration:underline line-through")}},
-        HtmlCase{"size", "{\\rtf1\\fs21 X}", {QStringLiteral("font-size:10.5pt")}},
-        HtmlCase{"font", "{\\rtf1" + kTables + "\\f1 X}", {QStringLiteral("font-family:'Arial'")}},
-        HtmlCase{"colours", "{\\rtf1" + kTables + "\\cf1\\highlight2 X}",
-                 {QStringLiteral("color:#ff0000"), QStringLiteral("background-color:#0000ff")}},
-        HtmlCase{"superscript", "{\\rtf1\\super X}", {QStringLiteral("vertical-align:super")}},
-        HtmlCase{"centred", "{\\rtf1\\qc X}", {QStringLiteral("text-align:center")}},
-        HtmlCase{"right", "{\\rtf1\\qr X}", {QStringLiteral("text-align:right")}},
-        HtmlCase{"indents", "{\\rtf1\\li720\\ri200\\fi-360\\sb120\\sa240 X}",
-                 {QStringLiteral("margin:6pt 10pt 12pt 36pt"), QStringLiteral("text-indent:-18pt")}},
-        HtmlCase{"bullets", "{\\rtf1 a\\par\\ls1 b\\par c\\par\\pard d}",
-                 {QStringLiteral("</p>\n<ul "), QStringLiteral("\">b</span>\n</li>\n<li "), QStringLiteral("</li>\n</ul>\n<p ")}},
-        HtmlCase{"nested_bullets", "{\\rtf1\\ls1 a\\par\\ilvl1 b\\par\\ilvl0 c}",
-                 {QStringLiteral("a</span>\n<ul "), QStringLiteral("</li>\n</ul>\n</li>\n<li "), QStringLiteral("c</span>\n</li>\n</ul>\n</body>")}},
-        HtmlCase{"line_break_and_empty_paragraph", "{\\rtf1 a\\line b\\par\\par c}",
-                 {QStringLiteral("a<br>b"), QStringLiteral("font-size:12pt\"><br></span></p>")}},
-        HtmlCase{"escaped_merged_value", "{\\rtf1 \\{<b>\"Tom\" & 'Jerry'\\}\\\\ M{\\u252?}ller}",
-                 {QStringLiteral("{&lt;b&gt;&quot;Tom&quot; &amp; &#39;Jerry&#39;}\\ M\u00fcller")}}),
+    ::testing::Values(HtmlCase{"bold", "{\\rtf1{\\b X}}", {QStringLiteral("font-weight:bold\">X</span>")}},
+                      HtmlCase{"italic", "{\\rtf1\\i X}", {QStringLiteral("font-style:italic")}},
+                      HtmlCase{"underline", "{\\rtf1\\ul X}", {QStringLiteral("text-decoration:underline\"")}},
+                      HtmlCase{"underline_and_strike",
+                               "{\\rtf1\\ul\\strike X}",
+                               {QStringLiteral("text-decoration:underline line-through")}},
+                      HtmlCase{"size", "{\\rtf1\\fs21 X}", {QStringLiteral("font-size:10.5pt")}},
+                      HtmlCase{"font", "{\\rtf1" + kTables + "\\f1 X}", {QStringLiteral("font-family:'Arial'")}},
+                      HtmlCase{"colours",
+                               "{\\rtf1" + kTables + "\\cf1\\highlight2 X}",
+                               {QStringLiteral("color:#ff0000"), QStringLiteral("background-color:#0000ff")}},
+                      HtmlCase{"superscript", "{\\rtf1\\super X}", {QStringLiteral("vertical-align:super")}},
+                      HtmlCase{"centred", "{\\rtf1\\qc X}", {QStringLiteral("text-align:center")}},
+                      HtmlCase{"right", "{\\rtf1\\qr X}", {QStringLiteral("text-align:right")}},
+                      HtmlCase{"indents",
+                               "{\\rtf1\\li720\\ri200\\fi-360\\sb120\\sa240 X}",
+                               {QStringLiteral("margin:6pt 10pt 12pt 36pt"), QStringLiteral("text-indent:-18pt")}},
+                      HtmlCase{"bullets",
+                               "{\\rtf1 a\\par\\ls1 b\\par c\\par\\pard d}",
+                               {QStringLiteral("</p>\n<ul "), QStringLiteral("\">b</span>\n</li>\n<li "),
+                                QStringLiteral("</li>\n</ul>\n<p ")}},
+                      HtmlCase{"nested_bullets",
+                               "{\\rtf1\\ls1 a\\par\\ilvl1 b\\par\\ilvl0 c}",
+                               {QStringLiteral("a</span>\n<ul "), QStringLiteral("</li>\n</ul>\n</li>\n<li "),
+                                QStringLiteral("c</span>\n</li>\n</ul>\n</body>")}},
+                      HtmlCase{"line_break_and_empty_paragraph",
+                               "{\\rtf1 a\\line b\\par\\par c}",
+                               {QStringLiteral("a<br>b"), QStringLiteral("font-size:12pt\"><br></span></p>")}},
+                      HtmlCase{"escaped_merged_value",
+                               "{\\rtf1 \\{<b>\"Tom\" & 'Jerry'\\}\\\\ M{\\u252?}ller}",
+                               {QStringLiteral("{&lt;b&gt;&quot;Tom&quot; &amp; &#39;Jerry&#39;}\\ M\u00fcller")}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(RtfToHtml, ProducesACompleteUtf8Document)
@@ -75,7 +85,8 @@ TEST(RtfToHtml, RefusesWhatIsNotRtf)
 
 TEST(RtfToHtml, TextOverloadTakesLiteralCharactersAsText)
 {
-    EXPECT_TRUE(RtfToHtml::convert(QStringLiteral("{\\rtf1\\b M\u00fcller \u20ac}"))->contains(QStringLiteral(">M\u00fcller \u20ac</span>")));
+    EXPECT_TRUE(RtfToHtml::convert(QStringLiteral("{\\rtf1\\b M\u00fcller \u20ac}"))
+                    ->contains(QStringLiteral(">M\u00fcller \u20ac</span>")));
 }
 
 // A letter as the send run sees it: the placeholder replaced by an escaped

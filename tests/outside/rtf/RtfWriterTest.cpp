@@ -1,8 +1,8 @@
 #include "RtfTestSupport.h"
 
 #include "outside/rtf/RtfDocumentBuilder.h"
-#include "outside/rtf/RtfQtFormats.h"
 #include "outside/rtf/RtfEscape.h"
+#include "outside/rtf/RtfQtFormats.h"
 #include "outside/rtf/RtfWriter.h"
 
 #include <QProcess>
@@ -89,36 +89,40 @@ TEST_P(RtfRoundTrip, DocumentComesBackAsItWas)
 INSTANTIATE_TEST_SUITE_P(
     Cases, RtfRoundTrip,
     ::testing::Values(
-        RoundTripCase{"character_formats",
-                      [](QTextCursor &c) {
-                          c.insertText(QStringLiteral("plain "));
-                          c.insertText(QStringLiteral("bold "), format([](auto &f) { f.setFontWeight(QFont::Bold); }));
-                          c.insertText(QStringLiteral("italic "), format([](auto &f) { f.setFontItalic(true); }));
-                          c.insertText(QStringLiteral("under "), format([](auto &f) { f.setFontUnderline(true); }));
-                          c.insertText(QStringLiteral("strike "), format([](auto &f) { f.setFontStrikeOut(true); }));
-                          c.insertText(QStringLiteral("up"), format([](auto &f) { f.setVerticalAlignment(QTextCharFormat::AlignSuperScript); }));
-                          c.insertText(QStringLiteral("courier "), format([](auto &f) { f.setFontFamilies({QStringLiteral("Courier New")}); }));
-                          c.insertText(QStringLiteral("10.5 "), format([](auto &f) { f.setFontPointSize(10.5); }));
-                          c.insertText(QStringLiteral("red "), format([](auto &f) { f.setForeground(QColor(200, 10, 20)); }));
-                          c.insertText(QStringLiteral("marked"), format([](auto &f) { f.setBackground(QColor(Qt::yellow)); }));
-                      }},
-        RoundTripCase{"alignment_indent_spacing",
-                      [](QTextCursor &c) {
-                          const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignJustify};
-                          for (int i = 0; i < 4; ++i) {
-                              QTextBlockFormat block;
-                              block.setAlignment(alignments[i]);
-                              block.setLeftMargin(RtfQtFormats::twipsToPixels(300 * i));
-                              block.setRightMargin(RtfQtFormats::twipsToPixels(150));
-                              block.setTextIndent(RtfQtFormats::twipsToPixels(-100 * i));
-                              block.setTopMargin(RtfQtFormats::twipsToPixels(60));
-                              block.setBottomMargin(RtfQtFormats::twipsToPixels(120));
-                              if (i > 0)
-                                  c.insertBlock();
-                              c.setBlockFormat(block);
-                              c.insertText(QStringLiteral("paragraph %1").arg(i));
-                          }
-                      }},
+        RoundTripCase{
+            "character_formats",
+            [](QTextCursor &c) {
+                c.insertText(QStringLiteral("plain "));
+                c.insertText(QStringLiteral("bold "), format([](auto &f) { f.setFontWeight(QFont::Bold); }));
+                c.insertText(QStringLiteral("italic "), format([](auto &f) { f.setFontItalic(true); }));
+                c.insertText(QStringLiteral("under "), format([](auto &f) { f.setFontUnderline(true); }));
+                c.insertText(QStringLiteral("strike "), format([](auto &f) { f.setFontStrikeOut(true); }));
+                c.insertText(QStringLiteral("up"),
+                             format([](auto &f) { f.setVerticalAlignment(QTextCharFormat::AlignSuperScript); }));
+                c.insertText(QStringLiteral("courier "),
+                             format([](auto &f) { f.setFontFamilies({QStringLiteral("Courier New")}); }));
+                c.insertText(QStringLiteral("10.5 "), format([](auto &f) { f.setFontPointSize(10.5); }));
+                c.insertText(QStringLiteral("red "), format([](auto &f) { f.setForeground(QColor(200, 10, 20)); }));
+                c.insertText(QStringLiteral("marked"), format([](auto &f) { f.setBackground(QColor(Qt::yellow)); }));
+            }},
+        RoundTripCase{
+            "alignment_indent_spacing",
+            [](QTextCursor &c) {
+                const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignJustify};
+                for (int i = 0; i < 4; ++i) {
+                    QTextBlockFormat block;
+                    block.setAlignment(alignments[i]);
+                    block.setLeftMargin(RtfQtFormats::twipsToPixels(300 * i));
+                    block.setRightMargin(RtfQtFormats::twipsToPixels(150));
+                    block.setTextIndent(RtfQtFormats::twipsToPixels(-100 * i));
+                    block.setTopMargin(RtfQtFormats::twipsToPixels(60));
+                    block.setBottomMargin(RtfQtFormats::twipsToPixels(120));
+                    if (i > 0)
+                        c.insertBlock();
+                    c.setBlockFormat(block);
+                    c.insertText(QStringLiteral("paragraph %1").arg(i));
+                }
+            }},
         RoundTripCase{"bullets_in_two_levels",
                       [](QTextCursor &c) {
                           c.insertText(QStringLiteral("intro"));
@@ -145,8 +149,9 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         RoundTripCase{"special_characters",
                       [](QTextCursor &c) {
-                          c.insertText(QStringLiteral("tab\there\u2028next line {braces} back\\slash "
-                                                      "\u00e4\u00f6\u00fc\u00df \u20ac \u00a0 \U0001F60A <#KD_EMail#>"));
+                          c.insertText(
+                              QStringLiteral("tab\there\u2028next line {braces} back\\slash "
+                                             "\u00e4\u00f6\u00fc\u00df \u20ac \u00a0 \U0001F60A <#KD_EMail#>"));
                       }},
         RoundTripCase{"empty_paragraphs",
                       [](QTextCursor &c) {
@@ -226,14 +231,16 @@ QStringList unrtfWords(const QByteArray &rtf)
     unrtf.start(QStringLiteral("/usr/bin/unrtf"), {QStringLiteral("--html"), file.fileName()});
     if (!unrtf.waitForFinished(30000) || unrtf.exitCode() != 0)
         return {};
-    return normalisedWords(QTextDocumentFragment::fromHtml(QString::fromUtf8(unrtf.readAllStandardOutput())).toPlainText());
+    return normalisedWords(
+        QTextDocumentFragment::fromHtml(QString::fromUtf8(unrtf.readAllStandardOutput())).toPlainText());
 }
 
 // A reader that is not ours sees the same text in what we write.
 TEST(RtfWriter, UnrtfReadsTheSameText)
 {
-    const QStringList sources = {QStringLiteral("libreoffice-brief.rtf"), QStringLiteral("wordpad_win10_bullets_numbering.rtf"),
-                                 QStringLiteral("libreoffice-kyrillisch.rtf"), QStringLiteral("word2003_lists_table_footnote.rtf")};
+    const QStringList sources = {
+        QStringLiteral("libreoffice-brief.rtf"), QStringLiteral("wordpad_win10_bullets_numbering.rtf"),
+        QStringLiteral("libreoffice-kyrillisch.rtf"), QStringLiteral("word2003_lists_table_footnote.rtf")};
     for (const QString &name : sources) {
         QTextDocument document;
         prepare(document);

@@ -29,7 +29,10 @@ QString header(const QJsonObject &parsed, const char *name)
     return values.size() == 1 ? values.first().toString() : QStringLiteral("<%1 values>").arg(values.size());
 }
 
-QJsonArray parts(const QJsonObject &parsed) { return parsed[QStringLiteral("parts")].toArray(); }
+QJsonArray parts(const QJsonObject &parsed)
+{
+    return parsed[QStringLiteral("parts")].toArray();
+}
 
 QByteArray data(const QJsonValue &part)
 {
@@ -97,7 +100,8 @@ TEST_F(SmtpTransportTest, RoundTripKeepsEveryHeaderPartAndAttachment)
     ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
     ASSERT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
     // Text that looks like an encoded word is what the user typed, not an encoding.
-    const QString typedSubject = QStringLiteral("=?utf-8?b?SGFsbG8=?= Angebot"), typedName = QStringLiteral("=?utf-8?q?M=C3=BCller?=");
+    const QString typedSubject = QStringLiteral("=?utf-8?b?SGFsbG8=?= Angebot"),
+                  typedName = QStringLiteral("=?utf-8?q?M=C3=BCller?=");
     transport.setSubject(typedSubject);
     transport.setFromName(typedName);
     transport.setMessageId(QStringLiteral("lauf-7.1@example.de"));
@@ -125,8 +129,9 @@ TEST_F(SmtpTransportTest, RoundTripKeepsEveryHeaderPartAndAttachment)
     EXPECT_TRUE(header(message, "Disposition-Notification-To").contains(QStringLiteral("versand@example.de")));
     EXPECT_FALSE(header(message, "Date").startsWith(QLatin1Char('<')));
     EXPECT_TRUE(header(message, "Message-ID").endsWith(QStringLiteral("@example.de>")));
-    EXPECT_EQ(message[QStringLiteral("structure")].toString(),
-              QStringLiteral("multipart/mixed(multipart/alternative(text/plain,text/html),application/pdf,application/zip)"));
+    EXPECT_EQ(
+        message[QStringLiteral("structure")].toString(),
+        QStringLiteral("multipart/mixed(multipart/alternative(text/plain,text/html),application/pdf,application/zip)"));
     EXPECT_EQ(message[QStringLiteral("bareLineEnds")].toInt(), 0);
     EXPECT_LE(message[QStringLiteral("maxLineLength")].toInt(), 998);
 
@@ -246,15 +251,31 @@ TEST_F(SmtpTransportTest, TlsRulesWithAuthenticationAndAPrivateCa)
         bool remote, useTls, connects, startTlsSeen;
     } rows[] = {
         {"STARTTLS required on a remote server",
-         {.startTls = true, .requireStartTls = true, .user = user, .password = password}, true, true, true, true},
-        {"STARTTLS used on loopback when offered", {.startTls = true, .user = user, .password = password}, false, true,
-         true, true},
+         {.startTls = true, .requireStartTls = true, .user = user, .password = password},
+         true,
+         true,
+         true,
+         true},
+        {"STARTTLS used on loopback when offered",
+         {.startTls = true, .user = user, .password = password},
+         false,
+         true,
+         true,
+         true},
         {"plain SMTP on loopback without an offer", {.user = user, .password = password}, false, true, true, false},
-        {"TLS switched off on loopback stays plain", {.startTls = true, .user = user, .password = password}, false,
-         false, true, false},
+        {"TLS switched off on loopback stays plain",
+         {.startTls = true, .user = user, .password = password},
+         false,
+         false,
+         true,
+         false},
         {"TLS switched off is refused for a remote server", {.startTls = true}, true, false, false, false},
-        {"implicit TLS on port 465", {.implicitTls = true, .user = user, .password = password, .port = 465}, true, true,
-         true, false},
+        {"implicit TLS on port 465",
+         {.implicitTls = true, .user = user, .password = password, .port = 465},
+         true,
+         true,
+         true,
+         false},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -295,7 +316,8 @@ TEST_F(SmtpTransportTest, AuthenticatesWithWhatTheServerOffers)
 {
     for (const char *mechanism : {"CRAM-MD5", "PLAIN", "LOGIN"}) {
         SCOPED_TRACE(mechanism);
-        ASSERT_NO_FATAL_FAILURE(serve({.user = QStringLiteral("anna"), .password = QStringLiteral("Gehe1m!"),
+        ASSERT_NO_FATAL_FAILURE(serve({.user = QStringLiteral("anna"),
+                                       .password = QStringLiteral("Gehe1m!"),
                                        .authMechanisms = {QLatin1String(mechanism)}}));
         transport.setUserName(QStringLiteral("anna"));
         transport.setUseAuthentication(true);
@@ -306,7 +328,8 @@ TEST_F(SmtpTransportTest, AuthenticatesWithWhatTheServerOffers)
         EXPECT_TRUE(transport.Connect()) << transport.LastError().toStdString();
         transport.Disconnect();
         ASSERT_TRUE(server->waitForClosedSessions(2));
-        EXPECT_EQ(server->commands(2).filter(QStringLiteral("AUTH")), QStringList{QStringLiteral("AUTH ") + QLatin1String(mechanism)});
+        EXPECT_EQ(server->commands(2).filter(QStringLiteral("AUTH")),
+                  QStringList{QStringLiteral("AUTH ") + QLatin1String(mechanism)});
     }
 }
 
@@ -326,7 +349,12 @@ TEST_F(SmtpTransportTest, CallsFromAProgressHandlerNeverNest)
         {"second Send is refused", [](SmtpTransport *&t) { EXPECT_EQ(t->Send(), -1); }, true, true},
         {"Connect is refused", [](SmtpTransport *&t) { EXPECT_FALSE(t->Connect()); }, true, true},
         {"Disconnect closes after the message", [](SmtpTransport *&t) { t->Disconnect(); }, true, false},
-        {"deleting the transport", [](SmtpTransport *&t) { delete t; t = nullptr; }, false, false},
+        {"deleting the transport",
+         [](SmtpTransport *&t) {
+             delete t;
+             t = nullptr;
+         },
+         false, false},
     };
     int delivered = 0;
     for (const auto &row : rows) {

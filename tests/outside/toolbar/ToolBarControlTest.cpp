@@ -1,13 +1,13 @@
 // The editor's toolbar as a user meets it: every tool's texts, the bands with
 // their separators, one checked state per tool on every band, the combos and
 // the pop-up bands.
-#include "editor/EditorToolBarDefinition.h"
 #include "outside/toolbar/ToolBarControl.h"
+#include "editor/EditorToolBarDefinition.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QCursor>
-#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -42,15 +42,18 @@ const ExpectedTool kTools[] = {
      "Kopiert die Markierung in die Zwischenablage"},
     {"EditPaste", 20021, ToolKind::Command, "Bearbeiten", "Einfügen", "&Einfügen",
      "Fügt den Inhalt der Zwischenablage an der \r\naktuellen Position ein"},
-    {"EditUndo", 20017, ToolKind::Command, "Bearbeiten", "Rückgängig", "&Rückgängig", "Macht die letzte Aktion rückgängig"},
+    {"EditUndo", 20017, ToolKind::Command, "Bearbeiten", "Rückgängig", "&Rückgängig",
+     "Macht die letzte Aktion rückgängig"},
     {"FormatFont", 20039, ToolKind::Combo, "Format", "Schriftart", "Schrift&art", "Legt die Schriftart fest"},
     {"FormatFontSize", 20040, ToolKind::Combo, "Format", "Schriftgröße", "Schrift&größe", "Legt die Schriftgröße fest"},
     {"FormatBold", 20042, ToolKind::Check, "Format", "Fett", "&Fett", "Text wird Fett dargestellt"},
     {"FormatItalic", 20043, ToolKind::Check, "Format", "Kursiv", "&Kursiv", "Text wird Kursiv dargestellt"},
     {"FormatUnderline", 20045, ToolKind::Check, "Format", "Unterstrichen", "&Unterstrichen",
      "Text wird Unterstrichen dargestellt"},
-    {"FormatFontColor", 20053, ToolKind::Command, "Format", "Schriftfarbe", "Schriftfarbe...", "Legt die Schriftfarbe fest"},
-    {"FormatAlignLeft", 20046, ToolKind::Option, "Format", "Linksbündig", "Linksbündig...", "Text wird links ausgerichtet"},
+    {"FormatFontColor", 20053, ToolKind::Command, "Format", "Schriftfarbe", "Schriftfarbe...",
+     "Legt die Schriftfarbe fest"},
+    {"FormatAlignLeft", 20046, ToolKind::Option, "Format", "Linksbündig", "Linksbündig...",
+     "Text wird links ausgerichtet"},
     {"FormatAlignCenter", 20047, ToolKind::Option, "Format", "Zentriert", "Zentriert...",
      "Text wird zentriert ausgerichtet"},
     {"FormatAlignRight", 20048, ToolKind::Option, "Format", "Rechtsbündig", "Rechtsbündig...",
@@ -115,7 +118,8 @@ TEST_F(ToolBarControlTest, EveryToolCarriesItsKindCategoryAndTexts)
         EXPECT_EQ(action->objectName(), u(expected.id));
         EXPECT_EQ(tool->tooltip, u(expected.tooltip));
         // Qt shows the caption where a tool has no tooltip of its own.
-        EXPECT_EQ(action->toolTip(), u(*expected.tooltip ? expected.tooltip : expected.caption).remove(QLatin1Char('&')));
+        EXPECT_EQ(action->toolTip(),
+                  u(*expected.tooltip ? expected.tooltip : expected.caption).remove(QLatin1Char('&')));
         EXPECT_EQ(action->isCheckable(), expected.kind == ToolKind::Check || expected.kind == ToolKind::Option);
         if (expected.kind == ToolKind::Combo) {
             EXPECT_EQ(toolBar.combo(u(expected.id))->statusTip(), u(expected.description));
@@ -142,13 +146,16 @@ TEST_F(ToolBarControlTest, BandsListTheirToolsWithGroupSeparators)
         const char *band;
         const char *layout;
     } bands[] = {
-        {"tbDefault", "FileOpen FileSave FilePlaceHolder | EditCut EditCopy EditPaste EditUndo | FormatFont "
-                      "FormatFontSize | FormatBold FormatItalic FormatUnderline | FormatFontColor | FormatAlignLeft "
-                      "FormatAlignCenter FormatAlignRight | FormatMoreIndent FormatLessIndent | FormatBullets"},
-        {"popVariable", "VarDate | KDNummer | KDAnrede KDVorname KDName KDFirma KDZusatz KDAnsprechPartner | "
-                        "KDStrasse KDPLZ KDOrt KDLand | KDEMail | KDFreiFeld1 KDFreiFeld2 KDFreiFeld3"},
-        {"popMenu", "EditUndo | FileOpen FileSave | FilePlaceHolder | EditCut EditCopy EditPaste | FormatBold "
-                    "FormatItalic FormatUnderline | FormatFontColor | FormatMoreIndent FormatLessIndent | FormatBullets"},
+        {"tbDefault",
+         "FileOpen FileSave FilePlaceHolder | EditCut EditCopy EditPaste EditUndo | FormatFont "
+         "FormatFontSize | FormatBold FormatItalic FormatUnderline | FormatFontColor | FormatAlignLeft "
+         "FormatAlignCenter FormatAlignRight | FormatMoreIndent FormatLessIndent | FormatBullets"},
+        {"popVariable",
+         "VarDate | KDNummer | KDAnrede KDVorname KDName KDFirma KDZusatz KDAnsprechPartner | "
+         "KDStrasse KDPLZ KDOrt KDLand | KDEMail | KDFreiFeld1 KDFreiFeld2 KDFreiFeld3"},
+        {"popMenu",
+         "EditUndo | FileOpen FileSave | FilePlaceHolder | EditCut EditCopy EditPaste | FormatBold "
+         "FormatItalic FormatUnderline | FormatFontColor | FormatMoreIndent FormatLessIndent | FormatBullets"},
     };
     for (const auto &band : bands) {
         SCOPED_TRACE(band.band);
@@ -189,8 +196,9 @@ TEST_F(ToolBarControlTest, ClicksOnEveryBandReportTheToolAndLeaveTheCheckedState
     QStringList reported;
     for (const QList<QVariant> &click : clicks)
         reported << click.at(0).toString();
-    EXPECT_EQ(reported, QStringList({QStringLiteral("FileOpen"), QStringLiteral("FileOpen"), QStringLiteral("FormatBold"),
-                                     QStringLiteral("FormatBold"), QStringLiteral("FilePlaceHolder")}));
+    EXPECT_EQ(reported,
+              QStringList({QStringLiteral("FileOpen"), QStringLiteral("FileOpen"), QStringLiteral("FormatBold"),
+                           QStringLiteral("FormatBold"), QStringLiteral("FilePlaceHolder")}));
     EXPECT_FALSE(*toolBar.checked(QStringLiteral("FormatBold")));
 
     toolBar.setChecked(QStringLiteral("FormatBold"), true);

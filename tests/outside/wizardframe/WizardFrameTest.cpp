@@ -1,5 +1,5 @@
-#include "outside/wizardframe/LabelledField.h"
 #include "outside/wizardframe/WizardFrame.h"
+#include "outside/wizardframe/LabelledField.h"
 #include "outside/wizardframe/WizardPane.h"
 
 #include <QComboBox>

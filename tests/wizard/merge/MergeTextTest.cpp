@@ -1,5 +1,5 @@
-#include "wizard/merge/MergeField.h"
 #include "wizard/merge/MergeText.h"
+#include "wizard/merge/MergeField.h"
 
 #include <QHash>
 #include <QLocale>
@@ -15,12 +15,21 @@ namespace {
 class OneRecipient final : public MergeRowSource
 {
 public:
-    QHash<QString, std::optional<QString>> values{
-        {"KundenNr", "4711"},     {"Anrede", "Frau"},        {"Name", "Meier"},
-        {"Vorname", "Anna"},      {"Firma", "Meier AG"},     {"Zusatz", "Vertrieb"},
-        {"AnsprechPartner", "B"}, {"Strasse", "Hauptstr. 1"}, {"PLZ", "12345"},
-        {"Ort", "Berlin"},        {"Land", "DE"},            {"FreiFeld1", "f1"},
-        {"FreiFeld2", "f2"},      {"FreiFeld3", "f3"},       {"EMail", "anna@meier.de"}};
+    QHash<QString, std::optional<QString>> values{{"KundenNr", "4711"},
+                                                  {"Anrede", "Frau"},
+                                                  {"Name", "Meier"},
+                                                  {"Vorname", "Anna"},
+                                                  {"Firma", "Meier AG"},
+                                                  {"Zusatz", "Vertrieb"},
+                                                  {"AnsprechPartner", "B"},
+                                                  {"Strasse", "Hauptstr. 1"},
+                                                  {"PLZ", "12345"},
+                                                  {"Ort", "Berlin"},
+                                                  {"Land", "DE"},
+                                                  {"FreiFeld1", "f1"},
+                                                  {"FreiFeld2", "f2"},
+                                                  {"FreiFeld3", "f3"},
+                                                  {"EMail", "anna@meier.de"}};
 
     std::optional<QString> cell(int row, const QString &key) const override
     {
@@ -30,10 +39,19 @@ public:
 
 const QDate kToday(2026, 12, 4);
 
-struct MergeCase { const char *name; QString text; QHash<QString, std::optional<QString>> overrides; MergeTarget target;
-                   QString expected; int row = 1; };
+struct MergeCase
+{
+    const char *name;
+    QString text;
+    QHash<QString, std::optional<QString>> overrides;
+    MergeTarget target;
+    QString expected;
+    int row = 1;
+};
 
-class MergeTextTest : public ::testing::TestWithParam<MergeCase> {};
+class MergeTextTest : public ::testing::TestWithParam<MergeCase>
+{
+};
 
 TEST_P(MergeTextTest, Personalises)
 {
@@ -55,37 +73,49 @@ INSTANTIATE_TEST_SUITE_P(
                   "<#DATE#>|<#KD_NUMMER#>|<#KD_ANREDE#>|<#KD_NAME#>|<#KD_VORNAME#>|<#KD_FIRMA#>|"
                   "<#KD_ZUSATZ#>|<#KD_ANSPRECHPARTNER#>|<#KD_STRASSE#>|<#KD_PLZ#>|<#KD_ORT#>|"
                   "<#KD_LAND#>|<#KD_FREIFELD1#>|<#KD_FREIFELD2#>|<#KD_FREIFELD3#>|<#KD_EMail#>",
-                  {}, kPlain,
+                  {},
+                  kPlain,
                   "04.12.2026|4711|Frau|Meier|Anna|Meier AG|Vertrieb|B|Hauptstr. 1|12345|Berlin|DE|"
                   "f1|f2|f3|anna@meier.de"},
-        MergeCase{"token_twice_and_adjacent", "<#KD_NAME#><#KD_NAME#> und <#KD_NAME#>", {}, kPlain,
-                  "MeierMeier und Meier"},
+        MergeCase{
+            "token_twice_and_adjacent", "<#KD_NAME#><#KD_NAME#> und <#KD_NAME#>", {}, kPlain, "MeierMeier und Meier"},
         MergeCase{"lookalikes_stay",
-                  "<#KD_EMAIL#> <#kd_name#> <# KD_NAME #> <#KD_NAME #> <#KD_EMail#>", {}, kPlain,
+                  "<#KD_EMAIL#> <#kd_name#> <# KD_NAME #> <#KD_NAME #> <#KD_EMail#>",
+                  {},
+                  kPlain,
                   "<#KD_EMAIL#> <#kd_name#> <# KD_NAME #> <#KD_NAME #> anna@meier.de"},
         MergeCase{"empty_field_removes_token", "[<#KD_ZUSATZ#>]", {{"Zusatz", ""}}, kPlain, "[]"},
-        MergeCase{"unreadable_cell_keeps_token", "<#KD_ORT#> <#KD_NAME#> <#KD_ORT#>",
-                  {{"Ort", std::nullopt}}, kPlain, "<#KD_ORT#> Meier <#KD_ORT#>"},
-        MergeCase{"missing_row_keeps_all_but_date", "<#DATE#> <#KD_NAME#>", {}, kPlain,
-                  "04.12.2026 <#KD_NAME#>", 99},
-        MergeCase{"value_expanded_by_later_row", "<#KD_NAME#>", {{"Name", "Meier <#KD_ORT#>"}}, kPlain,
-                  "Meier Berlin"},
-        MergeCase{"value_with_earlier_token_stays", "<#KD_ORT#>", {{"Ort", "<#KD_NAME#>"}}, kPlain,
-                  "<#KD_NAME#>"},
-        MergeCase{"value_with_own_token_stays", "<#KD_NAME#>!", {{"Name", "<#KD_NAME#>"}}, kPlain,
-                  "<#KD_NAME#>!"},
-        MergeCase{"token_formed_across_value_boundary", "<#KD_<#KD_NAME#>", {{"Name", "ORT#>"}},
-                  kPlain, "Berlin"},
-        MergeCase{"no_overlap_search_goes_on_behind", "<#KD_PLZ#>#>", {{"PLZ", "<#KD_PLZ"}}, kPlain,
-                  "<#KD_PLZ#>"},
-        MergeCase{"plain_text_takes_value_unchanged", "<#KD_NAME#>", {{"Name", "Müller {Bau}\\Nord"}},
-                  kPlain, "Müller {Bau}\\Nord"},
-        MergeCase{"rtf_escapes_value", "{\\rtf1 <#KD_NAME#>}", {{"Name", "Müller {Bau}\\Nord"}}, kRtf,
+        MergeCase{"unreadable_cell_keeps_token",
+                  "<#KD_ORT#> <#KD_NAME#> <#KD_ORT#>",
+                  {{"Ort", std::nullopt}},
+                  kPlain,
+                  "<#KD_ORT#> Meier <#KD_ORT#>"},
+        MergeCase{"missing_row_keeps_all_but_date", "<#DATE#> <#KD_NAME#>", {}, kPlain, "04.12.2026 <#KD_NAME#>", 99},
+        MergeCase{"value_expanded_by_later_row", "<#KD_NAME#>", {{"Name", "Meier <#KD_ORT#>"}}, kPlain, "Meier Berlin"},
+        MergeCase{"value_with_earlier_token_stays", "<#KD_ORT#>", {{"Ort", "<#KD_NAME#>"}}, kPlain, "<#KD_NAME#>"},
+        MergeCase{"value_with_own_token_stays", "<#KD_NAME#>!", {{"Name", "<#KD_NAME#>"}}, kPlain, "<#KD_NAME#>!"},
+        MergeCase{"token_formed_across_value_boundary", "<#KD_<#KD_NAME#>", {{"Name", "ORT#>"}}, kPlain, "Berlin"},
+        MergeCase{"no_overlap_search_goes_on_behind", "<#KD_PLZ#>#>", {{"PLZ", "<#KD_PLZ"}}, kPlain, "<#KD_PLZ#>"},
+        MergeCase{"plain_text_takes_value_unchanged",
+                  "<#KD_NAME#>",
+                  {{"Name", "Müller {Bau}\\Nord"}},
+                  kPlain,
+                  "Müller {Bau}\\Nord"},
+        MergeCase{"rtf_escapes_value",
+                  "{\\rtf1 <#KD_NAME#>}",
+                  {{"Name", "Müller {Bau}\\Nord"}},
+                  kRtf,
                   "{\\rtf1 M\\u252?ller \\{Bau\\}\\\\Nord}"},
-        MergeCase{"rtf_split_token_not_found", "{\\rtf1 <#KD_{\\b NAME}#> <#KD_ORT#>}", {}, kRtf,
+        MergeCase{"rtf_split_token_not_found",
+                  "{\\rtf1 <#KD_{\\b NAME}#> <#KD_ORT#>}",
+                  {},
+                  kRtf,
                   "{\\rtf1 <#KD_{\\b NAME}#> Berlin}"},
-        MergeCase{"rtf_escaped_value_still_expanded_later", "<#KD_NAME#>",
-                  {{"Name", "{<#KD_ORT#>}"}, {"Ort", "Köln"}}, kRtf, "\\{K\\u246?ln\\}"}),
+        MergeCase{"rtf_escaped_value_still_expanded_later",
+                  "<#KD_NAME#>",
+                  {{"Name", "{<#KD_ORT#>}"}, {"Ort", "Köln"}},
+                  kRtf,
+                  "\\{K\\u246?ln\\}"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MergeDate, IsTodayInDayMonthYearWhateverTheLocale)
@@ -105,8 +135,8 @@ TEST(MergeDate, IsTodayInDayMonthYearWhateverTheLocale)
 // merge must agree with it on texts full of token fragments.
 TEST(MergeText, AgreesWithPlainSequentialReplacementOnRandomTexts)
 {
-    const QStringList pieces{"<#KD_", "<#", "#>", "NAME", "ORT", "PLZ", "<#KD_NAME#>", "<#KD_ORT#>",
-                             "<#KD_PLZ#>", "<#DATE#>", "x", "<", ">", "#"};
+    const QStringList pieces{"<#KD_",      "<#",         "#>",       "NAME", "ORT", "PLZ", "<#KD_NAME#>",
+                             "<#KD_ORT#>", "<#KD_PLZ#>", "<#DATE#>", "x",    "<",   ">",   "#"};
     QRandomGenerator random(20261204);
     auto randomText = [&](int maxPieces) {
         QString text;
@@ -126,8 +156,8 @@ TEST(MergeText, AgreesWithPlainSequentialReplacementOnRandomTexts)
             expected.replace(field.token, *value);
         }
         ASSERT_EQ(MergeText(source, 1, text, MergeTarget::PlainText, kToday), expected)
-            << "text " << text.toStdString() << " name " << source.values["Name"]->toStdString()
-            << " ort " << source.values["Ort"]->toStdString() << " plz " << source.values["PLZ"]->toStdString();
+            << "text " << text.toStdString() << " name " << source.values["Name"]->toStdString() << " ort "
+            << source.values["Ort"]->toStdString() << " plz " << source.values["PLZ"]->toStdString();
     }
 }
 

@@ -70,13 +70,24 @@ protected:
 
 TEST_F(AttachmentPaneTest, AddAppendsTheChosenFileOnceAndRefusesItAgain)
 {
-    struct Step { const char *name; std::optional<QString> answer; QStringList expected; int messages; };
+    struct Step
+    {
+        const char *name;
+        std::optional<QString> answer;
+        QStringList expected;
+        int messages;
+    };
     const QList<Step> steps{
         {"cancelled", std::nullopt, {}, 0},
         {"first file", "/daten/Preisliste 2026.pdf", {"/daten/Preisliste 2026.pdf"}, 0},
-        {"name differing in case only", "/daten/preisliste 2026.pdf",
-         {"/daten/Preisliste 2026.pdf", "/daten/preisliste 2026.pdf"}, 0},
-        {"same file again", "/daten/Preisliste 2026.pdf", {"/daten/Preisliste 2026.pdf", "/daten/preisliste 2026.pdf"}, 1},
+        {"name differing in case only",
+         "/daten/preisliste 2026.pdf",
+         {"/daten/Preisliste 2026.pdf", "/daten/preisliste 2026.pdf"},
+         0},
+        {"same file again",
+         "/daten/Preisliste 2026.pdf",
+         {"/daten/Preisliste 2026.pdf", "/daten/preisliste 2026.pdf"},
+         1},
     };
     for (const Step &step : steps) {
         SCOPED_TRACE(step.name);
@@ -107,7 +118,13 @@ TEST_F(AttachmentPaneTest, RemoveFollowsTheRowCount)
 {
     for (const char *path : {"/a", "/b", "/c"})
         add(QString::fromLatin1(path));
-    struct Step { const char *name; QList<int> selection; QStringList expected; bool removeEnabled; };
+    struct Step
+    {
+        const char *name;
+        QList<int> selection;
+        QStringList expected;
+        bool removeEnabled;
+    };
     const QList<Step> steps{
         {"nothing selected", {}, {"/a", "/b", "/c"}, true},
         {"first and last", {1, 3}, {"/b"}, true},

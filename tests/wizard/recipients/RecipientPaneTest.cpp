@@ -2,8 +2,8 @@
 #include "ScriptedPlatformServices.h"
 
 #include "outside/grid/GridComponent.h"
-#include "wizard/recipients/CustomerRecordSet.h"
 #include "wizard/merge/MergeText.h"
+#include "wizard/recipients/CustomerRecordSet.h"
 #include "wizard/recipients/RecipientPane.h"
 
 #include <QApplication>
@@ -22,9 +22,11 @@ using namespace OrvVelmora::Testing;
 namespace {
 
 const QStringList kFields = QString("KundenNr Anrede Vorname Name Firma Zusatz AnsprechPartner Strasse PLZ Ort Land "
-                                     "EMail FreiFeld1 FreiFeld2 FreiFeld3 PreisGruppe").split(' ');
+                                    "EMail FreiFeld1 FreiFeld2 FreiFeld3 PreisGruppe")
+                                .split(' ');
 const QStringList kCaptions = QString("Kunden Nr|Anrede|Vorname|Name|Firma|Zusatz|Anspr. Partner|Strasse|PLZ|Ort|Land|"
-                                      "e-Mail Adresse|Freifeld 1|Freifeld 2|Freifeld 3|PreisGruppe").split('|');
+                                      "e-Mail Adresse|Freifeld 1|Freifeld 2|Freifeld 3|PreisGruppe")
+                                  .split('|');
 
 QStringList column(GridComponent *grid, const QString &key)
 {
@@ -40,7 +42,10 @@ struct ButtonStates
     bool operator==(const ButtonStates &) const = default;
 };
 
-std::ostream &operator<<(std::ostream &out, const ButtonStates &s) { return out << s.add << s.addAll << s.remove << s.removeAll; }
+std::ostream &operator<<(std::ostream &out, const ButtonStates &s)
+{
+    return out << s.add << s.addAll << s.remove << s.removeAll;
+}
 
 class RecipientPaneTest : public ::testing::TestWithParam<Backend>
 {
@@ -57,8 +62,8 @@ protected:
     void loadStandardCustomers()
     {
         const QList<std::pair<int, QVariant>> customers{
-            {10, "zehn@example.org"}, {2, "zwei@example.org"}, {4, ""},  {7, "sieben@example.org"},
-            {6, QVariant()},          {3, "drei@example.org"}, {5, "fuenf@example.org"}};
+            {10, "zehn@example.org"}, {2, "zwei@example.org"}, {4, ""}, {7, "sieben@example.org"}, {6, QVariant()},
+            {3, "drei@example.org"},  {5, "fuenf@example.org"}};
         for (const auto &[number, email] : customers)
             ASSERT_TRUE(m_database.insertCustomer(number, QStringLiteral("Name%1").arg(number), email))
                 << m_database.error().toStdString();
@@ -118,8 +123,8 @@ TEST_P(RecipientPaneTest, LoadListsOnlyCustomersWithAddressInNumberOrder)
     m_pane.CloseCustomers();
     EXPECT_FALSE(m_pane.customersOpen());
     if (GetParam() == Backend::PostgreSQL) { // only its server logs the statements it runs, and unchanged
-        EXPECT_TRUE(m_database.serverLog().contains("statement: SELECT " + kFields.join(", ")
-                                                    + " FROM tbKunden WHERE EMail<>'' ORDER BY KundenNr ASC;\n"))
+        EXPECT_TRUE(m_database.serverLog().contains("statement: SELECT " + kFields.join(", ") +
+                                                    " FROM tbKunden WHERE EMail<>'' ORDER BY KundenNr ASC;\n"))
             << m_database.serverLog().right(2000).toStdString();
     }
 }
@@ -164,7 +169,13 @@ TEST_P(RecipientPaneTest, LoadWithoutAnyAddressDisablesTransfer)
 TEST_P(RecipientPaneTest, TransferCopiesRowsAndRefusesDuplicates)
 {
     loadStandardCustomers();
-    struct Step { const char *name; QList<int> selection; QStringList expected; int current; };
+    struct Step
+    {
+        const char *name;
+        QList<int> selection;
+        QStringList expected;
+        int current;
+    };
     const QList<Step> steps{
         {"two new customers", {1, 3}, {"2", "5"}, 2},
         {"same selection again adds nothing", {1, 3}, {"2", "5"}, 2},
@@ -233,12 +244,31 @@ TEST_P(RecipientPaneTest, RemovalKeepsLastRowCurrentOrDisablesRemoveButtons)
 {
     loadStandardCustomers();
     m_pane.TransferAll();
-    struct Step { const char *name; std::function<void()> action; QStringList expected; ButtonStates states; int current; };
+    struct Step
+    {
+        const char *name;
+        std::function<void()> action;
+        QStringList expected;
+        ButtonStates states;
+        int current;
+    };
     const QList<Step> steps{
-        {"nothing selected", [&] { select(m_pane.sevResult(), {}); m_pane.RemoveSelected(); },
-         {"2", "3", "5", "7", "10"}, {true, true, true, true}, 5},
-        {"middle and last", [&] { select(m_pane.sevResult(), {2, 5}); m_pane.RemoveSelected(); },
-         {"2", "5", "7"}, {true, true, true, true}, 3},
+        {"nothing selected",
+         [&] {
+             select(m_pane.sevResult(), {});
+             m_pane.RemoveSelected();
+         },
+         {"2", "3", "5", "7", "10"},
+         {true, true, true, true},
+         5},
+        {"middle and last",
+         [&] {
+             select(m_pane.sevResult(), {2, 5});
+             m_pane.RemoveSelected();
+         },
+         {"2", "5", "7"},
+         {true, true, true, true},
+         3},
         {"remove all", [&] { m_pane.RemoveAll(); }, {}, {true, true, false, false}, 0},
         {"remove all on empty list", [&] { m_pane.RemoveAll(); }, {}, {true, true, false, false}, 0},
     };

@@ -22,7 +22,8 @@ using namespace OrvVelmora::Testing;
 
 namespace {
 
-const QString kPlainTemplate = QStringLiteral("Hallo <#KD_ANREDE#> <#KD_VORNAME#> <#KD_NAME#>, Ihre Adresse <#KD_EMail#>.");
+const QString kPlainTemplate =
+    QStringLiteral("Hallo <#KD_ANREDE#> <#KD_VORNAME#> <#KD_NAME#>, Ihre Adresse <#KD_EMail#>.");
 const QString kRtfTemplate = QStringLiteral("{\\rtf1\\ansi{\\b Hallo} <#KD_VORNAME#> <#KD_NAME#>\\par}");
 
 class SendRunTest : public ::testing::Test
@@ -51,7 +52,8 @@ public:
     void addCustomers(int count, const QList<int> &refused = {})
     {
         for (int n = 1; n <= count; ++n)
-            recipients.rows.append(numberedCustomer(n, refused.contains(n) ? QStringLiteral("refuse") : QStringLiteral("kunde")));
+            recipients.rows.append(
+                numberedCustomer(n, refused.contains(n) ? QStringLiteral("refuse") : QStringLiteral("kunde")));
     }
 
     void runSend()
@@ -92,7 +94,8 @@ TEST_F(SendRunTest, FrameIsBusyDuringTheLoopAndRestoredAfterItAndASecondRunCount
     EXPECT_EQ(label(SendLabel::lblName), QStringLiteral("Jörg3 Müller3"));
     EXPECT_EQ(label(SendLabel::lblPLZ), QStringLiteral("10003 Ort3"));
     ASSERT_EQ(receivedMails(*server).size(), 3);
-    EXPECT_EQ(receivedMails(*server).last().text.trimmed(), QStringLiteral("Hallo Frau Jörg3 Müller3, Ihre Adresse kunde3@example.org."));
+    EXPECT_EQ(receivedMails(*server).last().text.trimmed(),
+              QStringLiteral("Hallo Frau Jörg3 Müller3, Ihre Adresse kunde3@example.org."));
     EXPECT_EQ(view.progressBarValues.last(), 0);
     EXPECT_TRUE(view.progressBarVisible);
 
@@ -133,18 +136,27 @@ TEST_F(SendRunTest, StopAfterAMessageDeliversNothingOfTheEnvelopeSentAhead)
 
     ASSERT_TRUE(server->waitForClosedSessions(1));
     EXPECT_EQ(server->messagesPerSession(), QList<int>{2});
-    EXPECT_EQ(server->commands(1).count(QStringLiteral("MAIL")), 3) << "the third envelope went ahead, then was dropped";
+    EXPECT_EQ(server->commands(1).count(QStringLiteral("MAIL")), 3)
+        << "the third envelope went ahead, then was dropped";
     EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("9"));
 }
 
 TEST_F(SendRunTest, TransportIsConfiguredFromSettingsAndFormAndEmptyListConnectsNowhere)
 {
-    struct Row { const char *name; int priorityIndex; bool receipt; qint32 expectedPriority; };
-    const Row rows[] = {{"Hoch", 0, true, 1}, {"Normal", 1, false, 3}, {"Niedrig", 2, true, 5}, {"none chosen", -1, false, 5}};
+    struct Row
+    {
+        const char *name;
+        int priorityIndex;
+        bool receipt;
+        qint32 expectedPriority;
+    };
+    const Row rows[] = {
+        {"Hoch", 0, true, 1}, {"Normal", 1, false, 3}, {"Niedrig", 2, true, 5}, {"none chosen", -1, false, 5}};
     startServer();
-    view.settings = {QStringLiteral("Anna"), QStringLiteral("anna@velmora.example"), QStringLiteral("Velmora"),
-                     QStringLiteral("antwort@velmora.example"), QStringLiteral("127.0.0.1"), server->port(),
-                     QStringLiteral("anna"), QStringLiteral("geheim")};
+    view.settings = {QStringLiteral("Anna"),      QStringLiteral("anna@velmora.example"),
+                     QStringLiteral("Velmora"),   QStringLiteral("antwort@velmora.example"),
+                     QStringLiteral("127.0.0.1"), server->port(),
+                     QStringLiteral("anna"),      QStringLiteral("geheim")};
     view.attachmentRows = {{QStringLiteral("/tmp/a.pdf"), true}, {QStringLiteral("/tmp/b.txt"), false}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -161,14 +173,15 @@ TEST_F(SendRunTest, TransportIsConfiguredFromSettingsAndFormAndEmptyListConnects
     }
     EXPECT_EQ(server->sessionCount(), 0);
     EXPECT_EQ((QStringList{transport.Server(), transport.UserName(), transport.Password(), transport.FromName(),
-                           transport.FromAddress(), transport.Organization(), transport.ReplyTo(),
-                           transport.HeloName(), transport.Subject()}),
+                           transport.FromAddress(), transport.Organization(), transport.ReplyTo(), transport.HeloName(),
+                           transport.Subject()}),
               (QStringList{QStringLiteral("127.0.0.1"), QStringLiteral("anna"), QStringLiteral("geheim"),
                            QStringLiteral("Anna"), QStringLiteral("anna@velmora.example"), QStringLiteral("Velmora"),
                            QStringLiteral("antwort@velmora.example"), view.storeText, view.subjectText}));
     EXPECT_EQ(transport.Port(), server->port());
     EXPECT_TRUE(transport.UseAuthentication() && transport.UseTls());
-    EXPECT_EQ((QList<int>{transport.ConnectTimeout(), transport.RetryCount(), transport.Timeout()}), (QList<int>{10, 0, 60}));
+    EXPECT_EQ((QList<int>{transport.ConnectTimeout(), transport.RetryCount(), transport.Timeout()}),
+              (QList<int>{10, 0, 60}));
 }
 
 // The faults a real server (or its absence) produces, and what the pane shows of them.
@@ -209,7 +222,8 @@ TEST_F(SendRunTest, ConfirmationAsksOnceAndNoLeavesEverythingAsItWas)
         run.run();
 
         ASSERT_EQ(platform.messages.size(), 1);
-        EXPECT_EQ(platform.messages[0].text, QStringLiteral("3 e-Mails an die ausgewählten Kunden über 127.0.0.1 senden?"));
+        EXPECT_EQ(platform.messages[0].text,
+                  QStringLiteral("3 e-Mails an die ausgewählten Kunden über 127.0.0.1 senden?"));
         EXPECT_EQ(platform.messages[0].buttons, MessageButtons::YesNo);
         EXPECT_EQ(platform.messages[0].defaultAnswer, MessageAnswer::No);
         EXPECT_EQ(receivedMails(*server).size(), answer == MessageAnswer::Yes ? 3 : 0);
@@ -310,20 +324,26 @@ TEST_F(SendRunTest, ServerDroppingTheSessionLosesNoLaterRecipient)
         delivered << mail.envelopeRecipient;
     EXPECT_EQ(delivered.size(), ok);
     for (int n = 1; n < 7; ++n)
-        EXPECT_TRUE(delivered.contains(QStringLiteral("RCPT kunde%1@example.org").arg(n))
-                    || delivered.contains(QStringLiteral("RCPT kunde%1@example.org").arg(n + 1)))
+        EXPECT_TRUE(delivered.contains(QStringLiteral("RCPT kunde%1@example.org").arg(n)) ||
+                    delivered.contains(QStringLiteral("RCPT kunde%1@example.org").arg(n + 1)))
             << n << ": " << delivered.join(QLatin1Char(' ')).toStdString();
 }
 
 // Whatever goes wrong inside one recipient's step costs that recipient only.
 TEST_F(SendRunTest, FailureInsideOneRecipientChangesNoCounterAndTheLoopGoesOn)
 {
-    struct Row { const char *name; std::function<void(SendRunTest &)> spoil; int delivered; QString ok; };
+    struct Row
+    {
+        const char *name;
+        std::function<void(SendRunTest &)> spoil;
+        int delivered;
+        QString ok;
+    };
     const Row rows[] = {
         {"recipient cell missing", [](SendRunTest &t) { t.recipients.rows[1].remove(QStringLiteral("Ort")); }, 2,
          QStringLiteral("9")},
-        {"counter label not a number", [](SendRunTest &t) { t.view.labels[SendLabel::lblOK] = QStringLiteral("viele"); },
-         3, QStringLiteral("viele")},
+        {"counter label not a number",
+         [](SendRunTest &t) { t.view.labels[SendLabel::lblOK] = QStringLiteral("viele"); }, 3, QStringLiteral("viele")},
         {"RTF source unreadable", [](SendRunTest &t) { t.view.rtf = QStringLiteral("kein RTF"); }, 0,
          QStringLiteral("7")},
     };
@@ -409,8 +429,9 @@ TEST(CoalescingSendView, HoldsChangesWithinTheIntervalAndWritesTheLastOnesBefore
     EXPECT_EQ(target.labelHistory[SendLabel::lblStatus], (QStringList{QStringLiteral("eins"), QStringLiteral("zwei")}));
     EXPECT_EQ(target.labels[SendLabel::lblOK], QStringLiteral("8"));
     EXPECT_EQ(target.progressBarValues, QList<int>{0});
-    EXPECT_EQ(target.frameLog, (QStringList{QStringLiteral("setWizardProgressValue 3"),
-                                            QStringLiteral("text Sende e-Mail 3 von 9"), QStringLiteral("busy 0")}));
+    EXPECT_EQ(target.frameLog,
+              (QStringList{QStringLiteral("setWizardProgressValue 3"), QStringLiteral("text Sende e-Mail 3 von 9"),
+                           QStringLiteral("busy 0")}));
 }
 
 TEST(CoalescingSendView, PendingChangesReachTheWidgetsByTimerOrAtTheEnd)
