@@ -103,13 +103,38 @@ void DeliveryBook::setState(Entry &e, RecipientState state)
     m_journal.setState(e.id, state);
 }
 
+// A message's outcome waits for the next message's "wird gesendet" so both
+// share one commit: the syncs per message halve, and still at most one
+// recipient is "wird gesendet" on disk when the process dies.
 void DeliveryBook::beginSend(qint32 row)
 {
-    if (Entry *e = entry(row)) {
-        e->state = RecipientState::Sending;
-        e->unsentThisRun = false;
-        m_journal.markSending(e->id);
-    }
+    Entry *e = entry(row);
+    if (!e)
+        return;
+    e->state = RecipientState::Sending;
+    e->unsentThisRun = false;
+    m_journal.beginBatch();
+    writePending();
+    m_journal.markSending(e->id);
+    m_journal.commitBatch();
+}
+
+void DeliveryBook::writePending()
+{
+    if (!m_pending)
+        return;
+    m_journal.recordResult(m_pending->id, m_pending->state, m_pending->code, m_pending->text);
+    m_pending.reset();
+}
+
+void DeliveryBook::flush()
+{
+    writePending();
+}
+
+DeliveryBook::~DeliveryBook()
+{
+    flush();
 }
 
 ReplyKind DeliveryBook::endSend(qint32 row, qint32 result, int code, const QString &text)
@@ -128,7 +153,7 @@ ReplyKind DeliveryBook::endSend(qint32 row, qint32 result, int code, const QStri
     e->forced = false;
     const int shownCode = code > 0 ? code : (result < -2 ? -result : 0);
     e->reason = reasonFor(e->state, shownCode ? shownCode : int(kind == ReplyKind::Limit), text);
-    m_journal.recordResult(e->id, e->state, shownCode, text);
+    m_pending = PendingResult{e->id, e->state, shownCode, text};
     return kind;
 }
 
@@ -168,6 +193,7 @@ QList<FailedRecipient> DeliveryBook::failures() const
 
 void DeliveryBook::closeIfDone()
 {
+    flush();
     for (const Entry &e : std::as_const(m_entries))
         if (sentOnContinue(e.state) || e.state == RecipientState::Sending)
             return;

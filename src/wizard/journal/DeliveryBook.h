@@ -8,6 +8,8 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+
 namespace OrvVelmora {
 
 class SendJournal;
@@ -38,6 +40,10 @@ public:
     /// "unsicher" or "abgelehnt" (the ones the person ticked, or a resend of
     /// the failure list).
     DeliveryBook(SendJournal &journal, qint64 mailing, QSet<QString> alsoSend = {});
+    /// Writes the last outcome still held back.
+    ~DeliveryBook();
+    DeliveryBook(const DeliveryBook &) = delete;
+    DeliveryBook &operator=(const DeliveryBook &) = delete;
 
     [[nodiscard]] static QString keyOf(const QString &kundenNr, const QString &address);
     [[nodiscard]] qint64 mailing() const { return m_mailing; }
@@ -47,10 +53,14 @@ public:
     [[nodiscard]] bool wanted(qint32 row) const;
     [[nodiscard]] QString messageId(qint32 row) const;
 
-    /// Writes "wird gesendet" before the message goes out.
+    /// Writes "wird gesendet" before the message goes out, in one commit
+    /// with the previous message's outcome.
     void beginSend(qint32 row);
-    /// Writes the outcome; a limit puts the recipient back to "offen".
+    /// Notes the outcome; a limit puts the recipient back to "offen". It
+    /// reaches the disk with the next beginSend, or with flush().
     ReplyKind endSend(qint32 row, qint32 result, int code, const QString &text);
+    /// Writes the outcome still held back; call it before the run waits or ends.
+    void flush();
     /// A row the run could not send (no connection): it stays "offen" with this reason.
     void noteUnsent(qint32 row, const QString &reason);
 
@@ -73,12 +83,22 @@ private:
     Entry *entry(qint32 row);
     [[nodiscard]] const Entry *entry(qint32 row) const;
     void setState(Entry &e, RecipientState state);
+    void writePending();
+
+    struct PendingResult
+    {
+        qint64 id = 0;
+        RecipientState state = RecipientState::Open;
+        int code = 0;
+        QString text;
+    };
 
     SendJournal &m_journal;
     qint64 m_mailing;
     QSet<QString> m_alsoSend;
     QMap<QString, Entry> m_entries;
     QMap<qint32, QString> m_rowKeys;
+    std::optional<PendingResult> m_pending;
 };
 
 } // namespace OrvVelmora

@@ -29,6 +29,7 @@ void SendRunJournal::waitForRate(const bool &stopRequested, bool &stopped)
     const qint64 waitMs = m_throttle.waitMs(m_clock.elapsed());
     if (waitMs <= 0)
         return;
+    m_book.flush();
     const QString before = m_view.labelText(SendLabel::lblStatus);
     stopped = !RunPause::wait(
         int(waitMs), [&] { return stopRequested; },
@@ -74,6 +75,7 @@ QList<qint32> SendRunJournal::nextRound(int round, const bool &stopRequested)
     // A server that asked us to come back later gets a fresh session then.
     if (m_transport.IsConnected())
         m_transport.Disconnect();
+    m_book.flush();
     const bool waited = RunPause::wait(
         m_retry.waitBefore(round), [&] { return stopRequested; },
         [&](int seconds) {

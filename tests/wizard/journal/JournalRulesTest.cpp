@@ -106,3 +106,24 @@ TEST(JournalRules, ACrashLeftoverIsUncertainAndTheSameCustomerTwiceIsOneRecipien
     ticked.endSend(1, 1, 0, {});
     EXPECT_FALSE(ticked.wanted(3)) << "the second listing of the same customer";
 }
+
+TEST(JournalRules, AnOutcomeReachesTheDiskWithTheNextMessageAndTheLastOneWhenTheBookCloses)
+{
+    QTemporaryDir dir;
+    SendJournal journal(dir.filePath(QStringLiteral("j.sqlite")));
+    TableRecipients rows;
+    rows.rows = {numberedCustomer(1), numberedCustomer(2)};
+    const qint64 mailing = journal.startMailing({});
+    {
+        DeliveryBook book(journal, mailing);
+        book.load(rows, rows.rowCount());
+        book.beginSend(1);
+        book.endSend(1, 1, 0, {});
+        book.beginSend(2);
+        const QList<JournalRecipient> onDisk = journal.recipients(mailing);
+        EXPECT_EQ(onDisk.at(0).state, RecipientState::Sent);
+        EXPECT_EQ(onDisk.at(1).state, RecipientState::Sending);
+        book.endSend(2, -550, 550, QStringLiteral("5.1.1 unbekannt"));
+    }
+    EXPECT_EQ(journal.recipients(mailing).at(1).state, RecipientState::Refused);
+}
