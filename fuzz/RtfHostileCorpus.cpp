@@ -76,6 +76,16 @@ QList<HostileCase> hostileCorpus()
          QString()},
         {QStringLiteral("100000 paragraphs"),
          [] { return rtf(QByteArray("\\pard\\qc\\li9999\\pnlvlblt\\ls1 a\\par ").repeated(100000)); }, QString()},
+        {QStringLiteral("100000 numbered paragraphs"),
+         [] { return rtf(QByteArray("{\\*\\pn\\pnlvlbody\\pndec}a\\par ").repeated(100000)); }, QString()},
+        {QStringLiteral("100000 lists and overrides"),
+         [] {
+             return rtf("{\\*\\listtable" +
+                        QByteArray("{\\list{\\listlevel\\levelnfc4\\listlevel\\levelnfc2}\\listid1}").repeated(100000) +
+                        "}{\\*\\listoverridetable" + QByteArray("{\\listoverride\\listid1\\ls1}").repeated(100000) +
+                        "}\\ls1\\ilvl1 x");
+         },
+         QStringLiteral("x")},
         {QStringLiteral("100000 star destinations"), [] { return rtf(QByteArray("{\\*").repeated(100000) + "x"); },
          QString()},
         {QStringLiteral("50 MB paragraph"), [] { return rtf(QByteArray(50 * 1024 * 1024, 'a')); }, QString()},

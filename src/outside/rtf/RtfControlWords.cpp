@@ -25,69 +25,23 @@ void addDestinations(Table &t)
     add(t, Kind::Destination, Word::ColorTable, {"colortbl"});
     add(t, Kind::Destination, Word::BulletText, {"pntext", "listtext"});
     add(t, Kind::Destination, Word::LegacyList, {"pn"});
-    add(t, Kind::Destination, Word::SkippedText,
-        {"stylesheet",
-         "info",
-         "pict",
-         "object",
-         "objdata",
-         "header",
-         "headerl",
-         "headerr",
-         "headerf",
-         "footer",
-         "footerl",
-         "footerr",
-         "footerf",
-         "footnote",
-         "xe",
-         "tc",
-         "txe",
-         "rxe",
-         "fldinst",
-         "datafield",
-         "listtable",
-         "listoverridetable",
-         "revtbl",
-         "rsidtbl",
-         "themedata",
-         "colorschememapping",
-         "latentstyles",
-         "datastore",
-         "pgdsctbl",
-         "mmathPr",
-         "nonshppict",
-         "shpinst",
-         "sp",
-         "pntxta",
-         "pntxtb",
-         "filetbl",
-         "generator",
-         "template",
-         "bkmkstart",
-         "bkmkend",
-         "annotation",
-         "atnid",
-         "atnauthor",
-         "atndate",
-         "atnref",
-         "xmlnstbl",
-         "wgrffmtfilter",
-         "fchars",
-         "lchars",
-         "ftnsep",
-         "ftnsepc",
-         "ftncn",
-         "aftnsep",
-         "aftnsepc",
-         "aftncn",
-         "docvar",
-         "userprops",
-         "private",
-         "picprop",
-         "blipuid",
-         "defchp",
-         "defpap"});
+    add(t, Kind::Destination, Word::ListTable, {"listtable"});
+    add(t, Kind::Destination, Word::ListOverrideTable, {"listoverridetable"});
+    add(t, Kind::Destination, Word::SkippedText, {"stylesheet",    "info",      "pict",       "object",
+                                                  "objdata",       "header",    "headerl",    "headerr",
+                                                  "headerf",       "footer",    "footerl",    "footerr",
+                                                  "footerf",       "footnote",  "xe",         "tc",
+                                                  "txe",           "rxe",       "fldinst",    "datafield",
+                                                  "revtbl",        "rsidtbl",   "themedata",  "colorschememapping",
+                                                  "latentstyles",  "datastore", "pgdsctbl",   "mmathPr",
+                                                  "nonshppict",    "shpinst",   "sp",         "pntxta",
+                                                  "pntxtb",        "filetbl",   "generator",  "template",
+                                                  "bkmkstart",     "bkmkend",   "annotation", "atnid",
+                                                  "atnauthor",     "atndate",   "atnref",     "xmlnstbl",
+                                                  "wgrffmtfilter", "fchars",    "lchars",     "ftnsep",
+                                                  "ftnsepc",       "ftncn",     "aftnsep",    "aftnsepc",
+                                                  "aftncn",        "docvar",    "userprops",  "private",
+                                                  "picprop",       "blipuid",   "defchp",     "defpap"});
 }
 
 void addCharacterWords(Table &t)
@@ -124,7 +78,17 @@ void addParagraphWords(Table &t)
     add(t, Kind::Paragraph, Word::SpaceAfter, {"sa"});
     add(t, Kind::Paragraph, Word::ListOverride, {"ls"});
     add(t, Kind::Paragraph, Word::ListLevel, {"ilvl"});
-    add(t, Kind::Paragraph, Word::LegacyBullet, {"pnlvlblt", "pnlvlbody"});
+    add(t, Kind::Paragraph, Word::LegacyBullet, {"pnlvlblt"});
+    add(t, Kind::Paragraph, Word::LegacyNumbered, {"pnlvlbody"});
+    add(t, Kind::Paragraph, Word::NumberDecimal, {"pndec"});
+    add(t, Kind::Paragraph, Word::NumberLowerLetter, {"pnlcltr"});
+    add(t, Kind::Paragraph, Word::NumberUpperLetter, {"pnucltr"});
+    add(t, Kind::Paragraph, Word::NumberLowerRoman, {"pnlcrm"});
+    add(t, Kind::Paragraph, Word::NumberUpperRoman, {"pnucrm"});
+    add(t, Kind::Paragraph, Word::ListEntry, {"list"});
+    add(t, Kind::Paragraph, Word::ListLevelEntry, {"listlevel"});
+    add(t, Kind::Paragraph, Word::LevelNumbering, {"levelnfc", "levelnfcn"});
+    add(t, Kind::Paragraph, Word::ListId, {"listid"});
     add(t, Kind::Paragraph, Word::LegacyLevel, {"pnlvl"});
 }
 

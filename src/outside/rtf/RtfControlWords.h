@@ -18,6 +18,8 @@ enum class Word {
     SkippedText,
     BulletText,
     LegacyList,
+    ListTable,
+    ListOverrideTable,
     // character formatting
     Plain,
     Bold,
@@ -47,7 +49,18 @@ enum class Word {
     ListOverride,
     ListLevel,
     LegacyBullet,
+    LegacyNumbered,
     LegacyLevel,
+    NumberDecimal,
+    NumberLowerLetter,
+    NumberUpperLetter,
+    NumberLowerRoman,
+    NumberUpperRoman,
+    // the list table: which numbering each level of each list shows
+    ListEntry,
+    ListLevelEntry,
+    LevelNumbering,
+    ListId,
     // characters and breaks
     Par,
     Line,

@@ -11,17 +11,14 @@ namespace OrvVelmora {
 
 namespace {
 
-QTextListFormat::Style bulletStyle(int level)
-{
-    static constexpr QTextListFormat::Style kStyles[] = {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
-                                                         QTextListFormat::ListSquare};
-    return kStyles[level % 3];
-}
-
 // QTextList marks every item dirty whenever one is added, so one list of
 // n items costs n squared. Bullets carry no numbers: a long run of them split
-// into several lists looks the same and stays linear.
-constexpr int kMaxListItems = 256;
+// into several lists looks the same and stays linear. A numbered list split
+// would start counting again, so it may grow far longer first.
+int maxListItems(const RtfParaStyle &style)
+{
+    return style.numbering == RtfParaStyle::Numbering::Bullet ? 256 : 2000;
+}
 
 } // namespace
 
@@ -74,27 +71,31 @@ void RtfDocumentBuilder::applyParagraph(const RtfParaStyle &style)
     const qreal indentWidth = m_cursor.document()->indentWidth();
     m_cursor.setBlockFormat(RtfQtFormats::blockFormat(style, indentWidth));
     m_cursor.setBlockCharFormat(m_lastFormat);
-    if (style.bullet)
+    if (style.listItem)
         joinList(style);
     else
-        m_list = nullptr;
+        m_lists.clear();
 }
 
 void RtfDocumentBuilder::joinList(const RtfParaStyle &style)
 {
-    if (m_list && m_listLevel == style.level && m_list->count() < kMaxListItems) {
-        m_list->add(m_cursor.block());
+    const QTextListFormat::Style wanted = RtfQtFormats::listStyle(style.numbering, style.level);
+    m_lists.resize(std::min<qsizetype>(m_lists.size(), style.level + 1));
+    QTextList *open = m_lists.size() == style.level + 1 ? m_lists.last() : nullptr;
+    if (open && open->format().style() == wanted && open->count() < maxListItems(style)) {
+        open->add(m_cursor.block());
         return;
     }
     QTextListFormat format;
-    format.setStyle(bulletStyle(style.level));
+    format.setStyle(wanted);
     format.setIndent(style.level + 1);
     const QTextBlockFormat keep = m_cursor.blockFormat();
-    m_list = m_cursor.createList(format);
+    QTextList *list = m_cursor.createList(format);
     QTextBlockFormat restored = keep;
-    restored.setObjectIndex(m_list->objectIndex());
+    restored.setObjectIndex(list->objectIndex());
     m_cursor.setBlockFormat(restored);
-    m_listLevel = style.level;
+    m_lists.resize(style.level + 1, nullptr);
+    m_lists.last() = list;
 }
 
 } // namespace OrvVelmora

@@ -3,6 +3,7 @@
 #include "outside/rtf/RtfSink.h"
 
 #include <QByteArrayView>
+#include <QList>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -12,7 +13,9 @@ class QTextList;
 namespace OrvVelmora {
 
 /// Builds QTextDocument content from what the RTF reader delivers, at a
-/// cursor: consecutive bulleted paragraphs of one level share a QTextList.
+/// cursor: consecutive list paragraphs of one level and kind share a
+/// QTextList, and a list continues after a deeper level has ended, so its
+/// numbers go on counting.
 class RtfDocumentBuilder final : public RtfSink
 {
 public:
@@ -33,8 +36,8 @@ private:
     QTextCursor m_cursor;
     RtfCharStyle m_lastStyle;
     QTextCharFormat m_lastFormat;
-    QTextList *m_list = nullptr;
-    int m_listLevel = 0;
+    /// The open list of each level, outermost first.
+    QList<QTextList *> m_lists;
 };
 
 } // namespace OrvVelmora

@@ -31,10 +31,26 @@ QString paragraphCss(const RtfParaStyle &style)
 {
     QString css = QStringLiteral("margin:%1 %2 %3 %4;text-align:%5")
                       .arg(points(style.spaceBefore), points(style.rightIndent), points(style.spaceAfter),
-                           points(style.bullet ? 0 : style.leftIndent), QLatin1String(cssAlignment(style.alignment)));
-    if (style.firstLineIndent && !style.bullet)
+                           points(style.listItem ? 0 : style.leftIndent), QLatin1String(cssAlignment(style.alignment)));
+    if (style.firstLineIndent && !style.listItem)
         css += QLatin1String(";text-indent:") + points(style.firstLineIndent);
     return css;
+}
+
+// The list element for a kind of marker; its type attribute survives mail
+// clients that drop CSS list-style-type.
+QString listOpening(RtfParaStyle::Numbering numbering)
+{
+    using Numbering = RtfParaStyle::Numbering;
+    switch (numbering) {
+    case Numbering::Decimal: return QStringLiteral("<ol type=\"1\"");
+    case Numbering::LowerLetter: return QStringLiteral("<ol type=\"a\"");
+    case Numbering::UpperLetter: return QStringLiteral("<ol type=\"A\"");
+    case Numbering::LowerRoman: return QStringLiteral("<ol type=\"i\"");
+    case Numbering::UpperRoman: return QStringLiteral("<ol type=\"I\"");
+    case Numbering::Bullet: break;
+    }
+    return QStringLiteral("<ul");
 }
 
 } // namespace
@@ -120,7 +136,7 @@ void RtfHtmlBuilder::paragraphEnd(const RtfParaStyle &style)
 
 void RtfHtmlBuilder::documentEnd(const RtfParaStyle &style)
 {
-    if (!m_paragraph.isEmpty() || style.bullet)
+    if (!m_paragraph.isEmpty() || style.listItem)
         closeParagraph(style);
     closeLists(0);
     m_html += QLatin1String("</body></html>\n");
@@ -136,7 +152,7 @@ void RtfHtmlBuilder::closeParagraph(const RtfParaStyle &style)
         spanStyle(m_lastStyle);
         m_paragraph += QLatin1String("\"><br></span>");
     }
-    if (style.bullet) {
+    if (style.listItem) {
         listItem(style);
     } else {
         closeLists(0);
@@ -151,25 +167,33 @@ void RtfHtmlBuilder::closeParagraph(const RtfParaStyle &style)
 void RtfHtmlBuilder::listItem(const RtfParaStyle &style)
 {
     closeLists(style.level + 1);
-    if (m_openLists == style.level + 1)
+    // Another kind of marker on the same level is another list.
+    if (m_openLists.size() == style.level + 1 && m_openLists.last() != style.numbering)
+        closeLists(style.level);
+    if (m_openLists.size() == style.level + 1)
         m_html += QLatin1String("</li>\n");
-    while (m_openLists <= style.level)
-        openList(m_openLists == 0 ? style.leftIndent : 0);
+    while (m_openLists.size() <= style.level) {
+        const bool innermost = m_openLists.size() == style.level;
+        openList(m_openLists.isEmpty() ? style.leftIndent : 0,
+                 innermost ? style.numbering : RtfParaStyle::Numbering::Bullet);
+    }
     m_html += QLatin1String("<li style=\"") + paragraphCss(style) + m_paragraphFont + QLatin1String("\">") +
         m_paragraph + QLatin1String("\n");
 }
 
-void RtfHtmlBuilder::openList(int leftIndent)
+void RtfHtmlBuilder::openList(int leftIndent, RtfParaStyle::Numbering numbering)
 {
-    m_html += QLatin1String("<ul style=\"margin:0;padding-left:") + points(std::max(leftIndent, 360)) +
-        QLatin1String("\">\n");
-    ++m_openLists;
+    m_html += listOpening(numbering) + QLatin1String(" style=\"margin:0;padding-left:") +
+        points(std::max(leftIndent, 360)) + QLatin1String("\">\n");
+    m_openLists.append(numbering);
 }
 
 void RtfHtmlBuilder::closeLists(int keep)
 {
-    for (; m_openLists > keep; --m_openLists)
-        m_html += QLatin1String("</li>\n</ul>\n");
+    while (m_openLists.size() > keep) {
+        const bool numbered = m_openLists.takeLast() != RtfParaStyle::Numbering::Bullet;
+        m_html += numbered ? QLatin1String("</li>\n</ol>\n") : QLatin1String("</li>\n</ul>\n");
+    }
 }
 
 } // namespace OrvVelmora

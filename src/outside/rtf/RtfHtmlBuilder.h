@@ -2,6 +2,7 @@
 
 #include "outside/rtf/RtfSink.h"
 
+#include <QList>
 #include <QString>
 
 namespace OrvVelmora {
@@ -9,7 +10,7 @@ namespace OrvVelmora {
 /// Writes what the RTF reader delivers as an HTML document for mail
 /// clients: inline styles only (clients drop <style> blocks), one <p> per
 /// paragraph with zero margins so the spacing is the editor's, runs as
-/// <span>s, bulleted paragraphs gathered into <ul> lists (a deeper level
+/// <span>s, list paragraphs gathered into <ul> or <ol> lists (a deeper level
 /// nested inside the item before it), line breaks as
 /// <br>. The runs keep white space as typed (pre-wrap), because the editor
 /// shows blanks and tabs as they are; the markup between blocks does not.
@@ -28,7 +29,7 @@ public:
 private:
     void closeParagraph(const RtfParaStyle &style);
     void listItem(const RtfParaStyle &style);
-    void openList(int leftIndent);
+    void openList(int leftIndent, RtfParaStyle::Numbering numbering);
     void closeLists(int keep);
     void spanStyle(const RtfCharStyle &style);
     void escaped(const QString &text);
@@ -38,7 +39,8 @@ private:
     QString m_paragraph;
     RtfCharStyle m_lastStyle;
     QString m_paragraphFont;
-    int m_openLists = 0;
+    /// The kind of each open list, outermost first.
+    QList<RtfParaStyle::Numbering> m_openLists;
 };
 
 } // namespace OrvVelmora

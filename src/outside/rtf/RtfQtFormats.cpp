@@ -130,7 +130,7 @@ QTextBlockFormat blockFormat(const RtfParaStyle &style, qreal indentWidth)
     format.setRightMargin(twipsToPixels(style.rightIndent));
     format.setTopMargin(twipsToPixels(style.spaceBefore));
     format.setBottomMargin(twipsToPixels(style.spaceAfter));
-    if (style.bullet) {
+    if (style.listItem) {
         const qreal bulletAt = twipsToPixels(style.leftIndent + std::min(0, style.firstLineIndent));
         format.setLeftMargin(std::max<qreal>(0, bulletAt - style.level * indentWidth));
     } else {
@@ -151,12 +151,42 @@ RtfParaStyle paraStyle(const QTextBlock &block, qreal indentWidth)
     style.leftIndent = pixelsToTwips(format.leftMargin());
     style.firstLineIndent = pixelsToTwips(format.textIndent());
     if (const QTextList *list = block.textList()) {
-        style.bullet = true;
+        style.listItem = true;
+        style.numbering = numbering(list->format().style());
         style.level = std::max(0, list->format().indent() - 1);
         style.leftIndent = pixelsToTwips(format.leftMargin() + (style.level + 1) * indentWidth);
         style.firstLineIndent = -pixelsToTwips(indentWidth);
     }
     return style;
+}
+
+QTextListFormat::Style listStyle(RtfParaStyle::Numbering numbering, int level)
+{
+    using Numbering = RtfParaStyle::Numbering;
+    static constexpr QTextListFormat::Style kBullets[] = {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
+                                                          QTextListFormat::ListSquare};
+    switch (numbering) {
+    case Numbering::Decimal: return QTextListFormat::ListDecimal;
+    case Numbering::LowerLetter: return QTextListFormat::ListLowerAlpha;
+    case Numbering::UpperLetter: return QTextListFormat::ListUpperAlpha;
+    case Numbering::LowerRoman: return QTextListFormat::ListLowerRoman;
+    case Numbering::UpperRoman: return QTextListFormat::ListUpperRoman;
+    case Numbering::Bullet: break;
+    }
+    return kBullets[level % 3];
+}
+
+RtfParaStyle::Numbering numbering(QTextListFormat::Style style)
+{
+    using Numbering = RtfParaStyle::Numbering;
+    switch (style) {
+    case QTextListFormat::ListDecimal: return Numbering::Decimal;
+    case QTextListFormat::ListLowerAlpha: return Numbering::LowerLetter;
+    case QTextListFormat::ListUpperAlpha: return Numbering::UpperLetter;
+    case QTextListFormat::ListLowerRoman: return Numbering::LowerRoman;
+    case QTextListFormat::ListUpperRoman: return Numbering::UpperRoman;
+    default: return Numbering::Bullet;
+    }
 }
 
 } // namespace OrvVelmora::RtfQtFormats

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <QTextListFormat>
 
 class QTextBlock;
 
@@ -30,6 +31,11 @@ inline constexpr double kTwipsPerPixel = 15.0;
 
 [[nodiscard]] QTextBlockFormat blockFormat(const RtfParaStyle &style, qreal indentWidth);
 [[nodiscard]] RtfParaStyle paraStyle(const QTextBlock &block, qreal indentWidth);
+
+/// A list's marker: bullets change shape from level to level as in the
+/// editor, numbers keep their kind.
+[[nodiscard]] QTextListFormat::Style listStyle(RtfParaStyle::Numbering numbering, int level);
+[[nodiscard]] RtfParaStyle::Numbering numbering(QTextListFormat::Style style);
 
 } // namespace RtfQtFormats
 

@@ -17,7 +17,7 @@ namespace {
 using RtfControlWords::Kind;
 using RtfControlWords::Word;
 
-enum class Destination { Body, Skip, FontTable, ColorTable, BulletText, LegacyList };
+enum class Destination { Body, Skip, FontTable, ColorTable, BulletText, LegacyList, ListTable, ListOverrideTable };
 
 // Ranges outside which a parameter is nonsense; clamping keeps later
 // arithmetic (twips to pixels, half points to points) far from overflow.
@@ -45,6 +45,23 @@ QString withoutControls(const QString &text)
     return clean;
 }
 
+using Numbering = RtfParaStyle::Numbering;
+
+// The \levelnfc numbers of the list table; formats beyond these (ordinals,
+// Asian counting) are still numbers, so they read as decimal.
+Numbering levelNumbering(int nfc)
+{
+    switch (nfc) {
+    case 1: return Numbering::UpperRoman;
+    case 2: return Numbering::LowerRoman;
+    case 3: return Numbering::UpperLetter;
+    case 4: return Numbering::LowerLetter;
+    case 23:
+    case 255: return Numbering::Bullet;
+    default: return Numbering::Decimal;
+    }
+}
+
 struct CharState
 {
     int font = -1;
@@ -66,6 +83,8 @@ struct GroupState
     Destination destination = Destination::Body;
     CharState chars;
     RtfParaStyle para;
+    /// The paragraph's \ls: which list-table entry numbers it; 0 for none.
+    int listOverride = 0;
     int unicodeSkip = 1;
 };
 
@@ -113,6 +132,9 @@ private:
     void paragraphWord(Word word, const RtfToken &token);
     void specialWord(Word word, const RtfToken &token);
     void documentWord(Word word, const RtfToken &token);
+    void legacyListWord(Word word, const RtfToken &token);
+    void listTableWord(Word word, const RtfToken &token);
+    RtfParaStyle paragraphStyle() const;
 
     void appendText(const QString &text);
     void appendChar(char16_t c) { appendText(QString(QChar(c))); }
@@ -146,6 +168,13 @@ private:
     FontEntry m_fontEntry;
     QList<std::optional<QRgb>> m_colors;
     PendingColor m_color;
+
+    // The list table: the numbering of each level per \listid, and which
+    // list each \ls override number stands for.
+    QHash<int, QList<Numbering>> m_listLevels;
+    QList<Numbering> m_pendingLevels;
+    int m_overrideListId = 0;
+    QHash<int, QList<Numbering>> m_overrides;
 
     QByteArray m_bytes;
     int m_bytesCodePage = 1252;
@@ -199,7 +228,7 @@ void Interpreter::finish()
         return;
     }
     emitPendingEnd();
-    m_sink.documentEnd(state().para);
+    m_sink.documentEnd(paragraphStyle());
 }
 
 void Interpreter::openGroup()
@@ -256,6 +285,8 @@ void Interpreter::destination(Word word)
         break;
     case Word::BulletText: destination = Destination::BulletText; break;
     case Word::LegacyList: destination = Destination::LegacyList; break;
+    case Word::ListTable: destination = Destination::ListTable; break;
+    case Word::ListOverrideTable: destination = Destination::ListOverrideTable; break;
     default: destination = Destination::Skip; break;
     }
 }
@@ -313,7 +344,10 @@ void Interpreter::paragraphWord(Word word, const RtfToken &token)
     RtfParaStyle &para = state().para;
     const int twips = std::clamp(token.parameter, -kMaxTwips, kMaxTwips);
     switch (word) {
-    case Word::Pard: para = RtfParaStyle(); break;
+    case Word::Pard:
+        para = RtfParaStyle();
+        state().listOverride = 0;
+        break;
     case Word::AlignLeft: para.alignment = RtfParaStyle::Alignment::Left; break;
     case Word::AlignRight: para.alignment = RtfParaStyle::Alignment::Right; break;
     case Word::AlignCenter: para.alignment = RtfParaStyle::Alignment::Center; break;
@@ -323,20 +357,95 @@ void Interpreter::paragraphWord(Word word, const RtfToken &token)
     case Word::FirstIndent: para.firstLineIndent = twips; break;
     case Word::SpaceBefore: para.spaceBefore = std::max(0, twips); break;
     case Word::SpaceAfter: para.spaceAfter = std::max(0, twips); break;
-    case Word::ListOverride: para.bullet = token.parameter > 0; break;
+    case Word::ListOverride:
+        if (state().destination == Destination::ListOverrideTable) {
+            listTableWord(word, token);
+            break;
+        }
+        para.listItem = token.parameter > 0;
+        state().listOverride = std::max(0, token.parameter);
+        break;
     case Word::ListLevel: para.level = std::clamp(token.parameter, 0, kMaxListLevel); break;
     case Word::LegacyBullet:
+    case Word::LegacyNumbered:
     case Word::LegacyLevel:
-        // Inside {\*\pn ...}: the numbering belongs to the paragraph around it.
-        if (state().destination == Destination::LegacyList && m_groups.size() > 1) {
-            RtfParaStyle &outer = m_groups[m_groups.size() - 2].para;
-            outer.bullet = true;
-            if (word == Word::LegacyLevel)
-                outer.level = std::clamp(token.parameter - 1, 0, kMaxListLevel);
-        }
-        break;
+    case Word::NumberDecimal:
+    case Word::NumberLowerLetter:
+    case Word::NumberUpperLetter:
+    case Word::NumberLowerRoman:
+    case Word::NumberUpperRoman: legacyListWord(word, token); break;
+    case Word::ListEntry:
+    case Word::ListLevelEntry:
+    case Word::LevelNumbering:
+    case Word::ListId: listTableWord(word, token); break;
     default: break;
     }
+}
+
+// Inside {\*\pn ...}: the numbering belongs to the paragraph around it.
+void Interpreter::legacyListWord(Word word, const RtfToken &token)
+{
+    if (state().destination != Destination::LegacyList || m_groups.size() < 2)
+        return;
+    RtfParaStyle &outer = m_groups[m_groups.size() - 2].para;
+    outer.listItem = true;
+    switch (word) {
+    case Word::LegacyBullet: outer.numbering = Numbering::Bullet; break;
+    case Word::LegacyNumbered:
+        if (outer.numbering == Numbering::Bullet)
+            outer.numbering = Numbering::Decimal;
+        break;
+    case Word::LegacyLevel: outer.level = std::clamp(token.parameter - 1, 0, kMaxListLevel); break;
+    case Word::NumberDecimal: outer.numbering = Numbering::Decimal; break;
+    case Word::NumberLowerLetter: outer.numbering = Numbering::LowerLetter; break;
+    case Word::NumberUpperLetter: outer.numbering = Numbering::UpperLetter; break;
+    case Word::NumberLowerRoman: outer.numbering = Numbering::LowerRoman; break;
+    case Word::NumberUpperRoman: outer.numbering = Numbering::UpperRoman; break;
+    default: break;
+    }
+}
+
+// {\list{\listlevel\levelnfcN ...}...\listid N} entries, and the overrides
+// {\listoverride\listid N\ls M} that paragraphs refer to by \ls M.
+void Interpreter::listTableWord(Word word, const RtfToken &token)
+{
+    const Destination destination = state().destination;
+    if (destination == Destination::ListTable) {
+        switch (word) {
+        case Word::ListEntry: m_pendingLevels.clear(); break;
+        case Word::ListLevelEntry:
+            if (m_pendingLevels.size() <= kMaxListLevel)
+                m_pendingLevels.append(Numbering::Decimal);
+            break;
+        case Word::LevelNumbering:
+            if (!m_pendingLevels.isEmpty())
+                m_pendingLevels.last() = levelNumbering(token.parameter);
+            break;
+        case Word::ListId:
+            if (m_listLevels.size() < m_limits.maxTableEntries)
+                m_listLevels.insert(token.parameter, m_pendingLevels);
+            break;
+        default: break;
+        }
+    } else if (destination == Destination::ListOverrideTable) {
+        if (word == Word::ListId)
+            m_overrideListId = token.parameter;
+        else if (word == Word::ListOverride && m_overrides.size() < m_limits.maxTableEntries)
+            m_overrides.insert(token.parameter, m_listLevels.value(m_overrideListId));
+    }
+}
+
+// A paragraph's \ls names its numbering precisely; the {\*\pn} that older
+// readers need stays the fallback when the list table lacks the entry.
+RtfParaStyle Interpreter::paragraphStyle() const
+{
+    RtfParaStyle para = m_groups.back().para;
+    if (!para.listItem || m_groups.back().listOverride == 0)
+        return para;
+    const QList<Numbering> levels = m_overrides.value(m_groups.back().listOverride);
+    if (para.level < levels.size())
+        para.numbering = levels.at(para.level);
+    return para;
 }
 
 void Interpreter::specialWord(Word word, const RtfToken &token)
@@ -493,7 +602,7 @@ void Interpreter::endParagraph()
         return;
     flushRun();
     emitPendingEnd();
-    m_pendingEnd = state().para;
+    m_pendingEnd = paragraphStyle();
     m_paragraphHasText = false;
 }
 

@@ -31,6 +31,8 @@ struct RtfCharStyle
 struct RtfParaStyle
 {
     enum class Alignment { Left, Right, Center, Justify };
+    /// What a list item shows in front of its text.
+    enum class Numbering { Bullet, Decimal, LowerLetter, UpperLetter, LowerRoman, UpperRoman };
 
     Alignment alignment = Alignment::Left;
     int leftIndent = 0;
@@ -38,8 +40,9 @@ struct RtfParaStyle
     int firstLineIndent = 0;
     int spaceBefore = 0;
     int spaceAfter = 0;
-    bool bullet = false;
-    /// Nesting level of a bulleted paragraph, 0 for the outermost.
+    bool listItem = false;
+    Numbering numbering = Numbering::Bullet;
+    /// Nesting level of a list item, 0 for the outermost.
     int level = 0;
 
     bool operator==(const RtfParaStyle &) const = default;

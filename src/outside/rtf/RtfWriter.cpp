@@ -11,6 +11,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextList>
 
 namespace OrvVelmora {
 
@@ -42,7 +43,8 @@ private:
     void collectTables();
     void header();
     void paragraph(const QTextBlock &block);
-    void paragraphFormat(const RtfParaStyle &style);
+    void paragraphFormat(const RtfParaStyle &style, const QTextBlock &block);
+    void listMarker(const RtfParaStyle &style, const QTextBlock &block);
     void runFormat(const RtfCharStyle &style);
     void text(QStringView text, bool groupUnicode = true);
     int colorIndex(const std::optional<QRgb> &color) const { return color ? m_colors.value(*color) : 0; }
@@ -137,7 +139,7 @@ void DocumentWriter::paragraph(const QTextBlock &block)
 {
     const RtfParaStyle style = RtfQtFormats::paraStyle(block, m_indentWidth);
     m_out += "\\pard";
-    paragraphFormat(style);
+    paragraphFormat(style, block);
     const QList<Run> runs = runsOf(block);
     if (runs.isEmpty())
         runFormat(RtfQtFormats::charStyle(block.charFormat(), m_defaultFont));
@@ -149,7 +151,7 @@ void DocumentWriter::paragraph(const QTextBlock &block)
     m_out += "\\par\r\n";
 }
 
-void DocumentWriter::paragraphFormat(const RtfParaStyle &style)
+void DocumentWriter::paragraphFormat(const RtfParaStyle &style, const QTextBlock &block)
 {
     static constexpr const char *kAlignment[] = {"ql", "qr", "qc", "qj"};
     word(kAlignment[int(style.alignment)]);
@@ -163,14 +165,35 @@ void DocumentWriter::paragraphFormat(const RtfParaStyle &style)
         word("sb", style.spaceBefore);
     if (style.spaceAfter)
         word("sa", style.spaceAfter);
-    if (style.bullet) {
-        const QByteArray symbol = QByteArray::number(m_fonts.value(kSymbolFont));
-        m_out +=
-            "{\\pntext\\f" + symbol + "\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + symbol + "\\pnindent0{\\pntxtb\\'B7}}";
+    if (style.listItem) {
+        listMarker(style, block);
         // \pn has no nesting; \ilvl carries the level for readers that know it.
         if (style.level > 0)
             word("ilvl", style.level);
     }
+}
+
+// The marker as text for readers without lists, and as {\*\pn} for those
+// with them. The number written is the item's own, so a list that goes on
+// after a deeper level keeps counting in either reader.
+void DocumentWriter::listMarker(const RtfParaStyle &style, const QTextBlock &block)
+{
+    using Numbering = RtfParaStyle::Numbering;
+    if (style.numbering == Numbering::Bullet) {
+        const QByteArray symbol = QByteArray::number(m_fonts.value(kSymbolFont));
+        m_out +=
+            "{\\pntext\\f" + symbol + "\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + symbol + "\\pnindent0{\\pntxtb\\'B7}}";
+        return;
+    }
+    static constexpr const char *kKinds[] = {"pndec", "pndec", "pnlcltr", "pnucltr", "pnlcrm", "pnucrm"};
+    QString number = block.textList()->itemText(block);
+    if (number.endsWith(u'.'))
+        number.chop(1);
+    m_out += "{\\pntext\\f" + QByteArray::number(m_fonts.value(m_defaultFont.family())) + ' ';
+    text(number);
+    m_out += ".\\tab}{\\*\\pn\\pnlvlbody\\pnindent0\\";
+    m_out += kKinds[int(style.numbering)];
+    m_out += "{\\pntxta .}}";
 }
 
 void DocumentWriter::runFormat(const RtfCharStyle &style)

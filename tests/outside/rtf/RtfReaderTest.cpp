@@ -1,5 +1,6 @@
 #include "RtfTestSupport.h"
 
+#include "outside/rtf/MarkedPlainText.h"
 #include "outside/rtf/RtfDocumentBuilder.h"
 #include "outside/rtf/RtfReader.h"
 #include "outside/rtf/RtfSink.h"
@@ -137,6 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 using Align = RtfParaStyle::Alignment;
+using Numbering = RtfParaStyle::Numbering;
 using StyleCheck = std::function<bool(const RtfCharStyle &, const RtfParaStyle &)>;
 
 struct StyleCase
@@ -156,6 +158,11 @@ TEST_P(RtfReaderStyles, FormatTheMarkedRunAndParagraph)
     ASSERT_TRUE(marked.has_value());
     EXPECT_TRUE(GetParam().holds(marked->first.style, marked->second));
 }
+
+// List 7: bullets outside, lower roman inside; paragraphs name it as \\ls2.
+const QByteArray kListTable = "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc23{\\leveltext\\'01\\u8226 ?;}}"
+                              "{\\listlevel\\levelnfc2{\\leveltext\\'02\\'01.;}}\\listid7}}"
+                              "{\\*\\listoverridetable{\\listoverride\\listid7\\ls2}}";
 
 const QByteArray kTables = "{\\fonttbl{\\f0\\fswiss Times;}{\\f1\\fnil\\fcharset0 Arial{\\*\\falt Helvetica};}}"
                            "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
@@ -219,15 +226,23 @@ INSTANTIATE_TEST_SUITE_P(
                       StyleCase{"absurd_indent_clamped", "{\\rtf1\\li99999999999 X}",
                                 [](auto &, const RtfParaStyle &p) { return p.leftIndent == 31680; }},
                       StyleCase{"list_override_is_bullet", "{\\rtf1\\ls1\\ilvl2 X}",
-                                [](auto &, const RtfParaStyle &p) { return p.bullet && p.level == 2; }},
+                                [](auto &, const RtfParaStyle &p) { return p.listItem && p.level == 2; }},
                       StyleCase{"legacy_bullet", "{\\rtf1{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}X}",
-                                [](auto &, const RtfParaStyle &p) { return p.bullet; }},
+                                [](auto &, const RtfParaStyle &p) { return p.listItem; }},
                       StyleCase{"legacy_numbering", "{\\rtf1{\\*\\pn\\pnlvlbody\\pndec}X}",
-                                [](auto &, const RtfParaStyle &p) { return p.bullet; }},
+                                [](auto &, const RtfParaStyle &p) { return p.numbering == Numbering::Decimal; }},
+                      StyleCase{"legacy_letters", "{\\rtf1{\\*\\pn\\pnlvlbody\\pnucltr}X}",
+                                [](auto &, const RtfParaStyle &p) { return p.numbering == Numbering::UpperLetter; }},
+                      StyleCase{"list_table_level_numbering", kListTable + "\\ls2\\ilvl1 X}",
+                                [](auto &, const RtfParaStyle &p) {
+                                    return p.numbering == Numbering::LowerRoman && p.level == 1;
+                                }},
+                      StyleCase{"list_table_bullet_level", kListTable + "\\ls2 X}",
+                                [](auto &, const RtfParaStyle &p) { return p.numbering == Numbering::Bullet; }},
                       StyleCase{"legacy_continuation_has_no_bullet", "{\\rtf1{\\*\\pn\\pnlvlcont}X}",
-                                [](auto &, const RtfParaStyle &p) { return !p.bullet; }},
+                                [](auto &, const RtfParaStyle &p) { return !p.listItem; }},
                       StyleCase{"pard_ends_list", "{\\rtf1\\ls1 a\\par\\pard X}",
-                                [](auto &, const RtfParaStyle &p) { return !p.bullet; }}),
+                                [](auto &, const RtfParaStyle &p) { return !p.listItem; }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(RtfReader, RefusesWhatIsNotRtf)
@@ -256,6 +271,38 @@ TEST(RtfReader, DocumentLoadBuildsListsAndKeepsFailedLoadsAway)
     EXPECT_EQ(b.textList(), document.findBlockByNumber(2).textList());
     EXPECT_EQ(document.findBlockByNumber(0).textList(), nullptr);
     EXPECT_EQ(document.findBlockByNumber(3).textList(), nullptr);
+}
+
+// The plain part of a mail shows the markers: numbers go on counting after
+// a deeper level and restart only in a new list.
+TEST(RtfReader, ListMarkersReachThePlainText)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray rtf;
+        QString expected;
+    } cases[] = {
+        {"nested",
+         "{\\rtf1{\\*\\pn\\pnlvlbody\\pndec}a\\par{\\*\\pn\\pnlvlbody\\pnlcltr}\\ilvl1 b\\par c\\par"
+         "\\pard{\\*\\pn\\pnlvlbody\\pndec}d\\par\\pard e\\par{\\*\\pn\\pnlvlbody\\pndec}f}",
+         QStringLiteral("1. a\n  a. b\n  b. c\n2. d\ne\n1. f")},
+        {"kind_changes", kListTable + "\\ls2 a\\par\\pard{\\*\\pn\\pnlvlbody\\pnucrm}b\\par c}",
+         QStringLiteral("\u2022 a\nI. b\nII. c")},
+        {"wordpad", readFixture(QStringLiteral("wordpad_win10_bullets_numbering.rtf")),
+         QStringLiteral("\u2022 Bullet 2\nParagraph 2\n1. List 1\n2. List 2")},
+        {"word", readFixture(QStringLiteral("word2010_lists_german.rtf")),
+         QStringLiteral("1. one\n2. two\n3. three\n\nA short unordered list:\n\u2022 first")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        if (c.rtf.isEmpty() && qEnvironmentVariable("CI") != QLatin1String("true"))
+            continue;
+        ASSERT_TRUE(RtfDocumentBuilder::load(c.rtf, document));
+        const QString plain = MarkedPlainText::of(document);
+        EXPECT_TRUE(plain.contains(c.expected)) << qPrintable(plain);
+    }
 }
 
 // Every fixture with a LibreOffice text beside it: the words agree. Headers,
@@ -304,15 +351,15 @@ TEST(RtfReaderFixtures, BasicFormattingSurvives)
         {"libreoffice-brief.rtf", "zentriert",
          [](auto &, const RtfParaStyle &p) { return p.alignment == Align::Center; }},
         {"libreoffice-brief.rtf", "Rot", [](const RtfCharStyle &r, auto &) { return r.color == qRgb(192, 0, 0); }},
-        {"libreoffice-brief.rtf", "Erster", [](auto &, const RtfParaStyle &p) { return p.bullet; }},
+        {"libreoffice-brief.rtf", "Erster", [](auto &, const RtfParaStyle &p) { return p.listItem; }},
         {"libreoffice-brief.rtf", "Eingerückter",
-         [](auto &, const RtfParaStyle &p) { return p.leftIndent > 0 && !p.bullet; }},
-        {"wordpad_win10_bullets_numbering.rtf", "Bullet", [](auto &, const RtfParaStyle &p) { return p.bullet; }},
-        {"wordpad_win10_bullets_numbering.rtf", "Paragraph", [](auto &, const RtfParaStyle &p) { return !p.bullet; }},
+         [](auto &, const RtfParaStyle &p) { return p.leftIndent > 0 && !p.listItem; }},
+        {"wordpad_win10_bullets_numbering.rtf", "Bullet", [](auto &, const RtfParaStyle &p) { return p.listItem; }},
+        {"wordpad_win10_bullets_numbering.rtf", "Paragraph", [](auto &, const RtfParaStyle &p) { return !p.listItem; }},
         {"word2003_lists_table_footnote.rtf", "bold", [](const RtfCharStyle &r, auto &) { return r.bold; }},
         {"word2003_lists_table_footnote.rtf", "italic", [](const RtfCharStyle &r, auto &) { return r.italic; }},
         {"word2003_lists_table_footnote.rtf", "underline", [](const RtfCharStyle &r, auto &) { return r.underline; }},
-        {"textedit_bullet_list.rtf", "sub", [](auto &, const RtfParaStyle &p) { return p.bullet && p.level == 1; }},
+        {"textedit_bullet_list.rtf", "sub", [](auto &, const RtfParaStyle &p) { return p.listItem && p.level == 1; }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + c.word);

@@ -147,6 +147,22 @@ INSTANTIATE_TEST_SUITE_P(
                           c.setBlockFormat(QTextBlockFormat());
                           c.insertText(QStringLiteral("after"));
                       }},
+        RoundTripCase{"numbers_go_on_after_a_nested_level",
+                      [](QTextCursor &c) {
+                          QTextListFormat numbers;
+                          numbers.setStyle(QTextListFormat::ListDecimal);
+                          QTextList *outer = c.createList(numbers);
+                          c.insertText(QStringLiteral("first"));
+                          c.insertBlock();
+                          QTextListFormat letters;
+                          letters.setStyle(QTextListFormat::ListUpperRoman);
+                          letters.setIndent(2);
+                          c.createList(letters);
+                          c.insertText(QStringLiteral("inner"));
+                          c.insertBlock();
+                          outer->add(c.block());
+                          c.insertText(QStringLiteral("second"));
+                      }},
         RoundTripCase{"special_characters",
                       [](QTextCursor &c) {
                           c.insertText(
