@@ -11,11 +11,12 @@
 namespace OrvVelmora {
 
 AccountConnection::AccountConnection(OAuthAccount account, AccountOptions options, bool hasPassword,
-                                     QString settingsFile)
+                                     QString settingsFile, OAuthTokenStore *pendingSignIn)
     : m_account(std::move(account))
     , m_options(std::move(options))
     , m_hasPassword(hasPassword)
     , m_settingsFile(std::move(settingsFile))
+    , m_pendingSignIn(pendingSignIn)
 {
 }
 
@@ -50,10 +51,12 @@ bool AccountConnection::prepare(SmtpTransport &transport)
 
 bool AccountConnection::prepareToken(SmtpTransport &transport)
 {
-    OAuthTokenStore store(m_settingsFile);
+    OAuthTokenStore saved(m_settingsFile);
+    const bool pending = m_pendingSignIn && m_pendingSignIn->load(m_account.server, m_account.user);
+    OAuthTokenStore &store = pending ? *m_pendingSignIn : saved;
     // Google also takes app passwords: an account that was never signed in
     // and has a password logs in with it.
-    if (m_hasPassword && !store.load(m_account.server, m_account.user))
+    if (m_hasPassword && !pending && !store.load(m_account.server, m_account.user))
         return true;
     QString why;
     const std::optional<OAuthProvider> provider = OAuthProvider::forAccount(m_account, &why);

@@ -8,6 +8,7 @@
 namespace OrvVelmora {
 
 class MailSettings;
+class OAuthTokenStore;
 class SmtpTransport;
 
 /// What an account needs on the transport beyond server, port and password:
@@ -19,7 +20,9 @@ class SmtpTransport;
 class AccountConnection
 {
 public:
-    AccountConnection(OAuthAccount account, AccountOptions options, bool hasPassword, QString settingsFile);
+    /// pendingSignIn: a sign-in not yet saved, tried before the stored one.
+    AccountConnection(OAuthAccount account, AccountOptions options, bool hasPassword, QString settingsFile,
+                      OAuthTokenStore *pendingSignIn = nullptr);
     /// The saved account, as the send run uses it.
     static AccountConnection saved(MailSettings &settings);
     /// The sign-in settings for this server and user: the account options plus
@@ -39,6 +42,7 @@ private:
     AccountOptions m_options;
     bool m_hasPassword;
     QString m_settingsFile;
+    OAuthTokenStore *m_pendingSignIn;
     QString m_error;
 };
 

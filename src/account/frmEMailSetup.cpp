@@ -92,6 +92,7 @@ QString signInStateText(OAuthTokenStore::Place place)
     switch (place) {
     case OAuthTokenStore::Place::Keyring: return QStringLiteral("Angemeldet (Schlüssel im Schlüsselbund des Systems)");
     case OAuthTokenStore::Place::SettingsFile: return QStringLiteral("Angemeldet (Schlüssel in der Einstellungsdatei)");
+    case OAuthTokenStore::Place::Pending: return QStringLiteral("Angemeldet (wird beim Speichern übernommen)");
     case OAuthTokenStore::Place::Nowhere: break;
     }
     return QStringLiteral("Nicht angemeldet");
@@ -114,6 +115,7 @@ frmEMailSetup::frmEMailSetup(MailSettings *owner, QWidget *parent)
     , m_chkUnverschluesselt(
           new QCheckBox(QStringLiteral("Ohne Verschlüsselung senden (Server im lokalen Netz, ohne Anmeldung)"), this))
     , m_mainSMTP(std::make_unique<SmtpTransport>())
+    , m_pendingSignIn(std::make_unique<OAuthTokenStore>(OAuthTokenStore::pending()))
 {
     setObjectName(QStringLiteral("frmEMailSetup"));
     setWindowTitle(QStringLiteral("Einstellungen"));
@@ -132,12 +134,8 @@ frmEMailSetup::frmEMailSetup(MailSettings *owner, QWidget *parent)
     colourControls();
     fillFields();
     updateAccountExtras();
-    if (!m_signInRow->isHidden()) {
-        OAuthTokenStore store(settingsFile());
-        const OAuthAccount account = oauthAccount();
-        store.load(account.server, account.user);
-        m_lblAnmeldung->setText(signInStateText(store.lastPlace()));
-    }
+    if (!m_signInRow->isHidden())
+        showSignInState();
 }
 
 frmEMailSetup::~frmEMailSetup() = default;
@@ -281,7 +279,7 @@ bool frmEMailSetup::checkRequiredFields()
 
 void frmEMailSetup::Save()
 {
-    if (!checkRequiredFields())
+    if (!checkRequiredFields() || !savePendingSignIn())
         return;
     storeFields();
     tolerant([this] { internalOf(m_owner).SaveSettings(); });
@@ -345,7 +343,8 @@ QString frmEMailSetup::settingsFile() const
 
 AccountConnection frmEMailSetup::accountConnection() const
 {
-    return AccountConnection(oauthAccount(), accountOptions(), !m_sevKennwort->Text().isEmpty(), settingsFile());
+    return AccountConnection(oauthAccount(), accountOptions(), !m_sevKennwort->Text().isEmpty(), settingsFile(),
+                             m_pendingSignIn.get());
 }
 
 void frmEMailSetup::trustCertificate(const QByteArray &sha256)
@@ -364,6 +363,10 @@ void frmEMailSetup::allowUnencrypted()
 
 void frmEMailSetup::signIn()
 {
+    if (m_runningSignIn) {
+        m_runningSignIn->cancel();
+        return;
+    }
     if (!checkRequiredFields())
         return;
     // The provider's mailbox name is what XOAUTH2 logs in as.
@@ -374,20 +377,66 @@ void frmEMailSetup::signIn()
     const std::optional<OAuthProvider> provider = OAuthProvider::forAccount(account, &why);
     if (!provider)
         return refuse(why);
-    std::optional<OAuthTokens> tokens;
-    OAuthTokenStore store(settingsFile());
-    {
-        WaitPointer wait;
-        OAuthSignIn browserSignIn(*provider);
-        tokens = browserSignIn.run();
-        why = browserSignIn.errorText();
-    }
+    OAuthSignIn browserSignIn(*provider);
+    const std::optional<OAuthTokens> tokens = waitForBrowser(browserSignIn);
+    if (browserSignIn.cancelled())
+        return;
     if (!tokens)
-        return refuse(QStringLiteral("Die Anmeldung ist fehlgeschlagen.\r\n\r\n") + why);
-    if (!OAuthAccess(*provider, store, account.server, account.user).adopt(*tokens))
-        return refuse(QStringLiteral("Die Anmeldung war erfolgreich, konnte aber nicht gespeichert werden."));
-    m_lblAnmeldung->setText(signInStateText(store.lastPlace()));
+        return refuse(QStringLiteral("Die Anmeldung ist fehlgeschlagen.\r\n\r\n") + browserSignIn.errorText());
+    OAuthAccess(*provider, *m_pendingSignIn, account.server, account.user).adopt(*tokens);
+    m_signedInProvider = provider;
+    m_signedInAccount = account;
+    showSignInState();
     inform(QStringLiteral("Sie sind bei %1 angemeldet.").arg(provider->name));
+}
+
+std::optional<OAuthTokens> frmEMailSetup::waitForBrowser(OAuthSignIn &signIn)
+{
+    // Testen and Speichern would act on a sign-in that is not there yet;
+    // Abbrechen stays, and ends the wait together with the dialog.
+    const QString caption = m_cmdAnmelden->text();
+    m_cmdAnmelden->setText(QStringLiteral("&Anmeldung abbrechen"));
+    m_lblAnmeldung->setText(QStringLiteral("Anmeldung im Browser läuft…"));
+    m_cmdTest->setEnabled(false);
+    m_cmdOK->setEnabled(false);
+    m_runningSignIn = &signIn;
+    std::optional<OAuthTokens> tokens = signIn.run();
+    m_runningSignIn = nullptr;
+    m_cmdTest->setEnabled(true);
+    m_cmdOK->setEnabled(true);
+    m_cmdAnmelden->setText(caption);
+    showSignInState();
+    return tokens;
+}
+
+void frmEMailSetup::showSignInState()
+{
+    const OAuthAccount account = oauthAccount();
+    if (m_pendingSignIn->load(account.server, account.user))
+        return m_lblAnmeldung->setText(signInStateText(OAuthTokenStore::Place::Pending));
+    OAuthTokenStore saved(settingsFile());
+    saved.load(account.server, account.user);
+    m_lblAnmeldung->setText(signInStateText(saved.lastPlace()));
+}
+
+bool frmEMailSetup::savePendingSignIn()
+{
+    if (!m_signedInProvider)
+        return true;
+    const std::optional<QString> refreshToken = m_pendingSignIn->load(m_signedInAccount.server, m_signedInAccount.user);
+    if (!refreshToken)
+        return true;
+    // No access token goes along: the lasting store's first use renews it,
+    // which also replaces one still held from an earlier sign-in.
+    OAuthTokenStore store(settingsFile());
+    if (!OAuthAccess(*m_signedInProvider, store, m_signedInAccount.server, m_signedInAccount.user)
+             .adopt(OAuthTokens{QString(), *refreshToken, QDateTime()})) {
+        refuse(QStringLiteral("Die Anmeldung war erfolgreich, konnte aber nicht gespeichert werden."));
+        return false;
+    }
+    m_pendingSignIn->remove(m_signedInAccount.server, m_signedInAccount.user);
+    m_signedInProvider.reset();
+    return true;
 }
 
 void frmEMailSetup::Cancel()
@@ -407,6 +456,8 @@ void frmEMailSetup::runTestMail()
 
 void frmEMailSetup::done(int result)
 {
+    if (m_runningSignIn)
+        m_runningSignIn->cancel();
     if (!m_testRunning)
         QDialog::done(result);
 }

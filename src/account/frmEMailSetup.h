@@ -2,10 +2,12 @@
 
 #include "component/settings/AccountOptions.h"
 #include "outside/oauth/OAuthProvider.h"
+#include "outside/oauth/OAuthTokens.h"
 
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -16,6 +18,8 @@ namespace OrvVelmora {
 class AccountConnection;
 class MailSettings;
 class LabelledField;
+class OAuthSignIn;
+class OAuthTokenStore;
 class Panel;
 class SmtpTransport;
 class WizardPane;
@@ -82,6 +86,7 @@ public:
     void focusFirstEmptyField();
 
 public Q_SLOTS:
+    /// Cancels a sign-in the browser is being waited for.
     /// Refused while a test mail runs: its buttons are off, and the close box
     /// and Escape must not end the dialog behind the test's back either.
     void done(int result) override;
@@ -89,7 +94,9 @@ public Q_SLOTS:
     void Cancel();
     /// The "Testen" button: a TestMail over mainSMTP.
     void runTestMail();
-    /// The "Anmelden…" button: the provider's sign-in in the browser.
+    /// The "Anmelden…" button: the provider's sign-in in the browser. While
+    /// the browser is waited for, the same button cancels the sign-in. A new
+    /// sign-in is kept until Speichern, like every other field of the dialog.
     void signIn();
 
 private:
@@ -102,6 +109,10 @@ private:
     void updateAccountExtras();
     OAuthAccount oauthAccount() const;
     QString settingsFile() const;
+    std::optional<OAuthTokens> waitForBrowser(OAuthSignIn &signIn);
+    bool savePendingSignIn();
+    /// The label beside "Anmelden…": a sign-in not yet saved, else the stored one.
+    void showSignInState();
 
     MailSettings *m_owner;
     WizardPane *m_wizPane;
@@ -125,6 +136,12 @@ private:
     AccountOptions m_options;
     std::unique_ptr<SmtpTransport> m_mainSMTP;
     bool m_testRunning = false;
+    /// The sign-in the browser is being waited for, so that a click can cancel it.
+    OAuthSignIn *m_runningSignIn = nullptr;
+    /// A sign-in made in this dialog and not yet saved, with whom it was made for.
+    std::unique_ptr<OAuthTokenStore> m_pendingSignIn;
+    std::optional<OAuthProvider> m_signedInProvider;
+    OAuthAccount m_signedInAccount;
 };
 
 } // namespace OrvVelmora

@@ -5,6 +5,7 @@
 #include "OAuthTestServer.h"
 #include "SmtpTestServer.h"
 
+#include "account/AccountConnection.h"
 #include "account/frmCertificateException.h"
 #include "account/frmEMailSetup.h"
 #include "component/settings/SettingsFileStore.h"
@@ -15,10 +16,14 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
+
+#include <functional>
 
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
@@ -81,24 +86,76 @@ TEST_F(AccountSecurity, SignsInThroughTheBrowserSendsWithXOAuth2RenewsAndAsksFor
 
     EXPECT_EQ(click(dialog.cmdAnmelden()), QStringLiteral("Sie sind bei 127.0.0.1 angemeldet."));
     EXPECT_EQ(dialog.sevUserName()->Text(), QStringLiteral("anna@alt.example")) << "the mailbox logs in";
-    EXPECT_EQ(dialog.lblAnmeldung()->text(), QStringLiteral("Angemeldet (Schlüssel in der Einstellungsdatei)"));
+    EXPECT_EQ(dialog.lblAnmeldung()->text(), QStringLiteral("Angemeldet (wird beim Speichern übernommen)"));
     dialog.show();
     shoot(dialog, "account-dialog-signed-in.png");
 
+    // Testen uses the sign-in before it is saved, renewals included.
     EXPECT_EQ(click(dialog.cmdTest()), kSuccess);
     QThread::msleep(2100);
     EXPECT_EQ(click(dialog.cmdTest()), kSuccess) << "the expired token is renewed silently";
     EXPECT_EQ(server.count(QStringLiteral("token refresh_token")), 1);
     EXPECT_EQ(server.count(QStringLiteral("smtp-auth ok anna@alt.example")), 2);
     EXPECT_EQ(server.count(QStringLiteral("smtp-message")), 2);
+    OAuthTokenStore store(file());
+    EXPECT_FALSE(store.load(QStringLiteral("127.0.0.1"), QStringLiteral("anna@alt.example")));
 
-    const std::optional<QString> grant =
-        OAuthTokenStore(file()).load(QStringLiteral("127.0.0.1"), QStringLiteral("anna@alt.example"));
-    ASSERT_TRUE(grant && server.revoke(*grant));
-    QThread::msleep(2100);
-    EXPECT_TRUE(click(dialog.cmdTest()).contains(QLatin1String("erneut an")));
+    QTest::mouseClick(dialog.cmdOK(), Qt::LeftButton);
+    const std::optional<QString> grant = store.load(QStringLiteral("127.0.0.1"), QStringLiteral("anna@alt.example"));
+    ASSERT_TRUE(grant) << "Speichern keeps the sign-in";
+    ASSERT_TRUE(server.revoke(*grant));
+    frmEMailSetup reopened(&mail);
+    EXPECT_TRUE(click(reopened.cmdTest()).contains(QLatin1String("erneut an")));
     EXPECT_EQ(server.count(QStringLiteral("smtp-auth")), 2) << "no connection without a token";
-    EXPECT_TRUE(dialog.cmdTest()->isEnabled());
+    EXPECT_TRUE(reopened.cmdTest()->isEnabled());
+}
+
+TEST_F(AccountSecurity, SignInCancelledWhileWaitingOrLeftWithAbbrechenKeepsTheStoredOne)
+{
+    OAuthTestServer server(3600);
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    writeSetting("OAuthAuthorizeUrl", server.authorizeUrl());
+    writeSetting("OAuthTokenUrl", server.tokenUrl());
+    mail.setAccountOptions({QStringLiteral("1"), QLatin1String(OAuthTestServer::kClientId), {}, {}, {}});
+    const QString host = QStringLiteral("127.0.0.1"), user = QStringLiteral("anna@alt.example");
+    OAuthTokenStore store(file());
+    ASSERT_TRUE(store.save(host, user, QStringLiteral("earlier")));
+
+    const auto signInThenLeave = [&](const std::function<void(frmEMailSetup &)> &browser,
+                                     QPushButton *(frmEMailSetup::*leave)() const) {
+        frmEMailSetup dialog(&mail);
+        typeAccount(dialog, server.smtpPort(), user);
+        platform.browser = [&](const QUrl &url) {
+            browser(dialog);
+            server.browser()(url);
+        };
+        const qsizetype shown = platform.messages.size();
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(dialog.cmdAnmelden(), Qt::LeftButton);
+        EXPECT_LT(clock.elapsed(), 5000) << "no waiting for the time limit";
+        if (leave)
+            QTest::mouseClick((dialog.*leave)(), Qt::LeftButton);
+        EXPECT_EQ(dialog.cmdAnmelden()->text(), QStringLiteral("&Anmelden…"));
+        EXPECT_TRUE(dialog.cmdTest()->isEnabled() && dialog.cmdOK()->isEnabled());
+        return platform.messages.mid(shown);
+    };
+    const auto clickLater = [](QPushButton *button) {
+        QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
+    };
+    // The browser tab closed: the button cancels; Abbrechen during the wait too.
+    EXPECT_TRUE(signInThenLeave([&](frmEMailSetup &d) { clickLater(d.cmdAnmelden()); }, nullptr).isEmpty());
+    EXPECT_TRUE(signInThenLeave([&](frmEMailSetup &d) { clickLater(d.cmdCancel()); }, nullptr).isEmpty());
+    EXPECT_EQ(server.count(QStringLiteral("token")), 0) << "the code is never exchanged";
+    // Signed in, then the dialog is left without saving.
+    EXPECT_EQ(signInThenLeave([](frmEMailSetup &) {}, &frmEMailSetup::cmdCancel).size(), 1);
+    EXPECT_EQ(server.count(QStringLiteral("token authorization_code")), 1);
+    EXPECT_EQ(store.load(host, user), QStringLiteral("earlier"));
+    SmtpTransport transport;
+    EXPECT_FALSE(AccountConnection(AccountConnection::oauthAccount(mail, host, user, mail.accountOptions()),
+                                   mail.accountOptions(), false, file())
+                     .prepare(transport))
+        << "the unsaved sign-in's access token serves no one else";
 }
 
 TEST_F(AccountSecurity, CertificateTrustedOnceForThisServerAndRefusedWhenItChanges)

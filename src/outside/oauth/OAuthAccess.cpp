@@ -46,8 +46,8 @@ OAuthAccess::OAuthAccess(OAuthProvider provider, OAuthTokenStore &store, QString
 
 QString OAuthAccess::cacheKey() const
 {
-    return m_user.trimmed() + QLatin1Char('@') + m_server.trimmed().toLower() + QLatin1Char(' ') +
-        m_provider.tokenUrl.toString();
+    return m_store.scope() + QLatin1Char(' ') + m_user.trimmed() + QLatin1Char('@') + m_server.trimmed().toLower() +
+        QLatin1Char(' ') + m_provider.tokenUrl.toString();
 }
 
 QString OAuthAccess::signInAgainText() const

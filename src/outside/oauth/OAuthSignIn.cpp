@@ -58,9 +58,17 @@ OAuthSignIn::OAuthSignIn(OAuthProvider provider)
 {
 }
 
+void OAuthSignIn::cancel()
+{
+    m_cancelled = true;
+    if (m_waiting)
+        m_waiting->quit();
+}
+
 std::optional<OAuthTokens> OAuthSignIn::run(int timeoutSeconds)
 {
     m_error.clear();
+    m_cancelled = false;
     QNetworkAccessManager network;
     QOAuth2AuthorizationCodeFlow flow(&network);
     auto *listener = new QOAuthHttpServerReplyHandler(QHostAddress::LocalHost, 0, &flow);
@@ -114,9 +122,17 @@ std::optional<OAuthTokens> OAuthSignIn::run(int timeoutSeconds)
         fail(QStringLiteral("Die Anmeldung im Browser wurde nicht rechtzeitig abgeschlossen."));
     });
     flow.grant();
-    if (m_error.isEmpty() && !granted)
+    if (m_error.isEmpty() && !granted && !m_cancelled) {
+        m_waiting = &loop;
         loop.exec();
+        m_waiting = nullptr;
+    }
     listener->close();
+    if (m_cancelled) {
+        qCInfo(lcOAuth) << "sign-in cancelled";
+        m_error = QStringLiteral("Die Anmeldung wurde abgebrochen.");
+        return std::nullopt;
+    }
     if (!granted)
         return std::nullopt;
     if (flow.refreshToken().isEmpty()) {

@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <QUuid>
 
 #include <qt6keychain/keychain.h>
 
@@ -65,9 +66,21 @@ OAuthTokenStore::OAuthTokenStore(QString settingsFile)
 {
 }
 
+OAuthTokenStore OAuthTokenStore::pending()
+{
+    OAuthTokenStore store{QString()};
+    store.m_scope = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return store;
+}
+
 std::optional<QString> OAuthTokenStore::load(const QString &server, const QString &user) const
 {
     const QString account = accountKey(server, user);
+    if (!m_scope.isEmpty()) {
+        const QString token = m_pendingTokens.value(account);
+        m_lastPlace = token.isEmpty() ? Place::Nowhere : Place::Pending;
+        return token.isEmpty() ? std::nullopt : std::optional<QString>(token);
+    }
     auto job = std::make_unique<QKeychain::ReadPasswordJob>(kService);
     job->setKey(account);
     if (runJob(job) == QKeychain::NoError && !job->textData().isEmpty()) {
@@ -84,6 +97,11 @@ std::optional<QString> OAuthTokenStore::load(const QString &server, const QStrin
 bool OAuthTokenStore::save(const QString &server, const QString &user, const QString &refreshToken)
 {
     const QString account = accountKey(server, user);
+    if (!m_scope.isEmpty()) {
+        m_pendingTokens.insert(account, refreshToken);
+        m_lastPlace = Place::Pending;
+        return true;
+    }
     auto job = std::make_unique<QKeychain::WritePasswordJob>(kService);
     job->setKey(account);
     job->setTextData(refreshToken);
@@ -102,6 +120,11 @@ bool OAuthTokenStore::save(const QString &server, const QString &user, const QSt
 void OAuthTokenStore::remove(const QString &server, const QString &user)
 {
     const QString account = accountKey(server, user);
+    if (!m_scope.isEmpty()) {
+        m_pendingTokens.remove(account);
+        m_lastPlace = Place::Nowhere;
+        return;
+    }
     auto job = std::make_unique<QKeychain::DeletePasswordJob>(kService);
     job->setKey(account);
     runJob(job);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -14,11 +15,20 @@ namespace OrvVelmora {
 ///
 /// Accounts are told apart by server and user name, so that a token never
 /// serves a different server than the one it was granted for.
+///
+/// A pending store keeps its tokens in memory only: a sign-in in the account
+/// dialog waits there until the dialog is saved, and is gone when it is not.
 class OAuthTokenStore
 {
 public:
     /// settingsFile as the SettingsFileStore takes it (empty: the per-user file).
     explicit OAuthTokenStore(QString settingsFile);
+    /// A store that neither the keyring nor the settings file ever sees.
+    static OAuthTokenStore pending();
+
+    /// Empty for the lasting store; for a pending one, a tag of its own, so
+    /// that access tokens issued to it are never handed to anyone else.
+    [[nodiscard]] QString scope() const { return m_scope; }
 
     [[nodiscard]] std::optional<QString> load(const QString &server, const QString &user) const;
     /// False when neither the keyring nor the settings file took the token.
@@ -26,7 +36,7 @@ public:
     void remove(const QString &server, const QString &user);
 
     /// Where the last load or save found or put the token (for the dialog and tests).
-    enum class Place { Nowhere, Keyring, SettingsFile };
+    enum class Place { Nowhere, Keyring, SettingsFile, Pending };
     [[nodiscard]] Place lastPlace() const { return m_lastPlace; }
 
     /// How long a keyring call may take before the keyring counts as absent.
@@ -37,6 +47,8 @@ private:
     bool writeFileToken(const QString &account, const QString &token);
 
     QString m_settingsFile;
+    QString m_scope;
+    QHash<QString, QString> m_pendingTokens;
     mutable Place m_lastPlace = Place::Nowhere;
 };
 

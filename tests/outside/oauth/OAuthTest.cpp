@@ -8,8 +8,10 @@
 #include "outside/oauth/OAuthTokenStore.h"
 
 #include <QFile>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
@@ -150,6 +152,18 @@ TEST_F(OAuthFlow, SignInFailuresEndWithAGermanReasonInsteadOfWaiting)
     OAuthSignIn abandoned(provider);
     EXPECT_FALSE(abandoned.run(1));
     EXPECT_TRUE(abandoned.errorText().contains(QLatin1String("nicht rechtzeitig")));
+
+    OAuthSignIn cancelled(provider);
+    QUrl listener;
+    desk.browser = [&](const QUrl &url) {
+        listener = QUrl(QUrlQuery(url).queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded));
+        QTimer::singleShot(0, [&] { cancelled.cancel(); });
+    };
+    EXPECT_FALSE(cancelled.run(20));
+    EXPECT_TRUE(cancelled.cancelled() && cancelled.errorText().contains(QLatin1String("abgebrochen")));
+    QTcpSocket late;
+    late.connectToHost(QHostAddress::LocalHost, quint16(listener.port()));
+    EXPECT_FALSE(late.waitForConnected(2000)) << "the listener is closed with the cancel";
 
     provider.tokenUrl = QUrl(QStringLiteral("http://127.0.0.1:1/token"));
     OAuthAccess unreachable(provider, store, QStringLiteral("smtp.test"), QStringLiteral("anna"));
