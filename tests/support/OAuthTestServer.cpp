@@ -1,4 +1,5 @@
 #include "OAuthTestServer.h"
+#include "StopTestServer.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -10,13 +11,8 @@ namespace OrvVelmora::Testing {
 
 OAuthTestServer::~OAuthTestServer()
 {
-    if (!m_process)
-        return;
-    m_process->closeWriteChannel();
-    if (!m_process->waitForFinished(2000)) {
-        m_process->kill();
-        m_process->waitForFinished(2000);
-    }
+    if (m_process)
+        stopTestServer(*m_process);
 }
 
 bool OAuthTestServer::start()

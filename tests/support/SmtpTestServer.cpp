@@ -1,4 +1,5 @@
 #include "SmtpTestServer.h"
+#include "StopTestServer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -31,13 +32,8 @@ QString numbered(int n)
 
 SmtpTestServer::~SmtpTestServer()
 {
-    if (!m_process)
-        return;
-    m_process->closeWriteChannel();
-    if (!m_process->waitForFinished(2000)) {
-        m_process->kill();
-        m_process->waitForFinished(2000);
-    }
+    if (m_process)
+        stopTestServer(*m_process);
 }
 
 bool SmtpTestServer::start()
