@@ -1,10 +1,13 @@
 #include "outside/smtp/SmtpMessageBuilder.h"
 
 #include <QDateTime>
+#include <QMap>
+#include <QPair>
 #include <QRandomGenerator>
 
 #include <gmime/gmime.h>
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 
@@ -91,15 +94,73 @@ void setContent(GMimePart *part, const QByteArray &bytes)
     g_object_unref(stream);
 }
 
-/// The text stays UTF-8 (GMime's own text part would pick a legacy charset);
-/// the transfer encoding is what keeps lines short enough for SMTP.
-GMimeObject *textPart(const char *subtype, const QString &text)
+/// How a text goes over a 7-bit channel, decided as GMime's "best
+/// encoding" for that constraint decides it: base64 when it holds NUL bytes
+/// or mostly 8-bit ones, quoted-printable when it holds any 8-bit byte or a
+/// line over 998 octets, otherwise as it is.
+GMimeContentEncoding sevenBitEncoding(const QByteArray &bytes)
 {
-    GMimePart *part = g_mime_part_new_with_type("text", subtype);
-    g_mime_object_set_content_type_parameter(GMIME_OBJECT(part), "charset", "utf-8");
-    setContent(part, bodyText(text));
-    g_mime_part_set_content_encoding(part, g_mime_part_get_best_content_encoding(part, GMIME_ENCODING_CONSTRAINT_7BIT));
-    return GMIME_OBJECT(part);
+    qsizetype eightBit = 0;
+    qsizetype longestLine = 0;
+    qsizetype lineStart = 0;
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(bytes.at(at));
+        if (byte == 0)
+            return GMIME_CONTENT_ENCODING_BASE64;
+        if (byte >= 0x80)
+            ++eightBit;
+        else if (byte == '\n') {
+            longestLine = std::max(longestLine, at - lineStart);
+            lineStart = at + 1;
+        }
+    }
+    longestLine = std::max(longestLine, bytes.size() - lineStart);
+    if (eightBit > 0)
+        return eightBit >= bytes.size() * 17 / 100 ? GMIME_CONTENT_ENCODING_BASE64
+                                                   : GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE;
+    return longestLine > 998 ? GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE : GMIME_CONTENT_ENCODING_DEFAULT;
+}
+
+QByteArray serialize(GMimeObject *object);
+
+/// The header block (ending in the empty line) of a UTF-8 text part in this
+/// encoding; GMime writes it once per kind, the bodies are encoded directly.
+QByteArray textPartHeaders(const char *subtype, GMimeContentEncoding encoding)
+{
+    static std::mutex guard;
+    static QMap<QPair<QByteArray, int>, QByteArray> known;
+    const std::lock_guard lock(guard);
+    QByteArray &headers = known[{QByteArray(subtype), int(encoding)}];
+    if (headers.isEmpty()) {
+        GMimePart *part = g_mime_part_new_with_type("text", subtype);
+        g_mime_object_set_content_type_parameter(GMIME_OBJECT(part), "charset", "utf-8");
+        g_mime_part_set_content_encoding(part, encoding);
+        const QByteArray wire = serialize(GMIME_OBJECT(part));
+        g_object_unref(part);
+        const qsizetype end = wire.indexOf("\r\n\r\n");
+        headers = end < 0 ? wire + "\r\n" : wire.left(end + 4);
+    }
+    return headers;
+}
+
+/// The text stays UTF-8 (GMime's own text part would pick a legacy charset);
+/// the transfer encoding is what keeps lines short enough for SMTP. The body
+/// goes through GMime's encoder as one buffer, without the part objects and
+/// filter streams a whole part would cost for every recipient.
+QByteArray textPart(const char *subtype, const QString &text)
+{
+    const QByteArray bytes = bodyText(text);
+    const GMimeContentEncoding encoding = sevenBitEncoding(bytes);
+    QByteArray encoded = bytes;
+    if (encoding != GMIME_CONTENT_ENCODING_DEFAULT) {
+        GMimeEncoding state;
+        g_mime_encoding_init_encode(&state, encoding);
+        encoded.resize(qsizetype(g_mime_encoding_outlen(&state, size_t(bytes.size()))));
+        encoded.resize(
+            qsizetype(g_mime_encoding_flush(&state, bytes.constData(), size_t(bytes.size()), encoded.data())));
+    }
+    encoded.replace('\n', "\r\n");
+    return textPartHeaders(subtype, encoding) + encoded;
 }
 
 void addMailbox(GMimeMessage *message, GMimeAddressType type, const QString &name, const QByteArray &address)
@@ -111,15 +172,25 @@ void addMailbox(GMimeMessage *message, GMimeAddressType type, const QString &nam
     g_object_unref(mailbox);
 }
 
-GMimeObject *bodyPart(const SmtpMessageContent &content)
+/// A part whose wire form appears nowhere else in the message: its text is
+/// random. The final message has the real piece in its place.
+struct StandIns
 {
-    GMimeObject *plain = textPart("plain", content.body);
+    QList<QByteArray> wire;
+    QList<QByteArray> pieces;
+};
+
+GMimeObject *standIn(StandIns &standIns, const QByteArray &piece);
+
+GMimeObject *bodyPart(const SmtpMessageContent &content, StandIns &standIns)
+{
+    GMimeObject *plain = standIn(standIns, textPart("plain", content.body));
     if (content.html.isEmpty())
         return plain;
     GMimeMultipart *alternative = multipart("alternative");
     g_mime_multipart_add(alternative, plain);
     g_object_unref(plain);
-    GMimeObject *html = textPart("html", content.html);
+    GMimeObject *html = standIn(standIns, textPart("html", content.html));
     g_mime_multipart_add(alternative, html);
     g_object_unref(html);
     return GMIME_OBJECT(alternative);
@@ -146,29 +217,27 @@ GMimePart *attachmentPart(const QString &fileName, const QString &mimeType)
     return part;
 }
 
-/// A part whose wire form appears nowhere else in the message: its text is random.
-GMimeObject *standIn()
+GMimeObject *standIn(StandIns &standIns, const QByteArray &piece)
 {
     GMimePart *part = g_mime_part_new_with_type("text", "plain");
-    setContent(part, "velmora-attachment-" + uniqueToken());
+    setContent(part, "velmora-part-" + uniqueToken());
     g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_7BIT);
+    standIns.wire.append(serialize(GMIME_OBJECT(part)));
+    standIns.pieces.append(piece);
     return GMIME_OBJECT(part);
 }
 
-QByteArray serialize(GMimeObject *object);
-
-/// Adds a stand-in per attachment and returns their wire forms in order.
-GMimeObject *topPart(const SmtpMessageContent &content, QList<QByteArray> &standIns)
+/// The body, then a stand-in per attachment.
+GMimeObject *topPart(const SmtpMessageContent &content, StandIns &standIns)
 {
-    GMimeObject *body = bodyPart(content);
+    GMimeObject *body = bodyPart(content, standIns);
     if (content.attachments.isEmpty())
         return body;
     GMimeMultipart *mixed = multipart("mixed");
     g_mime_multipart_add(mixed, body);
     g_object_unref(body);
-    for (qsizetype i = 0; i < content.attachments.size(); ++i) {
-        GMimeObject *part = standIn();
-        standIns.append(serialize(part));
+    for (const SmtpAttachment &attachment : content.attachments) {
+        GMimeObject *part = standIn(standIns, attachment.encodedPart);
         g_mime_multipart_add(mixed, part);
         g_object_unref(part);
     }
@@ -283,7 +352,7 @@ QList<QByteArray> SmtpMessageBuilder::build(const SmtpMessageContent &content)
     initGMime();
     GMimeMessage *message = g_mime_message_new(TRUE);
     setHeaders(message, content);
-    QList<QByteArray> standIns;
+    StandIns standIns;
     GMimeObject *top = topPart(content, standIns);
     g_mime_message_set_mime_part(message, top);
     g_object_unref(top);
@@ -291,12 +360,17 @@ QList<QByteArray> SmtpMessageBuilder::build(const SmtpMessageContent &content)
     g_object_unref(message);
     QList<QByteArray> pieces;
     qsizetype from = 0;
-    for (qsizetype i = 0; i < standIns.size(); ++i) {
-        const qsizetype at = wire.indexOf(standIns.at(i), from);
+    for (qsizetype i = 0; i < standIns.wire.size(); ++i) {
+        const qsizetype at = wire.indexOf(standIns.wire.at(i), from);
         Q_ASSERT(at >= 0);
-        pieces << wire.mid(from, at - from) << content.attachments.at(i).encodedPart;
-        from = at + standIns.at(i).size();
+        pieces << wire.mid(from, at - from) << standIns.pieces.at(i);
+        from = at + standIns.wire.at(i).size();
     }
+    // A message that is one text part ends in a line end, which GMime added
+    // after the stand-in; a body that brings its own keeps only that one.
+    const bool alone = standIns.wire.size() == 1;
+    if (alone && standIns.pieces.constFirst().endsWith('\n') && wire.sliced(from).startsWith("\r\n"))
+        from += 2;
     pieces << wire.mid(from);
     return pieces;
 }

@@ -36,8 +36,12 @@ struct SmtpMessageContent
 ///
 /// Structure: text/plain alone; with an HTML form multipart/alternative
 /// (plain first, then html); with attachments all of that as the first part of
-/// multipart/mixed. Attachments arrive already encoded (SmtpAttachmentList):
-/// GMime writes a small stand-in part for each, which the pieces replace.
+/// multipart/mixed. GMime writes the headers and the structure with a small
+/// stand-in part for each text and attachment, which the real pieces then
+/// replace: attachments arrive already encoded (SmtpAttachmentList), and the
+/// texts are encoded as one buffer by GMime's encoder, in the encoding its
+/// part would choose, which saves a thousand-recipient mailing the part
+/// objects and filter streams per message.
 class SmtpMessageBuilder
 {
 public:

@@ -34,14 +34,18 @@ QString MergeText(const MergeRowSource &source, int row, QString text, MergeTarg
         const MergeWorkingText::Positions found = working.occurrences(field.token);
         if (found.isEmpty())
             continue;
-        const std::optional<QString> value =
-            field.columnKey.isEmpty() ? std::optional(dateText(today)) : source.cell(row, field.columnKey);
+        const std::optional<QString> value = MergeValue(field, source, row, today);
         if (!value)
             continue;
         working.replace(found, field.token.size(),
                         target == MergeTarget::RtfSource ? QString::fromLatin1(rtfEscape(*value)) : *value);
     }
     return working.take();
+}
+
+std::optional<QString> MergeValue(const MergeField &field, const MergeRowSource &source, int row, const QDate &today)
+{
+    return field.columnKey.isEmpty() ? std::optional(dateText(today)) : source.cell(row, field.columnKey);
 }
 
 } // namespace OrvVelmora

@@ -7,6 +7,8 @@
 
 namespace OrvVelmora {
 
+struct MergeField;
+
 /// Where the merge reads a recipient's values: the text of the cell at
 /// (row from 1, column key). Nothing when the cell cannot be read, for
 /// example an unknown row or key, or a value that has no text.
@@ -35,5 +37,11 @@ enum class MergeTarget { PlainText, RtfSource };
 /// The same with the date given, for callers that fix "today".
 [[nodiscard]] QString MergeText(const MergeRowSource &source, int row, QString text, MergeTarget target,
                                 const QDate &today);
+
+/// What one field's token becomes for this recipient, as plain text: the
+/// cell's text, or today's date for the date token. Nothing when the cell
+/// cannot be read, and then the token stays.
+[[nodiscard]] std::optional<QString> MergeValue(const MergeField &field, const MergeRowSource &source, int row,
+                                                const QDate &today);
 
 } // namespace OrvVelmora

@@ -64,6 +64,7 @@ void SendRun::run()
     try {
         if (accountReady() && confirmed()) {
             const SenderSettings settings = m_view.senderSettings();
+            takeMessage();
             prepare();
             configureTransport(settings);
             const qint32 count = m_recipients.rowCount();
@@ -118,6 +119,13 @@ void SendRun::prepare()
     letEventsRun();
 }
 
+void SendRun::takeMessage()
+{
+    m_subject = m_view.subject();
+    m_text = m_view.messageText();
+    m_body = std::make_unique<const FormattedBody>(m_view.messageRtf());
+}
+
 void SendRun::configureTransport(const SenderSettings &settings)
 {
     // The order is the one the transport has always been configured in; the
@@ -143,7 +151,7 @@ void SendRun::configureTransport(const SenderSettings &settings)
     m_transport.setReadReceipt(m_view.readReceiptChecked());
     m_transport.setPriority(transportPriority(m_view.priorityIndex()));
     m_transport.setRetryCount(0);
-    m_transport.setSubject(m_view.subject());
+    m_transport.setSubject(m_subject);
     m_transport.setTimeout(60);
 }
 
@@ -288,8 +296,8 @@ void SendRun::SendToRecipient(qint32 row)
         fillDetailLabels(row);
         letEventsRun();
         // Each recipient gets the subject with their own data, as the text.
-        m_transport.setSubject(MergeText(m_recipients, row, m_view.subject()));
-        m_transport.setBody(MergeText(m_recipients, row, m_view.messageText()));
+        m_transport.setSubject(MergeText(m_recipients, row, m_subject));
+        m_transport.setBody(MergeText(m_recipients, row, m_text));
         m_transport.setFormattedBody(formattedBody(row));
         m_transport.setRecipient(m_view.labelText(SendLabel::lblEMail));
         // The next customer's envelope may travel with this message's end,
@@ -330,7 +338,7 @@ void SendRun::fillDetailLabels(qint32 row)
 
 QString SendRun::formattedBody(qint32 row) const
 {
-    const std::optional<QString> html = FormattedBody::html(m_recipients, row, m_view.messageRtf());
+    const std::optional<QString> html = m_body->html(m_recipients, row);
     if (!html)
         throw std::runtime_error("message RTF cannot be converted");
     return *html;

@@ -5,8 +5,11 @@
 
 #include <QMetaObject>
 
+#include <memory>
+
 namespace OrvVelmora {
 
+class FormattedBody;
 class SendRunAccount;
 class SendRunJournal;
 class SmtpTransport;
@@ -20,6 +23,10 @@ class SmtpTransport;
 /// compared with 50 before it is increased, so the first connection of a run
 /// carries 51 recipients and every later one 50; a recipient whose connection
 /// attempt failed still counts towards the batch.
+///
+/// The subject, the text and the formatted text are taken from the form when
+/// the run begins; the formatted text is read once and only merged per
+/// recipient.
 ///
 /// Everything runs on the calling (GUI) thread. The run lets pending events
 /// run through PlatformServices at fixed points, and the transport does so
@@ -67,9 +74,6 @@ public:
     /// true on Ja. Nein is the default answer, so Enter sends nothing.
     [[nodiscard]] static bool confirmSending(qint32 count, const QString &server);
 
-    /// One recipient: labels, both merges, the formatted body, Send, the counters.
-    void SendToRecipient(qint32 row);
-
     /// The transport's notifications; both ignore every error.
     void onProgress(qint32 percent);
     void onProgressReset();
@@ -78,10 +82,13 @@ public:
     [[nodiscard]] static qint32 transportPriority(int listIndex);
 
 private:
+    /// One recipient: labels, both merges, the formatted body, Send, the counters.
+    void SendToRecipient(qint32 row);
     bool accountReady();
     bool confirmed();
     void countNotSent();
     void prepare();
+    void takeMessage();
     void configureTransport(const SenderSettings &settings);
     void setUpProgress(qint32 count);
     void sendAll(qint32 count, const QString &server);
@@ -105,6 +112,11 @@ private:
     QMetaObject::Connection m_resetConnection;
     SendRunJournal *m_journal = nullptr;
     SendRunAccount *m_account = nullptr;
+    /// The message as it stood when the run began, read from the form once:
+    /// every recipient gets the same one.
+    QString m_subject;
+    QString m_text;
+    std::unique_ptr<const FormattedBody> m_body;
     bool m_running = false;
     bool m_stopRequested = false;
     /// The current message is the last of its session (the batch is full).
