@@ -92,8 +92,11 @@ void sendThroughWizard(CMail &mail, GapMeter &meter, Outcome &outcome)
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    // The delivery journal goes with the run: a journal left by an earlier
+    // (or interrupted) run would ask whether to continue it and grow each time.
     QTemporaryDir dir;
+    qputenv("XDG_DATA_HOME", dir.path().toLocal8Bit());
+    QApplication app(argc, argv);
     SmtpSink sink;
     if (!sink.start())
         return 1;

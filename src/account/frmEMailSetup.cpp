@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <tuple>
 
 namespace OrvVelmora {
 
@@ -331,8 +332,12 @@ AccountOptions frmEMailSetup::accountOptions() const
 
 OAuthAccount frmEMailSetup::oauthAccount() const
 {
-    if (!m_owner)
-        return {trimBlanks(m_sevServer->Text()), trimBlanks(m_sevUserName->Text())};
+    if (!m_owner) {
+        OAuthAccount account;
+        account.server = trimBlanks(m_sevServer->Text());
+        account.user = trimBlanks(m_sevUserName->Text());
+        return account;
+    }
     return AccountConnection::oauthAccount(*m_owner, m_sevServer->Text(), m_sevUserName->Text(), accountOptions());
 }
 
@@ -415,7 +420,8 @@ void frmEMailSetup::showSignInState()
     if (m_pendingSignIn->load(account.server, account.user))
         return m_lblAnmeldung->setText(signInStateText(OAuthTokenStore::Place::Pending));
     OAuthTokenStore saved(settingsFile());
-    saved.load(account.server, account.user);
+    // Looked up only to learn where a token lies; the token itself is not shown.
+    std::ignore = saved.load(account.server, account.user);
     m_lblAnmeldung->setText(signInStateText(saved.lastPlace()));
 }
 

@@ -458,6 +458,8 @@ SmtpClient::Outcome SmtpClient::body(const QList<QByteArray> &message, const QBy
         return lost(status, SmtpFailure::Message);
     if (ahead)
         m_ahead = LookAhead{from, next, utf8};
+    if (m_whileWaiting)
+        m_whileWaiting();
     SmtpReply reply;
     status = m_connection.readReply(reply, m_settings.ioTimeout * 1000);
     // The body is out; silence or a hang-up now leaves open whether the

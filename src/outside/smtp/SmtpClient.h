@@ -61,6 +61,9 @@ public:
 
     void setPump(std::function<void()> pump);
     void setAlive(std::weak_ptr<bool> alive);
+    /// Called once per message, after its end has been written and before
+    /// the wait for the server's answer (see SmtpTransport::setWhileWaiting).
+    void setWhileWaiting(std::function<void()> work) { m_whileWaiting = std::move(work); }
 
     Outcome open(const SmtpClientSettings &settings);
     /// Checks the socket, so a server that hung up while idle counts as closed.
@@ -134,6 +137,7 @@ private:
     /// An envelope written ahead whose three replies are still to be read.
     std::optional<LookAhead> m_ahead;
     std::weak_ptr<bool> m_alive;
+    std::function<void()> m_whileWaiting;
     SmtpFailure m_failure = SmtpFailure::None;
     int m_replyCode = 0;
     QString m_replyText;

@@ -7,6 +7,8 @@
 #include <QSslConfiguration>
 #include <QSslSocket>
 
+#include <cstring>
+
 namespace OrvVelmora {
 
 namespace {
@@ -29,7 +31,16 @@ QByteArray stuffed(const QByteArray &chunk, bool &atLineStart)
     qsizetype from = 0;
     if (atLineStart && chunk.startsWith('.'))
         out += '.';
-    for (qsizetype dot = chunk.indexOf("\n.", from); dot >= 0; dot = chunk.indexOf("\n.", from)) {
+    // memchr finds the line ends far faster than a two-byte pattern search
+    // would find "\n."; a message has a few hundred of them.
+    const char *const begin = chunk.constData();
+    const char *const end = begin + chunk.size();
+    for (const char *newline = static_cast<const char *>(std::memchr(begin, '\n', size_t(chunk.size())));
+         newline && newline + 1 < end;
+         newline = static_cast<const char *>(std::memchr(newline + 1, '\n', size_t(end - newline - 1)))) {
+        if (newline[1] != '.')
+            continue;
+        const qsizetype dot = newline - begin;
         out += QByteArrayView(chunk).sliced(from, dot + 2 - from);
         out += '.';
         from = dot + 2;

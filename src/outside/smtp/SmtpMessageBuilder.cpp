@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <mutex>
+#include <utility>
 
 namespace OrvVelmora {
 
@@ -172,27 +173,36 @@ void addMailbox(GMimeMessage *message, GMimeAddressType type, const QString &nam
     g_object_unref(mailbox);
 }
 
-/// A part whose wire form appears nowhere else in the message: its text is
-/// random. The final message has the real piece in its place.
-struct StandIns
+/// The parts GMime writes in place of the texts and attachments, whose
+/// wire forms the real pieces replace, and the multiparts whose boundaries
+/// change with every message.
+struct Skeleton
 {
-    QList<QByteArray> wire;
-    QList<QByteArray> pieces;
+    QList<QByteArray> standIns;
+    QList<GMimeMultipart *> multiparts;
 };
 
-GMimeObject *standIn(StandIns &standIns, const QByteArray &piece);
+/// A part whose wire form appears nowhere else in the message: its text is random.
+GMimeObject *standIn(Skeleton &skeleton);
 
-GMimeObject *bodyPart(const SmtpMessageContent &content, StandIns &standIns)
+GMimeMultipart *multipart(Skeleton &skeleton, const char *subtype)
 {
-    GMimeObject *plain = standIn(standIns, textPart("plain", content.body));
-    if (content.html.isEmpty())
+    GMimeMultipart *part = multipart(subtype);
+    skeleton.multiparts.append(part);
+    return part;
+}
+
+GMimeObject *bodyPart(bool html, Skeleton &skeleton)
+{
+    GMimeObject *plain = standIn(skeleton);
+    if (!html)
         return plain;
-    GMimeMultipart *alternative = multipart("alternative");
+    GMimeMultipart *alternative = multipart(skeleton, "alternative");
     g_mime_multipart_add(alternative, plain);
     g_object_unref(plain);
-    GMimeObject *html = standIn(standIns, textPart("html", content.html));
-    g_mime_multipart_add(alternative, html);
-    g_object_unref(html);
+    GMimeObject *formatted = standIn(skeleton);
+    g_mime_multipart_add(alternative, formatted);
+    g_object_unref(formatted);
     return GMIME_OBJECT(alternative);
 }
 
@@ -217,27 +227,26 @@ GMimePart *attachmentPart(const QString &fileName, const QString &mimeType)
     return part;
 }
 
-GMimeObject *standIn(StandIns &standIns, const QByteArray &piece)
+GMimeObject *standIn(Skeleton &skeleton)
 {
     GMimePart *part = g_mime_part_new_with_type("text", "plain");
     setContent(part, "velmora-part-" + uniqueToken());
     g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_7BIT);
-    standIns.wire.append(serialize(GMIME_OBJECT(part)));
-    standIns.pieces.append(piece);
+    skeleton.standIns.append(serialize(GMIME_OBJECT(part)));
     return GMIME_OBJECT(part);
 }
 
 /// The body, then a stand-in per attachment.
-GMimeObject *topPart(const SmtpMessageContent &content, StandIns &standIns)
+GMimeObject *topPart(bool html, qsizetype attachments, Skeleton &skeleton)
 {
-    GMimeObject *body = bodyPart(content, standIns);
-    if (content.attachments.isEmpty())
+    GMimeObject *body = bodyPart(html, skeleton);
+    if (attachments == 0)
         return body;
-    GMimeMultipart *mixed = multipart("mixed");
+    GMimeMultipart *mixed = multipart(skeleton, "mixed");
     g_mime_multipart_add(mixed, body);
     g_object_unref(body);
-    for (const SmtpAttachment &attachment : content.attachments) {
-        GMimeObject *part = standIn(standIns, attachment.encodedPart);
+    for (qsizetype i = 0; i < attachments; ++i) {
+        GMimeObject *part = standIn(skeleton);
         g_mime_multipart_add(mixed, part);
         g_object_unref(part);
     }
@@ -286,31 +295,29 @@ void setRawHeader(GMimeObject *object, const char *name, const QByteArray &value
         g_mime_header_set_raw_value(header, (' ' + value + '\n').constData());
 }
 
-void keepTypedText(GMimeObject *object, const SmtpMessageContent &content)
+/// The headers that change from recipient to recipient.
+void setRecipientHeaders(GMimeMessage *message, const SmtpMessageContent &content)
 {
+    internet_address_list_clear(g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_TO));
+    addMailbox(message, GMIME_ADDRESS_TYPE_TO, QString(), content.recipient);
     const QString subject = SmtpMessageBuilder::headerText(content.subject);
+    g_mime_message_set_subject(message, utf8(subject).constData(), "utf-8");
     if (looksEncoded(subject))
-        setRawHeader(object, "Subject", encodedWords(subject));
-    const QString name = SmtpMessageBuilder::headerText(content.fromName);
-    if (looksEncoded(name))
-        setRawHeader(object, "From", encodedWords(name) + " <" + content.fromAddress + '>');
-    const QString organization = SmtpMessageBuilder::headerText(content.organization);
-    if (looksEncoded(organization))
-        setRawHeader(object, "Organization", encodedWords(organization));
+        setRawHeader(GMIME_OBJECT(message), "Subject", encodedWords(subject));
+    setDate(message);
+    const QByteArray id = content.messageId.isEmpty() ? uniqueToken() + '@' + utf8(content.idDomain)
+                                                      : utf8(SmtpMessageBuilder::headerText(content.messageId));
+    g_mime_message_set_message_id(message, id.constData());
 }
 
+/// Every header, in the order in which a message shows them.
 void setHeaders(GMimeMessage *message, const SmtpMessageContent &content)
 {
     GMimeObject *object = GMIME_OBJECT(message);
     addMailbox(message, GMIME_ADDRESS_TYPE_FROM, content.fromName, content.fromAddress);
     if (!content.replyTo.isEmpty())
         addMailbox(message, GMIME_ADDRESS_TYPE_REPLY_TO, QString(), content.replyTo);
-    addMailbox(message, GMIME_ADDRESS_TYPE_TO, QString(), content.recipient);
-    g_mime_message_set_subject(message, utf8(SmtpMessageBuilder::headerText(content.subject)).constData(), "utf-8");
-    setDate(message);
-    const QByteArray id = content.messageId.isEmpty() ? uniqueToken() + '@' + utf8(content.idDomain)
-                                                      : utf8(SmtpMessageBuilder::headerText(content.messageId));
-    g_mime_message_set_message_id(message, id.constData());
+    setRecipientHeaders(message, content);
     if (!content.organization.isEmpty())
         setText(object, "Organization", content.organization);
     g_mime_object_set_header(object, "X-Priority", priorityHeader(content.priority), nullptr);
@@ -319,7 +326,12 @@ void setHeaders(GMimeMessage *message, const SmtpMessageContent &content)
         g_mime_object_set_header(object, "Disposition-Notification-To", ("<" + content.fromAddress + ">").constData(),
                                  nullptr);
     g_mime_object_set_header(object, "MIME-Version", "1.0", nullptr);
-    keepTypedText(object, content);
+    const QString name = SmtpMessageBuilder::headerText(content.fromName);
+    if (looksEncoded(name))
+        setRawHeader(object, "From", encodedWords(name) + " <" + content.fromAddress + '>');
+    const QString organization = SmtpMessageBuilder::headerText(content.organization);
+    if (looksEncoded(organization))
+        setRawHeader(object, "Organization", encodedWords(organization));
 }
 
 QByteArray serialize(GMimeObject *object)
@@ -347,32 +359,119 @@ QString SmtpMessageBuilder::headerText(const QString &value)
     return clean;
 }
 
+/// GMime's message for one shape of message: sender, reply address,
+/// organisation, priority, read receipt, whether there is an HTML form and
+/// how many attachments. A mailing keeps its shape from the first message to
+/// the last, so GMime's objects are made once and only what differs per
+/// recipient is set again.
+struct SmtpMessageBuilder::Frame
+{
+    struct Shape
+    {
+        QString fromName;
+        QByteArray fromAddress;
+        QByteArray replyTo;
+        QString organization;
+        int priority = 3;
+        bool readReceipt = false;
+        bool html = false;
+        qsizetype attachments = 0;
+        bool operator==(const Shape &) const = default;
+    };
+
+    static Shape shapeOf(const SmtpMessageContent &content)
+    {
+        return {content.fromName, content.fromAddress, content.replyTo,         content.organization,
+                content.priority, content.readReceipt, !content.html.isEmpty(), content.attachments.size()};
+    }
+
+    explicit Frame(const SmtpMessageContent &content)
+        : shape(shapeOf(content))
+        , message(g_mime_message_new(TRUE))
+    {
+        setHeaders(message, content);
+        GMimeObject *top = topPart(shape.html, shape.attachments, skeleton);
+        g_mime_message_set_mime_part(message, top);
+        g_object_unref(top);
+    }
+    ~Frame() { g_object_unref(message); }
+    Q_DISABLE_COPY(Frame)
+
+    Shape shape;
+    GMimeMessage *message;
+    Skeleton skeleton;
+};
+
+SmtpMessageBuilder::SmtpMessageBuilder() = default;
+SmtpMessageBuilder::~SmtpMessageBuilder() = default;
+
+namespace {
+
+// Attachments are compared by their encoded data itself, not its bytes: the
+// list shares one copy with every message of a run.
+bool sameAttachments(const QList<SmtpAttachment> &a, const QList<SmtpAttachment> &b)
+{
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(), [](const auto &x, const auto &y) {
+        return x.fileName == y.fileName && x.mimeType == y.mimeType &&
+            x.encodedPart.constData() == y.encodedPart.constData() && x.encodedPart.size() == y.encodedPart.size();
+    });
+}
+
+bool sameContent(const SmtpMessageContent &a, const SmtpMessageContent &b)
+{
+    return a.recipient == b.recipient && a.subject == b.subject && a.body == b.body && a.html == b.html &&
+        a.fromName == b.fromName && a.fromAddress == b.fromAddress && a.replyTo == b.replyTo &&
+        a.organization == b.organization && a.priority == b.priority && a.readReceipt == b.readReceipt &&
+        a.idDomain == b.idDomain && a.messageId == b.messageId && sameAttachments(a.attachments, b.attachments);
+}
+
+} // namespace
+
+void SmtpMessageBuilder::prepare(const SmtpMessageContent &content)
+{
+    m_prepared.reset();
+    QList<QByteArray> pieces = build(content);
+    m_prepared = Prepared{content, std::move(pieces)};
+}
+
 QList<QByteArray> SmtpMessageBuilder::build(const SmtpMessageContent &content)
 {
+    if (std::optional<Prepared> prepared = std::exchange(m_prepared, std::nullopt)) {
+        if (sameContent(prepared->content, content))
+            return std::move(prepared->pieces);
+    }
     initGMime();
-    GMimeMessage *message = g_mime_message_new(TRUE);
-    setHeaders(message, content);
-    StandIns standIns;
-    GMimeObject *top = topPart(content, standIns);
-    g_mime_message_set_mime_part(message, top);
-    g_object_unref(top);
-    QByteArray wire = serialize(GMIME_OBJECT(message));
-    g_object_unref(message);
-    QList<QByteArray> pieces;
+    if (m_frame && m_frame->shape == Frame::shapeOf(content))
+        setRecipientHeaders(m_frame->message, content);
+    else
+        m_frame = std::make_unique<Frame>(content);
+    for (GMimeMultipart *part : std::as_const(m_frame->skeleton.multiparts))
+        g_mime_multipart_set_boundary(part, ("=-" + uniqueToken()).constData());
+    QList<QByteArray> pieces{textPart("plain", content.body)};
+    if (!content.html.isEmpty())
+        pieces << textPart("html", content.html);
+    for (const SmtpAttachment &attachment : content.attachments)
+        pieces << attachment.encodedPart;
+    return spliced(serialize(GMIME_OBJECT(m_frame->message)), m_frame->skeleton.standIns, pieces);
+}
+
+QList<QByteArray> SmtpMessageBuilder::spliced(const QByteArray &wire, const QList<QByteArray> &standIns,
+                                              const QList<QByteArray> &pieces)
+{
+    QList<QByteArray> message;
     qsizetype from = 0;
-    for (qsizetype i = 0; i < standIns.wire.size(); ++i) {
-        const qsizetype at = wire.indexOf(standIns.wire.at(i), from);
+    for (qsizetype i = 0; i < standIns.size(); ++i) {
+        const qsizetype at = wire.indexOf(standIns.at(i), from);
         Q_ASSERT(at >= 0);
-        pieces << wire.mid(from, at - from) << standIns.pieces.at(i);
-        from = at + standIns.wire.at(i).size();
+        message << wire.mid(from, at - from) << pieces.at(i);
+        from = at + standIns.at(i).size();
     }
     // A message that is one text part ends in a line end, which GMime added
     // after the stand-in; a body that brings its own keeps only that one.
-    const bool alone = standIns.wire.size() == 1;
-    if (alone && standIns.pieces.constFirst().endsWith('\n') && wire.sliced(from).startsWith("\r\n"))
+    if (standIns.size() == 1 && pieces.constFirst().endsWith('\n') && wire.sliced(from).startsWith("\r\n"))
         from += 2;
-    pieces << wire.mid(from);
-    return pieces;
+    message << wire.mid(from);
+    return message;
 }
 
 QByteArray SmtpMessageBuilder::attachmentHeaders(const QString &fileName, const QString &mimeType)

@@ -6,6 +6,9 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+#include <optional>
+
 namespace OrvVelmora {
 
 /// What one message says; addresses are already checked (SmtpAddress).
@@ -45,9 +48,19 @@ struct SmtpMessageContent
 class SmtpMessageBuilder
 {
 public:
+    SmtpMessageBuilder();
+    ~SmtpMessageBuilder();
+    Q_DISABLE_COPY(SmtpMessageBuilder)
+
     /// The message as consecutive pieces: the encoded attachments are shared,
     /// not copied, so a large file costs its encoded size once per run.
-    static QList<QByteArray> build(const SmtpMessageContent &content);
+    /// Consecutive messages of the same shape (everything but recipient,
+    /// subject, texts and Message-ID alike) reuse GMime's objects.
+    QList<QByteArray> build(const SmtpMessageContent &content);
+    /// Builds a message ahead of time: the next build() of the same content
+    /// returns it (with the Date and Message-ID it got now) instead of
+    /// building it again. Any other build() discards it.
+    void prepare(const SmtpMessageContent &content);
     /// The header block (ending in the empty line) of an attachment's part.
     static QByteArray attachmentHeaders(const QString &fileName, const QString &mimeType);
     /// Base64 in lines of 76 characters, each ending in CRLF.
@@ -55,6 +68,19 @@ public:
     /// A header value with CR, LF and other control characters turned into
     /// blanks: nothing a caller passes can start a header line of its own.
     static QString headerText(const QString &value);
+
+private:
+    struct Frame;
+    static QList<QByteArray> spliced(const QByteArray &wire, const QList<QByteArray> &standIns,
+                                     const QList<QByteArray> &pieces);
+
+    std::unique_ptr<Frame> m_frame;
+    struct Prepared
+    {
+        SmtpMessageContent content;
+        QList<QByteArray> pieces;
+    };
+    std::optional<Prepared> m_prepared;
 };
 
 } // namespace OrvVelmora

@@ -1,5 +1,6 @@
 #include "outside/smtp/SmtpTransport.h"
 
+#include "outside/platform/Logging.h"
 #include "outside/platform/PlatformServices.h"
 #include "outside/smtp/SmtpAddress.h"
 #include "outside/smtp/SmtpAttachmentList.h"
@@ -107,6 +108,7 @@ public:
     bool requireEncryption = true;
 
     SmtpAttachmentList attachments;
+    SmtpMessageBuilder builder;
     SmtpClient session;
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
     qint32 sentInSession = 0;
@@ -305,6 +307,21 @@ void SmtpTransport::setCAFile(const QString &path)
 void SmtpTransport::setLoopbackTreatedAsRemote(bool on)
 {
     d->loopbackTreatedAsRemote = on;
+}
+
+void SmtpTransport::setWhileWaiting(std::function<void()> work)
+{
+    if (!work) {
+        d->session.setWhileWaiting({});
+        return;
+    }
+    d->session.setWhileWaiting(
+        [work = std::move(work)] { tolerate(lcSmtp, "work while the server reads a message", work); });
+}
+
+QString SmtpTransport::MessageId() const
+{
+    return d->messageId;
 }
 
 void SmtpTransport::setMessageId(const QString &id)
@@ -675,13 +692,40 @@ qint32 SmtpTransport::finishSent()
 
 std::optional<QList<QByteArray>> SmtpTransport::buildMessage()
 {
+    QString refusal;
+    const std::optional<SmtpMessageContent> content =
+        messageContent({d->recipient, d->subject, d->body, d->formattedBody, d->messageId}, refusal);
+    if (!content) {
+        failLocally(refusal);
+        return std::nullopt;
+    }
+    return d->builder.build(*content);
+}
+
+void SmtpTransport::prepareMessage(const QString &recipient, const QString &subject, const QString &body,
+                                   const QString &formattedBody, const QString &messageId)
+{
+    QString refusal;
+    if (const std::optional<SmtpMessageContent> content =
+            messageContent({recipient, subject, body, formattedBody, messageId}, refusal))
+        d->builder.prepare(*content);
+}
+
+// What a message to this recipient says, with everything else as set; nothing,
+// and the German reason, when an address is invalid or a file cannot be read.
+std::optional<SmtpMessageContent> SmtpTransport::messageContent(const PersonalParts &personal, QString &refusal)
+{
     // Customer lists often carry blanks around an address; they are no part of it.
-    const SmtpAddress recipient(d->recipient.trimmed());
+    const SmtpAddress recipient(personal.recipient.trimmed());
     const SmtpAddress from(d->fromAddress.trimmed());
     const SmtpAddress replyTo(d->replyTo.trimmed());
     const SmtpAddress bounce(d->bounceAddress.trimmed());
+    const auto refuse = [&refusal](const QString &text, const QString &address) {
+        refusal = text.arg(SmtpAddress::printable(address.left(200)));
+        return std::nullopt;
+    };
     if (!recipient.isValid())
-        return refuse(QStringLiteral("Die Empfängeradresse „%1“ ist ungültig."), d->recipient);
+        return refuse(QStringLiteral("Die Empfängeradresse „%1“ ist ungültig."), personal.recipient);
     if (!from.isValid())
         return refuse(QStringLiteral("Die Absenderadresse „%1“ ist ungültig."), d->fromAddress);
     if (!d->replyTo.isEmpty() && !replyTo.isValid())
@@ -689,32 +733,23 @@ std::optional<QList<QByteArray>> SmtpTransport::buildMessage()
     if (!d->bounceAddress.isEmpty() && !bounce.isValid())
         return refuse(QStringLiteral("Die Adresse für Unzustellbarkeitsmeldungen „%1“ ist ungültig."),
                       d->bounceAddress);
-    QString error;
-    if (!d->attachments.load(&error)) {
-        failLocally(error);
+    if (!d->attachments.load(&refusal))
         return std::nullopt;
-    }
     SmtpMessageContent content;
     content.fromName = d->fromName;
     content.fromAddress = from.encoded();
     content.replyTo = d->replyTo.isEmpty() ? QByteArray() : replyTo.encoded();
     content.organization = d->organization;
     content.recipient = recipient.encoded();
-    content.subject = d->subject;
-    content.body = d->body;
-    content.html = d->formattedBody;
+    content.subject = personal.subject;
+    content.body = personal.body;
+    content.html = personal.formattedBody;
     content.priority = d->priority;
     content.readReceipt = d->readReceipt;
     content.idDomain = QString::fromLatin1(domainOf(from.encoded()));
-    content.messageId = d->messageId;
+    content.messageId = personal.messageId;
     content.attachments = d->attachments.items();
-    return SmtpMessageBuilder::build(content);
-}
-
-std::optional<QList<QByteArray>> SmtpTransport::refuse(const QString &text, const QString &address)
-{
-    failLocally(text.arg(SmtpAddress::printable(address.left(200))));
-    return std::nullopt;
+    return content;
 }
 
 } // namespace OrvVelmora

@@ -7,12 +7,14 @@
 
 #include "outside/smtp/SmtpReply.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace OrvVelmora {
 
 struct SmtpClientSettings;
+struct SmtpMessageContent;
 
 /// Sends personalised messages over one SMTP session at a time.
 ///
@@ -129,8 +131,22 @@ public:
     QString CAFile() const;
     void setCAFile(const QString &path);
 
+    /// Work the caller wants done while the server takes in a message: run
+    /// once per Send(), after the message has been written and before its
+    /// answer is awaited, so that a mailing prepares its next message in the
+    /// time the round trip costs anyway. The work must not use the transport;
+    /// what it throws is logged and dropped. An empty function turns it off.
+    void setWhileWaiting(std::function<void()> work);
+    /// Builds now the message a later Send() with this recipient, subject,
+    /// bodies and Message-ID (see setMessageId) and every other setting as it
+    /// is will send, so that Send() finds it ready. The one call the work
+    /// above may make; a message that cannot be built is left for Send() to report.
+    void prepareMessage(const QString &recipient, const QString &subject, const QString &body,
+                        const QString &formattedBody, const QString &messageId);
+
     /// Message-ID of the following messages (without angle brackets); empty: a
     /// new one for every message.
+    QString MessageId() const;
     void setMessageId(const QString &id);
     /// Non-empty: log in with XOAUTH2 as UserName with this token instead of a password.
     void setOAuthAccessToken(const QString &token);
@@ -196,7 +212,16 @@ private:
     void failLocally(const QString &text);
     void takeFailure();
     std::optional<QList<QByteArray>> buildMessage();
-    std::optional<QList<QByteArray>> refuse(const QString &text, const QString &address);
+    /// What differs from one recipient's message to the next.
+    struct PersonalParts
+    {
+        QString recipient;
+        QString subject;
+        QString body;
+        QString formattedBody;
+        QString messageId;
+    };
+    std::optional<SmtpMessageContent> messageContent(const PersonalParts &personal, QString &refusal);
     qint32 transfer(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message,
                     const QByteArray &next);
     std::optional<bool> retryAfter(int replyCode, int attempt);

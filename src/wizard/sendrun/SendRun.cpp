@@ -10,6 +10,8 @@
 
 #include <QScopedValueRollback>
 
+#include <utility>
+
 #include <stdexcept>
 
 namespace OrvVelmora {
@@ -42,6 +44,7 @@ SendRun::SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &re
 
 SendRun::~SendRun()
 {
+    m_transport.setWhileWaiting({});
     QObject::disconnect(m_progressConnection);
     QObject::disconnect(m_resetConnection);
 }
@@ -64,7 +67,7 @@ void SendRun::run()
     try {
         if (accountReady() && confirmed()) {
             const SenderSettings settings = m_view.senderSettings();
-            takeMessage();
+            readMessageFromForm();
             prepare();
             configureTransport(settings);
             const qint32 count = m_recipients.rowCount();
@@ -119,8 +122,10 @@ void SendRun::prepare()
     letEventsRun();
 }
 
-void SendRun::takeMessage()
+void SendRun::readMessageFromForm()
 {
+    m_aheadRow = 0;
+    m_prepared.reset();
     m_subject = m_view.subject();
     m_text = m_view.messageText();
     m_body = std::make_unique<const FormattedBody>(m_view.messageRtf());
@@ -153,6 +158,7 @@ void SendRun::configureTransport(const SenderSettings &settings)
     m_transport.setRetryCount(0);
     m_transport.setSubject(m_subject);
     m_transport.setTimeout(60);
+    m_transport.setWhileWaiting([this] { prepareAhead(); });
 }
 
 void SendRun::setUpProgress(qint32 count)
@@ -296,14 +302,21 @@ void SendRun::SendToRecipient(qint32 row)
         fillDetailLabels(row);
         letEventsRun();
         // Each recipient gets the subject with their own data, as the text.
-        m_transport.setSubject(MergeText(m_recipients, row, m_subject));
-        m_transport.setBody(MergeText(m_recipients, row, m_text));
-        m_transport.setFormattedBody(formattedBody(row));
+        RecipientMessage message = recipientMessage(row);
+        if (!message.html)
+            throw std::runtime_error("message RTF cannot be converted");
+        m_transport.setSubject(message.subject);
+        m_transport.setBody(message.text);
+        m_transport.setFormattedBody(*message.html);
         m_transport.setRecipient(m_view.labelText(SendLabel::lblEMail));
         // The next customer's envelope may travel with this message's end,
-        // unless the session closes after this message.
-        if (!m_batchEnds && row < m_recipients.rowCount() && (!m_journal || m_journal->wanted(row + 1)))
+        // unless the session closes after this message; the next message
+        // itself is merged while the server reads this one.
+        const bool nextFollows =
+            !m_retrying && row < m_recipients.rowCount() && (!m_journal || m_journal->wanted(row + 1));
+        if (!m_batchEnds && nextFollows)
             m_transport.setNextRecipient(m_recipients.cell(row + 1, QStringLiteral("EMail")).value_or(QString()));
+        m_aheadRow = nextFollows ? row + 1 : 0;
         if (!m_journal) {
             countResult(m_transport.Send());
         } else if (m_journal->beforeSend(row, m_stopRequested)) {
@@ -336,12 +349,29 @@ void SendRun::fillDetailLabels(qint32 row)
     m_view.setLabelText(SendLabel::lblEMail, cell("EMail"));
 }
 
-QString SendRun::formattedBody(qint32 row) const
+SendRun::RecipientMessage SendRun::messageFor(qint32 row) const
 {
-    const std::optional<QString> html = m_body->html(m_recipients, row);
-    if (!html)
-        throw std::runtime_error("message RTF cannot be converted");
-    return *html;
+    return {row, MergeText(m_recipients, row, m_subject), MergeText(m_recipients, row, m_text),
+            m_body->html(m_recipients, row)};
+}
+
+SendRun::RecipientMessage SendRun::recipientMessage(qint32 row)
+{
+    std::optional<RecipientMessage> prepared = std::exchange(m_prepared, std::nullopt);
+    return prepared && prepared->row == row ? std::move(*prepared) : messageFor(row);
+}
+
+// The next message is merged, and built by the transport, while the server
+// takes in the current one; SendToRecipient() finds both ready.
+void SendRun::prepareAhead()
+{
+    if (m_aheadRow <= 0 || (m_prepared && m_prepared->row == m_aheadRow))
+        return;
+    m_prepared = messageFor(m_aheadRow);
+    const std::optional<QString> address = m_recipients.cell(m_aheadRow, QStringLiteral("EMail"));
+    if (address && m_prepared->html)
+        m_transport.prepareMessage(*address, m_prepared->subject, m_prepared->text, *m_prepared->html,
+                                   m_journal ? m_journal->messageId(m_aheadRow) : m_transport.MessageId());
 }
 
 void SendRun::countResult(qint32 result)

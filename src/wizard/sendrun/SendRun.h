@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include <memory>
+#include <optional>
 
 namespace OrvVelmora {
 
@@ -26,7 +27,8 @@ class SmtpTransport;
 ///
 /// The subject, the text and the formatted text are taken from the form when
 /// the run begins; the formatted text is read once and only merged per
-/// recipient.
+/// recipient. While the server takes in one message, the next recipient's
+/// message is merged, so a fast server waits as little as possible for the run.
 ///
 /// Everything runs on the calling (GUI) thread. The run lets pending events
 /// run through PlatformServices at fixed points, and the transport does so
@@ -88,7 +90,7 @@ private:
     bool confirmed();
     void countNotSent();
     void prepare();
-    void takeMessage();
+    void readMessageFromForm();
     void configureTransport(const SenderSettings &settings);
     void setUpProgress(qint32 count);
     void sendAll(qint32 count, const QString &server);
@@ -99,7 +101,17 @@ private:
     bool stopBeforeConnect(const QString &reason);
     void showRowProgress(qint32 row);
     void fillDetailLabels(qint32 row);
-    QString formattedBody(qint32 row) const;
+    /// What one recipient's message says.
+    struct RecipientMessage
+    {
+        qint32 row = 0;
+        QString subject;
+        QString text;
+        std::optional<QString> html;
+    };
+    RecipientMessage messageFor(qint32 row) const;
+    RecipientMessage recipientMessage(qint32 row);
+    void prepareAhead();
     void countResult(qint32 result);
     void retryRefusedForNow(const QString &server);
     void finish();
@@ -117,6 +129,10 @@ private:
     QString m_subject;
     QString m_text;
     std::unique_ptr<const FormattedBody> m_body;
+    /// The row whose message may be prepared while the server takes in the
+    /// current one (0: none), and that prepared message.
+    qint32 m_aheadRow = 0;
+    std::optional<RecipientMessage> m_prepared;
     bool m_running = false;
     bool m_stopRequested = false;
     /// The current message is the last of its session (the batch is full).

@@ -30,6 +30,8 @@ public:
 
     [[nodiscard]] DeliveryBook &book() { return m_book; }
     [[nodiscard]] bool wanted(qint32 row) const { return m_book.wanted(row); }
+    /// The Message-ID the row's message goes out with.
+    [[nodiscard]] QString messageId(qint32 row) const { return m_book.messageId(row); }
 
     /// Before Send(): the rate wait, "wird gesendet", the Message-ID. False when stopped while waiting.
     bool beforeSend(qint32 row, const bool &stopRequested);

@@ -73,6 +73,7 @@ TEST(SmtpTextPart, EveryKindOfTextIsEncodedAsGMimeEncodesIt)
         texts << QString(n, QChar(0xe4)) + QString(100 - 2 * n, QLatin1Char('a'));
 
     g_mime_init();
+    SmtpMessageBuilder builder;
     for (const QString &text : texts) {
         SmtpMessageContent content;
         content.fromAddress = "info@velmora.example";
@@ -80,7 +81,7 @@ TEST(SmtpTextPart, EveryKindOfTextIsEncodedAsGMimeEncodesIt)
         content.messageId = QStringLiteral("1@velmora.example");
         content.body = text;
         QByteArray message;
-        for (const QByteArray &piece : SmtpMessageBuilder::build(content))
+        for (const QByteArray &piece : builder.build(content))
             message += piece;
         const qsizetype at = message.indexOf("Content-Type: text/plain");
         ASSERT_GE(at, 0) << message.constData();

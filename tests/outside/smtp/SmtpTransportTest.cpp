@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -170,17 +171,33 @@ TEST_F(SmtpTransportTest, OneConnectIsOneSessionCarryingEverySendInItsShape)
     QObject::connect(&transport, &SmtpTransport::Progress, [&](qint32 p) { progress << p; });
     QObject::connect(&transport, &SmtpTransport::ProgressReset, [&](qint32) { ++resets; });
 
+    // The work done while the server reads runs once per message; what it throws goes no further.
+    int waited = 0;
+    transport.setWhileWaiting([&] {
+        if (++waited == 2)
+            throw std::runtime_error("work failed");
+    });
+
     ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
     EXPECT_TRUE(transport.IsConnected());
     for (int i = 1; i <= 3; ++i) {
         const auto &row = rows[i - 1];
         SCOPED_TRACE(i);
-        transport.setRecipient(QStringLiteral("kunde%1@example.com").arg(i));
+        const QString recipient = QStringLiteral("kunde%1@example.com").arg(i);
+        // A message built ahead goes out only when nothing differs from it by
+        // the time of Send(): here the first, not the second (another
+        // recipient) nor the third (built before its settings changed).
+        transport.prepareMessage(i == 2 ? QStringLiteral("falsch@example.com") : recipient, transport.Subject(),
+                                 transport.Body(), transport.FormattedBody(), QString());
+        transport.setRecipient(recipient);
         transport.setFormattedBody(row.html);
         transport.setPriority(row.priority);
         transport.setReadReceipt(row.receipt);
+        if (i == 1)
+            transport.prepareMessage(recipient, transport.Subject(), transport.Body(), row.html, QString());
         ASSERT_EQ(transport.Send(), i) << transport.LastError().toStdString();
         const QJsonObject message = parsed(1, i);
+        EXPECT_EQ(header(message, "To"), recipient);
         EXPECT_EQ(message[QStringLiteral("structure")].toString(), QLatin1String(row.structure));
         EXPECT_EQ(header(message, "Importance"), QLatin1String(row.importance));
         EXPECT_EQ(message[QStringLiteral("headers")].toObject().contains(QStringLiteral("Disposition-Notification-To")),
@@ -190,6 +207,7 @@ TEST_F(SmtpTransportTest, OneConnectIsOneSessionCarryingEverySendInItsShape)
     EXPECT_FALSE(transport.IsConnected());
     EXPECT_LT(transport.Send(), 0) << "no message without a session";
 
+    EXPECT_EQ(waited, 3);
     ASSERT_TRUE(server->waitForClosedSessions(1));
     EXPECT_EQ(server->messagesPerSession(), QList<int>{3});
     EXPECT_EQ(server->commands(1).last(), QStringLiteral("QUIT"));
