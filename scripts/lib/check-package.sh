@@ -114,6 +114,14 @@ expect_not "demo host stripped" has_debug_info "$WORK/demo/usr/bin/velmora-demo-
 expect "SONAME follows the major version" grep -q "Library soname: \[libOrvVelmora.so.$MAJOR\]" \
     <(readelf -d "$ROOT/$LIB.$UPSTREAM")
 expect_not "library does not link QtTest" grep -q libQt6Test <(readelf -d "$ROOT/$LIB.$UPSTREAM")
+# The public API and nothing else: the C entry points and the classes of include/OrvVelmora.
+beyond_public_api() {
+    nm -D --defined-only "$ROOT/$LIB.$UPSTREAM" | awk '$2 ~ /^[A-Z]$/ { $1 = $2 = ""; print substr($0, 3) }' |
+        c++filt | grep -v -e '^OrvVelmora_' -e '^OrvVelmora::CMail::' -e '^OrvVelmora::ColorScheme::' \
+        -e ' for OrvVelmora::ColorScheme$'
+}
+expect "library exports only the public API" test -z "$(beyond_public_api)"
+expect_not "library keeps CMail::Internal to itself" grep -q 'CMail::Internal' <(nm -D --defined-only "$ROOT/$LIB.$UPSTREAM" | c++filt)
 expect "demo host from the package starts" grep -q -- --database \
     <(LD_LIBRARY_PATH=$ROOT/usr/lib/$MA QT_QPA_PLATFORM=offscreen "$WORK/demo/usr/bin/velmora-demo-host" --help)
 ID=$(build_id "$ROOT/$LIB.$UPSTREAM")
