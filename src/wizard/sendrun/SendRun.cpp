@@ -64,6 +64,7 @@ void SendRun::run()
         return;
     m_running = true;
     m_stopRequested = false;
+    m_stopReason.clear();
     try {
         if (accountReady() && confirmed()) {
             const SenderSettings settings = m_view.senderSettings();
@@ -211,8 +212,10 @@ void SendRun::retryRefusedForNow(const QString &server)
 void SendRun::visitRecipient(qint32 row, qint32 &batch, const QString &server)
 {
     if (!m_transport.IsConnected() && !connectTransport(server)) {
+        // The journal keeps the reason the person read, also when the run
+        // stopped before connecting (sign-in, certificate).
         if (m_journal)
-            m_journal->noteUnsent(row, m_transport.LastError());
+            m_journal->noteUnsent(row, m_stopReason.isEmpty() ? m_transport.LastError() : m_stopReason);
         // In a retry round the recipient is already among the refused ones
         // that enter the counter once the rounds are over; a run that stops
         // here leaves the recipients not reached open for a later run.
@@ -271,6 +274,7 @@ SendRun::ConnectOutcome SendRun::connectTrusting()
 // The run ends here; the recipients not reached stay open for a later run.
 bool SendRun::stopBeforeConnect(const QString &reason)
 {
+    m_stopReason = reason;
     m_view.setLabelText(SendLabel::lblStatus, reason);
     m_stopRequested = true;
     letEventsRun();

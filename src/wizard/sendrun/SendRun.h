@@ -135,6 +135,8 @@ private:
     std::optional<RecipientMessage> m_prepared;
     bool m_running = false;
     bool m_stopRequested = false;
+    /// Why the run stopped before a connect, as the status label said it.
+    QString m_stopReason;
     /// The current message is the last of its session (the batch is full).
     bool m_batchEnds = false;
     bool m_confirm = false;

@@ -10,6 +10,7 @@
 #include "wizard/sendrun/JournalledSendRun.h"
 #include "wizard/sendrun/MailingSelection.h"
 #include "wizard/sendrun/SendRun.h"
+#include "wizard/sendrun/SendRunAccount.h"
 #include "wizard/sendrun/SendRunJournal.h"
 
 #include <QElapsedTimer>
@@ -267,7 +268,8 @@ TEST_F(JournalSendRunTest, TheSendQuestionNamesThoseWhoGetItAndIsNotRepeatedForT
 }
 
 // A server that refuses the connection: its recipients count as not sent,
-// so the two counters add up to the mailing.
+// so the two counters add up to the mailing. A run the account stops before
+// connecting leaves its reason, as the window showed it, in the failure list.
 TEST_F(JournalSendRunTest, RefusedConnectionsCountAsNotSent)
 {
     startServer();
@@ -275,6 +277,27 @@ TEST_F(JournalSendRunTest, RefusedConnectionsCountAsNotSent)
     JournalledSendRun(transport, view, recipients, options()).run(std::nullopt);
     EXPECT_EQ(view.labels.value(SendLabel::lblOK).toInt(), 0);
     EXPECT_EQ(view.labels.value(SendLabel::lblError).toInt(), 3);
+
+    struct SignedOut final : SendRunAccount
+    {
+        std::optional<QString> prepare(SmtpTransport &) override
+        {
+            return QStringLiteral("Die Anmeldung ist abgelaufen.");
+        }
+        bool trustCertificate(SmtpTransport &) override { return false; }
+    } account;
+    SendJournal journal(journalPath());
+    mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), view.settings.SenderAddress, {}, {}});
+    DeliveryBook book(journal, mailing);
+    book.load(recipients, recipients.rowCount());
+    SendRunJournal steps(book, transport, view);
+    SendRun run(transport, view, recipients);
+    run.setJournal(&steps);
+    run.setAccount(&account);
+    run.run();
+    EXPECT_EQ(view.labels.value(SendLabel::lblStatus), QStringLiteral("Die Anmeldung ist abgelaufen."));
+    ASSERT_FALSE(book.failures().isEmpty());
+    EXPECT_EQ(book.failures().constFirst().reason, QStringLiteral("nicht gesendet: Die Anmeldung ist abgelaufen."));
 }
 
 TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncertainOnesOnlyWhenTicked)
