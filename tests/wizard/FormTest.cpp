@@ -24,14 +24,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -254,6 +257,22 @@ void press(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::N
     QCoreApplication::processEvents();
 }
 
+// Every visible button with a caption has an Alt+letter of its own on the page shown.
+void expectOwnMnemonics(const frmDialogMail &form)
+{
+    QMap<QKeySequence, QString> taken;
+    for (const QAbstractButton *button : form.findChildren<QAbstractButton *>()) {
+        if (!button->isVisible() || button->text().isEmpty() || qobject_cast<const QToolButton *>(button))
+            continue;
+        const QKeySequence key = QKeySequence::mnemonic(button->text());
+        EXPECT_FALSE(key.isEmpty()) << "no Alt+letter: " << button->text().toStdString();
+        if (key.isEmpty())
+            continue;
+        EXPECT_FALSE(taken.contains(key)) << button->text().toStdString() << " and " << taken.value(key).toStdString();
+        taken.insert(key, button->text());
+    }
+}
+
 } // namespace
 
 TEST_F(WizardForm, EnterInAFieldNeverMovesTheWizardOnlyAFocusedButton)
@@ -386,8 +405,11 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
     press(grid, Qt::Key_Tab);
     EXPECT_NE(QApplication::focusWidget(), grid);
 
+    expectOwnMnemonics(form);
+
     // On the message pane Tab walks every control in reading order, Shift+Tab the same way back.
     toMessagePane(form);
+    expectOwnMnemonics(form);
     const auto walk = [](Qt::Key key, int steps) {
         QList<QWidget *> visited;
         for (int i = 0; i < steps; ++i) {

@@ -32,8 +32,8 @@ FileDialogRequest attachmentRequest()
 AttachmentPane::AttachmentPane(QWidget *parent)
     : QWidget(parent)
     , m_sevAnlagen(new GridComponent(this))
-    , m_cmdAnlageAdd(new QPushButton(QStringLiteral("Anlage hinzufügen"), this))
-    , m_cmdAnlageRemove(new QPushButton(QStringLiteral("Anlage entfernen"), this))
+    , m_cmdAnlageAdd(new QPushButton(QStringLiteral("Anlage &hinzufügen"), this))
+    , m_cmdAnlageRemove(new QPushButton(QStringLiteral("Anlage entfe&rnen"), this))
 {
     m_sevAnlagen->setObjectName(QStringLiteral("sevAnlagen"));
     m_cmdAnlageAdd->setObjectName(QStringLiteral("cmdAnlageAdd"));

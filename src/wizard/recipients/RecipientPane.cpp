@@ -82,12 +82,12 @@ RecipientPane::RecipientPane(QWidget *parent)
     : QWidget(parent)
     , m_sevKunden(new GridComponent(this))
     , m_sevResult(new GridComponent(this))
-    , m_cmdAddKunde(makeButton(QStringLiteral("cmdAddKunde"), QStringLiteral("Ausgewählte Kunden übernehmen"), this))
-    , m_cmdAddAllKunde(makeButton(QStringLiteral("cmdAddAllKunde"), QStringLiteral("Alle Kunden übernehmen"), this))
+    , m_cmdAddKunde(makeButton(QStringLiteral("cmdAddKunde"), QStringLiteral("Ausgewählte &Kunden übernehmen"), this))
+    , m_cmdAddAllKunde(makeButton(QStringLiteral("cmdAddAllKunde"), QStringLiteral("Alle Kunden ü&bernehmen"), this))
     , m_cmdRemoveKunde(
-          makeButton(QStringLiteral("cmdRemoveKunde"), QStringLiteral("Ausgewählten Kunden entfernen"), this))
+          makeButton(QStringLiteral("cmdRemoveKunde"), QStringLiteral("Ausgewählten Kunden en&tfernen"), this))
     , m_cmdRemoveAllKunde(
-          makeButton(QStringLiteral("cmdRemoveAllKunde"), QStringLiteral("Alle Kunden entfernen"), this))
+          makeButton(QStringLiteral("cmdRemoveAllKunde"), QStringLiteral("A&lle Kunden entfernen"), this))
     , m_resultRows(std::make_unique<ResultRows>(*m_sevResult))
 {
     m_sevKunden->setObjectName(QStringLiteral("sevKunden"));
