@@ -76,6 +76,8 @@ void addParagraphWords(Table &t)
     add(t, Kind::Paragraph, Word::FirstIndent, {"fi"});
     add(t, Kind::Paragraph, Word::SpaceBefore, {"sb"});
     add(t, Kind::Paragraph, Word::SpaceAfter, {"sa"});
+    add(t, Kind::Paragraph, Word::LineSpacing, {"sl"});
+    add(t, Kind::Paragraph, Word::LineMultiple, {"slmult"});
     add(t, Kind::Paragraph, Word::ListOverride, {"ls"});
     add(t, Kind::Paragraph, Word::ListLevel, {"ilvl"});
     add(t, Kind::Paragraph, Word::LegacyBullet, {"pnlvlblt"});

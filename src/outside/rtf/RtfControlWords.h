@@ -46,6 +46,8 @@ enum class Word {
     FirstIndent,
     SpaceBefore,
     SpaceAfter,
+    LineSpacing,
+    LineMultiple,
     ListOverride,
     ListLevel,
     LegacyBullet,

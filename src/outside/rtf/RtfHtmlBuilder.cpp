@@ -2,6 +2,8 @@
 
 #include <QColor>
 
+#include <cstdlib>
+
 namespace OrvVelmora {
 
 namespace {
@@ -34,6 +36,12 @@ QString paragraphCss(const RtfParaStyle &style)
                            points(style.listItem ? 0 : style.leftIndent), QLatin1String(cssAlignment(style.alignment)));
     if (style.firstLineIndent && !style.listItem)
         css += QLatin1String(";text-indent:") + points(style.firstLineIndent);
+    // Single spacing is taken as 1.2 times the font size, what browsers use
+    // for "normal"; a height in twips has no "at least" in CSS and is given as it is.
+    if (style.lineSpacing > 0 && style.lineMultiple)
+        css += QLatin1String(";line-height:") + QString::number(1.2 * style.lineSpacing / 240, 'g', 3);
+    else if (style.lineSpacing)
+        css += QLatin1String(";line-height:") + points(std::abs(style.lineSpacing));
     return css;
 }
 

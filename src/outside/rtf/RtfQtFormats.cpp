@@ -130,6 +130,12 @@ QTextBlockFormat blockFormat(const RtfParaStyle &style, qreal indentWidth)
     format.setRightMargin(twipsToPixels(style.rightIndent));
     format.setTopMargin(twipsToPixels(style.spaceBefore));
     format.setBottomMargin(twipsToPixels(style.spaceAfter));
+    if (style.lineSpacing > 0 && style.lineMultiple)
+        format.setLineHeight(style.lineSpacing * 100.0 / 240, QTextBlockFormat::ProportionalHeight);
+    else if (style.lineSpacing > 0)
+        format.setLineHeight(twipsToPixels(style.lineSpacing), QTextBlockFormat::MinimumHeight);
+    else if (style.lineSpacing < 0)
+        format.setLineHeight(twipsToPixels(-style.lineSpacing), QTextBlockFormat::FixedHeight);
     if (style.listItem) {
         const qreal bulletAt = twipsToPixels(style.leftIndent + std::min(0, style.firstLineIndent));
         format.setLeftMargin(std::max<qreal>(0, bulletAt - style.level * indentWidth));
@@ -150,6 +156,17 @@ RtfParaStyle paraStyle(const QTextBlock &block, qreal indentWidth)
     style.spaceAfter = pixelsToTwips(format.bottomMargin());
     style.leftIndent = pixelsToTwips(format.leftMargin());
     style.firstLineIndent = pixelsToTwips(format.textIndent());
+    switch (format.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+        style.lineSpacing = qRound(format.lineHeight() * 240 / 100);
+        style.lineMultiple = style.lineSpacing != 240;
+        if (!style.lineMultiple)
+            style.lineSpacing = 0;
+        break;
+    case QTextBlockFormat::MinimumHeight: style.lineSpacing = pixelsToTwips(format.lineHeight()); break;
+    case QTextBlockFormat::FixedHeight: style.lineSpacing = -pixelsToTwips(format.lineHeight()); break;
+    default: break;
+    }
     if (const QTextList *list = block.textList()) {
         style.listItem = true;
         style.numbering = numbering(list->format().style());

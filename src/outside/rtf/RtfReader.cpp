@@ -357,6 +357,9 @@ void Interpreter::paragraphWord(Word word, const RtfToken &token)
     case Word::FirstIndent: para.firstLineIndent = twips; break;
     case Word::SpaceBefore: para.spaceBefore = std::max(0, twips); break;
     case Word::SpaceAfter: para.spaceAfter = std::max(0, twips); break;
+    // \sl1000 is Word's way of saying "single" again.
+    case Word::LineSpacing: para.lineSpacing = token.parameter == 1000 ? 0 : twips; break;
+    case Word::LineMultiple: para.lineMultiple = token.parameter != 0; break;
     case Word::ListOverride:
         if (state().destination == Destination::ListOverrideTable) {
             listTableWord(word, token);

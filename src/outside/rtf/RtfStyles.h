@@ -40,6 +40,12 @@ struct RtfParaStyle
     int firstLineIndent = 0;
     int spaceBefore = 0;
     int spaceAfter = 0;
+    /// Line spacing as \sl and \slmult give it: 0 is single; with
+    /// lineMultiple a multiple of single spacing in 240ths (360: one and a
+    /// half lines), otherwise twips, at least that much when positive and
+    /// exactly that much when negative.
+    int lineSpacing = 0;
+    bool lineMultiple = false;
     bool listItem = false;
     Numbering numbering = Numbering::Bullet;
     /// Nesting level of a list item, 0 for the outermost.

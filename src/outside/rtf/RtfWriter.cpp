@@ -165,6 +165,10 @@ void DocumentWriter::paragraphFormat(const RtfParaStyle &style, const QTextBlock
         word("sb", style.spaceBefore);
     if (style.spaceAfter)
         word("sa", style.spaceAfter);
+    if (style.lineSpacing) {
+        word("sl", style.lineSpacing);
+        word("slmult", style.lineMultiple ? 1 : 0);
+    }
     if (style.listItem) {
         listMarker(style, block);
         // \pn has no nesting; \ilvl carries the level for readers that know it.

@@ -117,6 +117,13 @@ INSTANTIATE_TEST_SUITE_P(
                     block.setTextIndent(RtfQtFormats::twipsToPixels(-100 * i));
                     block.setTopMargin(RtfQtFormats::twipsToPixels(60));
                     block.setBottomMargin(RtfQtFormats::twipsToPixels(120));
+                    // Single, one and a half lines, at least 15 pt, exactly 14 pt.
+                    const std::pair<qreal, int> spacing[] = {
+                        {100, QTextBlockFormat::SingleHeight},
+                        {150, QTextBlockFormat::ProportionalHeight},
+                        {RtfQtFormats::twipsToPixels(300), QTextBlockFormat::MinimumHeight},
+                        {RtfQtFormats::twipsToPixels(280), QTextBlockFormat::FixedHeight}};
+                    block.setLineHeight(spacing[i].first, spacing[i].second);
                     if (i > 0)
                         c.insertBlock();
                     c.setBlockFormat(block);
