@@ -408,7 +408,8 @@ SmtpMessageBuilder::~SmtpMessageBuilder() = default;
 namespace {
 
 // Attachments are compared by their encoded data itself, not its bytes: the
-// list shares one copy with every message of a run.
+// list shares one copy with every message of a run, and a prepared message
+// is discarded whenever the list changes (see discardPrepared()).
 bool sameAttachments(const QList<SmtpAttachment> &a, const QList<SmtpAttachment> &b)
 {
     return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(), [](const auto &x, const auto &y) {

@@ -61,6 +61,9 @@ public:
     /// returns it (with the Date and Message-ID it got now) instead of
     /// building it again. Any other build() discards it.
     void prepare(const SmtpMessageContent &content);
+    /// Forgets a message built ahead; its owner calls this when the
+    /// attachments change, as those are compared by identity only.
+    void discardPrepared() { m_prepared.reset(); }
     /// The header block (ending in the empty line) of an attachment's part.
     static QByteArray attachmentHeaders(const QString &fileName, const QString &mimeType);
     /// Base64 in lines of 76 characters, each ending in CRLF.

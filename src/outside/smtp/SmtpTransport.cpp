@@ -361,14 +361,18 @@ QString SmtpTransport::LastReplyText() const
     return d->lastReplyText;
 }
 
+// A message built ahead knows its attachments by their encoded data; once
+// the list changes, that data may be gone and its memory used again.
 void SmtpTransport::ClearAttachments()
 {
     d->attachments.clear();
+    d->builder.discardPrepared();
 }
 
 void SmtpTransport::AddAttachment(const QString &path, bool zip)
 {
     d->attachments.add(path, zip);
+    d->builder.discardPrepared();
 }
 
 QString SmtpTransport::LastError() const
