@@ -28,7 +28,11 @@ public:
     void documentEnd(const RtfParaStyle &style) override { close(style, true); }
 
 private:
-    void close(const RtfParaStyle &style, bool last) { m_paragraphs.append({std::exchange(m_runs, {}), style, last}); }
+    void close(const RtfParaStyle &style, bool last)
+    {
+        const bool placeholders = StyledMerge::holdsPlaceholder(m_runs);
+        m_paragraphs.append({std::exchange(m_runs, {}), style, last, placeholders});
+    }
 
     QList<Paragraph> &m_paragraphs;
     StyledRuns m_runs;
@@ -49,7 +53,7 @@ std::optional<QString> FormattedBody::html(const MergeRowSource &source, int row
     StyledMerge merge(source, row, today);
     RtfHtmlBuilder builder;
     for (const Paragraph &paragraph : m_paragraphs) {
-        for (const StyledRun &run : merge.merged(paragraph.runs))
+        for (const StyledRun &run : paragraph.placeholders ? merge.merged(paragraph.runs) : paragraph.runs)
             builder.characters(run.text, run.style);
         if (paragraph.last)
             builder.documentEnd(paragraph.style);

@@ -38,6 +38,8 @@ private:
         RtfParaStyle style;
         /// The document's last, unterminated paragraph.
         bool last = false;
+        /// Its text holds a placeholder; the others are the same for everyone.
+        bool placeholders = false;
     };
     class Recorder;
 

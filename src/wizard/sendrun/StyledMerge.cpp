@@ -79,9 +79,6 @@ StyledMerge::StyledMerge(const MergeRowSource &source, int row, const QDate &tod
 StyledRuns StyledMerge::merged(const StyledRuns &paragraph)
 {
     IndexedText current = indexed(paragraph);
-    // Every token begins with "<#"; most paragraphs hold none.
-    if (!current.text.contains(QLatin1String("<#")))
-        return paragraph;
     for (std::size_t field = 0; field < MergeFields().size(); ++field) {
         const QString &token = MergeFields()[field].token;
         if (!current.text.contains(token))
@@ -90,6 +87,15 @@ StyledRuns StyledMerge::merged(const StyledRuns &paragraph)
             replaceAll(current, token, *text);
     }
     return regrouped(current, paragraph);
+}
+
+bool StyledMerge::holdsPlaceholder(const StyledRuns &paragraph)
+{
+    QString text;
+    for (const StyledRun &run : paragraph)
+        text += run.text;
+    // Every token begins with "<#".
+    return text.contains(QLatin1String("<#"));
 }
 
 const std::optional<QString> &StyledMerge::value(std::size_t field)

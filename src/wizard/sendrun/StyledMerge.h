@@ -37,8 +37,12 @@ public:
     /// The paragraph's runs with the tokens replaced: a value joins the run
     /// of its token's first character, the other runs keep their bounds, runs
     /// left empty are dropped and equally formatted runs that meet across them
-    /// joined. A paragraph without a token comes back as it is.
+    /// joined. Only a paragraph that holdsPlaceholder() needs it: any other
+    /// comes back as it is.
     [[nodiscard]] StyledRuns merged(const StyledRuns &paragraph);
+
+    /// True when the paragraph's text, across its runs, may hold a token.
+    [[nodiscard]] static bool holdsPlaceholder(const StyledRuns &paragraph);
 
     /// A value as it shows in a paragraph (see the class comment).
     [[nodiscard]] static QString shown(const QString &value);
