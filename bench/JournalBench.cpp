@@ -27,65 +27,24 @@ namespace {
 constexpr int kRecipients = 500;
 constexpr int kTurns = 6;
 
-class PlainView final : public SendRunView
+/// The send pane as plain values.
+class PlainView final : public BenchLetterView
 {
 public:
-    PlainView(quint16 port, QString attachment)
-        : m_port(port)
-        , m_attachment(std::move(attachment))
-    {
-    }
+    using BenchLetterView::BenchLetterView;
 
-    SenderSettings senderSettings() const override
-    {
-        return {QStringLiteral("Velmora GmbH"),
-                QStringLiteral("info@velmora.example"),
-                QStringLiteral("Velmora"),
-                QString(),
-                QStringLiteral("127.0.0.1"),
-                m_port,
-                QString(),
-                QString()};
-    }
-    void openAccountDialog() override {}
-    QString settingsStoreText() override { return QStringLiteral("bench.local"); }
-    QString subject() const override { return QStringLiteral("Ihr Angebot"); }
-    int priorityIndex() const override { return 1; }
-    bool readReceiptChecked() const override { return false; }
-    QList<SendAttachment> attachments() const override { return {{m_attachment, true}}; }
-    QString messageText() const override { return m_message.plain; }
-    QString messageRtf() const override { return m_message.rtf; }
     QString labelText(SendLabel label) const override { return m_labels.value(label, QStringLiteral("0")); }
     void setLabelText(SendLabel label, const QString &text) override { m_labels[label] = text; }
     void setProgressBarValue(int) override {}
     void setProgressBarVisible(bool) override {}
-    void setNavigationEnabled(bool) override {}
-    void setBusy(bool) override {}
     void setWizardProgressMinimum(qint32) override {}
     void setWizardProgressMaximum(qint32) override {}
     void setWizardProgressValue(qint32) override {}
     void setWizardProgressVisible(bool) override {}
     void setWizardProgressText(const QString &) override {}
-    void finishRunFirst() override {}
-    void finishRunSecond() override {}
 
 private:
-    qint32 m_port;
-    QString m_attachment;
-    MessageTemplate m_message = sixTokenTemplate();
     QMap<SendLabel, QString> m_labels;
-};
-
-class Recipients final : public SendRecipients
-{
-public:
-    qint32 rowCount() const override { return kRecipients; }
-    std::optional<QString> cell(int row, const QString &key) const override
-    {
-        if (key == QLatin1String("EMail"))
-            return QStringLiteral("kunde%1@example.org").arg(row);
-        return key + QString::number(row);
-    }
 };
 
 struct Turn
@@ -104,7 +63,7 @@ double cpuSeconds()
 /// One run; the journal is used when given. Zeros when not every message went out.
 Turn oneRun(PlainView &view, SendJournal *journal)
 {
-    Recipients recipients;
+    NumberedRecipients recipients(kRecipients);
     SmtpTransport transport;
     SendRun run(transport, view, recipients);
     QElapsedTimer clock;
@@ -129,7 +88,7 @@ Turn oneRun(PlainView &view, SendJournal *journal)
 /// CPU microseconds the journal alone spends on one message ("wird gesendet", then the reply).
 double journalOnly(SendJournal &journal)
 {
-    Recipients recipients;
+    NumberedRecipients recipients(kRecipients);
     DeliveryBook book(journal,
                       journal.startMailing({0, {}, QStringLiteral("nur Journal"), {}, {}, QStringLiteral("j")}));
     book.load(recipients, recipients.rowCount());

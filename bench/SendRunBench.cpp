@@ -4,10 +4,6 @@
 // smtp-sink on loopback. SendRunWizardBench runs the same through the real form.
 #include "SendRunBenchSupport.h"
 
-#include "outside/smtp/SmtpTransport.h"
-#include "wizard/sendrun/CoalescingSendView.h"
-#include "wizard/sendrun/SendRun.h"
-
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -30,21 +26,7 @@ int main(int argc, char **argv)
         return 1;
 
     GapMeter meter;
-    PlatformServices::setInstance(&meter);
-    WidgetView view(sink.port(), writeAttachment(dir.path()));
-    NumberedRecipients recipients(kRecipients);
-    SmtpTransport transport;
-    CoalescingSendView display(view);
-    SendRun run(transport, display, recipients);
-
-    QElapsedTimer clock;
-    clock.start();
-    meter.start();
-    run.run();
-    const double seconds = clock.nsecsElapsed() / 1e9;
-    PlatformServices::setInstance(nullptr);
-
-    const int sent = view.labelText(SendLabel::lblOK).toInt();
-    printFigures("sendrun_engine", sent, view.labelText(SendLabel::lblError).toInt(), seconds, meter);
-    return sent == kRecipients ? 0 : 1;
+    const EngineRun run = runEngine(meter, sink.port(), writeAttachment(dir.path()), kRecipients);
+    printFigures("sendrun_engine", run.sent, run.refused, run.seconds, meter);
+    return run.sent == kRecipients ? 0 : 1;
 }

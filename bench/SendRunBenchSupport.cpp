@@ -1,5 +1,8 @@
 #include "SendRunBenchSupport.h"
 
+#include "outside/smtp/SmtpTransport.h"
+#include "wizard/sendrun/CoalescingSendView.h"
+
 #include <QDir>
 #include <QFile>
 #include <QThread>
@@ -73,25 +76,36 @@ MessageAnswer GapMeter::messageBox(const QString &text, const QString &, Message
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }
 
-SmtpSink::~SmtpSink()
+ListeningProcess::~ListeningProcess()
 {
     m_process.kill();
     m_process.waitForFinished();
 }
 
-bool SmtpSink::start()
+quint16 ListeningProcess::choosePort()
 {
-    m_port = freePort();
-    m_process.start(QStringLiteral("/usr/sbin/smtp-sink"),
-                    {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("127.0.0.1:%1").arg(m_port),
-                     QStringLiteral("100")});
+    return m_port = freePort();
+}
+
+bool ListeningProcess::launch(const QString &program, const QStringList &arguments, const char *what)
+{
+    m_process.start(program, arguments);
     for (int i = 0; i < 100 && m_process.state() != QProcess::NotRunning; ++i) {
         if (listening(m_port))
             return true;
         QThread::msleep(50);
     }
-    std::fprintf(stderr, "smtp-sink did not start on port %u\n", unsigned(m_port));
+    std::fprintf(stderr, "%s did not start on port %u\n", what, unsigned(m_port));
     return false;
+}
+
+bool SmtpSink::start()
+{
+    const quint16 port = choosePort();
+    return launch(QStringLiteral("/usr/sbin/smtp-sink"),
+                  {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("127.0.0.1:%1").arg(port),
+                   QStringLiteral("100")},
+                  "smtp-sink");
 }
 
 MessageTemplate sixTokenTemplate()
@@ -117,6 +131,23 @@ MessageTemplate sixTokenTemplate()
     message.rtf = QStringLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") + body +
         QStringLiteral("}");
     return message;
+}
+
+EngineRun runEngine(GapMeter &meter, quint16 port, const QString &attachment, int recipients)
+{
+    PlatformServices::setInstance(&meter);
+    WidgetView view(port, attachment);
+    NumberedRecipients list(recipients);
+    SmtpTransport transport;
+    CoalescingSendView display(view);
+    SendRun run(transport, display, list);
+    QElapsedTimer clock;
+    clock.start();
+    meter.start();
+    run.run();
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    PlatformServices::setInstance(nullptr);
+    return {view.labelText(SendLabel::lblOK).toInt(), view.labelText(SendLabel::lblError).toInt(), seconds};
 }
 
 QString writeAttachment(const QString &directory)

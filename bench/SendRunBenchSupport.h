@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <utility>
+
 namespace OrvVelmora::Bench {
 
 /// The desktop as usual, plus a stopwatch on every event run: the longest
@@ -50,17 +52,29 @@ quint16 freePort();
 /// True when something accepts connections on 127.0.0.1 at this port.
 bool listening(quint16 port);
 
-/// Postfix's smtp-sink on a free port of 127.0.0.1, ended with this object.
-class SmtpSink
+/// A helper program that serves on a free port of 127.0.0.1, ended with this object.
+class ListeningProcess
 {
 public:
-    ~SmtpSink();
-    bool start();
+    ~ListeningProcess();
     [[nodiscard]] quint16 port() const { return m_port; }
+
+protected:
+    /// Starts the program (its arguments may name port()) and waits until it listens.
+    bool launch(const QString &program, const QStringList &arguments, const char *what);
+    /// Chooses the port before the arguments that name it are written.
+    quint16 choosePort();
 
 private:
     QProcess m_process;
     quint16 m_port = 0;
+};
+
+/// Postfix's smtp-sink.
+class SmtpSink final : public ListeningProcess
+{
+public:
+    bool start();
 };
 
 /// A 2.5 kB message with six placeholders, as plain text and as the editor's RTF.
@@ -71,24 +85,16 @@ struct MessageTemplate
 };
 MessageTemplate sixTokenTemplate();
 
-/// The send pane reduced to its real widgets: labels and a progress bar on a shown window.
-class WidgetView final : public SendRunView
+/// What the form says of the mailing (sender on 127.0.0.1 at a port, the
+/// six-placeholder letter, an attachment to be zipped when a path is given),
+/// with the frame's switches doing nothing; the send pane is the subclass's.
+class BenchLetterView : public SendRunView
 {
 public:
-    WidgetView(quint16 port, const QString &attachment)
+    BenchLetterView(quint16 port, QString attachment)
         : m_port(port)
-        , m_attachment(attachment)
-        , m_message(sixTokenTemplate())
+        , m_attachment(std::move(attachment))
     {
-        auto *layout = new QVBoxLayout(&m_window);
-        for (int i = 0; i <= int(SendLabel::lblStatus); ++i)
-            layout->addWidget(m_labels[SendLabel(i)] = new QLabel(&m_window));
-        m_labels[SendLabel::lblOK]->setText(QStringLiteral("0"));
-        m_labels[SendLabel::lblError]->setText(QStringLiteral("0"));
-        layout->addWidget(m_bar = new QProgressBar(&m_window));
-        layout->addWidget(m_frameProgress = new QProgressBar(&m_window));
-        m_window.setFixedSize(480, 640);
-        m_window.show();
     }
 
     SenderSettings senderSettings() const override
@@ -107,35 +113,56 @@ public:
     QString subject() const override { return QStringLiteral("Ihr Angebot"); }
     int priorityIndex() const override { return 1; }
     bool readReceiptChecked() const override { return false; }
-    /// An empty path: no attachment.
     QList<SendAttachment> attachments() const override
     {
         return m_attachment.isEmpty() ? QList<SendAttachment>{} : QList<SendAttachment>{{m_attachment, true}};
     }
     QString messageText() const override { return m_message.plain; }
     QString messageRtf() const override { return m_message.rtf; }
+    void setNavigationEnabled(bool) override {}
+    void setBusy(bool) override {}
+    void finishRunFirst() override {}
+    void finishRunSecond() override {}
+
+private:
+    qint32 m_port;
+    QString m_attachment;
+    MessageTemplate m_message = sixTokenTemplate();
+};
+
+/// The send pane reduced to its real widgets: labels and progress bars on a shown window.
+class WidgetView final : public BenchLetterView
+{
+public:
+    WidgetView(quint16 port, const QString &attachment)
+        : BenchLetterView(port, attachment)
+    {
+        auto *layout = new QVBoxLayout(&m_window);
+        for (int i = 0; i <= int(SendLabel::lblStatus); ++i)
+            layout->addWidget(m_labels[SendLabel(i)] = new QLabel(&m_window));
+        m_labels[SendLabel::lblOK]->setText(QStringLiteral("0"));
+        m_labels[SendLabel::lblError]->setText(QStringLiteral("0"));
+        layout->addWidget(m_bar = new QProgressBar(&m_window));
+        layout->addWidget(m_frameProgress = new QProgressBar(&m_window));
+        m_window.setFixedSize(480, 640);
+        m_window.show();
+    }
+
     QString labelText(SendLabel label) const override { return m_labels.value(label)->text(); }
     void setLabelText(SendLabel label, const QString &text) override { m_labels.value(label)->setText(text); }
     void setProgressBarValue(int percent) override { m_bar->setValue(percent); }
     void setProgressBarVisible(bool visible) override { m_bar->setVisible(visible); }
-    void setNavigationEnabled(bool) override {}
-    void setBusy(bool) override {}
     void setWizardProgressMinimum(qint32 value) override { m_frameProgress->setMinimum(value); }
     void setWizardProgressMaximum(qint32 value) override { m_frameProgress->setMaximum(value); }
     void setWizardProgressValue(qint32 value) override { m_frameProgress->setValue(value); }
     void setWizardProgressVisible(bool visible) override { m_frameProgress->setVisible(visible); }
     void setWizardProgressText(const QString &text) override { m_frameProgress->setFormat(text); }
-    void finishRunFirst() override {}
-    void finishRunSecond() override {}
 
 private:
     QWidget m_window;
     QMap<SendLabel, QLabel *> m_labels;
     QProgressBar *m_bar;
     QProgressBar *m_frameProgress;
-    qint32 m_port;
-    QString m_attachment;
-    MessageTemplate m_message;
 };
 
 /// Recipients 1..count at kundeN@example.org; every other field is its key and the row number.
@@ -157,6 +184,17 @@ public:
 private:
     qint32 m_count;
 };
+
+/// What one send run through a WidgetView achieved.
+struct EngineRun
+{
+    int sent = 0;
+    int refused = 0;
+    double seconds = 0;
+};
+/// The send run's engine (with the coalescing display) to `recipients`
+/// numbered customers at a server on this port, events timed by the meter.
+EngineRun runEngine(GapMeter &meter, quint16 port, const QString &attachment, int recipients);
 
 /// Writes the one attachment (a 22 kB price list) into the directory and returns its path.
 QString writeAttachment(const QString &directory);

@@ -5,14 +5,9 @@
 // round trips per message.
 #include "SendRunBenchSupport.h"
 
-#include "outside/smtp/SmtpTransport.h"
-#include "wizard/sendrun/CoalescingSendView.h"
-#include "wizard/sendrun/SendRun.h"
-
 #include <QApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <cstdio>
 
@@ -23,55 +18,26 @@ namespace {
 
 const QString kPython = QStringLiteral("/usr/bin/python3");
 
-/// The proxy on a free port in front of the target port, ended with this object.
-class LatencyProxy
+/// The proxy on a free port in front of the target port.
+class LatencyProxy final : public ListeningProcess
 {
 public:
-    ~LatencyProxy()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-
     bool start(const QString &tools, quint16 target)
     {
-        m_port = freePort();
-        m_process.start(kPython,
-                        {tools + QStringLiteral("/latency_proxy.py"), QString::number(m_port), QString::number(target),
-                         QStringLiteral("10")});
-        for (int i = 0; i < 100 && m_process.state() != QProcess::NotRunning; ++i) {
-            if (listening(m_port))
-                return true;
-            QThread::msleep(50);
-        }
-        std::fprintf(stderr, "latency proxy did not start\n");
-        return false;
+        const quint16 port = choosePort();
+        return launch(kPython,
+                      {tools + QStringLiteral("/latency_proxy.py"), QString::number(port), QString::number(target),
+                       QStringLiteral("10")},
+                      "latency proxy");
     }
-    quint16 port() const { return m_port; }
-
-private:
-    QProcess m_process;
-    quint16 m_port = 0;
 };
 
 double sendRun(quint16 port, int recipients)
 {
     GapMeter meter;
-    PlatformServices::setInstance(&meter);
-    WidgetView view(port, QString());
-    NumberedRecipients list(recipients);
-    SmtpTransport transport;
-    CoalescingSendView display(view);
-    SendRun run(transport, display, list);
-    QElapsedTimer clock;
-    clock.start();
-    meter.start();
-    run.run();
-    const double seconds = clock.nsecsElapsed() / 1e9;
-    PlatformServices::setInstance(nullptr);
-    const int sent = view.labelText(SendLabel::lblOK).toInt();
+    const EngineRun run = runEngine(meter, port, QString(), recipients);
     std::printf("sendrun_rtt20_%d_longest_event_gap: %.1f ms\n", recipients, meter.longestGapNs / 1e6);
-    return sent == recipients ? sent / seconds : 0.0;
+    return run.sent == recipients ? run.sent / run.seconds : 0.0;
 }
 
 double peer(const QString &tools, quint16 port, int recipients)
