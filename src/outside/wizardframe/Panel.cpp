@@ -1,11 +1,13 @@
 #include "outside/wizardframe/Panel.h"
 
+#include "outside/wizardframe/FramePalette.h"
+
 namespace OrvVelmora {
 
 Panel::Panel(QWidget *parent)
     : QFrame(parent)
     , m_backColor(Qt::white)
-    , m_borderColor(0xc9, 0xd6, 0xe3)
+    , m_borderColor(FramePalette::border())
 {
     setProperty("orvPanel", true);
     applyColors();

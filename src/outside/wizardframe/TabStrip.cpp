@@ -1,11 +1,13 @@
 #include "outside/wizardframe/TabStrip.h"
 
+#include "outside/wizardframe/FramePalette.h"
+
 namespace OrvVelmora {
 
 TabStrip::TabStrip(QWidget *parent)
     : QTabWidget(parent)
-    , m_backColor(0xf4, 0xf6, 0xf9)
-    , m_accentColor(0x2e, 0x6d, 0xa4)
+    , m_backColor(FramePalette::back())
+    , m_accentColor(FramePalette::accent())
 {
     setDocumentMode(false);
     applyColors();

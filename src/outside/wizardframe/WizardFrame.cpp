@@ -1,6 +1,7 @@
 #include "outside/wizardframe/WizardFrame.h"
 
 #include "outside/wizardframe/ButtonColors.h"
+#include "outside/wizardframe/FramePalette.h"
 #include "outside/wizardframe/WizardPane.h"
 
 #include <QHBoxLayout>
@@ -26,9 +27,9 @@ QPushButton *frameButton(const QString &name, const QString &caption, QWidget *p
 
 WizardFrame::WizardFrame(QWidget *parent)
     : QWidget(parent)
-    , m_backColor(0xf4, 0xf6, 0xf9)
-    , m_foreColor(0x1f, 0x3a, 0x5f)
-    , m_borderColor(0xc9, 0xd6, 0xe3)
+    , m_backColor(FramePalette::back())
+    , m_foreColor(FramePalette::fore())
+    , m_borderColor(FramePalette::border())
     , m_stack(new QStackedWidget(this))
 {
     setObjectName(QStringLiteral("mainWizard"));

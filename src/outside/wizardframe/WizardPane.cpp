@@ -1,5 +1,7 @@
 #include "outside/wizardframe/WizardPane.h"
 
+#include "outside/wizardframe/FramePalette.h"
+
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,10 +29,10 @@ QString shownText(const QString &text)
 
 WizardPane::WizardPane(QWidget *parent)
     : QWidget(parent)
-    , m_backColor(0xf4, 0xf6, 0xf9)
-    , m_borderColor(0xc9, 0xd6, 0xe3)
-    , m_accentColor(0x2e, 0x6d, 0xa4)
-    , m_foreColor(0x1f, 0x3a, 0x5f)
+    , m_backColor(FramePalette::back())
+    , m_borderColor(FramePalette::border())
+    , m_accentColor(FramePalette::accent())
+    , m_foreColor(FramePalette::fore())
     , m_header(plainFrame(this, QStringLiteral("wizardPaneHeader")))
     , m_accent(plainFrame(m_header, QStringLiteral("wizardPaneAccent")))
     , m_rule(plainFrame(this, QStringLiteral("wizardPaneRule")))
