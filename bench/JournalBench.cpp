@@ -5,10 +5,10 @@
 // can be; the journal file lies on disk, not in memory, so its syncs are real.
 #include "SendRunBenchSupport.h"
 
-#include "outside/smtp/SmtpTransport.h"
-#include "wizard/journal/SendJournal.h"
-#include "wizard/sendrun/SendRun.h"
-#include "wizard/sendrun/SendRunJournal.h"
+#include "net/smtp/SmtpTransport.h"
+#include "journal/SendJournal.h"
+#include "sendrun/SendRun.h"
+#include "sendrun/SendRunJournal.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // Personalises a 5 kB message holding all sixteen tokens for many recipients,
 // as plain text and as RTF source, and reports the time per recipient.
-#include "outside/grid/GridComponent.h"
-#include "wizard/merge/MergeField.h"
-#include "wizard/merge/MergeText.h"
+#include "controls/grid/GridComponent.h"
+#include "merge/MergeField.h"
+#include "merge/MergeText.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

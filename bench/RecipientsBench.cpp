@@ -1,8 +1,8 @@
 // Loads 100,000 customers from an SQLite file into the recipients pane, moves
 // them all into the recipient list and back out, and reports the times and the
 // process's peak memory.
-#include "outside/grid/GridComponent.h"
-#include "wizard/recipients/RecipientPane.h"
+#include "controls/grid/GridComponent.h"
+#include "recipients/RecipientPane.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // The RTF codec: reading and writing the 1.4 MB LibreOffice document (1,500
 // formatted paragraphs), and converting a merged 5 kB letter to HTML as the
 // send run does once per recipient. Medians of repeated runs.
-#include "outside/rtf/RtfDocumentBuilder.h"
-#include "outside/rtf/RtfToHtml.h"
-#include "outside/rtf/RtfWriter.h"
+#include "codec/rtf/RtfDocumentBuilder.h"
+#include "codec/rtf/RtfToHtml.h"
+#include "codec/rtf/RtfWriter.h"
 
 #include <QElapsedTimer>
 #include <QFile>

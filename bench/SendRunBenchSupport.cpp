@@ -1,7 +1,7 @@
 #include "SendRunBenchSupport.h"
 
-#include "outside/smtp/SmtpTransport.h"
-#include "wizard/sendrun/CoalescingSendView.h"
+#include "net/smtp/SmtpTransport.h"
+#include "sendrun/CoalescingSendView.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "outside/platform/QtPlatformServices.h"
-#include "wizard/sendrun/SendRun.h"
+#include "base/platform/QtPlatformServices.h"
+#include "sendrun/SendRun.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

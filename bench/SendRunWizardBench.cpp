@@ -8,12 +8,12 @@
 
 #include "component/CMailInternal.h"
 #include "editor/OrvRtfCtl32.h"
-#include "outside/richtext/RichTextBox.h"
-#include "outside/wizardframe/WizardFrame.h"
+#include "controls/richtext/RichTextBox.h"
+#include "controls/wizardframe/WizardFrame.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
-#include "wizard/recipients/AttachmentPane.h"
-#include "wizard/recipients/RecipientPane.h"
+#include "recipients/AttachmentPane.h"
+#include "recipients/RecipientPane.h"
 
 #include <OrvVelmora/CMail.h>
 

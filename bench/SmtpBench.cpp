@@ -2,7 +2,7 @@
 // 2,000 personalised multipart messages of about 2.5 kB each. Then the peak
 // memory of three messages carrying one 100 MB attachment, as a multiple of
 // the file's size.
-#include "outside/smtp/SmtpTransport.h"
+#include "net/smtp/SmtpTransport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "RtfExercise.h"
 
-#include "outside/rtf/RtfDocumentBuilder.h"
-#include "outside/rtf/RtfToHtml.h"
-#include "outside/rtf/RtfWriter.h"
+#include "codec/rtf/RtfDocumentBuilder.h"
+#include "codec/rtf/RtfToHtml.h"
+#include "codec/rtf/RtfWriter.h"
 
 #include <QTextDocument>
 

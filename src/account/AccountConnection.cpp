@@ -1,12 +1,12 @@
 #include "account/AccountConnection.h"
 
-#include "component/settings/Blanks.h"
-#include "component/settings/MailSettings.h"
-#include "component/settings/SettingsKeys.h"
-#include "component/settings/TrustedCertificate.h"
-#include "outside/oauth/OAuthAccess.h"
-#include "outside/oauth/OAuthTokenStore.h"
-#include "outside/smtp/SmtpTransport.h"
+#include "settings/Blanks.h"
+#include "settings/MailSettings.h"
+#include "settings/SettingsKeys.h"
+#include "settings/TrustedCertificate.h"
+#include "net/oauth/OAuthAccess.h"
+#include "net/oauth/OAuthTokenStore.h"
+#include "net/smtp/SmtpTransport.h"
 
 namespace OrvVelmora {
 

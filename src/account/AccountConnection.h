@@ -1,7 +1,7 @@
 #pragma once
 
-#include "component/settings/AccountOptions.h"
-#include "outside/oauth/OAuthProvider.h"
+#include "settings/AccountOptions.h"
+#include "net/oauth/OAuthProvider.h"
 
 #include <QString>
 

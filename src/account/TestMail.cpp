@@ -3,11 +3,11 @@
 #include "account/AccountConnection.h"
 #include "account/frmCertificateException.h"
 #include "account/frmEMailSetup.h"
-#include "component/settings/ConversionError.h"
-#include "component/settings/PortNumber.h"
-#include "outside/platform/PlatformServices.h"
-#include "outside/smtp/SmtpTransport.h"
-#include "outside/wizardframe/LabelledField.h"
+#include "settings/ConversionError.h"
+#include "settings/PortNumber.h"
+#include "base/platform/PlatformServices.h"
+#include "net/smtp/SmtpTransport.h"
+#include "controls/wizardframe/LabelledField.h"
 
 #include <QDialog>
 #include <QPushButton>

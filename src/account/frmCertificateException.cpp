@@ -1,8 +1,8 @@
 #include "account/frmCertificateException.h"
 
-#include "component/settings/TrustedCertificate.h"
-#include "outside/platform/PlatformServices.h"
-#include "outside/smtp/SmtpTransport.h"
+#include "settings/TrustedCertificate.h"
+#include "base/platform/PlatformServices.h"
+#include "net/smtp/SmtpTransport.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "component/settings/AccountOptions.h"
-#include "outside/oauth/OAuthProvider.h"
-#include "outside/oauth/OAuthTokens.h"
+#include "settings/AccountOptions.h"
+#include "net/oauth/OAuthProvider.h"
+#include "net/oauth/OAuthTokens.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 #include <OrvVelmora/CMail.h>
 
 #include "component/CMailInternal.h"
-#include "outside/platform/Logging.h"
-#include "outside/platform/PlatformServices.h"
+#include "base/platform/Logging.h"
+#include "base/platform/PlatformServices.h"
 #include "wizard/frmDialogMail.h"
 
 #include <exception>

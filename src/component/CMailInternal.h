@@ -1,6 +1,6 @@
 #pragma once
 
-#include "component/settings/MailSettings.h"
+#include "settings/MailSettings.h"
 
 #include <OrvVelmora/CMail.h>
 

@@ -1,6 +1,6 @@
 #include "editor/CommonDialog.h"
 
-#include "outside/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
 
 namespace OrvVelmora {
 

@@ -1,8 +1,8 @@
 #include "editor/DocumentCommands.h"
 
-#include "outside/platform/Logging.h"
-#include "outside/platform/PlatformServices.h"
-#include "outside/richtext/RichTextBox.h"
+#include "base/platform/Logging.h"
+#include "base/platform/PlatformServices.h"
+#include "controls/richtext/RichTextBox.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 
 #include "editor/ToolIcons.h"
 #include "editor/ToolIds.h"
-#include "wizard/merge/MergeField.h"
+#include "merge/MergeField.h"
 
 #include <QStringList>
 

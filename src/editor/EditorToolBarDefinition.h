@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/toolbar/ToolDefinition.h"
+#include "controls/toolbar/ToolDefinition.h"
 
 namespace OrvVelmora {
 

@@ -8,8 +8,8 @@
 #include "editor/ToolDispatcher.h"
 #include "editor/ToolIds.h"
 #include "editor/ToolStateSync.h"
-#include "outside/richtext/RichTextBox.h"
-#include "outside/toolbar/ToolBarControl.h"
+#include "controls/richtext/RichTextBox.h"
+#include "controls/toolbar/ToolBarControl.h"
 
 #include <QAction>
 #include <QApplication>

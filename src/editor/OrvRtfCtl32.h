@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/toolbar/ColorValue.h"
+#include "controls/toolbar/ColorValue.h"
 
 #include <QFont>
 #include <QWidget>

@@ -3,10 +3,10 @@
 #include "editor/DocumentCommands.h"
 #include "editor/FontSizeText.h"
 #include "editor/ToolIds.h"
-#include "outside/platform/PlatformServices.h"
-#include "outside/richtext/RichTextBox.h"
-#include "outside/toolbar/ToolBarControl.h"
-#include "wizard/merge/MergeField.h"
+#include "base/platform/PlatformServices.h"
+#include "controls/richtext/RichTextBox.h"
+#include "controls/toolbar/ToolBarControl.h"
+#include "merge/MergeField.h"
 
 namespace OrvVelmora {
 

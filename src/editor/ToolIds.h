@@ -6,7 +6,7 @@ namespace OrvVelmora::ToolId {
 
 // The ids of the editor's tools. Hosts and saved layouts know the tools by
 // these names, so they are spelled exactly so. The variables menu's tools are
-// in the placeholder table (wizard/merge/MergeField.h).
+// in the placeholder table (merge/MergeField.h).
 inline constexpr QLatin1String FileOpen{"FileOpen"};
 inline constexpr QLatin1String FileSave{"FileSave"};
 inline constexpr QLatin1String FilePlaceHolder{"FilePlaceHolder"};

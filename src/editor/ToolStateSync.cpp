@@ -2,8 +2,8 @@
 
 #include "editor/FontSizeText.h"
 #include "editor/ToolIds.h"
-#include "outside/richtext/RichTextBox.h"
-#include "outside/toolbar/ToolBarControl.h"
+#include "controls/richtext/RichTextBox.h"
+#include "controls/toolbar/ToolBarControl.h"
 
 #include <QTextCursor>
 

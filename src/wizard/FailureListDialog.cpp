@@ -1,7 +1,7 @@
 #include "wizard/FailureListDialog.h"
 
-#include "outside/platform/PlatformServices.h"
-#include "wizard/journal/FailureListCsv.h"
+#include "base/platform/PlatformServices.h"
+#include "journal/FailureListCsv.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wizard/journal/DeliveryBook.h"
+#include "journal/DeliveryBook.h"
 
 #include <QDialog>
 

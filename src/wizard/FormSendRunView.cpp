@@ -1,14 +1,14 @@
 #include "wizard/FormSendRunView.h"
 
-#include "component/settings/MailSettings.h"
-#include "component/settings/SettingsFileStore.h"
+#include "settings/MailSettings.h"
+#include "settings/SettingsFileStore.h"
 #include "editor/OrvRtfCtl32.h"
-#include "outside/richtext/RichTextBox.h"
-#include "outside/rtf/MarkedPlainText.h"
-#include "outside/wizardframe/WizardFrame.h"
+#include "controls/richtext/RichTextBox.h"
+#include "codec/rtf/MarkedPlainText.h"
+#include "controls/wizardframe/WizardFrame.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
-#include "wizard/recipients/AttachmentPane.h"
+#include "recipients/AttachmentPane.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wizard/sendrun/SendRunView.h"
+#include "sendrun/SendRunView.h"
 
 namespace OrvVelmora {
 

@@ -1,10 +1,10 @@
 #include "wizard/MessagePane.h"
 
 #include "editor/OrvRtfCtl32.h"
-#include "outside/richtext/RichTextBox.h"
-#include "outside/toolbar/ToolBarControl.h"
-#include "outside/wizardframe/LabelledField.h"
-#include "wizard/recipients/AttachmentPane.h"
+#include "controls/richtext/RichTextBox.h"
+#include "controls/toolbar/ToolBarControl.h"
+#include "controls/wizardframe/LabelledField.h"
+#include "recipients/AttachmentPane.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "wizard/MessagePreview.h"
 
-#include "wizard/sendrun/FormattedBody.h"
-#include "wizard/sendrun/SendRecipients.h"
+#include "sendrun/FormattedBody.h"
+#include "sendrun/SendRecipients.h"
 
 #include <QFileInfo>
 #include <QFormLayout>

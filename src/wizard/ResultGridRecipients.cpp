@@ -1,6 +1,6 @@
 #include "wizard/ResultGridRecipients.h"
 
-#include "outside/grid/GridComponent.h"
+#include "controls/grid/GridComponent.h"
 
 namespace OrvVelmora {
 

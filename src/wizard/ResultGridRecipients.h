@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wizard/sendrun/SendRecipients.h"
+#include "sendrun/SendRecipients.h"
 
 namespace OrvVelmora {
 

@@ -1,7 +1,7 @@
 #include "wizard/ResumeDialog.h"
 
-#include "outside/platform/PlatformServices.h"
-#include "wizard/journal/DeliveryBook.h"
+#include "base/platform/PlatformServices.h"
+#include "journal/DeliveryBook.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

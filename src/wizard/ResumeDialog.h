@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wizard/journal/SendJournal.h"
+#include "journal/SendJournal.h"
 
 #include <QDialog>
 #include <QSet>

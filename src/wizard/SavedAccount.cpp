@@ -2,10 +2,10 @@
 
 #include "account/AccountConnection.h"
 #include "account/frmCertificateException.h"
-#include "component/settings/MailSettings.h"
-#include "component/settings/TrustedCertificate.h"
-#include "outside/platform/Logging.h"
-#include "outside/platform/PlatformServices.h"
+#include "settings/MailSettings.h"
+#include "settings/TrustedCertificate.h"
+#include "base/platform/Logging.h"
+#include "base/platform/PlatformServices.h"
 
 namespace OrvVelmora {
 

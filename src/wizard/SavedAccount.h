@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wizard/sendrun/SendRunAccount.h"
+#include "sendrun/SendRunAccount.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #include "wizard/SendStatusPane.h"
 
-#include "outside/wizardframe/TabStrip.h"
+#include "controls/wizardframe/TabStrip.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -1,18 +1,18 @@
 #include "wizard/WizardInitialisation.h"
 
-#include "component/settings/MailSettings.h"
+#include "settings/MailSettings.h"
 #include "editor/OrvRtfCtl32.h"
-#include "outside/grid/GridComponent.h"
-#include "outside/platform/Logging.h"
-#include "outside/wizardframe/ButtonColors.h"
-#include "outside/wizardframe/TabStrip.h"
-#include "outside/wizardframe/WizardFrame.h"
-#include "outside/wizardframe/WizardPane.h"
+#include "controls/grid/GridComponent.h"
+#include "base/platform/Logging.h"
+#include "controls/wizardframe/ButtonColors.h"
+#include "controls/wizardframe/TabStrip.h"
+#include "controls/wizardframe/WizardFrame.h"
+#include "controls/wizardframe/WizardPane.h"
 #include "wizard/MessagePane.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
-#include "wizard/recipients/AttachmentPane.h"
-#include "wizard/recipients/RecipientPane.h"
+#include "recipients/AttachmentPane.h"
+#include "recipients/RecipientPane.h"
 
 #include <QCheckBox>
 #include <QComboBox>

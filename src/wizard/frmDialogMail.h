@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wizard/sendrun/MailingSelection.h"
+#include "sendrun/MailingSelection.h"
 
 #include <QDialog>
 

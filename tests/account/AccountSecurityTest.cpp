@@ -8,11 +8,11 @@
 #include "account/AccountConnection.h"
 #include "account/frmCertificateException.h"
 #include "account/frmEMailSetup.h"
-#include "component/settings/SettingsFileStore.h"
-#include "component/settings/TrustedCertificate.h"
-#include "outside/oauth/OAuthTokenStore.h"
-#include "outside/smtp/SmtpTransport.h"
-#include "outside/wizardframe/LabelledField.h"
+#include "settings/SettingsFileStore.h"
+#include "settings/TrustedCertificate.h"
+#include "net/oauth/OAuthTokenStore.h"
+#include "net/smtp/SmtpTransport.h"
+#include "controls/wizardframe/LabelledField.h"
 
 #include <QCheckBox>
 #include <QDir>

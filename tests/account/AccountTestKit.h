@@ -2,7 +2,7 @@
 
 #include "ScriptedPlatformServices.h"
 
-#include "component/settings/MailSettings.h"
+#include "settings/MailSettings.h"
 
 #include <QTemporaryDir>
 

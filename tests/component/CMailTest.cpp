@@ -1,6 +1,6 @@
 #include "ScriptedPlatformServices.h"
 #include "component/CMailInternal.h"
-#include "component/settings/SettingsFileStore.h"
+#include "settings/SettingsFileStore.h"
 #include "wizard/frmDialogMail.h"
 
 #include <QApplication>

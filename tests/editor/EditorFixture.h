@@ -1,8 +1,8 @@
 #pragma once
 
 #include "editor/OrvRtfCtl32.h"
-#include "outside/richtext/RichTextBox.h"
-#include "outside/toolbar/ToolBarControl.h"
+#include "controls/richtext/RichTextBox.h"
+#include "controls/toolbar/ToolBarControl.h"
 
 #include "ScriptedPlatformServices.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outside/platform/PlatformServices.h"
+#include "base/platform/PlatformServices.h"
 
 #include <QElapsedTimer>
 #include <QList>

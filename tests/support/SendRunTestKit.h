@@ -1,7 +1,7 @@
 #pragma once
 
-#include "wizard/sendrun/SendRecipients.h"
-#include "wizard/sendrun/SendRunView.h"
+#include "sendrun/SendRecipients.h"
+#include "sendrun/SendRunView.h"
 
 #include <QMap>
 #include <QStringList>

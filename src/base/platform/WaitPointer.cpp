@@ -1,0 +1,15 @@
+#include "base/platform/PlatformServices.h"
+
+namespace OrvVelmora {
+
+WaitPointer::WaitPointer()
+{
+    PlatformServices::instance().setMousePointer(HourglassPointer);
+}
+
+WaitPointer::~WaitPointer()
+{
+    PlatformServices::instance().setMousePointer(DefaultPointer);
+}
+
+} // namespace OrvVelmora

@@ -1,0 +1,3 @@
+#include "codec/rtf/RtfLog.h"
+
+Q_LOGGING_CATEGORY(lcRtf, "orv.rtf")

@@ -1,0 +1,7 @@
+#include "net/oauth/OAuthLog.h"
+
+namespace OrvVelmora {
+
+Q_LOGGING_CATEGORY(lcOAuth, "orv.oauth")
+
+} // namespace OrvVelmora

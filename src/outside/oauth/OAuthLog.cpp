@@ -1,7 +1,0 @@
-#include "outside/oauth/OAuthLog.h"
-
-namespace OrvVelmora {
-
-Q_LOGGING_CATEGORY(lcOAuth, "orv.oauth")
-
-} // namespace OrvVelmora

@@ -1,3 +1,0 @@
-#include "outside/rtf/RtfLog.h"
-
-Q_LOGGING_CATEGORY(lcRtf, "orv.rtf")

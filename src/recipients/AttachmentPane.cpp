@@ -1,0 +1,116 @@
+#include "recipients/AttachmentPane.h"
+
+#include "controls/grid/GridComponent.h"
+#include "base/platform/PlatformServices.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace OrvVelmora {
+
+namespace {
+
+const QString kFileName = QStringLiteral("FileName");
+
+// Hide read-only, path and file must exist, share aware, explorer style,
+// do not dereference links, long file names.
+constexpr quint32 kOpenFlags = 3692548;
+
+FileDialogRequest attachmentRequest()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Anlagen");
+    request.flags = kOpenFlags;
+    request.filter = QStringLiteral("Alle Dateien (*.*)|*.*");
+    request.filterIndex = 1;
+    return request;
+}
+
+} // namespace
+
+AttachmentPane::AttachmentPane(QWidget *parent)
+    : QWidget(parent)
+    , m_sevAnlagen(new GridComponent(this))
+    , m_cmdAnlageAdd(new QPushButton(QStringLiteral("Anlage &hinzufügen"), this))
+    , m_cmdAnlageRemove(new QPushButton(QStringLiteral("Anlage entfe&rnen"), this))
+{
+    m_sevAnlagen->setObjectName(QStringLiteral("sevAnlagen"));
+    m_cmdAnlageAdd->setObjectName(QStringLiteral("cmdAnlageAdd"));
+    m_cmdAnlageRemove->setObjectName(QStringLiteral("cmdAnlageRemove"));
+    m_sevAnlagen->setCaption(QStringLiteral(
+        "Anlagen - Markieren Sie die Dateien, die automatisch ins ZIP Format umgewandelt werden sollen."));
+    m_sevAnlagen->setCheckBoxes(true);
+    m_sevAnlagen->setColumnHeadersVisible(false);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_cmdAnlageAdd);
+    buttons->addWidget(m_cmdAnlageRemove);
+    buttons->addStretch(1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_sevAnlagen, 1);
+    layout->addLayout(buttons);
+
+    connect(m_cmdAnlageAdd, &QPushButton::clicked, this, &AttachmentPane::AddAttachment);
+    connect(m_cmdAnlageRemove, &QPushButton::clicked, this, &AttachmentPane::RemoveAttachment);
+}
+
+AttachmentPane::~AttachmentPane() = default;
+
+void AttachmentPane::setEditor(QWidget *editor)
+{
+    m_editor = editor;
+}
+
+void AttachmentPane::focusEditor()
+{
+    if (m_editor)
+        m_editor->setFocus();
+}
+
+int AttachmentPane::AttachmentCount() const
+{
+    return m_sevAnlagen->rowCount();
+}
+
+QList<AttachmentEntry> AttachmentPane::Attachments() const
+{
+    QList<AttachmentEntry> entries;
+    for (int row = 1; row <= m_sevAnlagen->rowCount(); ++row)
+        entries.append({m_sevAnlagen->cellText(row, kFileName).value_or(QString()), m_sevAnlagen->rowChecked(row)});
+    return entries;
+}
+
+void AttachmentPane::AddAttachment()
+{
+    const std::optional<QString> chosen = PlatformServices::instance().showOpen(attachmentRequest());
+    if (!chosen || chosen->isEmpty())
+        return;
+    // The same path twice would send the file twice; paths compare exactly,
+    // as the file system does.
+    if (m_sevAnlagen->find(*chosen) > 0) {
+        PlatformServices::instance().messageBox(QStringLiteral("Diese Anlage ist bereits vorhanden."),
+                                                QStringLiteral("Systemmeldung..."), MessageIcon::Information,
+                                                MessageButtons::Ok);
+    } else {
+        if (!m_sevAnlagen->addRow(*chosen).isValid())
+            return;
+        m_sevAnlagen->refresh();
+        m_sevAnlagen->setCurrentRow(m_sevAnlagen->rowCount());
+        m_cmdAnlageRemove->setEnabled(m_sevAnlagen->rowCount() > 0);
+    }
+    focusEditor();
+}
+
+void AttachmentPane::RemoveAttachment()
+{
+    m_sevAnlagen->removeSelectedRows();
+    const int rows = m_sevAnlagen->rowCount();
+    if (rows > 0)
+        m_sevAnlagen->setCurrentRow(rows);
+    m_cmdAnlageRemove->setEnabled(rows > 0);
+    focusEditor();
+}
+
+} // namespace OrvVelmora

@@ -1,0 +1,116 @@
+#include "sendrun/SendRunJournal.h"
+
+#include "base/platform/PlatformServices.h"
+#include "net/smtp/SmtpTransport.h"
+#include "journal/RunPause.h"
+#include "sendrun/SendRunView.h"
+
+namespace OrvVelmora {
+
+namespace {
+
+int replyCode(qint32 result)
+{
+    return result < -2 ? -result : 0;
+}
+
+} // namespace
+
+SendRunJournal::SendRunJournal(DeliveryBook &book, SmtpTransport &transport, SendRunView &view)
+    : m_book(book)
+    , m_transport(transport)
+    , m_view(view)
+{
+    m_clock.start();
+}
+
+void SendRunJournal::waitForRate(const bool &stopRequested, bool &stopped)
+{
+    const qint64 waitMs = m_throttle.waitMs(m_clock.elapsed());
+    if (waitMs <= 0)
+        return;
+    m_book.flush();
+    const QString before = m_view.labelText(SendLabel::lblStatus);
+    stopped = !RunPause::wait(
+        int(waitMs), [&] { return stopRequested; },
+        [&](int seconds) {
+            m_view.setLabelText(SendLabel::lblStatus,
+                                QStringLiteral("Warte %1 s (höchstens %2 e-Mails pro Minute)...")
+                                    .arg(seconds)
+                                    .arg(m_throttle.perMinute()));
+        });
+    m_view.setLabelText(SendLabel::lblStatus, before);
+}
+
+bool SendRunJournal::beforeSend(qint32 row, const bool &stopRequested)
+{
+    bool stopped = false;
+    waitForRate(stopRequested, stopped);
+    if (stopped)
+        return false;
+    m_transport.setMessageId(m_book.messageId(row));
+    m_book.beginSend(row);
+    m_throttle.sent(m_clock.elapsed());
+    return true;
+}
+
+bool SendRunJournal::afterSend(qint32 row, qint32 result)
+{
+    const int code = result < 0 ? m_transport.LastReplyCode() : 0;
+    const QString text = result < 0 ? m_transport.LastReplyText() : QString();
+    const ReplyKind kind =
+        m_book.endSend(row, result, code ? code : replyCode(result), text.isEmpty() ? m_transport.LastError() : text);
+    if (kind == ReplyKind::Limit) {
+        m_limitReply = text.isEmpty() ? m_transport.LastError() : text;
+        return false;
+    }
+    return kind != ReplyKind::Temporary;
+}
+
+QList<qint32> SendRunJournal::nextRound(int round, const bool &stopRequested)
+{
+    const QList<qint32> rows = m_book.temporaryRows();
+    if (paused() || round > m_retry.rounds() || rows.isEmpty() || stopRequested)
+        return {};
+    // A server that asked us to come back later gets a fresh session then.
+    if (m_transport.IsConnected())
+        m_transport.Disconnect();
+    m_book.flush();
+    const bool waited = RunPause::wait(
+        m_retry.waitBefore(round), [&] { return stopRequested; },
+        [&](int seconds) {
+            m_view.setLabelText(
+                SendLabel::lblStatus,
+                QStringLiteral("%1 vorübergehend abgelehnte e-Mails: neuer Versuch in %2 s (Runde %3 von %4)...")
+                    .arg(rows.size())
+                    .arg(seconds)
+                    .arg(round)
+                    .arg(m_retry.rounds()));
+        });
+    return waited ? rows : QList<qint32>{};
+}
+
+QList<qint32> SendRunJournal::finallyRefused() const
+{
+    return m_book.temporaryRows();
+}
+
+void SendRunJournal::finish()
+{
+    m_book.closeIfDone();
+    if (!paused())
+        return;
+    qsizetype open = 0;
+    for (const FailedRecipient &failed : m_book.failures())
+        open += failed.reason.startsWith(QLatin1String("zurückgestellt")) ||
+            failed.reason == QLatin1String("nicht gesendet");
+    PlatformServices::instance().messageBox(
+        QStringLiteral("Der e-Mail Server begrenzt den Versand und hat ihn vorerst angehalten:\r\n%1\r\n\r\n"
+                       "%2 Empfänger haben die e-Mail noch nicht erhalten. Der Versand kann später fortgesetzt werden; "
+                       "beim nächsten Öffnen des Assistenten wird er Ihnen angeboten.")
+            .arg(m_limitReply)
+            .arg(open),
+        QStringLiteral("Systemmeldung..."), MessageIcon::Exclamation, MessageButtons::Ok);
+}
+
+} // namespace OrvVelmora

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "journal/DeliveryBook.h"
+#include "journal/RetryPlan.h"
+#include "journal/SendThrottle.h"
+
+#include <QElapsedTimer>
+#include <QString>
+
+namespace OrvVelmora {
+
+class SendRunView;
+class SmtpTransport;
+
+/// What a send run does with the delivery journal: it passes over the rows
+/// that already have the message, writes "wird gesendet" before each message
+/// and the reply after it, fixes the Message-ID per recipient, spaces the
+/// messages for a provider's rate, pauses the run at a provider's limit and,
+/// after the last row, sends the temporarily refused ones again in rounds.
+///
+/// The waits (rate spacing, retry rounds) let events run and show the time
+/// left in the status line; a stop ends them at once.
+class SendRunJournal
+{
+public:
+    SendRunJournal(DeliveryBook &book, SmtpTransport &transport, SendRunView &view);
+
+    void setRetryPlan(const RetryPlan &plan) { m_retry = plan; }
+    void setMaxPerMinute(int perMinute) { m_throttle = SendThrottle(perMinute); }
+
+    [[nodiscard]] DeliveryBook &book() { return m_book; }
+    [[nodiscard]] bool wanted(qint32 row) const { return m_book.wanted(row); }
+    /// The Message-ID the row's message goes out with.
+    [[nodiscard]] QString messageId(qint32 row) const { return m_book.messageId(row); }
+
+    /// Before Send(): the rate wait, "wird gesendet", the Message-ID. False when stopped while waiting.
+    bool beforeSend(qint32 row, const bool &stopRequested);
+    /// After Send(): records the reply. True when the result goes into the
+    /// pane's counters now; a refusal for now is counted only once its rounds
+    /// are over, and a limit not at all (the recipient waits for later).
+    bool afterSend(qint32 row, qint32 result);
+    void noteUnsent(qint32 row, const QString &reason) { m_book.noteUnsent(row, reason); }
+
+    /// True once a provider's limit paused the run.
+    [[nodiscard]] bool paused() const { return !m_limitReply.isEmpty(); }
+    [[nodiscard]] QString limitReply() const { return m_limitReply; }
+
+    /// The rows for retry round `round` (from 1) after its wait, or nothing
+    /// when there is no such round, nobody to retry, or the wait was stopped.
+    QList<qint32> nextRound(int round, const bool &stopRequested);
+    /// Rows still refused for now once the rounds are over.
+    [[nodiscard]] QList<qint32> finallyRefused() const;
+
+    /// After the run: the limit message when the run was paused, the mailing
+    /// closed when nobody waits for it.
+    void finish();
+
+private:
+    void waitForRate(const bool &stopRequested, bool &stopped);
+
+    DeliveryBook &m_book;
+    SmtpTransport &m_transport;
+    SendRunView &m_view;
+    RetryPlan m_retry;
+    SendThrottle m_throttle{0};
+    QElapsedTimer m_clock;
+    QString m_limitReply;
+};
+
+} // namespace OrvVelmora

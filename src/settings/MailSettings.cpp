@@ -1,0 +1,161 @@
+#include "settings/MailSettings.h"
+
+#include "settings/Blanks.h"
+#include "settings/PortNumber.h"
+#include "settings/SettingsKeys.h"
+#include "base/platform/Logging.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace OrvVelmora {
+
+namespace {
+
+// The eight values in the order they are loaded and saved, with their keys.
+// The port is the one number; it has no text field.
+struct SettingsEntry
+{
+    const char *key;
+    QString SenderSettings::*text;
+};
+
+constexpr SettingsEntry kEntries[] = {
+    {SettingsKeys::Name, &SenderSettings::SenderName},
+    {SettingsKeys::EMail, &SenderSettings::SenderAddress},
+    {SettingsKeys::Firma, &SenderSettings::SenderCompany},
+    {SettingsKeys::AntwortAdresse, &SenderSettings::ReplyToAddress},
+    {SettingsKeys::Server, &SenderSettings::SmtpServer},
+    {SettingsKeys::Port, nullptr},
+    {SettingsKeys::USR, &SenderSettings::SmtpUser},
+    {SettingsKeys::PWD, &SenderSettings::SmtpPassword},
+};
+
+// The account options, loaded and saved by the same rules as the eight.
+struct OptionEntry
+{
+    const char *key;
+    QString AccountOptions::*text;
+};
+
+constexpr OptionEntry kOptions[] = {
+    {SettingsKeys::OAuth, &AccountOptions::OAuth},
+    {SettingsKeys::OAuthClientId, &AccountOptions::OAuthClientId},
+    {SettingsKeys::OAuthTenant, &AccountOptions::OAuthTenant},
+    {SettingsKeys::Zertifikat, &AccountOptions::Zertifikat},
+    {SettingsKeys::Verschluesselung, &AccountOptions::Verschluesselung},
+};
+
+const QString kSection = QLatin1String(SettingsKeys::Section);
+
+QString settingText(const QString &stored)
+{
+    return QString(trimBlanks(stored)).remove(QStringLiteral("DEF"), Qt::CaseSensitive);
+}
+
+// Takes a column of the first tbFirma record into a field that is exactly empty.
+void fillIfEmpty(QString &field, const QSqlRecord &record, const char *column)
+{
+    const int index = record.indexOf(QLatin1String(column));
+    if (field.isEmpty() && index >= 0)
+        field = record.isNull(index) ? QString() : record.value(index).toString();
+}
+
+} // namespace
+
+MailSettings::MailSettings()
+    : color(std::make_shared<ColorScheme>())
+{
+}
+
+MailSettings::~MailSettings() = default;
+
+SettingsFileStore &MailSettings::store()
+{
+    if (!m_store)
+        m_store = std::make_unique<SettingsFileStore>();
+    return *m_store;
+}
+
+void MailSettings::LoadSettings()
+{
+    loadFromFile();
+    loadOptionsFromFile();
+    fillFromCompanyTable();
+}
+
+void MailSettings::loadFromFile()
+{
+    for (const SettingsEntry &entry : kEntries) {
+        const QString text = trimBlanks(store().ReadValue(kSection, QLatin1String(entry.key), configFileName));
+        if (entry.text)
+            m_settings.*entry.text = settingText(text);
+        else
+            m_settings.SmtpPort = portFromSettings(text, m_settings.SmtpPort);
+    }
+}
+
+void MailSettings::loadOptionsFromFile()
+{
+    for (const OptionEntry &entry : kOptions)
+        m_options.*entry.text = settingText(store().ReadValue(kSection, QLatin1String(entry.key), configFileName));
+}
+
+void MailSettings::saveOptions()
+{
+    for (const OptionEntry &entry : kOptions) {
+        const QString &value = m_options.*entry.text;
+        if (!value.isEmpty() || !store().ReadValue(kSection, QLatin1String(entry.key), configFileName).isEmpty())
+            store().WriteValue(kSection, QLatin1String(entry.key), value, configFileName);
+    }
+}
+
+void MailSettings::trustCertificate(const QString &zertifikat)
+{
+    m_options.Zertifikat = zertifikat;
+    store().WriteValue(kSection, QLatin1String(SettingsKeys::Zertifikat), zertifikat, configFileName);
+}
+
+void MailSettings::fillFromCompanyTable()
+{
+    if (!connection.isValid() || !connection.isOpen()) {
+        qCDebug(lcSettings) << "no open connection; sender fields are not filled from tbFirma";
+        return;
+    }
+    QSqlQuery query(connection);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT * FROM tbFirma;"))) {
+        qCWarning(lcSettings) << "tbFirma cannot be read:" << query.lastError().text();
+        return;
+    }
+    if (!query.next())
+        return;
+    const QSqlRecord record = query.record();
+    fillIfEmpty(m_settings.SenderName, record, "Firma1");
+    fillIfEmpty(m_settings.SenderAddress, record, "EMail");
+    fillIfEmpty(m_settings.SenderCompany, record, "Firma1");
+    fillIfEmpty(m_settings.ReplyToAddress, record, "EMail");
+}
+
+void MailSettings::SaveSettings()
+{
+    for (const SettingsEntry &entry : kEntries) {
+        const QString value = entry.text ? m_settings.*entry.text : QString::number(m_settings.SmtpPort);
+        // A value that cannot be written is skipped (the store logs why); the others are still tried.
+        store().WriteValue(kSection, QLatin1String(entry.key), value, configFileName);
+    }
+    saveOptions();
+}
+
+QString MailSettings::CAFile()
+{
+    return readOnlyKey(SettingsKeys::CAFile);
+}
+
+QString MailSettings::readOnlyKey(const char *key)
+{
+    return trimBlanks(store().ReadValue(kSection, QLatin1String(key), configFileName));
+}
+
+} // namespace OrvVelmora

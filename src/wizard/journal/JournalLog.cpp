@@ -1,3 +1,0 @@
-#include "wizard/journal/JournalLog.h"
-
-Q_LOGGING_CATEGORY(lcJournal, "orv.journal")

@@ -1,0 +1,129 @@
+// The journal's rules that need no server: the replies without a server
+// reply, the rate spacing, the failure list file, pruning and what a crash leaves.
+#include "SendRunTestKit.h"
+
+#include "journal/DeliveryBook.h"
+#include "journal/FailureListCsv.h"
+#include "journal/SendJournal.h"
+#include "journal/SendThrottle.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace OrvVelmora;
+using namespace OrvVelmora::Testing;
+
+TEST(JournalRules, ResultsWithoutAReplyAreUncertainOrForLater)
+{
+    EXPECT_EQ(ReplyClassifier::classify(-2, 0, QString()), ReplyKind::Uncertain);
+    EXPECT_EQ(ReplyClassifier::classify(-1, 0, QStringLiteral("Zeitüberschreitung")), ReplyKind::Temporary);
+    EXPECT_EQ(ReplyClassifier::classify(0, 0, QString()), ReplyKind::Delivered);
+    EXPECT_EQ(ReplyClassifier::classify(-550, 0, QStringLiteral("550 5.7.1 relaying denied")), ReplyKind::Refused);
+}
+
+TEST(JournalRules, ThrottleKnowsMicrosoftAndSpacesEvenly)
+{
+    struct Row
+    {
+        const char *server;
+        const char *configured;
+        int perMinute;
+    };
+    for (const Row &row :
+         {Row{"smtp.office365.com", "", 30}, Row{"SMTP-MAIL.OUTLOOK.COM ", "", 30}, Row{"smtp.office365.com", "10", 10},
+          Row{"mail.example.org", "", 0}, Row{"mail.example.org", "120", 120}, Row{"mail.example.org", "-5", 0},
+          Row{"mail.example.org", "viele", 0}})
+        EXPECT_EQ(SendThrottle::perMinuteFor(QString::fromLatin1(row.server), QString::fromLatin1(row.configured)),
+                  row.perMinute)
+            << row.server << " " << row.configured;
+    SendThrottle throttle(30);
+    EXPECT_EQ(throttle.waitMs(1000), 0);
+    throttle.sent(1000);
+    EXPECT_EQ(throttle.waitMs(1500), 1500);
+    EXPECT_EQ(throttle.waitMs(3000), 0);
+}
+
+TEST(JournalRules, FailureListIsASemicolonCsvWithByteOrderMark)
+{
+    const QByteArray csv =
+        FailureListCsv::render({{1, QStringLiteral("K0001"), QStringLiteral("Jörg Müller"),
+                                 QStringLiteral("a@example.org"), QStringLiteral("abgelehnt: 550 5.1.1 user unknown")},
+                                {2, QStringLiteral("K0002"), QStringLiteral("Weiß; \"Bäckerei\""),
+                                 QStringLiteral("b@example.org"), QStringLiteral("zurückgestellt")}});
+    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"
+                               "Kunden-Nr;Name;Adresse;Grund\r\n"));
+    EXPECT_TRUE(csv.contains("K0001;J\xC3\xB6rg M\xC3\xBCller;a@example.org;abgelehnt: 550 5.1.1 user unknown\r\n"));
+    EXPECT_TRUE(csv.contains(";\"Wei\xC3\x9F; \"\"B\xC3\xA4"
+                             "ckerei\"\"\";"));
+    QTemporaryDir dir;
+    EXPECT_TRUE(FailureListCsv::save(dir.filePath(QStringLiteral("liste.csv")), {}));
+    EXPECT_FALSE(FailureListCsv::save(dir.filePath(QStringLiteral("fehlt/liste.csv")), {}));
+}
+
+TEST(JournalRules, MailingsOlderThanNinetyDaysArePruned)
+{
+    QTemporaryDir dir;
+    SendJournal journal(dir.filePath(QStringLiteral("j.sqlite")));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const qint64 old = journal.startMailing({0, now.addDays(-91), QStringLiteral("alt"), {}, {}, QStringLiteral("a")});
+    const qint64 recent =
+        journal.startMailing({0, now.addDays(-89), QStringLiteral("neu"), {}, {}, QStringLiteral("b")});
+    journal.addRecipient(old, QStringLiteral("K1"), {}, QStringLiteral("a@example.org"));
+    EXPECT_EQ(journal.prune(now), 1);
+    EXPECT_FALSE(journal.mailing(old).has_value());
+    EXPECT_TRUE(journal.recipients(old).isEmpty());
+    EXPECT_TRUE(journal.mailing(recent).has_value());
+}
+
+TEST(JournalRules, ACrashLeftoverIsUncertainAndTheSameCustomerTwiceIsOneRecipient)
+{
+    QTemporaryDir dir;
+    SendJournal journal(dir.filePath(QStringLiteral("j.sqlite")));
+    TableRecipients rows;
+    rows.rows = {numberedCustomer(1), numberedCustomer(2), numberedCustomer(1)};
+    const qint64 mailing = journal.startMailing({});
+    DeliveryBook first(journal, mailing);
+    first.load(rows, rows.rowCount());
+    EXPECT_EQ(journal.recipients(mailing).size(), 2);
+    first.beginSend(1);
+    EXPECT_EQ(journal.recipients(mailing).first().state, RecipientState::Sending);
+
+    DeliveryBook afterCrash(journal, mailing);
+    afterCrash.load(rows, rows.rowCount());
+    EXPECT_EQ(journal.recipients(mailing).first().state, RecipientState::Uncertain);
+    EXPECT_FALSE(afterCrash.wanted(1));
+    EXPECT_TRUE(afterCrash.wanted(2));
+    EXPECT_EQ(afterCrash.messageId(3), afterCrash.messageId(1));
+    afterCrash.endSend(2, 1, 0, {});
+    EXPECT_FALSE(afterCrash.wanted(2));
+
+    DeliveryBook ticked(journal, mailing,
+                        {DeliveryBook::keyOf(QStringLiteral("K0001"), QStringLiteral("KUNDE1@example.org"))});
+    ticked.load(rows, rows.rowCount());
+    EXPECT_TRUE(ticked.wanted(1));
+    ticked.beginSend(1);
+    ticked.endSend(1, 1, 0, {});
+    EXPECT_FALSE(ticked.wanted(3)) << "the second listing of the same customer";
+}
+
+TEST(JournalRules, AnOutcomeReachesTheDiskWithTheNextMessageAndTheLastOneWhenTheBookCloses)
+{
+    QTemporaryDir dir;
+    SendJournal journal(dir.filePath(QStringLiteral("j.sqlite")));
+    TableRecipients rows;
+    rows.rows = {numberedCustomer(1), numberedCustomer(2)};
+    const qint64 mailing = journal.startMailing({});
+    {
+        DeliveryBook book(journal, mailing);
+        book.load(rows, rows.rowCount());
+        book.beginSend(1);
+        book.endSend(1, 1, 0, {});
+        book.beginSend(2);
+        const QList<JournalRecipient> onDisk = journal.recipients(mailing);
+        EXPECT_EQ(onDisk.at(0).state, RecipientState::Sent);
+        EXPECT_EQ(onDisk.at(1).state, RecipientState::Sending);
+        book.endSend(2, -550, 550, QStringLiteral("5.1.1 unbekannt"));
+    }
+    EXPECT_EQ(journal.recipients(mailing).at(1).state, RecipientState::Refused);
+}

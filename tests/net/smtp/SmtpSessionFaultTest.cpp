@@ -1,0 +1,318 @@
+#include "net/smtp/SmtpTransport.h"
+
+#include "ScriptedPlatformServices.h"
+#include "SmtpTestServer.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+using namespace OrvVelmora;
+using namespace OrvVelmora::Testing;
+
+namespace {
+
+using Failure = SmtpTransport::Failure;
+
+/// The window may never wait longer than this for its events.
+constexpr qint64 kMaxEventGapMs = 100;
+
+class SmtpSessionFaultTest : public ::testing::Test
+{
+protected:
+    void serve(const QString &fault)
+    {
+        server = std::make_unique<SmtpTestServer>(SmtpTestServer::Options{.fault = fault});
+        ASSERT_TRUE(server->start()) << server->errorText().toStdString();
+        aim(transport);
+    }
+
+    void aim(SmtpTransport &target) const
+    {
+        target.setServer(server->host());
+        target.setPort(server->port());
+        target.setConnectTimeout(2);
+        target.setTimeout(2);
+        target.setFromAddress(QStringLiteral("versand@example.de"));
+        target.setRecipient(QStringLiteral("kunde@example.com"));
+        target.setSubject(QStringLiteral("Betreff"));
+        target.setBody(QStringLiteral("Text"));
+    }
+
+    void logIn(const QString &password)
+    {
+        transport.setUserName(QStringLiteral("anna"));
+        transport.setPassword(password);
+        transport.setUseAuthentication(true);
+    }
+
+    QStringList authCommands(int session) const { return server->commands(session).filter(QStringLiteral("AUTH")); }
+
+    ScriptedPlatformServices platform;
+    ScriptedPlatformServices::Scope scope{platform};
+    std::unique_ptr<SmtpTestServer> server;
+    SmtpTransport transport;
+};
+
+TEST_F(SmtpSessionFaultTest, LoginUsesOnlyMechanismsWeSpeakAndNeverRetriesARefusal)
+{
+    const QString wrong = QStringLiteral("Ge#heim:Wort");
+    const struct
+    {
+        const char *name;
+        const char *fault;
+        QString password;
+        bool connects;
+        QStringList auth;
+    } rows[] = {
+        {"GSSAPI and NTLM skipped, 504 moves on",
+         "exchange-auth",
+         QStringLiteral("richtig"),
+         true,
+         {QStringLiteral("AUTH CRAM-MD5"), QStringLiteral("AUTH LOGIN")}},
+        {"535 ends the login",
+         "exchange-auth",
+         wrong,
+         false,
+         {QStringLiteral("AUTH CRAM-MD5"), QStringLiteral("AUTH LOGIN")}},
+        {"password quoted by the server", "echo-password", wrong, false, {QStringLiteral("AUTH PLAIN")}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NO_FATAL_FAILURE(serve(QLatin1String(row.fault)));
+        logIn(row.password);
+        platform.restartEventGapClock();
+        EXPECT_EQ(transport.Connect(), row.connects) << transport.LastError().toStdString();
+        EXPECT_LE(platform.longestEventGapMs(), kMaxEventGapMs);
+        transport.Disconnect();
+        ASSERT_TRUE(server->waitForClosedSessions(1));
+        EXPECT_EQ(authCommands(1), row.auth);
+        if (row.connects)
+            continue;
+        EXPECT_EQ(transport.LastFailure(), Failure::Login);
+        EXPECT_EQ(transport.LastReplyCode(), 535);
+        EXPECT_TRUE(transport.LastReplyText().startsWith(QStringLiteral("535 5.7.8")))
+            << transport.LastReplyText().toStdString();
+        for (const QString &secret : {wrong, QString::fromLatin1(wrong.toUtf8().toBase64())}) {
+            EXPECT_FALSE(transport.LastError().contains(secret)) << transport.LastError().toStdString();
+            EXPECT_FALSE(transport.LastReplyText().contains(secret));
+        }
+    }
+}
+
+TEST_F(SmtpSessionFaultTest, RefusalsKeepTheSessionUntilTheServerEndsIt)
+{
+    ASSERT_NO_FATAL_FAILURE(serve(QStringLiteral("plain")));
+    const struct
+    {
+        const char *from;
+        const char *to;
+        qint32 result;
+        Failure failure;
+        const char *errorHas;
+    } steps[] = {
+        {"versand@example.de", "  kunde1@example.com ", 1, Failure::None, ""},
+        {"versand@example.de", "refuse@example.com", -550, Failure::Recipient, "Empfängeradresse"},
+        {"versand@example.de", "kunde2@example.com", 2, Failure::None, ""},
+        {"m450@example.de", "kunde3@example.com", -450, Failure::Sender, "Absenderadresse"},
+        {"m552@example.de", "kunde3@example.com", -552, Failure::TooBig, "zu groß für den Server"},
+        {"versand@example.de", "gross@example.com", -1, Failure::TooBig, "höchstens 100000 Bytes"},
+        {"versand@example.de", "kunde3@example.com", 3, Failure::None, ""},
+        {"m421@example.de", "kunde4@example.com", -421, Failure::ServerClosed, "Verbindung beendet"},
+    };
+    ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
+    platform.restartEventGapClock();
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.to);
+        transport.setFromAddress(QLatin1String(step.from));
+        transport.setRecipient(QLatin1String(step.to));
+        // The server's SIZE limit refuses this one before anything is sent.
+        transport.setBody(step.to == QByteArrayView("gross@example.com") ? QString(120000, QLatin1Char('x'))
+                                                                         : QStringLiteral("Text\r\n.Punkt\r\n"));
+        EXPECT_EQ(transport.Send(), step.result) << transport.LastError().toStdString();
+        EXPECT_EQ(transport.LastFailure(), step.failure);
+        EXPECT_TRUE(transport.LastError().contains(QString::fromUtf8(step.errorHas)))
+            << transport.LastError().toStdString();
+        if (step.result < -1) {
+            EXPECT_EQ(transport.LastReplyCode(), -step.result);
+            EXPECT_TRUE(transport.LastError().contains(QString::number(-step.result)));
+        }
+    }
+    EXPECT_LE(platform.longestEventGapMs(), kMaxEventGapMs);
+    EXPECT_FALSE(transport.IsConnected());
+    ASSERT_TRUE(server->waitForClosedSessions(1));
+    EXPECT_EQ(server->messagesPerSession(), QList<int>{3});
+    EXPECT_EQ(server->envelope(1, 1).last(), QStringLiteral("RCPT TO:<kunde1@example.com>"));
+    EXPECT_TRUE(server->message(1, 1).contains("\r\n.Punkt\r\n")) << "dot-stuffing undone exactly once";
+    EXPECT_EQ(server->commands(1).count(QStringLiteral("RSET")), 3) << "one per refused MAIL or RCPT";
+    EXPECT_EQ(server->commands(1).count(QStringLiteral("MAIL")), 7) << "nothing for the message over the limit";
+
+    // Pipelining: each message's MAIL, RCPT and DATA arrive in one read (all
+    // but the last, whose RCPT and DATA the closing server never read).
+    QMap<QString, QStringList> flights;
+    for (const QString &line : server->flights(1))
+        flights[line.section(QLatin1Char(' '), 0, 0)] << line.section(QLatin1Char(' '), 1);
+    const QStringList envelope{QStringLiteral("MAIL"), QStringLiteral("RCPT"), QStringLiteral("DATA")};
+    EXPECT_EQ(std::count(flights.cbegin(), flights.cend(), envelope), 6);
+}
+
+TEST_F(SmtpSessionFaultTest, SlowSilentOrChattyServersNeverHoldTheWindow)
+{
+    using Step = std::function<void(SmtpTransport &)>;
+    const Step sendOne = [](SmtpTransport &t) {
+        ASSERT_TRUE(t.Connect()) << t.LastError().toStdString();
+        EXPECT_GE(t.Send(), 1) << t.LastError().toStdString();
+        t.Disconnect();
+    };
+    const struct
+    {
+        const char *fault;
+        Step step;
+        qint64 maxMs;
+        Failure failure;
+        int messages;
+    } rows[] = {
+        {"quit-late", sendOne, 2600, Failure::None, 1},
+        {"quit-never", sendOne, 2600, Failure::None, 1},
+        {"slow", sendOne, 4000, Failure::None, 1},
+        {"endless-continuation", [](SmtpTransport &t) { EXPECT_FALSE(t.Connect()); }, 2600, Failure::Greeting, 0},
+        {"drop-after-data",
+         [](SmtpTransport &t) {
+             ASSERT_TRUE(t.Connect());
+             EXPECT_EQ(t.Send(), SmtpTransport::SendUncertain);
+             EXPECT_TRUE(t.LastError().contains(QStringLiteral("möglicherweise angekommen")))
+                 << t.LastError().toStdString();
+             EXPECT_FALSE(t.IsConnected());
+         },
+         2600, Failure::Uncertain, 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.fault);
+        ASSERT_NO_FATAL_FAILURE(serve(QLatin1String(row.fault)));
+        QElapsedTimer clock;
+        clock.start();
+        platform.restartEventGapClock();
+        row.step(transport);
+        EXPECT_LE(platform.longestEventGapMs(), kMaxEventGapMs);
+        EXPECT_LT(clock.elapsed(), row.maxMs);
+        EXPECT_EQ(transport.LastFailure(), row.failure) << transport.LastError().toStdString();
+        EXPECT_EQ(server->messages().size(), row.messages);
+        EXPECT_EQ(server->commands(1).count(QStringLiteral("DATA")), row.messages + (row.failure == Failure::Uncertain))
+            << "nothing is sent twice";
+    }
+}
+
+// The goodbye is awaited with events running; one of them may delete the transport.
+TEST_F(SmtpSessionFaultTest, TransportDeletedWhileWaitingForTheGoodbye)
+{
+    ASSERT_NO_FATAL_FAILURE(serve(QStringLiteral("quit-never")));
+    platform.runRealEvents = true;
+    auto *doomed = new SmtpTransport;
+    aim(*doomed);
+    ASSERT_TRUE(doomed->Connect()) << doomed->LastError().toStdString();
+    ASSERT_GE(doomed->Send(), 1) << doomed->LastError().toStdString();
+    QTimer::singleShot(200, [&doomed] {
+        delete doomed;
+        doomed = nullptr;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    doomed->Disconnect();
+    EXPECT_EQ(doomed, nullptr);
+    EXPECT_LT(clock.elapsed(), 1500) << "the wait ends with the transport";
+    EXPECT_TRUE(server->waitForClosedSessions(1));
+}
+
+} // namespace
+
+/// Recipients of every message the server kept, in order, over all sessions.
+QStringList deliveredTo(const SmtpTestServer &server)
+{
+    QStringList recipients;
+    const QList<int> counts = server.messagesPerSession();
+    for (int s = 1; s <= counts.size(); ++s)
+        for (int m = 1; m <= counts[s - 1]; ++m)
+            recipients << server.envelope(s, m).last();
+    return recipients;
+}
+
+TEST_F(SmtpSessionFaultTest, AnnouncedEnvelopeRidesWithTheEndOfDataAndNeverDeliversOnItsOwn)
+{
+    ASSERT_NO_FATAL_FAILURE(serve(QStringLiteral("plain")));
+    const struct
+    {
+        const char *to;
+        const char *next;
+        qint32 result;
+        Failure failure;
+    } steps[] = {
+        {"kunde1@example.com", "kunde2@example.com", 1, Failure::None},
+        {"kunde2@example.com", "refuse@example.com", 2, Failure::None},
+        // The announced recipient is refused: its own Send reports it, the session goes on.
+        {"refuse@example.com", "kunde3@example.com", -550, Failure::Recipient},
+        {"kunde3@example.com", "kunde4@example.com", 3, Failure::None},
+        // Not the announced one: the waiting envelope is dropped inside DATA, a new session carries this one.
+        {"kunde5@example.com", "gross@example.com", 1, Failure::None},
+        // Announced, then found over the server's limit: nothing goes out, the session is closed.
+        {"gross@example.com", "", -1, Failure::TooBig},
+    };
+    ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
+    platform.restartEventGapClock();
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.to);
+        transport.setRecipient(QLatin1String(step.to));
+        transport.setNextRecipient(QLatin1String(step.next));
+        transport.setBody(step.to == QByteArrayView("gross@example.com") ? QString(120000, QLatin1Char('x'))
+                                                                         : QStringLiteral("Text"));
+        EXPECT_EQ(transport.Send(), step.result) << transport.LastError().toStdString();
+        EXPECT_EQ(transport.LastFailure(), step.failure);
+    }
+    EXPECT_FALSE(transport.IsConnected());
+    ASSERT_TRUE(transport.Connect()) << "the next session works normally";
+    transport.setRecipient(QStringLiteral("kunde6@example.com"));
+    transport.setNextRecipient(QStringLiteral("kunde7@example.com"));
+    transport.setBody(QStringLiteral("Text"));
+    EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
+    // The run stops here: the announced kunde7 must not arrive.
+    transport.Disconnect();
+    EXPECT_LE(platform.longestEventGapMs(), kMaxEventGapMs);
+    ASSERT_TRUE(server->waitForClosedSessions(3));
+    const QStringList expected{"RCPT TO:<kunde1@example.com>", "RCPT TO:<kunde2@example.com>",
+                               "RCPT TO:<kunde3@example.com>", "RCPT TO:<kunde5@example.com>",
+                               "RCPT TO:<kunde6@example.com>"};
+    EXPECT_EQ(deliveredTo(*server), expected);
+
+    // Steady state: a message's end and the next envelope arrive in one read.
+    QMap<QString, QStringList> flights;
+    for (const QString &line : server->flights(1))
+        flights[line.section(QLatin1Char(' '), 0, 0)] << line.section(QLatin1Char(' '), 1);
+    const QStringList shared{QStringLiteral("."), QStringLiteral("MAIL"), QStringLiteral("RCPT"),
+                             QStringLiteral("DATA")};
+    EXPECT_EQ(std::count(flights.cbegin(), flights.cend(), shared), 3) << server->flights(1).join(' ').toStdString();
+    EXPECT_EQ(server->commands(1).count(QStringLiteral("MAIL")), 5) << "no second MAIL for an announced message";
+}
+
+TEST_F(SmtpSessionFaultTest, ServerEndingTheSessionAtAnAnnouncedEnvelope)
+{
+    ASSERT_NO_FATAL_FAILURE(serve(QStringLiteral("plain")));
+    const auto connected = [this] { return transport.IsConnected() || transport.Connect(); };
+    ASSERT_TRUE(connected()) << transport.LastError().toStdString();
+    transport.setNextRecipient(QStringLiteral("r421@example.com"));
+    EXPECT_EQ(transport.Send(), 1) << "the reply to its own end came before the 421";
+    // Whether the closed session shows before this Send or only in its
+    // replies, the refusal is the server's 421 and nothing else goes out.
+    ASSERT_TRUE(connected()) << transport.LastError().toStdString();
+    transport.setRecipient(QStringLiteral("r421@example.com"));
+    EXPECT_EQ(transport.Send(), -421);
+    EXPECT_EQ(transport.LastFailure(), Failure::ServerClosed);
+    EXPECT_FALSE(transport.IsConnected());
+    ASSERT_TRUE(connected()) << transport.LastError().toStdString();
+    transport.setRecipient(QStringLiteral("kunde2@example.com"));
+    EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
+    transport.Disconnect();
+    ASSERT_TRUE(server->waitForClosedSessions(server->sessionCount()));
+    EXPECT_EQ(deliveredTo(*server), (QStringList{"RCPT TO:<kunde@example.com>", "RCPT TO:<kunde2@example.com>"}));
+}

@@ -1,0 +1,469 @@
+#include "ReceivedMail.h"
+#include "ScriptedPlatformServices.h"
+#include "SendRunTestKit.h"
+#include "SmtpTestServer.h"
+
+#include "net/smtp/SmtpTransport.h"
+#include "sendrun/CoalescingSendView.h"
+#include "sendrun/SendCounter.h"
+#include "sendrun/SendRun.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace OrvVelmora;
+using namespace OrvVelmora::Testing;
+
+namespace {
+
+const QString kPlainTemplate =
+    QStringLiteral("Hallo <#KD_ANREDE#> <#KD_VORNAME#> <#KD_NAME#>, Ihre Adresse <#KD_EMail#>.");
+const QString kRtfTemplate = QStringLiteral("{\\rtf1\\ansi{\\b Hallo} <#KD_VORNAME#> <#KD_NAME#>\\par}");
+
+class SendRunTest : public ::testing::Test
+{
+public:
+    void SetUp() override
+    {
+        platform.runRealEvents = true;
+        view.text = kPlainTemplate;
+        view.rtf = kRtfTemplate;
+        view.labels[SendLabel::lblOK] = QStringLiteral("7");
+        view.labels[SendLabel::lblError] = QStringLiteral("2");
+        view.settings.SenderName = QStringLiteral("Velmora GmbH");
+        view.settings.SenderAddress = QStringLiteral("info@velmora.example");
+        view.settings.SmtpServer = QStringLiteral("127.0.0.1");
+    }
+
+    void startServer(SmtpTestServer::Options options = {})
+    {
+        server = std::make_unique<SmtpTestServer>(options);
+        ASSERT_TRUE(server->start()) << server->errorText().toStdString();
+        view.settings.SmtpPort = server->port();
+    }
+
+    /// Customers 1..count; those listed in refused get an address the server refuses.
+    void addCustomers(int count, const QList<int> &refused = {})
+    {
+        for (int n = 1; n <= count; ++n)
+            recipients.rows.append(
+                numberedCustomer(n, refused.contains(n) ? QStringLiteral("refuse") : QStringLiteral("kunde")));
+    }
+
+    void runSend()
+    {
+        SendRun(transport, view, recipients).run();
+        EXPECT_FALSE(transport.IsConnected());
+        EXPECT_EQ(platform.mousePointer(), DefaultPointer);
+        EXPECT_TRUE(!server || server->waitForClosedSessions(server->sessionCount()));
+    }
+
+    QString label(SendLabel which) const { return view.labels.value(which); }
+
+    ScriptedPlatformServices platform;
+    ScriptedPlatformServices::Scope scope{platform};
+    SmtpTransport transport;
+    RecordingSendView view;
+    TableRecipients recipients;
+    std::unique_ptr<SmtpTestServer> server;
+};
+
+TEST_F(SendRunTest, FrameIsBusyDuringTheLoopAndRestoredAfterItAndASecondRunCountsOn)
+{
+    startServer();
+    addCustomers(3);
+
+    runSend();
+
+    EXPECT_EQ(view.frameLog.join(QLatin1Char('|')),
+              QStringLiteral("busy 1|navigation 0|minimum 0|maximum 3|setWizardProgressValue 0|visible 1|"
+                             "setWizardProgressValue 1|text Sende e-Mail 1 von 3|setWizardProgressValue 2|"
+                             "text Sende e-Mail 2 von 3|setWizardProgressValue 3|text Sende e-Mail 3 von 3|text |"
+                             "visible 0|navigation 1|busy 0|finish first|finish second"));
+    EXPECT_EQ(platform.pointerHistory, (QList<int>{HourglassPointer, DefaultPointer}));
+    EXPECT_EQ(view.labelHistory[SendLabel::lblStatus].mid(0, 2),
+              (QStringList{QStringLiteral("Verbindung zum e-Mail Server wird hergestellt..."),
+                           QStringLiteral("Verbunden mit 127.0.0.1")}));
+    EXPECT_EQ(label(SendLabel::lblStatus), QStringLiteral("Übertragung erfolgreich"));
+    EXPECT_EQ(label(SendLabel::lblName), QStringLiteral("Jörg3 Müller3"));
+    EXPECT_EQ(label(SendLabel::lblPLZ), QStringLiteral("10003 Ort3"));
+    ASSERT_EQ(receivedMails(*server).size(), 3);
+    EXPECT_EQ(receivedMails(*server).last().text.trimmed(),
+              QStringLiteral("Hallo Frau Jörg3 Müller3, Ihre Adresse kunde3@example.org."));
+    EXPECT_EQ(view.progressBarValues.last(), 0);
+    EXPECT_TRUE(view.progressBarVisible);
+
+    // A second run in the same form continues the counters.
+    runSend();
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("13"));
+    EXPECT_EQ(server->messagesPerSession(), (QList<int>{3, 3}));
+}
+
+TEST_F(SendRunTest, StopRequestedWhileEventsRunEndsTheRunAsAfterTheLastRecipient)
+{
+    startServer();
+    addCustomers(3);
+    SendRun run(transport, view, recipients);
+    // Delivered by the first event run, as a close of the window would be.
+    QTimer::singleShot(0, [&run] { run.stop(); });
+
+    run.run();
+
+    EXPECT_EQ(server->sessionCount(), 0);
+    EXPECT_EQ(view.frameLog.last(), QStringLiteral("finish second"));
+    EXPECT_EQ(view.lastFrame(QStringLiteral("navigation")), QStringLiteral("navigation 1"));
+    EXPECT_EQ(platform.mousePointer(), DefaultPointer);
+}
+
+TEST_F(SendRunTest, StopAfterAMessageDeliversNothingOfTheEnvelopeSentAhead)
+{
+    startServer({.fault = QStringLiteral("plain")}); // offers pipelining
+    addCustomers(5);
+    SendRun run(transport, view, recipients);
+    int delivered = 0;
+    QObject::connect(&transport, &SmtpTransport::Progress, [&](qint32 percent) {
+        if (percent == 100 && ++delivered == 2)
+            run.stop();
+    });
+
+    run.run();
+
+    ASSERT_TRUE(server->waitForClosedSessions(1));
+    EXPECT_EQ(server->messagesPerSession(), QList<int>{2});
+    EXPECT_EQ(server->commands(1).count(QStringLiteral("MAIL")), 3)
+        << "the third envelope went ahead, then was dropped";
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("9"));
+}
+
+TEST_F(SendRunTest, TransportIsConfiguredFromSettingsAndFormAndEmptyListConnectsNowhere)
+{
+    struct Row
+    {
+        const char *name;
+        int priorityIndex;
+        bool receipt;
+        qint32 expectedPriority;
+    };
+    const Row rows[] = {
+        {"Hoch", 0, true, 1}, {"Normal", 1, false, 3}, {"Niedrig", 2, true, 5}, {"none chosen", -1, false, 5}};
+    startServer();
+    view.settings = {QStringLiteral("Anna"),      QStringLiteral("anna@velmora.example"),
+                     QStringLiteral("Velmora"),   QStringLiteral("antwort@velmora.example"),
+                     QStringLiteral("127.0.0.1"), server->port(),
+                     QStringLiteral("anna"),      QStringLiteral("geheim")};
+    view.attachmentRows = {{QStringLiteral("/tmp/a.pdf"), true}, {QStringLiteral("/tmp/b.txt"), false}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        view.priority = row.priorityIndex;
+        view.readReceipt = row.receipt;
+        view.frameLog.clear();
+
+        runSend();
+
+        EXPECT_EQ(transport.Priority(), row.expectedPriority);
+        EXPECT_EQ(transport.ReadReceipt(), row.receipt);
+        EXPECT_EQ(view.lastFrame(QStringLiteral("maximum")), QStringLiteral("maximum 0"));
+        EXPECT_EQ(view.frameLog.last(), QStringLiteral("finish second"));
+    }
+    EXPECT_EQ(server->sessionCount(), 0);
+    EXPECT_EQ((QStringList{transport.Server(), transport.UserName(), transport.Password(), transport.FromName(),
+                           transport.FromAddress(), transport.Organization(), transport.ReplyTo(), transport.HeloName(),
+                           transport.Subject()}),
+              (QStringList{QStringLiteral("127.0.0.1"), QStringLiteral("anna"), QStringLiteral("geheim"),
+                           QStringLiteral("Anna"), QStringLiteral("anna@velmora.example"), QStringLiteral("Velmora"),
+                           QStringLiteral("antwort@velmora.example"), view.storeText, view.subjectText}));
+    EXPECT_EQ(transport.Port(), server->port());
+    EXPECT_TRUE(transport.UseAuthentication() && transport.UseTls());
+    EXPECT_EQ((QList<int>{transport.ConnectTimeout(), transport.RetryCount(), transport.Timeout()}),
+              (QList<int>{10, 0, 60}));
+}
+
+// The faults a real server (or its absence) produces, and what the pane shows of them.
+TEST_F(SendRunTest, RefusedConnectionsAreShownPerRecipientAndCountedAsNotSent)
+{
+    view.settings.SmtpPort = freePort(); // nobody listens there
+    addCustomers(4);
+
+    runSend();
+
+    const QString failed = QStringLiteral("Verbindung fehlgeschlagen.\r\n");
+    const QStringList statuses = view.labelHistory[SendLabel::lblStatus].filter(failed);
+    ASSERT_EQ(statuses.size(), 4);
+    for (const QString &status : statuses)
+        EXPECT_TRUE(status.startsWith(failed) && status.size() > failed.size()) << status.toStdString();
+    // Sent plus not sent grows by the four recipients, none of whom got the mail.
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("7"));
+    EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("6"));
+    EXPECT_FALSE(view.labelHistory.contains(SendLabel::lblEMail));
+    EXPECT_EQ(view.frameLog.filter(QStringLiteral("text Sende")).last(), QStringLiteral("text Sende e-Mail 4 von 4"));
+    EXPECT_EQ(view.lastFrame(QStringLiteral("setWizardProgressValue")), QStringLiteral("setWizardProgressValue 4"));
+}
+
+TEST_F(SendRunTest, ConfirmationAsksOnceAndNoLeavesEverythingAsItWas)
+{
+    // Enter on the question must not send: Nein is its default.
+    for (const MessageAnswer answer : {MessageAnswer::No, ScriptedPlatformServices::PressEnter, MessageAnswer::Yes}) {
+        SCOPED_TRACE(answer == MessageAnswer::Yes ? "Yes" : answer == MessageAnswer::No ? "No" : "Enter");
+        startServer();
+        recipients.rows.clear();
+        addCustomers(3);
+        view.frameLog.clear();
+        platform.messages.clear();
+        platform.messageAnswers.enqueue(answer);
+        SendRun run(transport, view, recipients);
+        run.setConfirmBeforeSending(true);
+
+        run.run();
+
+        ASSERT_EQ(platform.messages.size(), 1);
+        EXPECT_EQ(platform.messages[0].text,
+                  QStringLiteral("3 e-Mails an die ausgewählten Kunden über 127.0.0.1 senden?"));
+        EXPECT_EQ(platform.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(platform.messages[0].defaultAnswer, MessageAnswer::No);
+        EXPECT_EQ(receivedMails(*server).size(), answer == MessageAnswer::Yes ? 3 : 0);
+        EXPECT_EQ(view.frameLog.isEmpty(), answer != MessageAnswer::Yes);
+        EXPECT_EQ(platform.mousePointer(), DefaultPointer);
+    }
+}
+
+// Each recipient's subject is merged, and a placeholder whose characters carry
+// different formatting is merged in the formatted body too, as in the text.
+TEST_F(SendRunTest, SubjectAndSplitPlaceholdersAreMergedPerRecipient)
+{
+    startServer();
+    addCustomers(2);
+    view.subjectText = QStringLiteral("Angebot für <#KD_FIRMA#>");
+    view.rtf = QStringLiteral("{\\rtf1\\ansi Hallo {\\b <#KD_}VORNAME#> aus <#KD_{\\i ORT}#>\\par}");
+
+    runSend();
+
+    const QList<ReceivedMail> mails = receivedMails(*server);
+    ASSERT_EQ(mails.size(), 2);
+    for (int n = 1; n <= 2; ++n) {
+        const ReceivedMail &mail = mails[n - 1];
+        EXPECT_EQ(mail.headers.value(QStringLiteral("subject")), QStringLiteral("Angebot für Firma%1").arg(n));
+        // Each value takes the formatting of its token's first character.
+        EXPECT_TRUE(mail.html.contains(QStringLiteral("bold\">Jörg%1</span>").arg(n))) << mail.html.toStdString();
+        EXPECT_TRUE(mail.html.contains(QStringLiteral("\"> aus Ort%1</span>").arg(n))) << mail.html.toStdString();
+        EXPECT_FALSE(mail.html.contains(QStringLiteral("&lt;#"))) << mail.html.toStdString();
+    }
+}
+
+TEST_F(SendRunTest, SilentServerNeverStopsTheWindowFromRunningItsEvents)
+{
+    SmtpTestServer::Options silent;
+    silent.fault = QStringLiteral("silent");
+    startServer(silent);
+    addCustomers(1);
+    QElapsedTimer sinceTick;
+    qint64 longestGapMs = 0, ticks = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceTick.restart());
+        ++ticks;
+    });
+    heartbeat.start(20);
+    sinceTick.start();
+
+    runSend();
+
+    // The connect waits out its ten seconds while the timers keep firing; the bounds leave room for a busy machine.
+    EXPECT_GT(ticks, 50);
+    EXPECT_LT(longestGapMs, 1000);
+    EXPECT_TRUE(label(SendLabel::lblStatus).startsWith(QStringLiteral("Verbindung fehlgeschlagen.\r\n")));
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("7"));
+}
+
+// A refused recipient costs neither the session nor a place in the batch:
+// 120 recipients with every tenth refused still go over 51, 50 and 19.
+TEST_F(SendRunTest, RefusedRecipientsAreCountedAndTheSessionCarriesOn)
+{
+    startServer();
+    QList<int> refused;
+    for (int n = 10; n <= 120; n += 10)
+        refused << n;
+    addCustomers(120, refused);
+
+    runSend();
+
+    EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("115"));
+    EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("14"));
+    EXPECT_EQ(view.labelHistory[SendLabel::lblStatus].filter(QStringLiteral("550")).size(), 12);
+    EXPECT_EQ(server->messagesPerSession(), (QList<int>{51 - 5, 50 - 5, 19 - 2}));
+    QStringList delivered;
+    for (const ReceivedMail &mail : receivedMails(*server))
+        delivered << mail.envelopeRecipient;
+    EXPECT_EQ(delivered.size(), 108);
+    EXPECT_FALSE(delivered.contains(QStringLiteral("RCPT refuse10@example.org")));
+    EXPECT_TRUE(delivered.contains(QStringLiteral("RCPT kunde11@example.org")));
+}
+
+TEST_F(SendRunTest, ServerDroppingTheSessionLosesNoLaterRecipient)
+{
+    SmtpTestServer::Options dropping;
+    dropping.dropAfterMessages = 2;
+    startServer(dropping);
+    addCustomers(7);
+
+    runSend();
+
+    // Each drop may cost at most the one message that found the session gone (which one depends on timing),
+    // so no two neighbours are ever lost.
+    const int ok = label(SendLabel::lblOK).toInt() - 7;
+    const int failed = label(SendLabel::lblError).toInt() - 2;
+    EXPECT_EQ(ok + failed, 7);
+    EXPECT_GE(ok, 5);
+    QStringList delivered;
+    for (const ReceivedMail &mail : receivedMails(*server))
+        delivered << mail.envelopeRecipient;
+    EXPECT_EQ(delivered.size(), ok);
+    for (int n = 1; n < 7; ++n)
+        EXPECT_TRUE(delivered.contains(QStringLiteral("RCPT kunde%1@example.org").arg(n)) ||
+                    delivered.contains(QStringLiteral("RCPT kunde%1@example.org").arg(n + 1)))
+            << n << ": " << delivered.join(QLatin1Char(' ')).toStdString();
+}
+
+// Whatever goes wrong inside one recipient's step costs that recipient only.
+TEST_F(SendRunTest, FailureInsideOneRecipientChangesNoCounterAndTheLoopGoesOn)
+{
+    struct Row
+    {
+        const char *name;
+        std::function<void(SendRunTest &)> spoil;
+        int delivered;
+        QString ok;
+    };
+    const Row rows[] = {
+        {"recipient cell missing", [](SendRunTest &t) { t.recipients.rows[1].remove(QStringLiteral("Ort")); }, 2,
+         QStringLiteral("9")},
+        {"counter label not a number",
+         [](SendRunTest &t) { t.view.labels[SendLabel::lblOK] = QStringLiteral("viele"); }, 3, QStringLiteral("viele")},
+        {"RTF source unreadable", [](SendRunTest &t) { t.view.rtf = QStringLiteral("kein RTF"); }, 0,
+         QStringLiteral("7")},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        startServer();
+        recipients.rows.clear();
+        addCustomers(3);
+        SetUp();
+        row.spoil(*this);
+
+        runSend();
+
+        EXPECT_EQ(receivedMails(*server).size(), row.delivered);
+        EXPECT_EQ(label(SendLabel::lblOK), row.ok);
+        EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("2"));
+        EXPECT_EQ(view.lastFrame(QStringLiteral("setWizardProgressValue")), QStringLiteral("setWizardProgressValue 3"));
+    }
+}
+
+TEST_F(SendRunTest, ErrorOutsideTheRecipientStepEndsTheRunAndCleansUp)
+{
+    startServer();
+    addCustomers(4);
+    view.failOn = QStringLiteral("setWizardProgressValue 2");
+
+    runSend();
+
+    EXPECT_EQ(receivedMails(*server).size(), 2);
+    EXPECT_EQ(server->sessionCount(), 1);
+    EXPECT_EQ(view.frameLog.last(), QStringLiteral("busy 0"));
+    EXPECT_EQ(view.lastFrame(QStringLiteral("navigation")), QStringLiteral("navigation 0"));
+    EXPECT_EQ(view.lastFrame(QStringLiteral("visible")), QStringLiteral("visible 1"));
+    EXPECT_TRUE(platform.messages.isEmpty());
+}
+
+TEST(SendRunProgress, BarFollowsTheTransportAndFallsBackToZeroAtHundred)
+{
+    SmtpTransport transport;
+    RecordingSendView view;
+    TableRecipients recipients;
+    SendRun run(transport, view, recipients);
+
+    Q_EMIT transport.ProgressReset(99);
+    Q_EMIT transport.Progress(40);
+    Q_EMIT transport.Progress(100);
+
+    EXPECT_EQ(view.progressBarValues, (QList<int>{0, 40, 100, 0}));
+    EXPECT_TRUE(view.progressBarVisible);
+}
+
+TEST(SendCounter, CountsOnFromTheLabelTextOrRefuses)
+{
+    const std::pair<const char *, const char *> counts[] = {{"0", "1"}, {" 41 ", "42"}, {"-1", "0"}, {"+9", "10"}};
+    for (const auto &[text, next] : counts)
+        EXPECT_EQ(nextCounterText(QString::fromLatin1(text)), QString::fromLatin1(next)) << text;
+    for (const char *text : {"", "viele", "1.5", "12a", "2147483647"})
+        EXPECT_THROW((void)nextCounterText(QString::fromLatin1(text)), SendCounterError) << text;
+}
+
+constexpr int kLongInterval = 60000;
+
+TEST(CoalescingSendView, HoldsChangesWithinTheIntervalAndWritesTheLastOnesBeforeASwitch)
+{
+    RecordingSendView target;
+    CoalescingSendView view(target, kLongInterval);
+
+    view.setLabelText(SendLabel::lblStatus, QStringLiteral("eins"));
+    view.setLabelText(SendLabel::lblStatus, QStringLiteral("zwei"));
+    view.setLabelText(SendLabel::lblOK, QStringLiteral("8"));
+    view.setWizardProgressValue(3);
+    view.setWizardProgressText(QStringLiteral("Sende e-Mail 3 von 9"));
+    for (int percent : {40, 100, 0})
+        view.setProgressBarValue(percent);
+
+    EXPECT_EQ(target.labelHistory[SendLabel::lblStatus], QStringList{QStringLiteral("eins")});
+    EXPECT_EQ(view.labelText(SendLabel::lblOK), QStringLiteral("8"));
+    EXPECT_EQ(view.labelText(SendLabel::lblError), QStringLiteral("0"));
+    EXPECT_EQ(target.labels[SendLabel::lblOK], QStringLiteral("0"));
+
+    view.setBusy(false);
+
+    EXPECT_EQ(target.labelHistory[SendLabel::lblStatus], (QStringList{QStringLiteral("eins"), QStringLiteral("zwei")}));
+    EXPECT_EQ(target.labels[SendLabel::lblOK], QStringLiteral("8"));
+    EXPECT_EQ(target.progressBarValues, QList<int>{0});
+    EXPECT_EQ(target.frameLog,
+              (QStringList{QStringLiteral("setWizardProgressValue 3"), QStringLiteral("text Sende e-Mail 3 von 9"),
+                           QStringLiteral("busy 0")}));
+}
+
+TEST(CoalescingSendView, PendingChangesReachTheWidgetsByTimerOrAtTheEnd)
+{
+    RecordingSendView target;
+    {
+        CoalescingSendView view(target, 20);
+        view.setLabelText(SendLabel::lblStatus, QStringLiteral("a"));
+        view.setLabelText(SendLabel::lblStatus, QStringLiteral("b"));
+        EXPECT_EQ(target.labels[SendLabel::lblStatus], QStringLiteral("a"));
+        QTest::qWait(100);
+        EXPECT_EQ(target.labels[SendLabel::lblStatus], QStringLiteral("b"));
+
+        view.setLabelText(SendLabel::lblEMail, QStringLiteral("x@example.org"));
+        view.setLabelText(SendLabel::lblEMail, QStringLiteral("y@example.org"));
+    }
+    EXPECT_EQ(target.labels[SendLabel::lblEMail], QStringLiteral("y@example.org"));
+}
+
+TEST(CoalescingSendView, TargetThatThrowsDoesNotGetTheSameChangesAgain)
+{
+    RecordingSendView target;
+    CoalescingSendView view(target, kLongInterval);
+    view.setLabelText(SendLabel::lblStatus, QStringLiteral("erst"));
+    view.setWizardProgressValue(2);
+    target.failOn = QStringLiteral("setWizardProgressValue 2");
+
+    EXPECT_THROW(view.flush(), std::runtime_error);
+    target.failOn.clear();
+    view.flush();
+
+    EXPECT_TRUE(target.frameLog.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,221 @@
+#include "settings/MailSettings.h"
+#include "settings/PortNumber.h"
+#include "settings/SettingsFileStore.h"
+#include "settings/TrustedCertificate.h"
+
+#include <QSettings>
+
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace OrvVelmora;
+
+namespace {
+
+class SenderSettingsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { mail.configFileName = dir.filePath(QStringLiteral("velmora.ini")); }
+    void TearDown() override
+    {
+        mail.connection = QSqlDatabase();
+        db = QSqlDatabase();
+        if (QSqlDatabase::contains(QStringLiteral("settings-test")))
+            QSqlDatabase::removeDatabase(QStringLiteral("settings-test"));
+    }
+
+    void store(const char *key, const QString &value)
+    {
+        SettingsFileStore().WriteValue(QStringLiteral("Velmora"), QLatin1String(key), value, mail.configFileName);
+    }
+
+    // A company table as hosts have it; rows are (Firma1, EMail), a null QVariant is NULL.
+    void companyTable(const QList<QPair<QVariant, QVariant>> &rows)
+    {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("settings-test"));
+        db.setDatabaseName(dir.filePath(QStringLiteral("host.sqlite")));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE tbFirma (ID INTEGER PRIMARY KEY, Firma1 TEXT, EMail TEXT)")));
+        for (const auto &row : rows) {
+            q.prepare(QStringLiteral("INSERT INTO tbFirma (Firma1, EMail) VALUES (?, ?)"));
+            q.addBindValue(row.first);
+            q.addBindValue(row.second);
+            ASSERT_TRUE(q.exec());
+        }
+        mail.connection = db;
+    }
+
+    MailSettings &settings() { return mail; }
+
+    QTemporaryDir dir;
+    MailSettings mail;
+    QSqlDatabase db;
+};
+
+TEST_F(SenderSettingsTest, BlanksAreTrimmedAndCapitalDefIsRemovedEverywhereButPort)
+{
+    store("Server", QStringLiteral("  smtp.example.org  "));
+    store("Name", QStringLiteral("\tABDEFGH DEF defDEF "));
+    store("USR", QStringLiteral("DEF"));
+    store("PWD", QStringLiteral(" Pass wört "));
+    store("Firma", QStringLiteral("DDEFEF"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SmtpServer(), QStringLiteral("smtp.example.org"));
+    EXPECT_EQ(settings().SenderName(), QStringLiteral("\tABGH  def")); // only U+0020 is trimmed
+    EXPECT_EQ(settings().SmtpUser(), QString());
+    EXPECT_EQ(settings().SmtpPassword(), QStringLiteral("Pass wört"));
+    EXPECT_EQ(settings().SenderCompany(), QStringLiteral("DEF")); // one pass, left to right
+}
+
+TEST_F(SenderSettingsTest, PortTextRules)
+{
+    const struct
+    {
+        const char *name;
+        QString text;
+        qint32 expected;
+    } rows[] = {
+        {"digits", QStringLiteral("587"), 587},
+        {"blanks", QStringLiteral("  465 "), 465},
+        {"empty", QString(), 25},
+        {"def", QStringLiteral("DEF"), 25},
+        {"letters", QStringLiteral("abc"), 25},
+        {"digitsThenLetters", QStringLiteral("25x"), 25},
+        {"halfToEven", QStringLiteral("24.5"), 24},
+        {"negative", QStringLiteral("-1"), -1},
+        {"tooLarge", QStringLiteral("99999999999"), 1234},
+        {"maxInt", QStringLiteral("2147483647"), 2147483647},
+    };
+    for (const auto &row : rows) {
+        settings().setSmtpPort(1234);
+        store("Port", row.text);
+        settings().LoadSettings();
+        EXPECT_EQ(settings().SmtpPort(), row.expected) << row.name;
+    }
+}
+
+TEST_F(SenderSettingsTest, EmptySenderFieldsComeFromCompanyTable)
+{
+    companyTable({{QStringLiteral(" Muster GmbH "), QStringLiteral("info@muster.de")},
+                  {QStringLiteral("Zweite"), QStringLiteral("zwei@x.de")}});
+    store("EMail", QStringLiteral("chef@muster.de"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SenderName(), QStringLiteral(" Muster GmbH ")); // database values are not trimmed
+    EXPECT_EQ(settings().SenderCompany(), QStringLiteral(" Muster GmbH "));
+    EXPECT_EQ(settings().SenderAddress(), QStringLiteral("chef@muster.de"));
+    EXPECT_EQ(settings().ReplyToAddress(), QStringLiteral("info@muster.de"));
+}
+
+TEST_F(SenderSettingsTest, CompanyTableFallbackToleratesAbsence)
+{
+    // empty table
+    companyTable({});
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SenderName(), QString());
+    // NULL values leave the fields empty
+    QSqlQuery(db).exec(QStringLiteral("INSERT INTO tbFirma (Firma1, EMail) VALUES (NULL, NULL)"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SenderName(), QString());
+    EXPECT_EQ(settings().ReplyToAddress(), QString());
+    // missing table: file values still load
+    QSqlQuery(db).exec(QStringLiteral("DROP TABLE tbFirma"));
+    store("Server", QStringLiteral("mail.example.org"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SmtpServer(), QStringLiteral("mail.example.org"));
+    // closed connection
+    db.close();
+    store("Name", QStringLiteral("Ohne DB"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SenderName(), QStringLiteral("Ohne DB"));
+}
+
+TEST_F(SenderSettingsTest, SaveThenLoadRoundTrip)
+{
+    companyTable({{QStringLiteral("Firma aus DB"), QStringLiteral("db@firma.de")}});
+    settings().setSenderName(QStringLiteral("Jürgen Müller"));
+    settings().setSenderAddress(QStringLiteral("j@m.de"));
+    settings().setSenderCompany(QStringLiteral("DEFekt AG"));
+    settings().setReplyToAddress(QString());
+    settings().setSmtpServer(QStringLiteral("smtp.m.de"));
+    settings().setSmtpPort(587);
+    settings().setSmtpUser(QStringLiteral("jm"));
+    settings().setSmtpPassword(QStringLiteral("ein ganz; geheimes=Passwört\\"));
+    const SenderSettings saved = settings().settings();
+    settings().SaveSettings();
+
+    MailSettings other;
+    other.configFileName = mail.configFileName;
+    other.connection = db;
+    other.LoadSettings();
+    SenderSettings expected = saved;
+    expected.SenderCompany = QStringLiteral("ekt AG");
+    expected.ReplyToAddress = QStringLiteral("db@firma.de");
+    EXPECT_EQ(other.settings(), expected);
+}
+
+TEST_F(SenderSettingsTest, CertificateAuthorityFileIsReadButNeverSaved)
+{
+    store("CAFile", QStringLiteral(" /etc/velmora/firmen-ca.pem "));
+    EXPECT_EQ(settings().CAFile(), QStringLiteral("/etc/velmora/firmen-ca.pem"));
+    settings().SaveSettings();
+    EXPECT_EQ(settings().CAFile(), QStringLiteral("/etc/velmora/firmen-ca.pem"));
+}
+
+TEST_F(SenderSettingsTest, AccountOptionsFollowTheSameRulesAndOnlyKeysInUseAreWritten)
+{
+    store("OAuth", QStringLiteral(" 1 "));
+    store("OAuthClientId", QStringLiteral("DEF0a1b-c2d3"));
+    store("Zertifikat", QStringLiteral("mail.buero.lan  ab12"));
+    settings().LoadSettings();
+    EXPECT_TRUE(settings().accountOptions().oauthRequested());
+    EXPECT_EQ(settings().accountOptions().OAuthClientId, QStringLiteral("0a1b-c2d3"));
+    EXPECT_EQ(settings().accountOptions().Zertifikat, QStringLiteral("mail.buero.lan  ab12"));
+
+    AccountOptions changed = settings().accountOptions();
+    changed.OAuth.clear();
+    changed.Verschluesselung = QStringLiteral("0");
+    settings().setAccountOptions(changed);
+    settings().SaveSettings();
+    {
+        QSettings file(mail.configFileName, QSettings::IniFormat);
+        file.beginGroup(QStringLiteral("Velmora"));
+        EXPECT_EQ(file.value(QStringLiteral("OAuth")).toString(), QString()) << "a key in use is emptied";
+        EXPECT_EQ(file.value(QStringLiteral("Verschluesselung")).toString(), QStringLiteral("0"));
+        EXPECT_FALSE(file.contains(QStringLiteral("OAuthTenant"))) << "an unused key is not added";
+    }
+
+    // A certificate trusted during a send run is written alone: values changed
+    // in memory but never saved stay as the file has them.
+    settings().setSmtpPassword(QStringLiteral("nicht gespeichert"));
+    settings().trustCertificate(QStringLiteral("mail.buero.lan cd34"));
+    QSettings file(mail.configFileName, QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("Velmora"));
+    EXPECT_EQ(file.value(QStringLiteral("Zertifikat")).toString(), QStringLiteral("mail.buero.lan cd34"));
+    EXPECT_EQ(file.value(QStringLiteral("PWD")).toString(), QString());
+}
+
+TEST(TrustedCertificateSetting, AppliesToItsOwnServerOnly)
+{
+    const QByteArray sha = QByteArray::fromHex("00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff");
+    const QString text = TrustedCertificate::settingText(QStringLiteral(" Mail.Buero.LAN "), sha);
+    EXPECT_EQ(TrustedCertificate::fingerprintFor(text, QStringLiteral("mail.buero.lan")), sha);
+    for (const auto &[setting, server] :
+         {std::pair{text, QStringLiteral("smtp.buero.lan")},
+          {text, QString()},
+          {text.left(text.size() - 2), QStringLiteral("mail.buero.lan")},
+          {text + QStringLiteral(" x"), QStringLiteral("mail.buero.lan")},
+          {QString(text).replace(QLatin1Char('f'), QLatin1Char('g')), QStringLiteral("mail.buero.lan")}})
+        EXPECT_TRUE(TrustedCertificate::fingerprintFor(setting, server).isEmpty()) << setting.toStdString();
+}
+
+TEST(PortFromSettings, OutOfRangeKeepsCurrentValue)
+{
+    EXPECT_EQ(portFromSettings(QStringLiteral("-2147483649"), 7), 7);
+    EXPECT_EQ(portFromSettings(QStringLiteral("-2147483648"), 7), -2147483647 - 1);
+    EXPECT_EQ(portFromSettings(QStringLiteral("inf"), 7), 25);
+}
+
+} // namespace

@@ -1,0 +1,78 @@
+#include "settings/SettingsFileStore.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using OrvVelmora::SettingsFileStore;
+
+namespace {
+
+class SettingsFileStoreTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    SettingsFileStore store;
+    QString file() const { return dir.filePath(QStringLiteral("sub/velmora.ini")); }
+};
+
+TEST_F(SettingsFileStoreTest, ValuesComeBackExactlyAsWritten)
+{
+    const QStringList values = {
+        QStringLiteral("  leading and trailing  "),
+        QStringLiteral("Jürgen Müller-Lüdenscheidt ß €"),
+        QStringLiteral("a=b;c#d \"quoted\" 'single' back\\slash"),
+        QStringLiteral("comma, separated, list"),
+        QStringLiteral("@Variant(not really)"),
+        QStringLiteral("line\nbreak\r\nand\ttab"),
+        QString(),
+    };
+    for (int i = 0; i < values.size(); ++i) {
+        const QString key = QStringLiteral("Key%1").arg(i);
+        ASSERT_TRUE(store.WriteValue(QStringLiteral("Velmora"), key, values[i], file()));
+        EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), key, file()), values[i]) << i;
+    }
+}
+
+TEST_F(SettingsFileStoreTest, MissingFileOrKeyReadsEmpty)
+{
+    EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), QStringLiteral("Name"), file()), QString());
+    ASSERT_TRUE(store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Name"), QStringLiteral("x"), file()));
+    EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), QStringLiteral("Other"), file()), QString());
+    EXPECT_EQ(store.ReadValue(QStringLiteral("Andere"), QStringLiteral("Name"), file()), QString());
+}
+
+TEST_F(SettingsFileStoreTest, FileIsOwnerOnlyAndStaysSo)
+{
+    ASSERT_TRUE(store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("PWD"), QStringLiteral("geheim"), file()));
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    EXPECT_EQ(QFile::permissions(file()) & (ownerOnly | others), ownerOnly);
+    ASSERT_TRUE(store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("USR"), QStringLiteral("ich"), file()));
+    EXPECT_EQ(QFile::permissions(file()) & (ownerOnly | others), ownerOnly);
+    EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), QStringLiteral("PWD"), file()), QStringLiteral("geheim"));
+}
+
+TEST_F(SettingsFileStoreTest, UnwritableLocationFailsWithoutCreatingAnything)
+{
+    QFile blocker(dir.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString impossible = dir.filePath(QStringLiteral("blocker/velmora.ini"));
+    EXPECT_FALSE(store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Name"), QStringLiteral("x"), impossible));
+    EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), QStringLiteral("Name"), impossible), QString());
+}
+
+TEST_F(SettingsFileStoreTest, EmptyFileNameUsesPerUserDefault)
+{
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    ASSERT_TRUE(
+        store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Name"), QStringLiteral("Standard"), QString()));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("OrvVelmora/velmora.ini"))));
+    EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), QStringLiteral("Name"), QString()),
+              QStringLiteral("Standard"));
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+} // namespace
