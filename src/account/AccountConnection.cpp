@@ -1,5 +1,6 @@
 #include "account/AccountConnection.h"
 
+#include "account/SettingsTokenFile.h"
 #include "settings/Blanks.h"
 #include "settings/MailSettings.h"
 #include "settings/SettingsKeys.h"
@@ -51,7 +52,7 @@ bool AccountConnection::prepare(SmtpTransport &transport)
 
 bool AccountConnection::prepareToken(SmtpTransport &transport)
 {
-    OAuthTokenStore saved(m_settingsFile);
+    OAuthTokenStore saved(settingsTokenFile(m_settingsFile));
     const bool pending = m_pendingSignIn && m_pendingSignIn->load(m_account.server, m_account.user);
     OAuthTokenStore &store = pending ? *m_pendingSignIn : saved;
     // Google also takes app passwords: an account that was never signed in

@@ -1,21 +1,23 @@
 #include "account/frmEMailSetup.h"
 
+#include "account/SettingsTokenFile.h"
 #include "account/AccountConnection.h"
+#include "account/AccountLog.h"
 #include "account/TestMail.h"
-#include "settings/Blanks.h"
-#include "settings/MailSettings.h"
-#include "settings/PortNumber.h"
-#include "settings/TrustedCertificate.h"
-#include "net/oauth/OAuthAccess.h"
-#include "net/oauth/OAuthSignIn.h"
-#include "net/oauth/OAuthTokenStore.h"
 #include "base/platform/Logging.h"
 #include "base/platform/PlatformServices.h"
-#include "net/smtp/SmtpTransport.h"
 #include "controls/wizardframe/ButtonColors.h"
 #include "controls/wizardframe/LabelledField.h"
 #include "controls/wizardframe/Panel.h"
 #include "controls/wizardframe/WizardPane.h"
+#include "net/oauth/OAuthAccess.h"
+#include "net/oauth/OAuthSignIn.h"
+#include "net/oauth/OAuthTokenStore.h"
+#include "net/smtp/SmtpTransport.h"
+#include "settings/Blanks.h"
+#include "settings/MailSettings.h"
+#include "settings/PortNumber.h"
+#include "settings/TrustedCertificate.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -419,7 +421,7 @@ void frmEMailSetup::showSignInState()
     const OAuthAccount account = oauthAccount();
     if (m_pendingSignIn->load(account.server, account.user))
         return m_lblAnmeldung->setText(signInStateText(OAuthTokenStore::Place::Pending));
-    OAuthTokenStore saved(settingsFile());
+    OAuthTokenStore saved(settingsTokenFile(settingsFile()));
     // Looked up only to learn where a token lies; the token itself is not shown.
     std::ignore = saved.load(account.server, account.user);
     m_lblAnmeldung->setText(signInStateText(saved.lastPlace()));
@@ -434,7 +436,7 @@ bool frmEMailSetup::savePendingSignIn()
         return true;
     // No access token goes along: the lasting store's first use renews it,
     // which also replaces one still held from an earlier sign-in.
-    OAuthTokenStore store(settingsFile());
+    OAuthTokenStore store(settingsTokenFile(settingsFile()));
     if (!OAuthAccess(*m_signedInProvider, store, m_signedInAccount.server, m_signedInAccount.user)
              .adopt(OAuthTokens{QString(), *refreshToken, QDateTime()})) {
         refuse(QStringLiteral("Die Anmeldung war erfolgreich, konnte aber nicht gespeichert werden."));

@@ -1,8 +1,8 @@
 #include <OrvVelmora/CMail.h>
 
-#include "component/CMailInternal.h"
-#include "base/platform/Logging.h"
 #include "base/platform/PlatformServices.h"
+#include "component/CMailInternal.h"
+#include "component/ComponentLog.h"
 #include "wizard/frmDialogMail.h"
 
 #include <exception>

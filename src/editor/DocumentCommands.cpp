@@ -1,8 +1,8 @@
 #include "editor/DocumentCommands.h"
 
-#include "base/platform/Logging.h"
 #include "base/platform/PlatformServices.h"
 #include "controls/richtext/RichTextBox.h"
+#include "editor/EditorLog.h"
 
 #include <QFileInfo>
 

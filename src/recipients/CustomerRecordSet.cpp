@@ -1,6 +1,7 @@
 #include "recipients/CustomerRecordSet.h"
 
-#include "base/platform/Logging.h"
+#include "recipients/RecipientsLog.h"
+
 
 #include <QSqlError>
 
@@ -25,7 +26,7 @@ bool CustomerRecordSet::open(const QSqlDatabase &connection)
 {
     close();
     if (!connection.isValid() || !connection.isOpen()) {
-        qCWarning(lcWizard) << "no open connection; the customer list stays empty";
+        qCWarning(lcRecipients) << "no open connection; the customer list stays empty";
         return false;
     }
     m_query = std::make_unique<QSqlQuery>(connection);
@@ -33,7 +34,7 @@ bool CustomerRecordSet::open(const QSqlDatabase &connection)
     // spares the driver from keeping the whole result a second time.
     m_query->setForwardOnly(true);
     if (!m_query->exec(statement())) {
-        qCWarning(lcWizard) << "tbKunden cannot be read:" << m_query->lastError().text();
+        qCWarning(lcRecipients) << "tbKunden cannot be read:" << m_query->lastError().text();
         close();
         return false;
     }

@@ -1,6 +1,7 @@
 #include "sendrun/CoalescingSendView.h"
 
 #include "base/platform/Logging.h"
+#include "sendrun/SendRunLog.h"
 
 #include <utility>
 

@@ -1,13 +1,13 @@
 #include "sendrun/JournalledSendRun.h"
 
 #include "base/platform/PlatformServices.h"
-#include "net/smtp/SmtpTransport.h"
-#include "journal/JournalLog.h"
 #include "journal/SendJournal.h"
+#include "net/smtp/SmtpTransport.h"
 #include "sendrun/MailingFingerprint.h"
 #include "sendrun/SendRecipients.h"
 #include "sendrun/SendRun.h"
 #include "sendrun/SendRunJournal.h"
+#include "sendrun/SendRunLog.h"
 #include "sendrun/SendRunView.h"
 
 #include <utility>
@@ -42,7 +42,7 @@ void JournalledSendRun::run(std::optional<MailingPlan> continuation)
         return;
     }
     if (!journal.isOpen() || settings.SmtpServer.isEmpty()) {
-        qCWarning(lcJournal) << "sending without the delivery journal";
+        qCWarning(lcSendRun) << "sending without the delivery journal";
         run.setConfirmBeforeSending(m_options.confirmBeforeSending);
         activate(&run);
         run.run();

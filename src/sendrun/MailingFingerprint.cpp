@@ -1,6 +1,6 @@
 #include "sendrun/MailingFingerprint.h"
 
-#include "journal/JournalLog.h"
+#include "sendrun/SendRunLog.h"
 #include "sendrun/SendRunView.h"
 
 #include <QCryptographicHash>
@@ -30,7 +30,7 @@ QString MailingFingerprint::of(const QString &subject, const QString &text, cons
         addPart(hash, attachment.fileName.toUtf8() + (attachment.zip ? ":zip" : ":plain"));
         QFile file(attachment.fileName);
         if (!file.open(QIODevice::ReadOnly)) {
-            qCWarning(lcJournal) << "fingerprint without the content of" << attachment.fileName;
+            qCWarning(lcSendRun) << "fingerprint without the content of" << attachment.fileName;
             continue;
         }
         QCryptographicHash content(QCryptographicHash::Sha256);

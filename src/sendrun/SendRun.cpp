@@ -7,6 +7,7 @@
 #include "sendrun/SendCounter.h"
 #include "sendrun/SendRunAccount.h"
 #include "sendrun/SendRunJournal.h"
+#include "sendrun/SendRunLog.h"
 
 #include <QScopedValueRollback>
 

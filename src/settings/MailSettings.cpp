@@ -3,7 +3,7 @@
 #include "settings/Blanks.h"
 #include "settings/PortNumber.h"
 #include "settings/SettingsKeys.h"
-#include "base/platform/Logging.h"
+#include "settings/SettingsLog.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

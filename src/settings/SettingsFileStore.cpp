@@ -1,6 +1,7 @@
 #include "settings/SettingsFileStore.h"
 
-#include "base/platform/Logging.h"
+#include "settings/SettingsLog.h"
+
 
 #include <QDir>
 #include <QFile>

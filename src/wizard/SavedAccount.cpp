@@ -2,10 +2,10 @@
 
 #include "account/AccountConnection.h"
 #include "account/frmCertificateException.h"
+#include "base/platform/PlatformServices.h"
 #include "settings/MailSettings.h"
 #include "settings/TrustedCertificate.h"
-#include "base/platform/Logging.h"
-#include "base/platform/PlatformServices.h"
+#include "wizard/WizardLog.h"
 
 namespace OrvVelmora {
 
@@ -21,7 +21,7 @@ std::optional<QString> SavedAccount::prepare(SmtpTransport &transport)
     if (connection.prepare(transport))
         return std::nullopt;
     // The person is told why once; the status line keeps it after the run.
-    qCWarning(lcSendRun) << "send run stopped before connecting:" << connection.errorText();
+    qCWarning(lcWizard) << "send run stopped before connecting:" << connection.errorText();
     PlatformServices::instance().messageBox(connection.errorText(), QStringLiteral("Systemmeldung..."),
                                             MessageIcon::Stop, MessageButtons::Ok);
     return connection.errorText();

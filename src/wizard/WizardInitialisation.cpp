@@ -1,18 +1,19 @@
 #include "wizard/WizardInitialisation.h"
 
-#include "settings/MailSettings.h"
-#include "editor/OrvRtfCtl32.h"
-#include "controls/grid/GridComponent.h"
 #include "base/platform/Logging.h"
+#include "controls/grid/GridComponent.h"
 #include "controls/wizardframe/ButtonColors.h"
 #include "controls/wizardframe/TabStrip.h"
 #include "controls/wizardframe/WizardFrame.h"
 #include "controls/wizardframe/WizardPane.h"
-#include "wizard/MessagePane.h"
-#include "wizard/SendStatusPane.h"
-#include "wizard/frmDialogMail.h"
+#include "editor/OrvRtfCtl32.h"
 #include "recipients/AttachmentPane.h"
 #include "recipients/RecipientPane.h"
+#include "settings/MailSettings.h"
+#include "wizard/MessagePane.h"
+#include "wizard/SendStatusPane.h"
+#include "wizard/WizardLog.h"
+#include "wizard/frmDialogMail.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,8 @@
 #include "wizard/frmDialogMail.h"
 
-#include "settings/MailSettings.h"
 #include "base/platform/Logging.h"
+#include "settings/MailSettings.h"
+#include "wizard/WizardLog.h"
 
 #include "account/frmEMailSetup.h"
 #include "settings/Blanks.h"

@@ -2,6 +2,7 @@
 // our own authorization and SMTP servers, a certificate exception trusted once
 // and refused when the certificate changes, and the unencrypted relay question.
 #include "AccountTestKit.h"
+#include "account/SettingsTokenFile.h"
 #include "OAuthTestServer.h"
 #include "SmtpTestServer.h"
 
@@ -97,7 +98,7 @@ TEST_F(AccountSecurity, SignsInThroughTheBrowserSendsWithXOAuth2RenewsAndAsksFor
     EXPECT_EQ(server.count(QStringLiteral("token refresh_token")), 1);
     EXPECT_EQ(server.count(QStringLiteral("smtp-auth ok anna@alt.example")), 2);
     EXPECT_EQ(server.count(QStringLiteral("smtp-message")), 2);
-    OAuthTokenStore store(file());
+    OAuthTokenStore store(settingsTokenFile(file()));
     EXPECT_FALSE(store.load(QStringLiteral("127.0.0.1"), QStringLiteral("anna@alt.example")));
 
     QTest::mouseClick(dialog.cmdOK(), Qt::LeftButton);
@@ -118,7 +119,7 @@ TEST_F(AccountSecurity, SignInCancelledWhileWaitingOrLeftWithAbbrechenKeepsTheSt
     writeSetting("OAuthTokenUrl", server.tokenUrl());
     mail.setAccountOptions({QStringLiteral("1"), QLatin1String(OAuthTestServer::kClientId), {}, {}, {}});
     const QString host = QStringLiteral("127.0.0.1"), user = QStringLiteral("anna@alt.example");
-    OAuthTokenStore store(file());
+    OAuthTokenStore store(settingsTokenFile(file()));
     ASSERT_TRUE(store.save(host, user, QStringLiteral("earlier")));
 
     const auto signInThenLeave = [&](const std::function<void(frmEMailSetup &)> &browser,

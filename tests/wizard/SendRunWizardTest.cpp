@@ -2,6 +2,7 @@
 // database, all customers transferred, a formatted message with placeholders
 // and two attachments, finish, and what a real SMTP server received.
 #include "OAuthTestServer.h"
+#include "account/SettingsTokenFile.h"
 #include "ReceivedMail.h"
 #include "ScriptedPlatformServices.h"
 #include "SendRunTestKit.h"
@@ -427,7 +428,7 @@ TEST_F(SendRunWizardTest, SignedInAccountSendsUntilItsGrantIsRevoked)
                                  QLatin1String(OAuthTestServer::kClientId)};
     const std::optional<OAuthTokens> tokens = OAuthSignIn(provider).run(20);
     ASSERT_TRUE(tokens);
-    OAuthTokenStore store(mail.ConfigFileName());
+    OAuthTokenStore store(settingsTokenFile(mail.ConfigFileName()));
     ASSERT_TRUE(OAuthAccess(provider, store, QStringLiteral("127.0.0.1"), user).adopt(*tokens));
     addCustomers(3);
 

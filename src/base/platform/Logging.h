@@ -4,17 +4,6 @@
 
 #include <exception>
 
-// One category per area (the RTF codec has its own in codec/rtf/RtfLog.h).
-// Failures the user is deliberately not shown are written as warnings;
-// QT_LOGGING_RULES="orv.*=true" shows everything.
-Q_DECLARE_LOGGING_CATEGORY(lcSmtp)
-Q_DECLARE_LOGGING_CATEGORY(lcWizard)
-Q_DECLARE_LOGGING_CATEGORY(lcSendRun)
-Q_DECLARE_LOGGING_CATEGORY(lcSettings)
-Q_DECLARE_LOGGING_CATEGORY(lcEditor)
-Q_DECLARE_LOGGING_CATEGORY(lcAccount)
-Q_DECLARE_LOGGING_CATEGORY(lcPlatform)
-Q_DECLARE_LOGGING_CATEGORY(lcComponent)
 
 namespace OrvVelmora {
 

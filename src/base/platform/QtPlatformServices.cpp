@@ -1,6 +1,7 @@
 #include "base/platform/QtPlatformServices.h"
 
-#include "base/platform/Logging.h"
+#include "base/platform/PlatformLog.h"
+
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,5 @@
 #include "net/oauth/OAuthTokenStore.h"
 
-#include "settings/SettingsFileStore.h"
-#include "settings/SettingsKeys.h"
 #include "net/oauth/OAuthLog.h"
 
 #include <QEventLoop>
@@ -17,8 +15,6 @@ namespace OrvVelmora {
 namespace {
 
 const QString kService = QStringLiteral("OrvVelmora");
-const QString kSection = QLatin1String(SettingsKeys::Section);
-const QString kFileKey = QLatin1String(SettingsKeys::OAuthToken);
 
 QString accountKey(const QString &server, const QString &user)
 {
@@ -61,14 +57,14 @@ QString packFileToken(const QString &account, const QString &token)
 
 } // namespace
 
-OAuthTokenStore::OAuthTokenStore(QString settingsFile)
-    : m_settingsFile(std::move(settingsFile))
+OAuthTokenStore::OAuthTokenStore(OAuthTokenFile file)
+    : m_file(std::move(file))
 {
 }
 
 OAuthTokenStore OAuthTokenStore::pending()
 {
-    OAuthTokenStore store{QString()};
+    OAuthTokenStore store{OAuthTokenFile{[] { return QString(); }, [](const QString &) { return false; }}};
     store.m_scope = QUuid::createUuid().toString(QUuid::WithoutBraces);
     return store;
 }
@@ -135,7 +131,7 @@ void OAuthTokenStore::remove(const QString &server, const QString &user)
 
 QString OAuthTokenStore::fileToken(const QString &account) const
 {
-    const QString stored = SettingsFileStore().ReadValue(kSection, kFileKey, m_settingsFile).trimmed();
+    const QString stored = m_file.read().trimmed();
     const QString prefix = account + QLatin1Char(' ');
     return stored.startsWith(prefix) ? stored.mid(prefix.size()) : QString();
 }
@@ -143,7 +139,7 @@ QString OAuthTokenStore::fileToken(const QString &account) const
 bool OAuthTokenStore::writeFileToken(const QString &account, const QString &token)
 {
     const QString value = token.isEmpty() ? QString() : packFileToken(account, token);
-    return SettingsFileStore().WriteValue(kSection, kFileKey, value, m_settingsFile);
+    return m_file.write(value);
 }
 
 } // namespace OrvVelmora

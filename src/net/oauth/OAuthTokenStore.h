@@ -3,9 +3,18 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace OrvVelmora {
+
+/// The one token entry of the settings file, read and written by whoever owns
+/// the settings (the store itself knows no settings file).
+struct OAuthTokenFile
+{
+    std::function<QString()> read;
+    std::function<bool(const QString &value)> write;
+};
 
 /// Keeps the refresh token of a signed-in account. The system keyring (the
 /// Secret Service) is the first choice; where no keyring answers, the token
@@ -21,8 +30,8 @@ namespace OrvVelmora {
 class OAuthTokenStore
 {
 public:
-    /// settingsFile as the SettingsFileStore takes it (empty: the per-user file).
-    explicit OAuthTokenStore(QString settingsFile);
+    /// file: where the token goes when no keyring answers.
+    explicit OAuthTokenStore(OAuthTokenFile file);
     /// A store that neither the keyring nor the settings file ever sees.
     static OAuthTokenStore pending();
 
@@ -46,7 +55,7 @@ private:
     QString fileToken(const QString &account) const;
     bool writeFileToken(const QString &account, const QString &token);
 
-    QString m_settingsFile;
+    OAuthTokenFile m_file;
     QString m_scope;
     QHash<QString, QString> m_pendingTokens;
     mutable Place m_lastPlace = Place::Nowhere;

@@ -1,6 +1,6 @@
 #include "net/smtp/SmtpClient.h"
 
-#include "base/platform/Logging.h"
+#include "net/smtp/SmtpLog.h"
 #include "net/smtp/SmtpLogin.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 #include "net/smtp/SmtpConnection.h"
 
-#include "base/platform/Logging.h"
+#include "net/smtp/SmtpLog.h"
+
 
 #include <QCryptographicHash>
 #include <QFile>

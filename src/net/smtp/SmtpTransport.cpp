@@ -5,6 +5,7 @@
 #include "net/smtp/SmtpAddress.h"
 #include "net/smtp/SmtpAttachmentList.h"
 #include "net/smtp/SmtpClient.h"
+#include "net/smtp/SmtpLog.h"
 #include "net/smtp/SmtpMessageBuilder.h"
 
 #include <QElapsedTimer>

@@ -1,4 +1,5 @@
 #include "base/platform/Logging.h"
+#include "base/platform/PlatformLog.h"
 
 #include <QList>
 #include <QString>
@@ -6,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+
+Q_LOGGING_CATEGORY(lcSteps, "orv.test.steps", QtWarningMsg)
 
 namespace {
 
@@ -48,9 +51,9 @@ TEST(Tolerate, AFailingStepIsLoggedUnderItsNameAndTheNextStepRuns)
     LogCapture capture;
     QStringList ran;
     const bool first =
-        OrvVelmora::tolerate(lcWizard, "colouring the frame", [] { throw std::runtime_error("no colour scheme"); });
-    const bool second = OrvVelmora::tolerate(lcWizard, "loading customers", [&ran] { ran << "loaded"; });
-    const bool third = OrvVelmora::tolerate(lcSendRun, "odd step", [] { throw 42; });
+        OrvVelmora::tolerate(lcSteps, "colouring the frame", [] { throw std::runtime_error("no colour scheme"); });
+    const bool second = OrvVelmora::tolerate(lcSteps, "loading customers", [&ran] { ran << "loaded"; });
+    const bool third = OrvVelmora::tolerate(lcPlatform, "odd step", [] { throw 42; });
 
     EXPECT_FALSE(first);
     EXPECT_TRUE(second);
@@ -58,10 +61,21 @@ TEST(Tolerate, AFailingStepIsLoggedUnderItsNameAndTheNextStepRuns)
     EXPECT_EQ(ran, QStringList{"loaded"});
     ASSERT_EQ(capture.logged.size(), 2);
     EXPECT_EQ(capture.logged[0].type, QtWarningMsg);
-    EXPECT_EQ(capture.logged[0].category, QStringLiteral("orv.wizard"));
+    EXPECT_EQ(capture.logged[0].category, QStringLiteral("orv.test.steps"));
     EXPECT_EQ(capture.logged[0].text, QStringLiteral("colouring the frame failed: no colour scheme"));
-    EXPECT_EQ(capture.logged[1].category, QStringLiteral("orv.sendrun"));
+    EXPECT_EQ(capture.logged[1].category, QStringLiteral("orv.platform"));
     EXPECT_EQ(capture.logged[1].text, QStringLiteral("odd step failed"));
+}
+
+// Without QT_LOGGING_RULES a host's terminal sees our warnings, not our chatter.
+TEST(Tolerate, CategoriesStayQuietBelowWarningsUnlessAsked)
+{
+    LogCapture capture;
+    qCDebug(lcPlatform) << "debug";
+    qCInfo(lcPlatform) << "info";
+    qCWarning(lcPlatform) << "warning";
+    ASSERT_EQ(capture.logged.size(), 1);
+    EXPECT_EQ(capture.logged[0].text, QStringLiteral("warning"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "OAuthTestServer.h"
 #include "ScriptedPlatformServices.h"
 
+#include "account/SettingsTokenFile.h"
 #include "settings/SettingsFileStore.h"
 #include "net/oauth/OAuthAccess.h"
 #include "net/oauth/OAuthProvider.h"
@@ -97,7 +98,7 @@ protected:
     ScriptedPlatformServices::Scope scope{desk};
     std::unique_ptr<OAuthTestServer> server;
     OAuthProvider provider;
-    OAuthTokenStore store{settingsFile};
+    OAuthTokenStore store{settingsTokenFile(settingsFile)};
     QString lastError;
 };
 
@@ -180,7 +181,7 @@ TEST(TokenStore, KeepsOneTokenPerServerAndUserWhereverItCan)
     QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("velmora.ini"));
     const bool keyring = qEnvironmentVariableIsSet("VELMORA_TEST_KEYRING");
-    OAuthTokenStore store(file);
+    OAuthTokenStore store(settingsTokenFile(file));
     ASSERT_TRUE(store.save(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna"), QStringLiteral("rt-1/+=")));
     EXPECT_EQ(store.lastPlace(), keyring ? OAuthTokenStore::Place::Keyring : OAuthTokenStore::Place::SettingsFile);
     const QString inFile = SettingsFileStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("OAuthToken"), file);
@@ -188,7 +189,7 @@ TEST(TokenStore, KeepsOneTokenPerServerAndUserWhereverItCan)
     if (!keyring)
         EXPECT_EQ(QFile::permissions(file) & 0x0077, QFileDevice::Permissions());
 
-    OAuthTokenStore later(file);
+    OAuthTokenStore later(settingsTokenFile(file));
     EXPECT_EQ(later.load(QStringLiteral("SMTP.gmail.com"), QStringLiteral("anna")), QStringLiteral("rt-1/+="));
     EXPECT_FALSE(later.load(QStringLiteral("smtp.gmail.com"), QStringLiteral("bert")));
     EXPECT_FALSE(later.load(QStringLiteral("smtp.office365.com"), QStringLiteral("anna")));
