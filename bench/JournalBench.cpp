@@ -5,8 +5,8 @@
 // can be; the journal file lies on disk, not in memory, so its syncs are real.
 #include "SendRunBenchSupport.h"
 
-#include "net/smtp/SmtpTransport.h"
 #include "journal/SendJournal.h"
+#include "net/smtp/SmtpTransport.h"
 #include "sendrun/SendRun.h"
 #include "sendrun/SendRunJournal.h"
 

@@ -7,13 +7,13 @@
 #include "SendRunBenchSupport.h"
 
 #include "component/CMailInternal.h"
-#include "editor/OrvRtfCtl32.h"
 #include "controls/richtext/RichTextBox.h"
 #include "controls/wizardframe/WizardFrame.h"
-#include "wizard/SendStatusPane.h"
-#include "wizard/frmDialogMail.h"
+#include "editor/OrvRtfCtl32.h"
 #include "recipients/AttachmentPane.h"
 #include "recipients/RecipientPane.h"
+#include "wizard/SendStatusPane.h"
+#include "wizard/frmDialogMail.h"
 
 #include <OrvVelmora/CMail.h>
 

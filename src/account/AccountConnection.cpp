@@ -1,13 +1,13 @@
 #include "account/AccountConnection.h"
 
 #include "account/SettingsTokenFile.h"
+#include "net/oauth/OAuthAccess.h"
+#include "net/oauth/OAuthTokenStore.h"
+#include "net/smtp/SmtpTransport.h"
 #include "settings/Blanks.h"
 #include "settings/MailSettings.h"
 #include "settings/SettingsKeys.h"
 #include "settings/TrustedCertificate.h"
-#include "net/oauth/OAuthAccess.h"
-#include "net/oauth/OAuthTokenStore.h"
-#include "net/smtp/SmtpTransport.h"
 
 namespace OrvVelmora {
 

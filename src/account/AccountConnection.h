@@ -1,7 +1,7 @@
 #pragma once
 
-#include "settings/AccountOptions.h"
 #include "net/oauth/OAuthProvider.h"
+#include "settings/AccountOptions.h"
 
 #include <QString>
 

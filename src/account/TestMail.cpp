@@ -3,11 +3,11 @@
 #include "account/AccountConnection.h"
 #include "account/frmCertificateException.h"
 #include "account/frmEMailSetup.h"
+#include "base/platform/PlatformServices.h"
+#include "controls/wizardframe/LabelledField.h"
+#include "net/smtp/SmtpTransport.h"
 #include "settings/ConversionError.h"
 #include "settings/PortNumber.h"
-#include "base/platform/PlatformServices.h"
-#include "net/smtp/SmtpTransport.h"
-#include "controls/wizardframe/LabelledField.h"
 
 #include <QDialog>
 #include <QPushButton>

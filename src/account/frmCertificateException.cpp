@@ -1,8 +1,8 @@
 #include "account/frmCertificateException.h"
 
-#include "settings/TrustedCertificate.h"
 #include "base/platform/PlatformServices.h"
 #include "net/smtp/SmtpTransport.h"
+#include "settings/TrustedCertificate.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,8 +1,8 @@
 #include "account/frmEMailSetup.h"
 
-#include "account/SettingsTokenFile.h"
 #include "account/AccountConnection.h"
 #include "account/AccountLog.h"
+#include "account/SettingsTokenFile.h"
 #include "account/TestMail.h"
 #include "base/platform/Logging.h"
 #include "base/platform/PlatformServices.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "settings/AccountOptions.h"
 #include "net/oauth/OAuthProvider.h"
 #include "net/oauth/OAuthTokens.h"
+#include "settings/AccountOptions.h"
 
 #include <QDialog>
 

@@ -1,5 +1,7 @@
 #include "editor/OrvRtfCtl32.h"
 
+#include "controls/richtext/RichTextBox.h"
+#include "controls/toolbar/ToolBarControl.h"
 #include "editor/DocumentCommands.h"
 #include "editor/EditorToolBarDefinition.h"
 #include "editor/FontSizeText.h"
@@ -8,8 +10,6 @@
 #include "editor/ToolDispatcher.h"
 #include "editor/ToolIds.h"
 #include "editor/ToolStateSync.h"
-#include "controls/richtext/RichTextBox.h"
-#include "controls/toolbar/ToolBarControl.h"
 
 #include <QAction>
 #include <QApplication>

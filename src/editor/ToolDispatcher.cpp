@@ -1,11 +1,11 @@
 #include "editor/ToolDispatcher.h"
 
-#include "editor/DocumentCommands.h"
-#include "editor/FontSizeText.h"
-#include "editor/ToolIds.h"
 #include "base/platform/PlatformServices.h"
 #include "controls/richtext/RichTextBox.h"
 #include "controls/toolbar/ToolBarControl.h"
+#include "editor/DocumentCommands.h"
+#include "editor/FontSizeText.h"
+#include "editor/ToolIds.h"
 #include "merge/MergeField.h"
 
 namespace OrvVelmora {

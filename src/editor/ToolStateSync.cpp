@@ -1,9 +1,9 @@
 #include "editor/ToolStateSync.h"
 
-#include "editor/FontSizeText.h"
-#include "editor/ToolIds.h"
 #include "controls/richtext/RichTextBox.h"
 #include "controls/toolbar/ToolBarControl.h"
+#include "editor/FontSizeText.h"
+#include "editor/ToolIds.h"
 
 #include <QTextCursor>
 

@@ -2,7 +2,6 @@
 
 #include "recipients/RecipientsLog.h"
 
-
 #include <QSqlError>
 
 namespace OrvVelmora {

@@ -1,7 +1,7 @@
 #include "recipients/RecipientPane.h"
 
-#include "controls/grid/GridComponent.h"
 #include "base/platform/PlatformServices.h"
+#include "controls/grid/GridComponent.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #include "sendrun/SendRunJournal.h"
 
 #include "base/platform/PlatformServices.h"
-#include "net/smtp/SmtpTransport.h"
 #include "journal/RunPause.h"
+#include "net/smtp/SmtpTransport.h"
 #include "sendrun/SendRunView.h"
 
 namespace OrvVelmora {

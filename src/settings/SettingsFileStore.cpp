@@ -2,7 +2,6 @@
 
 #include "settings/SettingsLog.h"
 
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

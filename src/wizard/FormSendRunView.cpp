@@ -1,14 +1,14 @@
 #include "wizard/FormSendRunView.h"
 
+#include "codec/rtf/MarkedPlainText.h"
+#include "controls/richtext/RichTextBox.h"
+#include "controls/wizardframe/WizardFrame.h"
+#include "editor/OrvRtfCtl32.h"
+#include "recipients/AttachmentPane.h"
 #include "settings/MailSettings.h"
 #include "settings/SettingsFileStore.h"
-#include "editor/OrvRtfCtl32.h"
-#include "controls/richtext/RichTextBox.h"
-#include "codec/rtf/MarkedPlainText.h"
-#include "controls/wizardframe/WizardFrame.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
-#include "recipients/AttachmentPane.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "wizard/MessagePane.h"
 
-#include "editor/OrvRtfCtl32.h"
 #include "controls/richtext/RichTextBox.h"
 #include "controls/toolbar/ToolBarControl.h"
 #include "controls/wizardframe/LabelledField.h"
+#include "editor/OrvRtfCtl32.h"
 #include "recipients/AttachmentPane.h"
 
 #include <QCheckBox>

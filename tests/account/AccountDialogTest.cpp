@@ -1,10 +1,10 @@
 #include "AccountTestKit.h"
 
 #include "account/frmEMailSetup.h"
+#include "controls/wizardframe/LabelledField.h"
 #include "settings/ConversionError.h"
 #include "settings/PortNumber.h"
 #include "settings/SettingsFileStore.h"
-#include "controls/wizardframe/LabelledField.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -2,18 +2,18 @@
 // our own authorization and SMTP servers, a certificate exception trusted once
 // and refused when the certificate changes, and the unencrypted relay question.
 #include "AccountTestKit.h"
-#include "account/SettingsTokenFile.h"
 #include "OAuthTestServer.h"
 #include "SmtpTestServer.h"
+#include "account/SettingsTokenFile.h"
 
 #include "account/AccountConnection.h"
 #include "account/frmCertificateException.h"
 #include "account/frmEMailSetup.h"
-#include "settings/SettingsFileStore.h"
-#include "settings/TrustedCertificate.h"
+#include "controls/wizardframe/LabelledField.h"
 #include "net/oauth/OAuthTokenStore.h"
 #include "net/smtp/SmtpTransport.h"
-#include "controls/wizardframe/LabelledField.h"
+#include "settings/SettingsFileStore.h"
+#include "settings/TrustedCertificate.h"
 
 #include <QCheckBox>
 #include <QDir>

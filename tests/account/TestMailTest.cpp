@@ -3,8 +3,8 @@
 
 #include "account/TestMail.h"
 #include "account/frmEMailSetup.h"
-#include "net/smtp/SmtpTransport.h"
 #include "controls/wizardframe/LabelledField.h"
+#include "net/smtp/SmtpTransport.h"
 
 #include <QPushButton>
 #include <QTest>

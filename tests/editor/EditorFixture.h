@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editor/OrvRtfCtl32.h"
 #include "controls/richtext/RichTextBox.h"
 #include "controls/toolbar/ToolBarControl.h"
+#include "editor/OrvRtfCtl32.h"
 
 #include "ScriptedPlatformServices.h"
 

@@ -5,8 +5,8 @@
 #include "ScriptedReplyServer.h"
 #include "SendRunTestKit.h"
 
-#include "net/smtp/SmtpTransport.h"
 #include "journal/SendJournal.h"
+#include "net/smtp/SmtpTransport.h"
 #include "sendrun/JournalledSendRun.h"
 #include "sendrun/MailingSelection.h"
 #include "sendrun/SendRun.h"

@@ -3,21 +3,21 @@
 
 #include "account/frmEMailSetup.h"
 #include "component/CMailInternal.h"
-#include "editor/OrvRtfCtl32.h"
 #include "controls/grid/GridComponent.h"
 #include "controls/richtext/RichTextBox.h"
 #include "controls/wizardframe/LabelledField.h"
 #include "controls/wizardframe/TabStrip.h"
 #include "controls/wizardframe/WizardFrame.h"
 #include "controls/wizardframe/WizardPane.h"
+#include "editor/OrvRtfCtl32.h"
+#include "recipients/AttachmentPane.h"
+#include "recipients/RecipientPane.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/MessagePane.h"
 #include "wizard/MessagePreview.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/WizardInitialisation.h"
 #include "wizard/frmDialogMail.h"
-#include "recipients/AttachmentPane.h"
-#include "recipients/RecipientPane.h"
 
 #include <OrvVelmora/CMail.h>
 

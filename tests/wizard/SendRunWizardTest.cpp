@@ -2,28 +2,28 @@
 // database, all customers transferred, a formatted message with placeholders
 // and two attachments, finish, and what a real SMTP server received.
 #include "OAuthTestServer.h"
-#include "account/SettingsTokenFile.h"
 #include "ReceivedMail.h"
 #include "ScriptedPlatformServices.h"
 #include "SendRunTestKit.h"
 #include "SmtpTestServer.h"
+#include "account/SettingsTokenFile.h"
 
 #include "account/frmEMailSetup.h"
 #include "component/CMailInternal.h"
-#include "settings/TrustedCertificate.h"
-#include "editor/OrvRtfCtl32.h"
 #include "controls/grid/GridComponent.h"
+#include "controls/richtext/RichTextBox.h"
+#include "controls/wizardframe/LabelledField.h"
+#include "controls/wizardframe/WizardFrame.h"
+#include "editor/OrvRtfCtl32.h"
 #include "net/oauth/OAuthAccess.h"
 #include "net/oauth/OAuthSignIn.h"
 #include "net/oauth/OAuthTokenStore.h"
-#include "controls/richtext/RichTextBox.h"
 #include "net/smtp/SmtpTransport.h"
-#include "controls/wizardframe/LabelledField.h"
-#include "controls/wizardframe/WizardFrame.h"
-#include "wizard/SendStatusPane.h"
-#include "wizard/frmDialogMail.h"
 #include "recipients/AttachmentPane.h"
 #include "recipients/RecipientPane.h"
+#include "settings/TrustedCertificate.h"
+#include "wizard/SendStatusPane.h"
+#include "wizard/frmDialogMail.h"
 
 #include <OrvVelmora/CMail.h>
 

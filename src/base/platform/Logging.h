@@ -4,7 +4,6 @@
 
 #include <exception>
 
-
 namespace OrvVelmora {
 
 /// A category as Q_DECLARE_LOGGING_CATEGORY declares it: a function giving it.

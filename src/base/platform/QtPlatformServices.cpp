@@ -2,7 +2,6 @@
 
 #include "base/platform/PlatformLog.h"
 
-
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>

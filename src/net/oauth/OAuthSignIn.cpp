@@ -1,7 +1,7 @@
 #include "net/oauth/OAuthSignIn.h"
 
-#include "net/oauth/OAuthLog.h"
 #include "base/platform/PlatformServices.h"
+#include "net/oauth/OAuthLog.h"
 
 #include <QCryptographicHash>
 #include <QEventLoop>

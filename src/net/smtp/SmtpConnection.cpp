@@ -2,7 +2,6 @@
 
 #include "net/smtp/SmtpLog.h"
 
-
 #include <QCryptographicHash>
 #include <QFile>
 #include <QSslConfiguration>

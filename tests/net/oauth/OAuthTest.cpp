@@ -2,11 +2,11 @@
 #include "ScriptedPlatformServices.h"
 
 #include "account/SettingsTokenFile.h"
-#include "settings/SettingsFileStore.h"
 #include "net/oauth/OAuthAccess.h"
 #include "net/oauth/OAuthProvider.h"
 #include "net/oauth/OAuthSignIn.h"
 #include "net/oauth/OAuthTokenStore.h"
+#include "settings/SettingsFileStore.h"
 
 #include <QFile>
 #include <QTcpSocket>
