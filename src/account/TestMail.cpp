@@ -81,8 +81,7 @@ void TestMail::configureTransport()
     m_transport.setRecipient(m_dialog.sevEMail()->Text());
 
     m_transport.setHeloName(QString());
-    m_transport.setBounceAddress(QString());
-    m_transport.setUseTls(true);
+    m_transport.setTlsMode(SmtpTlsMode::Required);
     m_transport.setConnectTimeout(10);
     m_transport.ClearAttachments();
 
@@ -159,7 +158,7 @@ bool TestMail::offerUnencryptedRelay()
     if (answer != MessageAnswer::Yes)
         return false;
     m_dialog.allowUnencrypted();
-    m_transport.setRequireEncryption(false);
+    m_transport.setTlsMode(SmtpTlsMode::WhenOffered);
     return true;
 }
 
