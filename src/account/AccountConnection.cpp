@@ -45,7 +45,8 @@ bool AccountConnection::prepare(SmtpTransport &transport)
 {
     m_error.clear();
     transport.setTrustedCertificate(TrustedCertificate::fingerprintFor(m_options.Zertifikat, m_account.server));
-    transport.setRequireEncryption(!m_options.unencryptedAllowed(m_account.user));
+    transport.setTlsMode(m_options.unencryptedAllowed(m_account.user) ? SmtpTlsMode::WhenOffered
+                                                                      : SmtpTlsMode::Required);
     transport.setOAuthAccessToken(QString());
     return !OAuthProvider::appliesTo(m_account) || prepareToken(transport);
 }

@@ -8,6 +8,7 @@
 #include "net/smtp/SmtpTransport.h"
 #include "settings/ConversionError.h"
 #include "settings/PortNumber.h"
+#include "transportsetup/TransportSetup.h"
 
 #include <QDialog>
 #include <QPushButton>
@@ -68,29 +69,17 @@ void TestMail::setButtonsEnabled(bool enabled)
 // The fields go to the transport as typed: only the check trims them.
 void TestMail::configureTransport()
 {
-    m_transport.setServer(m_dialog.sevServer()->Text());
-    m_transport.setPort(portFromText(m_dialog.sevPort()->Text()));
-    m_transport.setUserName(m_dialog.sevUserName()->Text());
-    m_transport.setPassword(m_dialog.sevKennwort()->Text());
-    m_transport.setUseAuthentication(true);
-
-    m_transport.setFromName(m_dialog.sevName()->Text());
-    m_transport.setFromAddress(m_dialog.sevEMail()->Text());
-    m_transport.setOrganization(m_dialog.sevFirma()->Text());
-    m_transport.setReplyTo(m_dialog.sevAntwortAdresse()->Text());
-    m_transport.setRecipient(m_dialog.sevEMail()->Text());
-
-    m_transport.setHeloName(QString());
-    m_transport.setBounceAddress(QString());
-    m_transport.setUseTls(true);
-    m_transport.setConnectTimeout(10);
-    m_transport.ClearAttachments();
-
+    const SenderSettings typed{m_dialog.sevName()->Text(),     m_dialog.sevEMail()->Text(),
+                               m_dialog.sevFirma()->Text(),    m_dialog.sevAntwortAdresse()->Text(),
+                               m_dialog.sevServer()->Text(),   portFromText(m_dialog.sevPort()->Text()),
+                               m_dialog.sevUserName()->Text(), m_dialog.sevKennwort()->Text()};
+    TransportSetup{typed, QString()}.writeTo(m_transport);
+    // The test message goes to the sender's own address.
+    m_transport.setRecipient(typed.SenderAddress);
     m_transport.setReadReceipt(false);
     m_transport.setPriority(3);
     m_transport.setRetryCount(0);
     m_transport.setTimeout(120);
-
     m_transport.setSubject(QString::fromUtf8(kSubject));
     m_transport.setBody(QString::fromUtf8(kBody));
 }
@@ -159,7 +148,7 @@ bool TestMail::offerUnencryptedRelay()
     if (answer != MessageAnswer::Yes)
         return false;
     m_dialog.allowUnencrypted();
-    m_transport.setRequireEncryption(false);
+    m_transport.setTlsMode(SmtpTlsMode::WhenOffered);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "sendrun/SendRunAccount.h"
 #include "sendrun/SendRunJournal.h"
 #include "sendrun/SendRunLog.h"
+#include "transportsetup/TransportSetup.h"
 
 #include <QScopedValueRollback>
 
@@ -135,24 +136,9 @@ void SendRun::readMessageFromForm()
 
 void SendRun::configureTransport(const SenderSettings &settings)
 {
-    // The order is the one the transport has always been configured in; the
-    // values that have no place in the account settings are fixed here: the
-    // EHLO name from the settings store, TLS where the server offers it, 10 s
-    // to connect, no automatic repetition of a message and 60 s of silence
-    // allowed during the dialogue.
-    m_transport.setServer(settings.SmtpServer);
-    m_transport.setPort(settings.SmtpPort);
-    m_transport.setUserName(settings.SmtpUser);
-    m_transport.setPassword(settings.SmtpPassword);
-    m_transport.setUseAuthentication(true);
-    m_transport.setFromName(settings.SenderName);
-    m_transport.setFromAddress(settings.SenderAddress);
-    m_transport.setOrganization(settings.SenderCompany);
-    m_transport.setReplyTo(settings.ReplyToAddress);
-    m_transport.setHeloName(m_view.settingsStoreText());
-    m_transport.setUseTls(true);
-    m_transport.setConnectTimeout(10);
-    m_transport.ClearAttachments();
+    // The EHLO name comes from the settings store; every message is tried
+    // once, and the server may stay silent for 60 s during the dialogue.
+    TransportSetup{settings, m_view.settingsStoreText()}.writeTo(m_transport);
     for (const SendAttachment &attachment : m_view.attachments())
         m_transport.AddAttachment(attachment.fileName, attachment.zip);
     m_transport.setReadReceipt(m_view.readReceiptChecked());
@@ -160,6 +146,9 @@ void SendRun::configureTransport(const SenderSettings &settings)
     m_transport.setRetryCount(0);
     m_transport.setSubject(m_subject);
     m_transport.setTimeout(60);
+    // A journal gives every row its own Message-ID; without one, no ID of an
+    // earlier run may stick to this run's messages.
+    m_transport.setMessageId(QString());
     m_transport.setWhileWaiting([this] { prepareAhead(); });
 }
 
@@ -376,7 +365,7 @@ void SendRun::prepareAhead()
     const std::optional<QString> address = m_recipients.cell(m_aheadRow, QStringLiteral("EMail"));
     if (address && m_prepared->html)
         m_transport.prepareMessage(*address, m_prepared->subject, m_prepared->text, *m_prepared->html,
-                                   m_journal ? m_journal->messageId(m_aheadRow) : m_transport.MessageId());
+                                   m_journal ? m_journal->messageId(m_aheadRow) : QString());
 }
 
 void SendRun::countResult(qint32 result)

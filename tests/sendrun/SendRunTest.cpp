@@ -141,47 +141,52 @@ TEST_F(SendRunTest, StopAfterAMessageDeliversNothingOfTheEnvelopeSentAhead)
     EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("9"));
 }
 
-TEST_F(SendRunTest, TransportIsConfiguredFromSettingsAndFormAndEmptyListConnectsNowhere)
+// What the settings and the form say arrives on the wire, for every priority
+// (the attachments: SendRunWizardTest).
+TEST_F(SendRunTest, SettingsAndFormReachTheServerAndAnEmptyListConnectsNowhere)
 {
     struct Row
     {
         const char *name;
         int priorityIndex;
         bool receipt;
-        qint32 expectedPriority;
+        const char *xPriority;
     };
     const Row rows[] = {
-        {"Hoch", 0, true, 1}, {"Normal", 1, false, 3}, {"Niedrig", 2, true, 5}, {"none chosen", -1, false, 5}};
-    startServer();
+        {"Hoch", 0, true, "1"}, {"Normal", 1, false, "3"}, {"Niedrig", 2, true, "5"}, {"none chosen", -1, false, "5"}};
+    // The server takes only these credentials: a delivery proves the login.
+    startServer({.user = QStringLiteral("anna"), .password = QStringLiteral("geheim")});
     view.settings = {QStringLiteral("Anna"),      QStringLiteral("anna@velmora.example"),
                      QStringLiteral("Velmora"),   QStringLiteral("antwort@velmora.example"),
                      QStringLiteral("127.0.0.1"), server->port(),
                      QStringLiteral("anna"),      QStringLiteral("geheim")};
-    view.attachmentRows = {{QStringLiteral("/tmp/a.pdf"), true}, {QStringLiteral("/tmp/b.txt"), false}};
+    addCustomers(1);
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         view.priority = row.priorityIndex;
         view.readReceipt = row.receipt;
-        view.frameLog.clear();
 
         runSend();
 
-        EXPECT_EQ(transport.Priority(), row.expectedPriority);
-        EXPECT_EQ(transport.ReadReceipt(), row.receipt);
-        EXPECT_EQ(view.lastFrame(QStringLiteral("maximum")), QStringLiteral("maximum 0"));
-        EXPECT_EQ(view.frameLog.last(), QStringLiteral("finish second"));
+        const ReceivedMail mail = receivedMails(*server).value(server->sessionCount() - 1);
+        EXPECT_EQ(mail.headers.value(QStringLiteral("x-priority")).left(1), QLatin1String(row.xPriority));
+        EXPECT_EQ(mail.headers.contains(QStringLiteral("disposition-notification-to")), row.receipt);
     }
-    EXPECT_EQ(server->sessionCount(), 0);
-    EXPECT_EQ((QStringList{transport.Server(), transport.UserName(), transport.Password(), transport.FromName(),
-                           transport.FromAddress(), transport.Organization(), transport.ReplyTo(), transport.HeloName(),
-                           transport.Subject()}),
-              (QStringList{QStringLiteral("127.0.0.1"), QStringLiteral("anna"), QStringLiteral("geheim"),
-                           QStringLiteral("Anna"), QStringLiteral("anna@velmora.example"), QStringLiteral("Velmora"),
-                           QStringLiteral("antwort@velmora.example"), view.storeText, view.subjectText}));
-    EXPECT_EQ(transport.Port(), server->port());
-    EXPECT_TRUE(transport.UseAuthentication() && transport.UseTls());
-    EXPECT_EQ((QList<int>{transport.ConnectTimeout(), transport.RetryCount(), transport.Timeout()}),
-              (QList<int>{10, 0, 60}));
+    ASSERT_EQ(server->sessionCount(), 4) << "one recipient per run";
+    EXPECT_TRUE(server->commands(1).contains(QStringLiteral("EHLO ") + view.storeText));
+    EXPECT_EQ(server->envelope(1, 1).first(), QStringLiteral("MAIL anna@velmora.example"));
+    const ReceivedMail mail = receivedMails(*server).value(0);
+    EXPECT_EQ(mail.headers.value(QStringLiteral("from")), QStringLiteral("Anna <anna@velmora.example>"));
+    EXPECT_EQ(mail.headers.value(QStringLiteral("organization")), QStringLiteral("Velmora"));
+    EXPECT_EQ(mail.headers.value(QStringLiteral("reply-to")), QStringLiteral("antwort@velmora.example"));
+    EXPECT_EQ(mail.headers.value(QStringLiteral("subject")), view.subjectText);
+
+    recipients.rows.clear();
+    view.frameLog.clear();
+    runSend();
+    EXPECT_EQ(view.lastFrame(QStringLiteral("maximum")), QStringLiteral("maximum 0"));
+    EXPECT_EQ(view.frameLog.last(), QStringLiteral("finish second"));
+    EXPECT_EQ(server->sessionCount(), 4);
 }
 
 // The faults a real server (or its absence) produces, and what the pane shows of them.

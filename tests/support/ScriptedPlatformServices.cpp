@@ -3,6 +3,11 @@
 #include <QCoreApplication>
 #include <QDialog>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <time.h>
+
 namespace OrvVelmora::Testing {
 
 MessageAnswer ScriptedPlatformServices::messageBox(const QString &text, const QString &caption, MessageIcon icon,
@@ -59,22 +64,73 @@ int ScriptedPlatformServices::mousePointer() const
     return m_pointer;
 }
 
-void ScriptedPlatformServices::restartEventGapClock()
+namespace {
+
+qint64 threadCpuMs()
 {
-    m_longestGap = 0;
-    m_sinceEvents.start();
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-qint64 ScriptedPlatformServices::longestEventGapMs() const
+} // namespace
+
+/// Sums how much later than asked a thread napping 2 ms at a time wakes: the
+/// time this machine gave to other work meanwhile.
+class SchedulerLateness
 {
-    return m_sinceEvents.isValid() ? qMax(m_longestGap, m_sinceEvents.elapsed()) : 0;
+public:
+    ~SchedulerLateness()
+    {
+        m_stop = true;
+        m_probe.join();
+    }
+    qint64 totalMs() const { return m_lateNs / 1000000; }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<qint64> m_lateNs{0};
+    std::thread m_probe{[this] {
+        constexpr auto kNap = std::chrono::milliseconds(2);
+        while (!m_stop) {
+            const auto asleep = std::chrono::steady_clock::now();
+            std::this_thread::sleep_for(kNap);
+            m_lateNs += std::chrono::nanoseconds(std::chrono::steady_clock::now() - asleep - kNap).count();
+        }
+    }};
+};
+
+ScriptedPlatformServices::ScriptedPlatformServices() = default;
+ScriptedPlatformServices::~ScriptedPlatformServices() = default;
+
+void ScriptedPlatformServices::restartEventGapClock()
+{
+    if (!m_lateness)
+        m_lateness = std::make_unique<SchedulerLateness>();
+    m_longest = {};
+    m_sinceEvents.start();
+    m_lateAtEvents = m_lateness->totalMs();
+    m_cpuAtEvents = threadCpuMs();
+}
+
+ScriptedPlatformServices::EventGaps ScriptedPlatformServices::longestEventGaps() const
+{
+    if (!m_sinceEvents.isValid())
+        return {};
+    const qint64 wall = m_sinceEvents.elapsed();
+    return {qMax(m_longest.wallMs, wall), qMax(m_longest.heldMs, wall - (m_lateness->totalMs() - m_lateAtEvents)),
+            qMax(m_longest.cpuMs, threadCpuMs() - m_cpuAtEvents)};
 }
 
 void ScriptedPlatformServices::processEvents()
 {
     ++processEventsCount;
-    if (m_sinceEvents.isValid())
-        m_longestGap = qMax(m_longestGap, m_sinceEvents.restart());
+    if (m_sinceEvents.isValid()) {
+        m_longest = longestEventGaps();
+        m_sinceEvents.restart();
+        m_lateAtEvents = m_lateness->totalMs();
+        m_cpuAtEvents = threadCpuMs();
+    }
     if (runRealEvents)
         QCoreApplication::processEvents();
 }

@@ -8,9 +8,12 @@
 #include <QQueue>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace OrvVelmora::Testing {
+
+class SchedulerLateness;
 
 /// Stands in for the person at the desk: answers dialogs from queues the test
 /// fills, records every message box and dialog request, and keeps an in-memory
@@ -18,6 +21,9 @@ namespace OrvVelmora::Testing {
 class ScriptedPlatformServices final : public PlatformServices
 {
 public:
+    ScriptedPlatformServices();
+    ~ScriptedPlatformServices() override;
+
     struct ShownMessage
     {
         QString text;
@@ -53,10 +59,22 @@ public:
     QStringList colorDialogTitles;
     QList<int> pointerHistory;
     int processEventsCount = 0;
-    /// Starts measuring the gaps between event runs (ended by longestEventGapMs()).
+    /// Starts measuring the gaps between event runs (read by longestEventGaps()).
     void restartEventGapClock();
-    /// The longest time without an event run since restartEventGapClock(), up to now.
-    qint64 longestEventGapMs() const;
+    /// The longest stretches without an event run since restartEventGapClock(), up to now.
+    struct EventGaps
+    {
+        /// On the wall clock: what the window waited, including time the
+        /// machine gave to other processes.
+        qint64 wallMs = 0;
+        /// The wall clock less that time (as late as a thread that naps 2 ms
+        /// at a time woke meanwhile): what the code held the thread for,
+        /// computing or waiting.
+        qint64 heldMs = 0;
+        /// This thread's CPU time: what the code computed.
+        qint64 cpuMs = 0;
+    };
+    EventGaps longestEventGaps() const;
     bool clipboardWorks = true;
     /// Runs real Qt event processing too (for widget tests that need repaints/timers).
     bool runRealEvents = false;
@@ -93,8 +111,11 @@ public:
     };
 
 private:
+    std::unique_ptr<SchedulerLateness> m_lateness;
     QElapsedTimer m_sinceEvents;
-    qint64 m_longestGap = 0;
+    qint64 m_lateAtEvents = 0;
+    qint64 m_cpuAtEvents = 0;
+    EventGaps m_longest;
 
     std::optional<QString> nextFile(bool save, const FileDialogRequest &request);
 

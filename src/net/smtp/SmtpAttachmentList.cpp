@@ -1,6 +1,7 @@
 #include "net/smtp/SmtpAttachmentList.h"
 
 #include "net/smtp/SmtpMessageBuilder.h"
+#include "net/smtp/SmtpTexts.h"
 #include "net/smtp/ZipPacker.h"
 
 #include <QFile>
@@ -31,18 +32,18 @@ bool SmtpAttachmentList::loadOne(SmtpAttachment &item, QString *error)
     const QFileInfo info(item.path);
     QFile file(item.path);
     if (!info.isFile()) {
-        *error = QStringLiteral("Die Anlage „%1“ wurde nicht gefunden.").arg(item.path);
+        *error = SmtpTexts::attachmentMissing(item.path);
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Die Anlage „%1“ kann nicht gelesen werden.").arg(item.path);
+        *error = SmtpTexts::attachmentUnreadable(item.path);
         return false;
     }
     if (!item.zip) {
         item.fileName = info.fileName();
         item.mimeType = QMimeDatabase().mimeTypeForFileNameAndData(item.path, file.peek(4096)).name();
         if (!encodeFile(item, file)) {
-            *error = QStringLiteral("Die Anlage „%1“ kann nicht gelesen werden.").arg(item.path);
+            *error = SmtpTexts::attachmentUnreadable(item.path);
             return false;
         }
         item.loaded = true;
@@ -50,12 +51,12 @@ bool SmtpAttachmentList::loadOne(SmtpAttachment &item, QString *error)
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("Die Anlage „%1“ kann nicht gelesen werden.").arg(item.path);
+        *error = SmtpTexts::attachmentUnreadable(item.path);
         return false;
     }
     const auto packed = ZipPacker::pack(info.fileName(), bytes, info.lastModified());
     if (!packed) {
-        *error = QStringLiteral("Die Anlage „%1“ konnte nicht gepackt werden.").arg(item.path);
+        *error = SmtpTexts::attachmentUnpackable(item.path);
         return false;
     }
     item.fileName = info.fileName() + QStringLiteral(".zip");

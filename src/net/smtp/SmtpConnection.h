@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QObject>
 #include <QSslCertificate>
 #include <QString>
 
@@ -30,11 +31,11 @@ struct SmtpTlsPolicy
 /// pump runs (pending window events), so the caller's window keeps working,
 /// and every wait is bounded by a deadline.
 ///
-/// A reply is only complete with its final line; continuation lines and line
-/// length are capped, so a server that never finishes a reply ends in a
-/// failure instead of an endless read.
+/// Replies are cut out of the incoming bytes by SmtpReplyReader, so a server
+/// that never finishes a reply ends in a failure instead of an endless read.
 class SmtpConnection
 {
+    Q_GADGET
 public:
     enum class Status {
         Ok,
@@ -48,6 +49,7 @@ public:
         Garbled,
         Gone
     };
+    Q_ENUM(Status)
 
     SmtpConnection();
     ~SmtpConnection();
@@ -89,7 +91,6 @@ public:
 
 private:
     bool handshake(const QDeadlineTimer &deadline, Status &status);
-    bool takeLine(QByteArray &line, bool &garbled);
     Status waitSlice(const QDeadlineTimer &deadline, const std::function<bool(int)> &wait);
     Status flush(int idleMs);
     void pump();
@@ -99,7 +100,7 @@ private:
     QSslCertificate m_peerCertificate;
     bool m_certificateChanged = false;
     bool m_abortRequested = false;
-    QByteArray m_in;
+    SmtpReplyReader m_reader;
     qint64 m_bodySent = 0;
     qint64 m_bodyTotal = 0;
     QDeadlineTimer m_sincePump;

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "net/smtp/SmtpEnums.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QSslCertificate>
 #include <QString>
-
-#include "net/smtp/SmtpReply.h"
 
 #include <functional>
 #include <memory>
@@ -13,10 +13,11 @@
 
 namespace OrvVelmora {
 
-struct SmtpClientSettings;
-struct SmtpMessageContent;
+struct SmtpEnvelope;
 
-/// Sends personalised messages over one SMTP session at a time.
+/// Sends personalised messages over one SMTP session at a time: the
+/// component's own calls over SmtpSession, SmtpTransaction and
+/// SmtpMessageBuilder, which take the account and the message as values.
 ///
 /// The settings are plain values written before Connect() and kept until
 /// written again. Connect() opens one SMTP session and completes greeting,
@@ -28,22 +29,17 @@ struct SmtpMessageContent;
 /// of the sender, the recipient or the message; a 421, a lost connection or a
 /// timeout ends it.
 ///
-/// Transport security:
-/// - port 465 speaks TLS from the first byte (implicit TLS);
-/// - on every other port STARTTLS is required; a server that does not offer it
-///   or fails it makes Connect() fail before any credential is sent. Servers on
-///   a loopback address ("localhost", 127.0.0.0/8, ::1) are the exception: they
-///   get STARTTLS when they offer it and plain SMTP otherwise;
-/// - certificates are checked against the system's trust store including the
-///   host name; setCAFile() adds a private CA (the caller takes its path from
-///   the key "CAFile" in the section "Velmora" of the settings file; the
-///   component only reads that key).
-/// The password never appears in LastError() or any trace.
+/// Transport security follows the TLS mode (see SmtpTlsMode and SmtpSession):
+/// certificates are checked against the system's trust store including the
+/// host name; setCAFile() adds a private CA (the caller takes its path from
+/// the key "CAFile" in the section "Velmora" of the settings file; the
+/// component only reads that key). The password never appears in LastError()
+/// or any trace.
 ///
 /// Waiting on the network never blocks the window: the transport lets pending
 /// events run at short intervals through PlatformServices while it waits, and
-/// every wait is bounded by ConnectTimeout() and Timeout(). Calls made from
-/// inside those event runs are never nested: a second Send or Connect is
+/// every wait is bounded by the connect time-out and the time-out. Calls made
+/// from inside those event runs are never nested: a second Send or Connect is
 /// refused; Disconnect gives a connect up at once and closes after a message
 /// in flight has been finished; deleting the transport is safe too.
 class SmtpTransport : public QObject
@@ -61,75 +57,57 @@ public:
     ~SmtpTransport() override;
     Q_DISABLE_COPY(SmtpTransport)
 
-    QString Server() const;
+    // The account. 0 or a negative port means the SMTP default port 25.
     void setServer(const QString &server);
-    qint32 Port() const;
-    /// 0 or a negative port means the SMTP default port 25.
     void setPort(qint32 port);
-    QString UserName() const;
     void setUserName(const QString &userName);
-    QString Password() const;
     void setPassword(const QString &password);
-    /// Authentication happens only with this flag on and a non-empty UserName;
+    /// Authentication happens only with this flag on and a non-empty user name;
     /// the mechanism is the best of those the server offers out of CRAM-MD5,
     /// PLAIN and LOGIN (XOAUTH2 with an access token); others are skipped.
-    bool UseAuthentication() const;
     void setUseAuthentication(bool on);
 
-    QString FromName() const;
+    // The sender and the message (see SmtpMessage for what each value does).
     void setFromName(const QString &name);
-    QString FromAddress() const;
     void setFromAddress(const QString &address);
-    QString Organization() const;
     void setOrganization(const QString &organization);
-    /// Empty: no Reply-To header.
-    QString ReplyTo() const;
     void setReplyTo(const QString &address);
-    QString Recipient() const;
     void setRecipient(const QString &address);
-    QString Subject() const;
     void setSubject(const QString &subject);
-    /// The plain text of the message.
-    QString Body() const;
     void setBody(const QString &body);
-    /// HTML form of the message; empty sends the plain text alone.
-    QString FormattedBody() const;
     void setFormattedBody(const QString &html);
-    /// 1 high, 3 normal, 5 low (X-Priority and Importance). 2 counts as high,
-    /// 4 as low, anything else as normal.
-    qint32 Priority() const;
     void setPriority(qint32 priority);
-    /// Asks for a read receipt to the sender's address (Disposition-Notification-To).
-    bool ReadReceipt() const;
     void setReadReceipt(bool on);
 
     /// The host name announced in EHLO; empty means this machine's host name.
-    QString HeloName() const;
     void setHeloName(const QString &name);
-    /// The envelope sender (MAIL FROM) where bounces go; empty means FromAddress.
-    QString BounceAddress() const;
-    void setBounceAddress(const QString &address);
-    /// On (the default): the TLS rules above. Off: plain SMTP, allowed only to a
-    /// loopback server (a local relay); Connect() refuses any other server.
-    bool UseTls() const;
-    void setUseTls(bool on);
+    /// Required by default; WhenOffered lets a relay without STARTTLS take the
+    /// messages of an account without login; Off is for a relay on this machine.
+    void setTlsMode(SmtpTlsMode mode);
     /// Seconds allowed for reaching the server and completing the greeting (default 10, at least 1).
-    qint32 ConnectTimeout() const;
     void setConnectTimeout(qint32 seconds);
     /// How often Send() repeats a message the server refused temporarily (4xx);
     /// 0 (the default) never repeats. A repeat goes over the same session, or
     /// over a fresh one when the server ended it (the only case where a session
     /// starts without Connect()).
-    qint32 RetryCount() const;
     void setRetryCount(qint32 count);
     /// Seconds the server may stay silent during the dialogue before the
     /// operation fails (default 60, at least 1). Disconnect() waits at most
     /// two seconds for the server's goodbye.
-    qint32 Timeout() const;
     void setTimeout(qint32 seconds);
     /// A PEM file with further trusted CA certificates, used besides the system's trust store.
-    QString CAFile() const;
     void setCAFile(const QString &path);
+    /// Raw SHA-256 of a certificate the user chose to trust for this server even
+    /// though the trust store does not; empty: none. Another untrusted
+    /// certificate then fails with Failure::CertificateChanged.
+    void setTrustedCertificate(const QByteArray &sha256);
+    /// Non-empty: log in with XOAUTH2 as the user with this token instead of a password.
+    void setOAuthAccessToken(const QString &token);
+    /// The certificate the server presented in the last handshake (null without one).
+    QSslCertificate PeerCertificate() const;
+    /// Test-only switch: with it on, a loopback server is held to the same TLS
+    /// rules as any other server.
+    void setLoopbackTreatedAsRemote(bool on);
 
     /// Work the caller wants done while the server takes in a message: run
     /// once per Send(), after the message has been written and before its
@@ -143,27 +121,9 @@ public:
     /// above may make; a message that cannot be built is left for Send() to report.
     void prepareMessage(const QString &recipient, const QString &subject, const QString &body,
                         const QString &formattedBody, const QString &messageId);
-
     /// Message-ID of the following messages (without angle brackets); empty: a
     /// new one for every message.
-    QString MessageId() const;
     void setMessageId(const QString &id);
-    /// Non-empty: log in with XOAUTH2 as UserName with this token instead of a password.
-    void setOAuthAccessToken(const QString &token);
-    /// Raw SHA-256 of a certificate the user chose to trust for this server even
-    /// though the trust store does not; empty: none. Another untrusted
-    /// certificate then fails with Failure::CertificateChanged.
-    void setTrustedCertificate(const QByteArray &sha256);
-    /// The certificate the server presented in the last handshake (null without one).
-    QSslCertificate PeerCertificate() const;
-    /// On (the default): the TLS rules above. Off: a server that does not offer
-    /// STARTTLS is spoken to unencrypted, and then never with a login.
-    void setRequireEncryption(bool on);
-
-    /// Test-only switch: with it on, a loopback server is held to the same TLS
-    /// rules as any other server.
-    void setLoopbackTreatedAsRemote(bool on);
-
     /// Announces the recipient of the message expected after the next Send(),
     /// which then sends that message's envelope along with its own end (when
     /// the server allows pipelining), saving a round trip per message. Applies
@@ -182,7 +142,7 @@ public:
     bool Connect();
     /// True while the session is open (false once the server dropped it).
     bool IsConnected() const;
-    /// Sends one message to Recipient(). Returns the number of messages this
+    /// Sends one message to the recipient. Returns the number of messages this
     /// session has carried (>= 1) on success, a negative number on failure: the
     /// server's reply code negated (e.g. -550), or -1 for a failure without one.
     qint32 Send();
@@ -204,36 +164,22 @@ Q_SIGNALS:
     void ProgressReset(qint32 unused);
 
 private:
+    class Private;
+
     bool refuseWhileBusy();
     bool closeSession();
-    std::optional<SmtpClientSettings> sessionSettings();
-    QByteArray heloName() const;
-    bool openSession(const SmtpClientSettings &settings);
+    bool openSession();
     void failLocally(const QString &text);
     void takeFailure();
-    std::optional<QList<QByteArray>> buildMessage();
-    /// What differs from one recipient's message to the next.
-    struct PersonalParts
-    {
-        QString recipient;
-        QString subject;
-        QString body;
-        QString formattedBody;
-        QString messageId;
-    };
-    std::optional<SmtpMessageContent> messageContent(const PersonalParts &personal, QString &refusal);
-    qint32 transfer(const QByteArray &from, const QByteArray &recipient, const QList<QByteArray> &message,
-                    const QByteArray &next);
+    qint32 transfer(const SmtpEnvelope &envelope, const QList<QByteArray> &message, const QByteArray &next);
     std::optional<bool> retryAfter(int replyCode, int attempt);
     std::optional<bool> reopenSession();
-    std::optional<bool> matchLookAhead(const QByteArray &from, const QByteArray &recipient,
-                                       const QList<QByteArray> &message);
+    std::optional<bool> matchLookAhead(const SmtpEnvelope &envelope);
     bool withdrawLookAhead();
     qint32 finishSent();
     void duringTransfer();
     void reportProgress();
 
-    class Private;
     std::unique_ptr<Private> d;
 };
 

@@ -17,8 +17,13 @@ namespace {
 
 using Failure = SmtpTransport::Failure;
 
-/// The window may never wait longer than this for its events.
-constexpr qint64 kMaxEventGapMs = 100;
+/// What our code may compute, in this thread's CPU time, before it lets the
+/// window's events run; a machine busy with other work does not inflate it.
+constexpr qint64 kMaxEventGapCpuMs = 100;
+/// What it may hold the thread for, waits included, less the time the machine
+/// gave to other processes: below the slow server's 0.3 s a reply, so a wait
+/// that blocks instead of slicing shows.
+constexpr qint64 kMaxEventGapHeldMs = 250;
 
 class SmtpSessionFaultTest : public ::testing::Test
 {
@@ -50,6 +55,13 @@ protected:
     }
 
     QStringList authCommands(int session) const { return server->commands(session).filter(QStringLiteral("AUTH")); }
+
+    void expectWindowKeptRunning() const
+    {
+        const ScriptedPlatformServices::EventGaps gaps = platform.longestEventGaps();
+        EXPECT_LE(gaps.cpuMs, kMaxEventGapCpuMs);
+        EXPECT_LE(gaps.heldMs, kMaxEventGapHeldMs) << "on the wall clock " << gaps.wallMs << " ms";
+    }
 
     ScriptedPlatformServices platform;
     ScriptedPlatformServices::Scope scope{platform};
@@ -86,7 +98,7 @@ TEST_F(SmtpSessionFaultTest, LoginUsesOnlyMechanismsWeSpeakAndNeverRetriesARefus
         logIn(row.password);
         platform.restartEventGapClock();
         EXPECT_EQ(transport.Connect(), row.connects) << transport.LastError().toStdString();
-        EXPECT_LE(platform.longestEventGapMs(), kMaxEventGapMs);
+        expectWindowKeptRunning();
         transport.Disconnect();
         ASSERT_TRUE(server->waitForClosedSessions(1));
         EXPECT_EQ(authCommands(1), row.auth);
@@ -141,7 +153,7 @@ TEST_F(SmtpSessionFaultTest, RefusalsKeepTheSessionUntilTheServerEndsIt)
             EXPECT_TRUE(transport.LastError().contains(QString::number(-step.result)));
         }
     }
-    EXPECT_LE(platform.longestEventGapMs(), kMaxEventGapMs);
+    expectWindowKeptRunning();
     EXPECT_FALSE(transport.IsConnected());
     ASSERT_TRUE(server->waitForClosedSessions(1));
     EXPECT_EQ(server->messagesPerSession(), QList<int>{3});
@@ -196,7 +208,7 @@ TEST_F(SmtpSessionFaultTest, SlowSilentOrChattyServersNeverHoldTheWindow)
         clock.start();
         platform.restartEventGapClock();
         row.step(transport);
-        EXPECT_LE(platform.longestEventGapMs(), kMaxEventGapMs);
+        expectWindowKeptRunning();
         EXPECT_LT(clock.elapsed(), row.maxMs);
         EXPECT_EQ(transport.LastFailure(), row.failure) << transport.LastError().toStdString();
         EXPECT_EQ(server->messages().size(), row.messages);
@@ -278,7 +290,7 @@ TEST_F(SmtpSessionFaultTest, AnnouncedEnvelopeRidesWithTheEndOfDataAndNeverDeliv
     EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
     // The run stops here: the announced kunde7 must not arrive.
     transport.Disconnect();
-    EXPECT_LE(platform.longestEventGapMs(), kMaxEventGapMs);
+    expectWindowKeptRunning();
     ASSERT_TRUE(server->waitForClosedSessions(3));
     const QStringList expected{"RCPT TO:<kunde1@example.com>", "RCPT TO:<kunde2@example.com>",
                                "RCPT TO:<kunde3@example.com>", "RCPT TO:<kunde5@example.com>",

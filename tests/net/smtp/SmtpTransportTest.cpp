@@ -40,6 +40,9 @@ QByteArray data(const QJsonValue &part)
     return QByteArray::fromBase64(part[QStringLiteral("data")].toString().toLatin1());
 }
 
+const QString kSubject = QStringLiteral("Hallo");
+const QString kBody = QStringLiteral("Text");
+
 void aim(SmtpTransport &transport, const SmtpTestServer &server)
 {
     transport.setServer(server.host());
@@ -49,8 +52,8 @@ void aim(SmtpTransport &transport, const SmtpTestServer &server)
     transport.setFromName(QStringLiteral("Versand"));
     transport.setFromAddress(QStringLiteral("versand@example.de"));
     transport.setRecipient(QStringLiteral("kunde@example.com"));
-    transport.setSubject(QStringLiteral("Hallo"));
-    transport.setBody(QStringLiteral("Text"));
+    transport.setSubject(kSubject);
+    transport.setBody(kBody);
 }
 
 class SmtpTransportTest : public ::testing::Test
@@ -92,7 +95,8 @@ TEST_F(SmtpTransportTest, RoundTripKeepsEveryHeaderPartAndAttachment)
     transport.setOrganization(QStringLiteral("Test München West – GmbH 😀"));
     transport.setSubject(QStringLiteral("Test München West – Angebot 😀"));
     transport.setBody(QStringLiteral("Grüße\r\n.\r\n..Punkt am Anfang\nEnde"));
-    transport.setFormattedBody(QStringLiteral("<p>") + QString(100000, QLatin1Char('x')) + QStringLiteral("ä</p>"));
+    const QString html = QStringLiteral("<p>") + QString(100000, QLatin1Char('x')) + QStringLiteral("ä</p>");
+    transport.setFormattedBody(html);
     transport.setPriority(1);
     transport.setReadReceipt(true);
     transport.AddAttachment(writeFile(QStringLiteral("Übersicht März.pdf"), "%PDF-1.4\n" + binary), false);
@@ -140,7 +144,7 @@ TEST_F(SmtpTransportTest, RoundTripKeepsEveryHeaderPartAndAttachment)
     ASSERT_EQ(leaves.size(), 4);
     EXPECT_EQ(leaves[0][QStringLiteral("text")].toString(), QStringLiteral("Grüße\n.\n..Punkt am Anfang\nEnde"));
     EXPECT_EQ(leaves[0][QStringLiteral("charset")].toString(), QStringLiteral("utf-8"));
-    EXPECT_EQ(leaves[1][QStringLiteral("text")].toString(), transport.FormattedBody());
+    EXPECT_EQ(leaves[1][QStringLiteral("text")].toString(), html);
     EXPECT_EQ(leaves[2][QStringLiteral("filename")].toString(), QStringLiteral("Übersicht März.pdf"));
     EXPECT_EQ(data(leaves[2]), "%PDF-1.4\n" + binary);
     EXPECT_EQ(leaves[3][QStringLiteral("filename")].toString(), QStringLiteral("Preisliste Müller.csv.zip"));
@@ -187,14 +191,14 @@ TEST_F(SmtpTransportTest, OneConnectIsOneSessionCarryingEverySendInItsShape)
         // A message built ahead goes out only when nothing differs from it by
         // the time of Send(): here the first, not the second (another
         // recipient) nor the third (built before its settings changed).
-        transport.prepareMessage(i == 2 ? QStringLiteral("falsch@example.com") : recipient, transport.Subject(),
-                                 transport.Body(), transport.FormattedBody(), QString());
+        transport.prepareMessage(i == 2 ? QStringLiteral("falsch@example.com") : recipient, kSubject, kBody,
+                                 i == 1 ? QString() : rows[i - 2].html, QString());
         transport.setRecipient(recipient);
         transport.setFormattedBody(row.html);
         transport.setPriority(row.priority);
         transport.setReadReceipt(row.receipt);
         if (i == 1)
-            transport.prepareMessage(recipient, transport.Subject(), transport.Body(), row.html, QString());
+            transport.prepareMessage(recipient, kSubject, kBody, row.html, QString());
         ASSERT_EQ(transport.Send(), i) << transport.LastError().toStdString();
         const QJsonObject message = parsed(1, i);
         EXPECT_EQ(header(message, "To"), recipient);
@@ -305,7 +309,7 @@ TEST_F(SmtpTransportTest, TlsRulesWithAuthenticationAndAPrivateCa)
         SmtpTransport transport;
         aim(transport, server);
         transport.setLoopbackTreatedAsRemote(row.remote);
-        transport.setUseTls(row.useTls);
+        transport.setTlsMode(row.useTls ? SmtpTlsMode::Required : SmtpTlsMode::Off);
         if (row.server.startTls || row.server.implicitTls)
             transport.setCAFile(server.caFile());
         transport.setUserName(user);

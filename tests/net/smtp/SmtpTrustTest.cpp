@@ -111,7 +111,7 @@ TEST_F(SmtpTrustTest, LoginOnlyOverTlsAndWithTheMechanismAsked)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         const auto server = start(row.server);
-        transport.setRequireEncryption(row.requireEncryption);
+        transport.setTlsMode(row.requireEncryption ? SmtpTlsMode::Required : SmtpTlsMode::WhenOffered);
         transport.setCAFile(row.server.startTls ? server->caFile() : QString());
         transport.setOAuthAccessToken(row.token);
         transport.setUserName(row.server.user);
