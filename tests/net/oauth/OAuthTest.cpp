@@ -9,6 +9,8 @@
 #include "settings/SettingsFileStore.h"
 
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
@@ -146,7 +148,7 @@ TEST_F(OAuthFlow, SignInFailuresEndWithAGermanReasonInsteadOfWaiting)
 
     provider.scope = QStringLiteral("refuse");
     EXPECT_FALSE(signIn());
-    EXPECT_TRUE(lastError.contains(QLatin1String("Zugriff verweigert"))) << lastError.toStdString();
+    EXPECT_EQ(lastError, QStringLiteral("Die Anmeldung wurde vom Anbieter abgelehnt (Fehlercode access_denied)."));
     EXPECT_EQ(server->count(QStringLiteral("token")), 0);
 
     desk.browser = [](const QUrl &) {}; // the person never finishes
@@ -172,6 +174,39 @@ TEST_F(OAuthFlow, SignInFailuresEndWithAGermanReasonInsteadOfWaiting)
     EXPECT_FALSE(unreachable.accessToken());
     EXPECT_FALSE(unreachable.signInNeeded());
     EXPECT_TRUE(unreachable.errorText().contains(QLatin1String("nicht erreichbar")));
+}
+
+// Anyone on this machine can reach the loopback listener. A redirect without
+// the sign-in's state (or with another) must neither end the sign-in nor put
+// its text in front of the user; the real answer that follows still counts.
+TEST_F(OAuthFlow, ForgedRedirectsAreIgnoredUntilTheProviderAnswers)
+{
+    startServer(3600);
+    QNetworkAccessManager attacker;
+    const std::function<void(const QUrl &)> realBrowser = server->browser();
+    desk.browser = [&](const QUrl &url) {
+        QUrl forged(QUrlQuery(url).queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded));
+        const QString state = QUrlQuery(url).queryItemValue(QStringLiteral("state"));
+        const QStringList queries{
+            QStringLiteral("error=access_denied&error_description=Bitte+rufen+Sie+0800-1234567+an"),
+            QStringLiteral("error=<b>x</b>&state=falsch"), QStringLiteral("code=gestohlen&state=falsch")};
+        auto remaining = std::make_shared<int>(int(queries.size()));
+        for (const QString &query : queries) {
+            forged.setQuery(query);
+            QNetworkReply *reply = attacker.get(QNetworkRequest(forged));
+            QObject::connect(reply, &QNetworkReply::finished, reply, [=] {
+                reply->deleteLater();
+                if (--*remaining == 0)
+                    realBrowser(url);
+            });
+        }
+        EXPECT_FALSE(state.isEmpty());
+    };
+    OAuthSignIn signIn(provider);
+    const std::optional<OAuthTokens> tokens = signIn.run(20);
+    EXPECT_TRUE(tokens) << signIn.errorText().toStdString();
+    EXPECT_TRUE(signIn.errorText().isEmpty()) << signIn.errorText().toStdString();
+    EXPECT_EQ(server->count(QStringLiteral("token authorization_code")), 1);
 }
 
 // Run twice by CTest: without a session bus (the settings file takes the
