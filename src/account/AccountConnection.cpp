@@ -44,8 +44,12 @@ OAuthAccount AccountConnection::oauthAccount(MailSettings &settings, const QStri
 bool AccountConnection::prepare(SmtpTransport &transport)
 {
     m_error.clear();
-    transport.setTrustedCertificate(TrustedCertificate::fingerprintFor(m_options.Zertifikat, m_account.server));
-    transport.setRequireEncryption(!m_options.unencryptedAllowed(m_account.user));
+    const TrustedCertificate pin = TrustedCertificate::fromSetting(m_options.Zertifikat);
+    if (pin.appliesTo(m_account.server, transport.Port()))
+        transport.setTrustedCertificate(pin.sha256(), pin.acceptedErrors());
+    else
+        transport.setTrustedCertificate({}, {});
+    transport.setRequireEncryption(!m_options.unencryptedAllowed(m_account.server, transport.Port(), m_account.user));
     transport.setOAuthAccessToken(QString());
     return !OAuthProvider::appliesTo(m_account) || prepareToken(transport);
 }

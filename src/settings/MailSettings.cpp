@@ -100,6 +100,10 @@ void MailSettings::loadOptionsFromFile()
 {
     for (const OptionEntry &entry : kOptions)
         m_options.*entry.text = settingText(store().ReadValue(kSection, QLatin1String(entry.key), configFileName));
+    // Files from before grants named their server hold a bare "0", given for
+    // the server saved beside it; from now on it applies to that one only.
+    if (m_options.Verschluesselung == QLatin1String("0"))
+        m_options.Verschluesselung = AccountOptions::relayGrant(m_settings.SmtpServer, m_settings.SmtpPort);
 }
 
 void MailSettings::saveOptions()

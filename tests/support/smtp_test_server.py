@@ -37,6 +37,23 @@ def make_certificates(directory):
     return context
 
 
+def make_self_signed(directory, common_name, days):
+    """A certificate such as a man in the middle would present: self-signed,
+    with any common name (markup included) and, with days -1, expired."""
+    subject = "/CN=" + common_name.replace("\\", "\\\\").replace("/", "\\/")
+    def run(*args):
+        subprocess.run(["openssl", *args], check=True, cwd=directory,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    run("req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+        "-keyout", "server.key", "-out", "server.csr", "-utf8", "-subj", subject)
+    run("x509", "-req", "-in", "server.csr", "-signkey", "server.key", "-days", str(days),
+        "-out", "server.pem")
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(os.path.join(directory, "server.pem"),
+                            os.path.join(directory, "server.key"))
+    return context
+
+
 class Session:
     count = 0
     tempfail_once_used = False
@@ -181,12 +198,18 @@ def main():
     parser.add_argument("--auth", default="")  # USER:PASSWORD
     parser.add_argument("--mechanisms", default="PLAIN LOGIN")
     parser.add_argument("--drop-after", type=int, default=0)
+    parser.add_argument("--self-signed", default="")  # common name of a self-signed certificate
+    parser.add_argument("--valid-days", type=int, default=2)
     options = parser.parse_args()
 
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
     os.makedirs(os.path.join(options.dir, "sessions"), exist_ok=True)
-    context = make_certificates(options.dir) if options.tls or options.implicit_tls else None
+    context = None
+    if options.self_signed:
+        context = make_self_signed(options.dir, options.self_signed, options.valid_days)
+    elif options.tls or options.implicit_tls:
+        context = make_certificates(options.dir)
     handler = Handler(options)
     kwargs = dict(hostname="velmora-test", data_size_limit=0, enable_SMTPUTF8=True,
                   auth_require_tls=False, loop=loop)

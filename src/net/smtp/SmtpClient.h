@@ -92,6 +92,7 @@ public:
     /// German description naming the step, with the server's reply.
     QString errorText() const { return m_error; }
     QSslCertificate peerCertificate() const { return m_connection.peerCertificate(); }
+    QList<QSslError> peerErrors() const { return m_connection.peerErrors(); }
     qint64 bytesSent() const { return m_connection.bodyBytesSent(); }
     qint64 bytesTotal() const { return m_connection.bodyBytesTotal(); }
 

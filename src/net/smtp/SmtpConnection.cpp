@@ -99,6 +99,7 @@ SmtpConnection::Status SmtpConnection::open(const QString &host, int port, bool 
     m_certificateChanged = false;
     m_abortRequested = false;
     m_peerCertificate = QSslCertificate();
+    m_peerErrors.clear();
     m_in.clear();
     m_socket = std::make_unique<QSslSocket>();
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
@@ -109,12 +110,19 @@ SmtpConnection::Status SmtpConnection::open(const QString &host, int port, bool 
     m_socket->setPeerVerifyName(host);
     QObject::connect(m_socket.get(), &QSslSocket::sslErrors, m_socket.get(), [this](const QList<QSslError> &errors) {
         m_peerCertificate = m_socket->peerCertificate();
+        m_peerErrors = errors;
         if (m_policy.trustedSha256.isEmpty())
             return;
-        if (m_peerCertificate.digest(QCryptographicHash::Sha256) == m_policy.trustedSha256)
-            m_socket->ignoreSslErrors(errors);
-        else
+        if (m_peerCertificate.digest(QCryptographicHash::Sha256) != m_policy.trustedSha256) {
             m_certificateChanged = true;
+            return;
+        }
+        // The pin vouches for what the user saw, not for whatever may go wrong later.
+        for (const QSslError &error : errors) {
+            if (!m_policy.trustedErrors.contains(error.error()))
+                return;
+        }
+        m_socket->ignoreSslErrors(errors);
     });
     const QDeadlineTimer deadline(timeoutMs);
     if (implicitTls)

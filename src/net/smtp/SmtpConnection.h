@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QSslCertificate>
+#include <QSslError>
 #include <QString>
 
 #include <functional>
@@ -22,6 +23,9 @@ struct SmtpTlsPolicy
     QString caFile;
     /// Raw SHA-256 of a certificate the user chose to trust for this server.
     QByteArray trustedSha256;
+    /// The handshake errors that certificate had when the user trusted it;
+    /// any other error still fails the handshake.
+    QList<QSslError::SslError> trustedErrors;
 };
 
 /// One TCP connection to an SMTP server over QSslSocket: connect (optionally
@@ -69,6 +73,8 @@ public:
     /// its close has been read.
     bool probeOpen();
     QSslCertificate peerCertificate() const { return m_peerCertificate; }
+    /// What the last handshake found wrong with that certificate.
+    QList<QSslError> peerErrors() const { return m_peerErrors; }
 
     /// Hands bytes to the socket and waits until the socket has taken them
     /// (large blocks go out piecewise, so the socket never holds a second copy).
@@ -97,6 +103,7 @@ private:
     std::unique_ptr<QSslSocket> m_socket;
     SmtpTlsPolicy m_policy;
     QSslCertificate m_peerCertificate;
+    QList<QSslError> m_peerErrors;
     bool m_certificateChanged = false;
     bool m_abortRequested = false;
     QByteArray m_in;

@@ -105,7 +105,9 @@ public:
     QString messageId;
     QString oauthToken;
     QByteArray trustedCertificate;
+    QList<QSslError::SslError> trustedErrors;
     QSslCertificate peerCertificate;
+    QList<QSslError> peerErrors;
     bool requireEncryption = true;
 
     SmtpAttachmentList attachments;
@@ -333,13 +335,18 @@ void SmtpTransport::setOAuthAccessToken(const QString &token)
 {
     d->oauthToken = token;
 }
-void SmtpTransport::setTrustedCertificate(const QByteArray &sha256)
+void SmtpTransport::setTrustedCertificate(const QByteArray &sha256, const QList<QSslError::SslError> &acceptedErrors)
 {
     d->trustedCertificate = sha256;
+    d->trustedErrors = acceptedErrors;
 }
 QSslCertificate SmtpTransport::PeerCertificate() const
 {
     return d->peerCertificate;
+}
+QList<QSslError> SmtpTransport::PeerCertificateErrors() const
+{
+    return d->peerErrors;
 }
 void SmtpTransport::setRequireEncryption(bool on)
 {
@@ -471,6 +478,7 @@ bool SmtpTransport::openSession(const SmtpClientSettings &settings)
     d->busy = false;
     d->connecting = false;
     d->peerCertificate = d->session.peerCertificate();
+    d->peerErrors = d->session.peerErrors();
     if (outcome == SmtpClient::Outcome::Failed)
         takeFailure();
     if (d->disconnectRequested && !closeSession())
@@ -524,6 +532,7 @@ std::optional<SmtpClientSettings> SmtpTransport::sessionSettings()
     settings.policy.host = settings.host;
     settings.policy.caFile = d->caFile;
     settings.policy.trustedSha256 = d->trustedCertificate;
+    settings.policy.trustedErrors = d->trustedErrors;
     settings.connectTimeout = d->connectTimeout;
     settings.ioTimeout = qMax(1, d->timeout);
     return settings;

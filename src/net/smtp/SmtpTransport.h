@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QSslCertificate>
+#include <QSslError>
 #include <QString>
 
 #include "net/smtp/SmtpReply.h"
@@ -151,11 +152,15 @@ public:
     /// Non-empty: log in with XOAUTH2 as UserName with this token instead of a password.
     void setOAuthAccessToken(const QString &token);
     /// Raw SHA-256 of a certificate the user chose to trust for this server even
-    /// though the trust store does not; empty: none. Another untrusted
-    /// certificate then fails with Failure::CertificateChanged.
-    void setTrustedCertificate(const QByteArray &sha256);
-    /// The certificate the server presented in the last handshake (null without one).
+    /// though the trust store does not, with the handshake errors it may have;
+    /// empty: none. Another untrusted certificate then fails with
+    /// Failure::CertificateChanged, the same one with another error with
+    /// Failure::CertificateUntrusted.
+    void setTrustedCertificate(const QByteArray &sha256, const QList<QSslError::SslError> &acceptedErrors);
+    /// The certificate the server presented in the last handshake (null without
+    /// one) and what the handshake found wrong with it.
     QSslCertificate PeerCertificate() const;
+    QList<QSslError> PeerCertificateErrors() const;
     /// On (the default): the TLS rules above. Off: a server that does not offer
     /// STARTTLS is spoken to unencrypted, and then never with a login.
     void setRequireEncryption(bool on);
