@@ -15,10 +15,6 @@ namespace {
 
 /// The longest single socket wait; the pump runs after each.
 constexpr int kSliceMs = 20;
-/// RFC 5321 allows 512 octets per reply line; servers exceed it, but not by this much.
-constexpr qsizetype kMaxLineBytes = 8192;
-/// An EHLO reply has a dozen lines; a hundred times that is a server gone astray.
-constexpr int kMaxReplyLines = 200;
 constexpr qsizetype kBodyChunk = 256 * 1024;
 
 /// Doubles a dot at the start of every line; atLineStart carries over from
@@ -53,16 +49,6 @@ QByteArray stuffed(const QByteArray &chunk, bool &atLineStart)
 }
 
 } // namespace
-
-QByteArray SmtpReply::text() const
-{
-    QByteArray joined = QByteArray::number(code);
-    for (const QByteArray &line : lines) {
-        if (!line.isEmpty())
-            joined += ' ' + line;
-    }
-    return joined;
-}
 
 SmtpConnection::SmtpConnection() = default;
 
@@ -100,7 +86,7 @@ SmtpConnection::Status SmtpConnection::open(const QString &host, int port, bool 
     m_abortRequested = false;
     m_peerCertificate = QSslCertificate();
     m_peerErrors.clear();
-    m_in.clear();
+    m_reader.clear();
     m_socket = std::make_unique<QSslSocket>();
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     tls.setProtocol(QSsl::TlsV1_2OrLater);
@@ -175,7 +161,7 @@ SmtpConnection::Status SmtpConnection::startTls(int timeoutMs)
 {
     // Bytes that arrived before the handshake could have been injected by
     // anyone on the path; none of them may count as a reply afterwards.
-    m_in.clear();
+    m_reader.clear();
     m_socket->readAll();
     m_socket->startClientEncryption();
     Status status = Status::Ok;
@@ -252,50 +238,22 @@ SmtpConnection::Status SmtpConnection::writeBody(const QList<QByteArray> &messag
     return write(outgoing + after, idleMs);
 }
 
-bool SmtpConnection::takeLine(QByteArray &line, bool &garbled)
-{
-    qsizetype end = m_in.indexOf('\n');
-    if (end < 0) {
-        m_in += m_socket->readAll();
-        end = m_in.indexOf('\n');
-    }
-    if (end < 0) {
-        garbled = m_in.size() > kMaxLineBytes;
-        return garbled;
-    }
-    line = m_in.left(end);
-    m_in.remove(0, end + 1);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    garbled = line.size() > kMaxLineBytes;
-    return true;
-}
-
 SmtpConnection::Status SmtpConnection::readReply(SmtpReply &reply, int timeoutMs)
 {
     reply = SmtpReply();
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        QByteArray line;
-        bool garbled = false;
-        while (takeLine(line, garbled)) {
-            bool numeric = false;
-            const int code = line.left(3).toInt(&numeric);
-            if (garbled || !numeric || line.size() < 3 || reply.lines.size() >= kMaxReplyLines)
-                return Status::Garbled;
-            reply.lines.append(line.mid(4));
-            if (line.size() == 3 || line.at(3) == ' ') {
-                reply.code = code;
-                return Status::Ok;
-            }
-            if (line.at(3) != '-')
-                return Status::Garbled;
+        const SmtpReplyReader::Result result = m_reader.read(reply);
+        if (result == SmtpReplyReader::Result::Complete)
+            return Status::Ok;
+        if (result == SmtpReplyReader::Result::Garbled)
+            return Status::Garbled;
+        if (m_socket && m_socket->bytesAvailable() > 0) {
+            m_reader.feed(m_socket->readAll());
+            continue;
         }
-        if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
-            if (m_socket && m_socket->bytesAvailable() > 0)
-                continue;
+        if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
             return Status::Closed;
-        }
         const Status status = waitSlice(deadline, [this](int ms) { return m_socket->waitForReadyRead(ms); });
         if (status != Status::Ok)
             return status;
@@ -321,7 +279,7 @@ void SmtpConnection::abort()
         return;
     m_socket->abort();
     m_socket.reset();
-    m_in.clear();
+    m_reader.clear();
 }
 
 } // namespace OrvVelmora

@@ -95,7 +95,6 @@ public:
 
 private:
     bool handshake(const QDeadlineTimer &deadline, Status &status);
-    bool takeLine(QByteArray &line, bool &garbled);
     Status waitSlice(const QDeadlineTimer &deadline, const std::function<bool(int)> &wait);
     Status flush(int idleMs);
     void pump();
@@ -106,7 +105,7 @@ private:
     QList<QSslError> m_peerErrors;
     bool m_certificateChanged = false;
     bool m_abortRequested = false;
-    QByteArray m_in;
+    SmtpReplyReader m_reader;
     qint64 m_bodySent = 0;
     qint64 m_bodyTotal = 0;
     QDeadlineTimer m_sincePump;

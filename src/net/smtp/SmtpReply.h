@@ -35,4 +35,32 @@ struct SmtpReply
     QByteArray text() const;
 };
 
+/// Cuts what a server sends into replies. It knows no socket: bytes go in as
+/// they arrive, replies come out once their final line is there. What a
+/// hostile server sends can only end in Garbled: a line longer than
+/// kMaxLineBytes (with or without its line end), more than kMaxReplyLines
+/// lines, or a line that is no "NNN text" / "NNN-text".
+class SmtpReplyReader
+{
+public:
+    enum class Result { NeedMore, Complete, Garbled };
+
+    /// RFC 5321 allows 512 octets per reply line; servers exceed it, but not by this much.
+    static constexpr qsizetype kMaxLineBytes = 8192;
+    /// An EHLO reply has a dozen lines; a hundred times that is a server gone astray.
+    static constexpr int kMaxReplyLines = 200;
+
+    void feed(const QByteArray &bytes) { m_in += bytes; }
+    /// Moves the complete lines buffered into reply, which the caller starts
+    /// empty and keeps while the result is NeedMore.
+    Result read(SmtpReply &reply);
+    /// Forgets whatever is buffered (before TLS starts, or when closing).
+    void clear() { m_in.clear(); }
+
+private:
+    bool takeLine(QByteArray &line, bool &garbled);
+
+    QByteArray m_in;
+};
+
 } // namespace OrvVelmora
