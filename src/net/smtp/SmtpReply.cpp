@@ -1,6 +1,19 @@
 #include "net/smtp/SmtpReply.h"
 
+#include <algorithm>
+
 namespace OrvVelmora {
+
+namespace {
+
+// Three digits and nothing else: toInt() alone would also take "-50" or " 25".
+bool startsWithCode(const QByteArray &line)
+{
+    return line.size() >= 3 &&
+        std::all_of(line.cbegin(), line.cbegin() + 3, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
 
 QByteArray SmtpReply::text() const
 {
@@ -32,10 +45,9 @@ SmtpReplyReader::Result SmtpReplyReader::read(SmtpReply &reply)
     QByteArray line;
     bool garbled = false;
     while (takeLine(line, garbled)) {
-        bool numeric = false;
-        const int code = line.left(3).toInt(&numeric);
-        if (garbled || !numeric || line.size() < 3 || reply.lines.size() >= kMaxReplyLines)
+        if (garbled || !startsWithCode(line) || reply.lines.size() >= kMaxReplyLines)
             return Result::Garbled;
+        const int code = line.left(3).toInt();
         reply.lines.append(line.mid(4));
         if (line.size() == 3 || line.at(3) == ' ') {
             reply.code = code;
