@@ -161,6 +161,8 @@ SmtpClient::Outcome SmtpClient::open(const SmtpClientSettings &settings)
     m_replyCode = 0;
     m_replyText.clear();
     m_error.clear();
+    m_trace = std::make_unique<SmtpTrace>(settings.user, settings.password, settings.oauthToken);
+    m_connection.setTrace(SmtpTrace::wanted() ? m_trace.get() : nullptr);
     const SmtpConnection::Status status =
         m_connection.open(settings.host, settings.port, settings.tls == SmtpTlsMode::Implicit, settings.policy,
                           qMax(1, settings.connectTimeout) * 1000);

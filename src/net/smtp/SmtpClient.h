@@ -2,6 +2,7 @@
 
 #include "net/smtp/SmtpConnection.h"
 #include "net/smtp/SmtpReply.h"
+#include "net/smtp/SmtpTrace.h"
 
 #include <QByteArray>
 #include <QList>
@@ -133,6 +134,7 @@ private:
     QString stepText(SmtpFailure step) const;
 
     SmtpConnection m_connection;
+    std::unique_ptr<SmtpTrace> m_trace;
     SmtpClientSettings m_settings;
     Capabilities m_caps;
     /// An envelope written ahead whose three replies are still to be read.

@@ -1,6 +1,7 @@
 #include "net/smtp/SmtpConnection.h"
 
 #include "net/smtp/SmtpLog.h"
+#include "net/smtp/SmtpTrace.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -204,6 +205,13 @@ SmtpConnection::Status SmtpConnection::flush(int idleMs)
 
 SmtpConnection::Status SmtpConnection::write(const QByteArray &bytes, int idleMs)
 {
+    if (m_trace)
+        m_trace->client(bytes);
+    return send(bytes, idleMs);
+}
+
+SmtpConnection::Status SmtpConnection::send(const QByteArray &bytes, int idleMs)
+{
     if (!isOpen())
         return Status::Closed;
     m_socket->write(bytes);
@@ -228,14 +236,18 @@ SmtpConnection::Status SmtpConnection::writeBody(const QList<QByteArray> &messag
             tail = (tail + chunk.right(2)).right(2);
             if (outgoing.size() < kBodyChunk)
                 continue;
-            const Status status = write(outgoing, idleMs);
+            const Status status = send(outgoing, idleMs);
             if (status != Status::Ok)
                 return status;
             outgoing.clear();
         }
     }
     outgoing += tail == "\r\n" || m_bodyTotal == 0 ? QByteArrayLiteral(".\r\n") : QByteArrayLiteral("\r\n.\r\n");
-    return write(outgoing + after, idleMs);
+    if (m_trace) {
+        m_trace->body(m_bodyTotal);
+        m_trace->client(after);
+    }
+    return send(outgoing + after, idleMs);
 }
 
 SmtpConnection::Status SmtpConnection::readReply(SmtpReply &reply, int timeoutMs)
@@ -244,8 +256,11 @@ SmtpConnection::Status SmtpConnection::readReply(SmtpReply &reply, int timeoutMs
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         const SmtpReplyReader::Result result = m_reader.read(reply);
-        if (result == SmtpReplyReader::Result::Complete)
+        if (result == SmtpReplyReader::Result::Complete) {
+            if (m_trace)
+                m_trace->server(reply);
             return Status::Ok;
+        }
         if (result == SmtpReplyReader::Result::Garbled)
             return Status::Garbled;
         if (m_socket && m_socket->bytesAvailable() > 0) {

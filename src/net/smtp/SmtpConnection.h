@@ -14,6 +14,10 @@
 class QSslSocket;
 
 namespace OrvVelmora {
+class SmtpTrace;
+}
+
+namespace OrvVelmora {
 
 /// How the certificate of one server is judged.
 struct SmtpTlsPolicy
@@ -61,6 +65,8 @@ public:
     /// Runs between socket waits, at most every few dozen milliseconds. It may
     /// destroy the owner; every wait then ends with Status::Gone.
     void setPump(std::function<void()> pump) { m_pump = std::move(pump); }
+    /// Where the dialogue is written while the protocol trace is on; null: nowhere.
+    void setTrace(SmtpTrace *trace) { m_trace = trace; }
     /// The owner's liveness flag, checked after every pump run.
     void setAlive(std::weak_ptr<bool> alive) { m_alive = std::move(alive); }
 
@@ -97,6 +103,7 @@ private:
     bool handshake(const QDeadlineTimer &deadline, Status &status);
     Status waitSlice(const QDeadlineTimer &deadline, const std::function<bool(int)> &wait);
     Status flush(int idleMs);
+    Status send(const QByteArray &bytes, int idleMs);
     void pump();
 
     std::unique_ptr<QSslSocket> m_socket;
@@ -106,6 +113,7 @@ private:
     bool m_certificateChanged = false;
     bool m_abortRequested = false;
     SmtpReplyReader m_reader;
+    SmtpTrace *m_trace = nullptr;
     qint64 m_bodySent = 0;
     qint64 m_bodyTotal = 0;
     QDeadlineTimer m_sincePump;
