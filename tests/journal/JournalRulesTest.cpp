@@ -7,12 +7,15 @@
 #include "journal/SendJournal.h"
 #include "journal/SendThrottle.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
@@ -104,6 +107,40 @@ TEST(JournalRules, FailureListOpensInASpreadsheetWithoutFormulas)
     EXPECT_FALSE(xml.contains("value-type=\"float\"")) << "a cell became a number";
     for (const char *shown : {"<text:p>'@SUM(1+1)<", "<text:p>'-2+3<", "<text:p>'+cmd|' /C calc'!A0<", "'=HYPERLINK("})
         EXPECT_TRUE(xml.contains(shown)) << shown;
+}
+
+// The host names itself (or is named after its program file); the journal
+// stays in the component's folder whatever the name, and one kept under an
+// earlier host name moves there.
+TEST(JournalRules, JournalFolderIsTheComponentsWhateverTheHostIsCalled)
+{
+    QTemporaryDir home;
+    const std::optional<QByteArray> dataHome =
+        qEnvironmentVariableIsSet("XDG_DATA_HOME") ? std::optional(qgetenv("XDG_DATA_HOME")) : std::nullopt;
+    const QString hostName = QCoreApplication::applicationName();
+    qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
+    QCoreApplication::setApplicationName(QStringLiteral("Warenwirtschaft"));
+    const QString earlier = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    qint64 kept = 0;
+    {
+        SendJournal journal(earlier + QStringLiteral("/versandjournal.sqlite"));
+        kept = journal.startMailing({0, QDateTime::currentDateTimeUtc(), QStringLiteral("Herbst"), {}, {}, {}});
+    }
+    const QString path = home.filePath(QStringLiteral("OrvVelmora/versandjournal.sqlite"));
+    EXPECT_EQ(SendJournal::defaultPath(), path);
+    {
+        SendJournal journal;
+        EXPECT_EQ(journal.path(), path);
+        EXPECT_EQ(journal.mailing(kept).value_or(MailingRecord{}).subject, QStringLiteral("Herbst"));
+    }
+    EXPECT_FALSE(QFile::exists(earlier + QStringLiteral("/versandjournal.sqlite")));
+    QCoreApplication::setApplicationName(QStringLiteral("ganz-anders"));
+    EXPECT_EQ(SendJournal::defaultPath(), path);
+    QCoreApplication::setApplicationName(hostName);
+    if (dataHome)
+        qputenv("XDG_DATA_HOME", *dataHome);
+    else
+        qunsetenv("XDG_DATA_HOME");
 }
 
 TEST(JournalRules, MailingsOlderThanNinetyDaysArePruned)
