@@ -106,13 +106,15 @@ void MailSettings::loadOptionsFromFile()
         m_options.Verschluesselung = AccountOptions::relayGrant(m_settings.SmtpServer, m_settings.SmtpPort);
 }
 
-void MailSettings::saveOptions()
+IniText::Values MailSettings::optionValues()
 {
+    IniText::Values values;
     for (const OptionEntry &entry : kOptions) {
         const QString &value = m_options.*entry.text;
         if (!value.isEmpty() || !store().ReadValue(kSection, QLatin1String(entry.key), configFileName).isEmpty())
-            store().WriteValue(kSection, QLatin1String(entry.key), value, configFileName);
+            values.append({QLatin1String(entry.key), value});
     }
+    return values;
 }
 
 void MailSettings::trustCertificate(const QString &zertifikat)
@@ -144,12 +146,14 @@ void MailSettings::fillFromCompanyTable()
 
 void MailSettings::SaveSettings()
 {
+    IniText::Values values;
     for (const SettingsEntry &entry : kEntries) {
         const QString value = entry.text ? m_settings.*entry.text : QString::number(m_settings.SmtpPort);
-        // A value that cannot be written is skipped (the store logs why); the others are still tried.
-        store().WriteValue(kSection, QLatin1String(entry.key), value, configFileName);
+        values.append({QLatin1String(entry.key), value});
     }
-    saveOptions();
+    values += optionValues();
+    // One write: a crash or a full disk leaves the file as it was, never half saved.
+    store().WriteValues(kSection, values, configFileName);
 }
 
 QString MailSettings::CAFile()

@@ -76,7 +76,7 @@ private:
     void loadFromFile();
     void fillFromCompanyTable();
     void loadOptionsFromFile();
-    void saveOptions();
+    IniText::Values optionValues();
 
     SenderSettings m_settings;
     AccountOptions m_options;
