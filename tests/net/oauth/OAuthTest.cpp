@@ -8,6 +8,7 @@
 #include "net/oauth/OAuthTokenStore.h"
 #include "settings/SettingsFileStore.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -18,6 +19,10 @@
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
@@ -230,4 +235,38 @@ TEST(TokenStore, KeepsOneTokenPerServerAndUserWhereverItCan)
     EXPECT_FALSE(later.load(QStringLiteral("smtp.office365.com"), QStringLiteral("anna")));
     later.remove(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna"));
     EXPECT_FALSE(store.load(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna")));
+}
+
+// A keyring asking to be unlocked takes its time; the token still goes there
+// and not into the file. A token the file took while no keyring answered
+// moves into the keyring as soon as one does. Runs in the keyring session only.
+TEST(TokenStore, WaitsForASlowKeyringAndMovesAFileCopyIntoIt)
+{
+    const pid_t keyring = pid_t(qEnvironmentVariableIntValue("VELMORA_KEYRING_PID"));
+    if (keyring <= 0)
+        GTEST_SKIP() << "needs the private keyring session of with_keyring.sh";
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("velmora.ini"));
+    const OAuthTokenFile inFile = settingsTokenFile(file);
+    ASSERT_TRUE(inFile.write(QStringLiteral("anna@smtp.gmail.com rt-alt")));
+    OAuthTokenStore store(inFile);
+    EXPECT_EQ(store.load(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna")), QStringLiteral("rt-alt"));
+    EXPECT_EQ(store.lastPlace(), OAuthTokenStore::Place::Keyring);
+    EXPECT_EQ(inFile.read(), QString()) << "the file's copy is gone";
+
+    ASSERT_EQ(::kill(keyring, SIGSTOP), 0);
+    std::thread unlock([keyring] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(7000));
+        ::kill(keyring, SIGCONT);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(store.save(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna"), QStringLiteral("rt-langsam")));
+    const qint64 waited = clock.elapsed();
+    unlock.join();
+    EXPECT_GE(waited, 6500);
+    EXPECT_EQ(store.lastPlace(), OAuthTokenStore::Place::Keyring);
+    EXPECT_EQ(inFile.read(), QString());
+    EXPECT_EQ(OAuthTokenStore(inFile).load(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna")),
+              QStringLiteral("rt-langsam"));
 }
