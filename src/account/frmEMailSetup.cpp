@@ -293,7 +293,19 @@ void frmEMailSetup::Save()
         return;
     storeFields();
     tolerant([this] { internalOf(m_owner).SaveSettings(); });
+    tolerant([this] { tellWhereThePasswordIs(internalOf(m_owner)); });
     accept();
+}
+
+void frmEMailSetup::tellWhereThePasswordIs(const MailSettings &settings)
+{
+    if (settings.passwordPlace() == MailSettings::PasswordPlace::NotSaved)
+        inform(QStringLiteral("Der Schlüsselbund des Systems hat das Kennwort nicht angenommen. Es wurde deshalb "
+                              "nicht gespeichert und gilt nur, solange dieses Programm läuft. Speichern Sie die "
+                              "Einstellungen erneut, sobald der Schlüsselbund entsperrt ist."));
+    else if (settings.passwordNewlyInFile())
+        inform(QStringLiteral("Auf diesem Rechner steht kein Schlüsselbund zur Verfügung. Das Kennwort wird deshalb "
+                              "in der Einstellungsdatei gespeichert, die nur Sie lesen können."));
 }
 
 void frmEMailSetup::storeFields()

@@ -105,6 +105,7 @@ private:
     void buildLayout();
     void colourControls();
     void fillFields();
+    static void tellWhereThePasswordIs(const MailSettings &settings);
     void storeFields();
     void buildAccountExtras();
     void updateAccountExtras();

@@ -41,11 +41,15 @@ QByteArray entry(const std::pair<QString, QString> &value)
 
 // The section's lines with the values set: a key present is replaced where it
 // stands (a repeated one is dropped), a missing one follows the last entry.
-void setInSection(QList<QByteArray> &section, const IniText::Values &values)
+void setInSection(QList<QByteArray> &section, const IniText::Values &values, const QStringList &removed)
 {
     QList<bool> written(values.size(), false);
     for (qsizetype i = 0; i < section.size(); ++i) {
         const QString key = keyOf(section[i]);
+        if (!key.isEmpty() && removed.contains(key)) {
+            section.removeAt(i--);
+            continue;
+        }
         for (qsizetype v = 0; v < values.size() && !key.isEmpty(); ++v) {
             if (values[v].first != key)
                 continue;
@@ -78,7 +82,8 @@ bool IniText::plainKeys(const Values &values)
     return true;
 }
 
-QByteArray IniText::withValues(const QByteArray &text, const QString &section, const Values &values)
+QByteArray IniText::withValues(const QByteArray &text, const QString &section, const Values &values,
+                               const QStringList &removed)
 {
     QList<QByteArray> lines = text.isEmpty() ? QList<QByteArray>() : text.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -98,7 +103,7 @@ QByteArray IniText::withValues(const QByteArray &text, const QString &section, c
     while (end < lines.size() && sectionOf(lines[end]).isEmpty())
         ++end;
     QList<QByteArray> body = lines.mid(begin, end - begin);
-    setInSection(body, values);
+    setInSection(body, values, removed);
     QList<QByteArray> result = lines.mid(0, begin) + body + lines.mid(end);
     QByteArray joined;
     for (const QByteArray &line : result)

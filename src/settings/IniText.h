@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <utility>
 
@@ -24,7 +25,9 @@ public:
 
     /// Keys must be plain names (letters, digits, "_", "-", "."); false when one is not.
     static bool plainKeys(const Values &values);
-    [[nodiscard]] static QByteArray withValues(const QByteArray &text, const QString &section, const Values &values);
+    /// removed: keys of the section to take out (the section stays).
+    [[nodiscard]] static QByteArray withValues(const QByteArray &text, const QString &section, const Values &values,
+                                               const QStringList &removed = {});
     [[nodiscard]] static QByteArray escaped(const QString &value);
 };
 

@@ -1,5 +1,6 @@
 #include "settings/MailSettings.h"
 
+#include "base/platform/Keyring.h"
 #include "settings/Blanks.h"
 #include "settings/PortNumber.h"
 #include "settings/SettingsKeys.h"
@@ -82,7 +83,44 @@ void MailSettings::LoadSettings()
 {
     loadFromFile();
     loadOptionsFromFile();
+    loadPasswordFromKeyring();
     fillFromCompanyTable();
+}
+
+bool MailSettings::passwordStaysInFile()
+{
+    return readOnlyKey(SettingsKeys::KennwortInDatei) == QLatin1String("1");
+}
+
+// One password per account: the server and the user it logs in as.
+QString MailSettings::passwordKey() const
+{
+    return QStringLiteral("smtp:") + m_settings.SmtpUser + QLatin1Char('@') + m_settings.SmtpServer.toLower();
+}
+
+void MailSettings::loadPasswordFromKeyring()
+{
+    if (!m_settings.SmtpPassword.isEmpty() || passwordStaysInFile())
+        return;
+    const Keyring::Answer answer = Keyring::read(passwordKey());
+    if (answer.outcome == Keyring::Outcome::Done)
+        m_settings.SmtpPassword = answer.text;
+}
+
+MailSettings::PasswordPlace MailSettings::savePassword()
+{
+    if (passwordStaysInFile())
+        return PasswordPlace::SettingsFile;
+    const Keyring::Outcome outcome = m_settings.SmtpPassword.isEmpty()
+        ? Keyring::remove(passwordKey())
+        : Keyring::write(passwordKey(), m_settings.SmtpPassword);
+    if (outcome == Keyring::Outcome::NoKeyring)
+        return PasswordPlace::SettingsFile;
+    if (outcome != Keyring::Outcome::Done) {
+        qCWarning(lcSettings) << "the keyring did not take the password; the file keeps what it had";
+        return PasswordPlace::NotSaved;
+    }
+    return PasswordPlace::Keyring;
 }
 
 void MailSettings::loadFromFile()
@@ -146,14 +184,21 @@ void MailSettings::fillFromCompanyTable()
 
 void MailSettings::SaveSettings()
 {
+    m_passwordPlace = savePassword();
     IniText::Values values;
     for (const SettingsEntry &entry : kEntries) {
         const QString value = entry.text ? m_settings.*entry.text : QString::number(m_settings.SmtpPort);
-        values.append({QLatin1String(entry.key), value});
+        if (entry.text != &SenderSettings::SmtpPassword || m_passwordPlace == PasswordPlace::SettingsFile)
+            values.append({QLatin1String(entry.key), value});
     }
     values += optionValues();
+    const QStringList removed =
+        m_passwordPlace == PasswordPlace::Keyring ? QStringList{QLatin1String(SettingsKeys::PWD)} : QStringList();
+    const bool hadPassword = !store().ReadValue(kSection, QLatin1String(SettingsKeys::PWD), configFileName).isEmpty();
     // One write: a crash or a full disk leaves the file as it was, never half saved.
-    store().WriteValues(kSection, values, configFileName);
+    const bool written = store().WriteValues(kSection, values, configFileName, removed);
+    m_passwordNewlyInFile = written && m_passwordPlace == PasswordPlace::SettingsFile &&
+        !m_settings.SmtpPassword.isEmpty() && !hadPassword && !passwordStaysInFile();
 }
 
 QString MailSettings::CAFile()

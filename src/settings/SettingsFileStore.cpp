@@ -69,7 +69,8 @@ bool SettingsFileStore::WriteValue(const QString &section, const QString &key, c
     return WriteValues(section, {{key, value}}, fileName);
 }
 
-bool SettingsFileStore::WriteValues(const QString &section, const IniText::Values &values, const QString &fileName)
+bool SettingsFileStore::WriteValues(const QString &section, const IniText::Values &values, const QString &fileName,
+                                    const QStringList &removed)
 {
     const QString path = resolve(fileName);
     if (!IniText::plainKeys(values)) {
@@ -82,7 +83,7 @@ bool SettingsFileStore::WriteValues(const QString &section, const IniText::Value
     QSaveFile file(path);
     // The temporary file is owner-only before the first byte goes in.
     if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !file.open(QIODevice::WriteOnly) ||
-        !file.setPermissions(kOwnerOnly) || file.write(IniText::withValues(*text, section, values)) < 0 ||
+        !file.setPermissions(kOwnerOnly) || file.write(IniText::withValues(*text, section, values, removed)) < 0 ||
         !file.commit()) {
         qCWarning(lcSettings) << "cannot write" << path << file.errorString();
         return false;

@@ -22,8 +22,10 @@ public:
     QString ReadValue(const QString &section, const QString &key, const QString &fileName) const;
     /// Stores the text unchanged; false when the file could not be written.
     bool WriteValue(const QString &section, const QString &key, const QString &value, const QString &fileName);
-    /// Stores several values of one section with one write of the file.
-    bool WriteValues(const QString &section, const IniText::Values &values, const QString &fileName);
+    /// Stores several values of one section, and takes the keys `removed` out
+    /// of it, with one write of the file.
+    bool WriteValues(const QString &section, const IniText::Values &values, const QString &fileName,
+                     const QStringList &removed = {});
     /// This machine's host name, as announced to SMTP servers.
     QString LocalHostName() const;
 

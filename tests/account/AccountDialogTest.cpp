@@ -202,12 +202,34 @@ TEST_F(AccountDialog, StoresTrimmedFieldsAndWritesTheSettingsFile)
         frmEMailSetup dialog(&mail);
         type(dialog, c.fields);
         dialog.Save();
-        EXPECT_TRUE(platform.messages.isEmpty());
+        // Only the notice that the password is kept in the file (this file is new each time).
+        for (const auto &message : platform.messages)
+            EXPECT_TRUE(message.text.startsWith(QStringLiteral("Auf diesem Rechner"))) << message.text.toStdString();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         const QStringList stored = QString::fromUtf8(c.stored).split(QLatin1Char('|'));
         EXPECT_EQ(held(mail), stored);
         EXPECT_EQ(written(mail.configFileName), stored);
     }
+}
+
+// Without a keyring the password goes into the settings file; the person is
+// told so when it first does, not at every save.
+TEST_F(AccountDialog, WithoutAKeyringThePasswordGoesIntoTheFileAndTheDialogSaysSoOnce)
+{
+    QFile::remove(mail.configFileName);
+    QStringList shown;
+    for (int save = 0; save < 2; ++save) {
+        platform.messages.clear();
+        frmEMailSetup dialog(&mail);
+        type(dialog, {{"sevKennwort", "geheim"}});
+        dialog.Save();
+        for (const auto &message : platform.messages)
+            shown << message.text;
+    }
+    ASSERT_EQ(shown.size(), 1) << shown.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("Auf diesem Rechner steht kein Schlüsselbund")))
+        << shown[0].toStdString();
+    EXPECT_EQ(written(mail.configFileName).value(7), QStringLiteral("geheim"));
 }
 
 TEST_F(AccountDialog, CancelStoresNothing)

@@ -244,6 +244,46 @@ TEST_F(SenderSettingsTest, UnencryptedRelayHoldsOnlyForTheServerItWasGrantedFor)
     EXPECT_FALSE(options.unencryptedAllowed(QStringLiteral("relay.buero.lan"), 25, QStringLiteral("anna")));
 }
 
+// Where a keyring answers, the password lives there: one found in the file is
+// used and moved at the next save, and "PWD" leaves the file; a host that
+// needs it in the file says so with KennwortInDatei. Runs in the keyring
+// session only; without one the file keeps the password as the tests above show.
+TEST_F(SenderSettingsTest, PasswordMovesIntoTheKeyringUnlessTheFileMustKeepIt)
+{
+    if (!qEnvironmentVariableIsSet("VELMORA_TEST_KEYRING"))
+        GTEST_SKIP() << "needs the private keyring session of with_keyring.sh";
+    const auto fileHas = [this](const char *key) {
+        QSettings file(mail.configFileName, QSettings::IniFormat);
+        return file.contains(QStringLiteral("Velmora/") + QLatin1String(key));
+    };
+    store("Server", QStringLiteral("mail.buero.lan"));
+    store("USR", QStringLiteral("anna"));
+    store("PWD", QStringLiteral("alt"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SmtpPassword(), QStringLiteral("alt"));
+    settings().SaveSettings();
+    EXPECT_EQ(settings().passwordPlace(), MailSettings::PasswordPlace::Keyring);
+    EXPECT_FALSE(fileHas("PWD"));
+    // The keyring keeps a password exactly, blanks included.
+    settings().setSmtpPassword(QStringLiteral(" alt geheim "));
+    settings().SaveSettings();
+    EXPECT_EQ(settings().passwordPlace(), MailSettings::PasswordPlace::Keyring);
+    EXPECT_FALSE(fileHas("PWD"));
+    EXPECT_TRUE(fileHas("USR"));
+
+    MailSettings later;
+    later.configFileName = mail.configFileName;
+    later.LoadSettings();
+    EXPECT_EQ(later.SmtpPassword(), QStringLiteral(" alt geheim "));
+
+    store("KennwortInDatei", QStringLiteral("1"));
+    later.setSmtpPassword(QStringLiteral("neu"));
+    later.SaveSettings();
+    EXPECT_EQ(later.passwordPlace(), MailSettings::PasswordPlace::SettingsFile);
+    EXPECT_EQ(SettingsFileStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("PWD"), mail.configFileName),
+              QStringLiteral("neu"));
+}
+
 TEST(PortFromSettings, OutOfRangeKeepsCurrentValue)
 {
     EXPECT_EQ(portFromSettings(QStringLiteral("-2147483649"), 7), 7);
