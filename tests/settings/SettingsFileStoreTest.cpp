@@ -50,14 +50,15 @@ TEST_F(SettingsFileStoreTest, SavingKeepsForeignKeysCommentsAndSections)
                    "# Server nur intern\r\nServer=alt.buero.lan\r\nServer=doppelt\r\nHostEigen=bleibt\r\n\r\n"
                    "[Zuletzt]\r\nDatei=a.rtf\r\n");
     existing.close();
-    ASSERT_TRUE(store.WriteValues(QStringLiteral("Velmora"),
-                                  {{QStringLiteral("Server"), QStringLiteral("neu.buero.lan")},
-                                   {QStringLiteral("PWD"), QStringLiteral("a,b")}},
-                                  file()));
+    ASSERT_TRUE(store.WriteValues(
+        QStringLiteral("Velmora"),
+        {{QStringLiteral("Server"), QStringLiteral("neu.buero.lan")}, {QStringLiteral("PWD"), QStringLiteral("a,b")}},
+        file()));
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
-    EXPECT_EQ(existing.readAll(), QByteArray("; vom Administrator gepflegt\n[Host]\nLizenz=4711\n\n[Velmora]\n"
-                                             "# Server nur intern\nServer=neu.buero.lan\nHostEigen=bleibt\n"
-                                             "PWD=\"a,b\"\n\n[Zuletzt]\nDatei=a.rtf\n"));
+    EXPECT_EQ(existing.readAll(),
+              QByteArray("; vom Administrator gepflegt\n[Host]\nLizenz=4711\n\n[Velmora]\n"
+                         "# Server nur intern\nServer=neu.buero.lan\nHostEigen=bleibt\n"
+                         "PWD=\"a,b\"\n\n[Zuletzt]\nDatei=a.rtf\n"));
     EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), QStringLiteral("PWD"), file()), QStringLiteral("a,b"));
     EXPECT_EQ(store.ReadValue(QStringLiteral("Host"), QStringLiteral("Lizenz"), file()), QStringLiteral("4711"));
     EXPECT_FALSE(store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("a=b"), QStringLiteral("x"), file()));
