@@ -178,6 +178,8 @@ void frmEMailSetup::buildFields()
 
 void frmEMailSetup::buildAccountExtras()
 {
+    // It names the provider's server as typed.
+    m_lblAnmeldung->setTextFormat(Qt::PlainText);
     m_lblAnmeldung->setObjectName(QStringLiteral("lblAnmeldung"));
     m_chkZertifikat->setObjectName(QStringLiteral("chkZertifikat"));
     m_chkUnverschluesselt->setObjectName(QStringLiteral("chkUnverschluesselt"));
