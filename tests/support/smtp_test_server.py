@@ -17,10 +17,21 @@ import sys
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
+def openssl(directory, *args):
+    subprocess.run(["openssl", *args], check=True, cwd=directory,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def server_context(directory):
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(os.path.join(directory, "server.pem"),
+                            os.path.join(directory, "server.key"))
+    return context
+
+
 def make_certificates(directory):
     def run(*args):
-        subprocess.run(["openssl", *args], check=True, cwd=directory,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        openssl(directory, *args)
     curve = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
     run("req", "-x509", *curve, "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
         "-subj", "/CN=Velmora Test CA", "-addext", "basicConstraints=critical,CA:TRUE",
@@ -31,27 +42,18 @@ def make_certificates(directory):
                   "extendedKeyUsage=serverAuth\n")
     run("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
         "-CAcreateserial", "-out", "server.pem", "-days", "2", "-extfile", "server.ext")
-    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-    context.load_cert_chain(os.path.join(directory, "server.pem"),
-                            os.path.join(directory, "server.key"))
-    return context
+    return server_context(directory)
 
 
 def make_self_signed(directory, common_name, days):
     """A certificate such as a man in the middle would present: self-signed,
     with any common name (markup included) and, with days -1, expired."""
     subject = "/CN=" + common_name.replace("\\", "\\\\").replace("/", "\\/")
-    def run(*args):
-        subprocess.run(["openssl", *args], check=True, cwd=directory,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    run("req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-        "-keyout", "server.key", "-out", "server.csr", "-utf8", "-subj", subject)
-    run("x509", "-req", "-in", "server.csr", "-signkey", "server.key", "-days", str(days),
-        "-out", "server.pem")
-    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-    context.load_cert_chain(os.path.join(directory, "server.pem"),
-                            os.path.join(directory, "server.key"))
-    return context
+    openssl(directory, "req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+            "-nodes", "-keyout", "server.key", "-out", "server.csr", "-utf8", "-subj", subject)
+    openssl(directory, "x509", "-req", "-in", "server.csr", "-signkey", "server.key",
+            "-days", str(days), "-out", "server.pem")
+    return server_context(directory)
 
 
 class Session:

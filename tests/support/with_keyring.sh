@@ -16,11 +16,6 @@ printf 'velmora-test' | gnome-keyring-daemon --foreground --unlock --components=
 VELMORA_KEYRING_PID=$!
 export VELMORA_KEYRING_PID
 trap 'kill -CONT "$VELMORA_KEYRING_PID" 2>/dev/null; kill "$VELMORA_KEYRING_PID" 2>/dev/null; rm -rf "$home"' EXIT
-for _ in $(seq 50); do
-    if dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-        org.freedesktop.DBus.NameHasOwner string:org.freedesktop.secrets 2>/dev/null | grep -q true; then
-        break
-    fi
-    sleep 0.1
-done
+until dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner string:org.freedesktop.secrets 2>/dev/null | grep -q true; do sleep 0.1; done
 "$@"

@@ -131,6 +131,9 @@ std::optional<OAuthTokens> OAuthSignIn::run(int timeoutSeconds)
         loop.quit();
     };
     QObject::connect(&flow, &QAbstractOAuth::authorizeWithBrowser, &loop, [&](const QUrl &url) {
+        // The flow has just tied itself to the listener; from before the
+        // browser opens, only redirects with our state get through to it.
+        acceptOnlyOurRedirects(listener, flow, fail);
         if (!PlatformServices::instance().openBrowser(url))
             fail(QStringLiteral("Der Browser für die Anmeldung konnte nicht geöffnet werden."));
     });
@@ -149,7 +152,6 @@ std::optional<OAuthTokens> OAuthSignIn::run(int timeoutSeconds)
         fail(QStringLiteral("Die Anmeldung im Browser wurde nicht rechtzeitig abgeschlossen."));
     });
     flow.grant();
-    acceptOnlyOurRedirects(listener, flow, fail);
     if (m_error.isEmpty() && !granted && !m_cancelled) {
         m_waiting = &loop;
         loop.exec();

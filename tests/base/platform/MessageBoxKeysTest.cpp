@@ -72,7 +72,7 @@ TEST(MessageBoxKeys, TextFromOutsideIsShownAsPlainText)
 {
     const QString reply = QStringLiteral("550 <h2><font color=green>Vom Admin geprüft</font></h2>");
     QString shown;
-    Qt::TextFormat format = Qt::RichText;
+    auto format = Qt::RichText;
     QTimer look;
     QObject::connect(&look, &QTimer::timeout, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
