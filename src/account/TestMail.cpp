@@ -8,6 +8,7 @@
 #include "net/smtp/SmtpTransport.h"
 #include "settings/ConversionError.h"
 #include "settings/PortNumber.h"
+#include "settings/TrustedCertificate.h"
 #include "transportsetup/TransportSetup.h"
 
 #include <QDialog>
@@ -115,9 +116,11 @@ bool TestMail::connectOfferingWaysAround()
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (m_transport.Connect())
             return true;
-        const bool retry = m_transport.LastFailure() == SmtpTransport::Failure::CertificateUntrusted
+        const SmtpTransport::Failure failure = m_transport.LastFailure();
+        const bool retry = failure == SmtpTransport::Failure::CertificateUntrusted ||
+                failure == SmtpTransport::Failure::CertificateChanged
             ? offerCertificateException()
-            : m_transport.LastFailure() == SmtpTransport::Failure::EncryptionMissing && offerUnencryptedRelay();
+            : failure == SmtpTransport::Failure::EncryptionMissing && offerUnencryptedRelay();
         if (!retry)
             return false;
     }
@@ -126,9 +129,9 @@ bool TestMail::connectOfferingWaysAround()
 
 bool TestMail::offerCertificateException()
 {
-    const QByteArray trusted =
-        frmCertificateException::askToTrust(m_dialog.sevServer()->Text(), m_transport, &m_dialog);
-    if (trusted.isEmpty())
+    const TrustedCertificate trusted = frmCertificateException::askToTrust(
+        m_dialog.sevServer()->Text(), portFromText(m_dialog.sevPort()->Text()), m_transport, &m_dialog);
+    if (!trusted.isValid())
         return false;
     m_dialog.trustCertificate(trusted);
     return true;

@@ -37,6 +37,13 @@ namespace {
 
 const QString kCaption = QStringLiteral("Systemmeldung...");
 constexpr int kLabelWidth = 120;
+
+// The port as typed, for matching it against a grant; 0 when it is no number.
+int typedPort(const QString &text)
+{
+    const PortNumber port = PortNumber::read(trimBlanks(text));
+    return port.reading == PortNumber::Reading::Number ? port.value : 0;
+}
 constexpr int kNarrowLabelWidth = 70;
 
 // Loading skips what fails and goes on with the next control.
@@ -171,11 +178,13 @@ void frmEMailSetup::buildFields()
 
 void frmEMailSetup::buildAccountExtras()
 {
+    // It names the provider's server as typed.
+    m_lblAnmeldung->setTextFormat(Qt::PlainText);
     m_lblAnmeldung->setObjectName(QStringLiteral("lblAnmeldung"));
     m_chkZertifikat->setObjectName(QStringLiteral("chkZertifikat"));
     m_chkUnverschluesselt->setObjectName(QStringLiteral("chkUnverschluesselt"));
     connect(m_cmdAnmelden, &QPushButton::clicked, this, &frmEMailSetup::signIn);
-    for (LabelledField *f : {m_sevServer, m_sevUserName})
+    for (LabelledField *f : {m_sevServer, m_sevPort, m_sevUserName})
         connect(f->lineEdit(), &QLineEdit::textChanged, this, &frmEMailSetup::updateAccountExtras);
 }
 
@@ -286,7 +295,19 @@ void frmEMailSetup::Save()
         return;
     storeFields();
     tolerant([this] { internalOf(m_owner).SaveSettings(); });
+    tolerant([this] { tellWhereThePasswordIs(internalOf(m_owner)); });
     accept();
+}
+
+void frmEMailSetup::tellWhereThePasswordIs(const MailSettings &settings)
+{
+    if (settings.passwordPlace() == MailSettings::PasswordPlace::NotSaved)
+        inform(QStringLiteral("Der Schlüsselbund des Systems hat das Kennwort nicht angenommen. Es wurde deshalb "
+                              "nicht gespeichert und gilt nur, solange dieses Programm läuft. Speichern Sie die "
+                              "Einstellungen erneut, sobald der Schlüsselbund entsperrt ist."));
+    else if (settings.passwordNewlyInFile())
+        inform(QStringLiteral("Auf diesem Rechner steht kein Schlüsselbund zur Verfügung. Das Kennwort wird deshalb "
+                              "in der Einstellungsdatei gespeichert, die nur Sie lesen können."));
 }
 
 void frmEMailSetup::storeFields()
@@ -311,13 +332,16 @@ void frmEMailSetup::updateAccountExtras()
     const AccountOptions options = accountOptions();
     const bool browserSignIn = OAuthProvider::appliesTo(oauthAccount());
     m_signInRow->setHidden(!browserSignIn);
-    const QByteArray trusted = TrustedCertificate::fingerprintFor(m_options.Zertifikat, m_sevServer->Text());
-    m_chkZertifikat->setHidden(trusted.isEmpty());
+    const TrustedCertificate pin = TrustedCertificate::fromSetting(m_options.Zertifikat);
+    const bool applies = pin.appliesTo(m_sevServer->Text(), typedPort(m_sevPort->Text()));
+    const QByteArray trusted = applies ? pin.sha256() : QByteArray();
+    m_chkZertifikat->setHidden(!applies);
     // The start of the fingerprint fits the line; the whole one is in the tool tip.
     m_chkZertifikat->setText(QStringLiteral("Dem eigenen Zertifikat dieses Servers vertrauen (SHA-256 %1…)")
                                  .arg(TrustedCertificate::displayed(trusted.left(4))));
     m_chkZertifikat->setToolTip(TrustedCertificate::displayed(trusted));
-    m_chkUnverschluesselt->setHidden(m_options.Verschluesselung != QLatin1String("0"));
+    m_chkUnverschluesselt->setHidden(
+        !AccountOptions::relayGranted(m_options.Verschluesselung, m_sevServer->Text(), typedPort(m_sevPort->Text())));
     // A user name means a login, and a login never goes out unencrypted.
     m_chkUnverschluesselt->setEnabled(trimBlanks(m_sevUserName->Text()).isEmpty());
 }
@@ -350,20 +374,20 @@ QString frmEMailSetup::settingsFile() const
 
 AccountConnection frmEMailSetup::accountConnection() const
 {
-    return AccountConnection(oauthAccount(), accountOptions(), !m_sevKennwort->Text().isEmpty(), settingsFile(),
-                             m_pendingSignIn.get());
+    return AccountConnection(oauthAccount(), portFromText(m_sevPort->Text()), accountOptions(),
+                             !m_sevKennwort->Text().isEmpty(), settingsFile(), m_pendingSignIn.get());
 }
 
-void frmEMailSetup::trustCertificate(const QByteArray &sha256)
+void frmEMailSetup::trustCertificate(const TrustedCertificate &pin)
 {
-    m_options.Zertifikat = TrustedCertificate::settingText(m_sevServer->Text(), sha256);
+    m_options.Zertifikat = pin.settingText();
     m_chkZertifikat->setChecked(true);
     updateAccountExtras();
 }
 
 void frmEMailSetup::allowUnencrypted()
 {
-    m_options.Verschluesselung = QStringLiteral("0");
+    m_options.Verschluesselung = AccountOptions::relayGrant(m_sevServer->Text(), typedPort(m_sevPort->Text()));
     m_chkUnverschluesselt->setChecked(true);
     updateAccountExtras();
 }

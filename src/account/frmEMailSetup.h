@@ -22,6 +22,7 @@ class OAuthSignIn;
 class OAuthTokenStore;
 class Panel;
 class SmtpTransport;
+class TrustedCertificate;
 class WizardPane;
 
 /// The account dialog "Einstellungen": the sender data and the SMTP account of
@@ -77,7 +78,7 @@ public:
     /// How the fields' account reaches its server: certificate, encryption, sign-in.
     [[nodiscard]] AccountConnection accountConnection() const;
     /// The test mail's outcomes the user agreed to; stored by the next save.
-    void trustCertificate(const QByteArray &sha256);
+    void trustCertificate(const TrustedCertificate &pin);
     void allowUnencrypted();
 
     /// Runs modally (the caller continues once it is closed).
@@ -104,6 +105,7 @@ private:
     void buildLayout();
     void colourControls();
     void fillFields();
+    static void tellWhereThePasswordIs(const MailSettings &settings);
     void storeFields();
     void buildAccountExtras();
     void updateAccountExtras();

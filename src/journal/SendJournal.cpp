@@ -85,10 +85,27 @@ SendJournal::~SendJournal()
     QSqlDatabase::removeDatabase(m_connection);
 }
 
+// The folder carries the component's name, not the host's: the host's
+// application name is whatever the host set, or its program file's name, and
+// a journal that moves with it would lose who already got a mailing.
 QString SendJournal::defaultPath()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-        .filePath(QStringLiteral("versandjournal.sqlite"));
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+        QStringLiteral("/OrvVelmora/versandjournal.sqlite");
+}
+
+// Earlier versions kept the journal in the host's own data folder; the first
+// run with the fixed folder moves it there, with its WAL files.
+void SendJournal::adoptEarlierJournal() const
+{
+    const QString earlier = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                                .filePath(QStringLiteral("versandjournal.sqlite"));
+    if (m_path != defaultPath() || earlier == m_path || QFile::exists(m_path) || !QFile::exists(earlier))
+        return;
+    for (const QString &suffix : {QStringLiteral(""), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        if (QFile::exists(earlier + suffix) && !QFile::rename(earlier + suffix, m_path + suffix))
+            qCWarning(lcJournal) << "cannot move the journal from" << earlier + suffix << "to" << m_path + suffix;
+    }
 }
 
 bool SendJournal::openDatabase()
@@ -97,6 +114,7 @@ bool SendJournal::openDatabase()
         qCWarning(lcJournal) << "cannot create the folder of" << m_path;
         return false;
     }
+    adoptEarlierJournal();
     // SQLite gives its -wal and -shm files the mode of the database file, so
     // creating that file owner-only first keeps all three private.
     QFile file(m_path);

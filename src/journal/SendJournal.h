@@ -64,7 +64,8 @@ public:
     ~SendJournal();
     Q_DISABLE_COPY(SendJournal)
 
-    /// The journal file in the per-user data folder of the running application.
+    /// The journal file in the per-user data folder, in a folder of the
+    /// component's own name (~/.local/share/OrvVelmora/versandjournal.sqlite).
     [[nodiscard]] static QString defaultPath();
     [[nodiscard]] bool isOpen() const { return m_open; }
     [[nodiscard]] QString path() const { return m_path; }
@@ -100,6 +101,7 @@ public:
     int prune(const QDateTime &now, int days = 90);
 
 private:
+    void adoptEarlierJournal() const;
     bool openDatabase();
     bool createSchema();
     std::optional<MailingRecord> firstMailing(const QString &where, const QVariantList &values) const;

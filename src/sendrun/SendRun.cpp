@@ -254,7 +254,10 @@ SendRun::ConnectOutcome SendRun::connectTrusting()
 {
     if (m_transport.Connect())
         return ConnectOutcome::Connected;
-    if (!m_account || m_transport.LastFailure() != SmtpTransport::Failure::CertificateUntrusted)
+    const SmtpTransport::Failure failure = m_transport.LastFailure();
+    if (!m_account ||
+        (failure != SmtpTransport::Failure::CertificateUntrusted &&
+         failure != SmtpTransport::Failure::CertificateChanged))
         return ConnectOutcome::Failed;
     if (!m_account->trustCertificate(m_transport))
         return ConnectOutcome::Declined;

@@ -18,7 +18,9 @@ ResumeDialog::ResumeDialog(const QString &text, const QList<JournalRecipient> &u
 {
     setObjectName(QStringLiteral("frmVersandFortsetzen"));
     setWindowTitle(QStringLiteral("Systemmeldung..."));
-    auto *label = new QLabel(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this);
+    auto *label = new QLabel(this);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     label->setWordWrap(true);
     for (const JournalRecipient &r : uncertain) {
         auto *item = new QListWidgetItem(QStringLiteral("%1  %2  <%3>").arg(r.kundenNr, r.name, r.address), m_list);

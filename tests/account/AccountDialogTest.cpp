@@ -202,12 +202,32 @@ TEST_F(AccountDialog, StoresTrimmedFieldsAndWritesTheSettingsFile)
         frmEMailSetup dialog(&mail);
         type(dialog, c.fields);
         dialog.Save();
-        EXPECT_TRUE(platform.messages.isEmpty());
+        // Only the notice that the password is kept in the file (this file is new each time).
+        for (const auto &message : platform.messages)
+            EXPECT_TRUE(message.text.startsWith(QStringLiteral("Auf diesem Rechner"))) << message.text.toStdString();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         const QStringList stored = QString::fromUtf8(c.stored).split(QLatin1Char('|'));
         EXPECT_EQ(held(mail), stored);
         EXPECT_EQ(written(mail.configFileName), stored);
     }
+}
+
+// Without a keyring the password goes into the settings file; the person is
+// told so when it first does, not at every save.
+TEST_F(AccountDialog, WithoutAKeyringThePasswordGoesIntoTheFileAndTheDialogSaysSoOnce)
+{
+    QFile::remove(mail.configFileName);
+    for (int save = 0; save < 2; ++save) {
+        frmEMailSetup dialog(&mail);
+        type(dialog, {{"sevKennwort", "geheim"}});
+        dialog.Save();
+    }
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_EQ(platform.messages[0].text,
+              QStringLiteral("Auf diesem Rechner steht kein Schlüsselbund zur Verfügung. "
+                             "Das Kennwort wird deshalb in der Einstellungsdatei "
+                             "gespeichert, die nur Sie lesen können."));
+    EXPECT_EQ(written(mail.configFileName).value(7), QStringLiteral("geheim"));
 }
 
 TEST_F(AccountDialog, CancelStoresNothing)

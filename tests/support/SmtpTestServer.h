@@ -38,6 +38,10 @@ public:
         /// (hangs up instead of answering the body), "slow" (each reply 0.3 s late).
         /// MAIL markers m421/m450/m552 and RCPT "refuse" as above.
         QString fault{};
+        /// With startTls: a self-signed certificate with this common name
+        /// instead of one from the private CA, valid for validDays (-1: expired).
+        QString selfSigned{};
+        int validDays = 2;
         quint16 port = 0;       ///< 0: a free port
         bool shortPort = false; ///< a free port below 10000 (for four-character port fields)
     };

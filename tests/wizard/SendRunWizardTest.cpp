@@ -506,5 +506,7 @@ TEST_F(SendRunWizardTest, RelayChoiceAndCertificateExceptionDuringTheRun)
     EXPECT_EQ(platform.dialogNames.count(QStringLiteral("frmCertificateException")), 1);
     EXPECT_EQ(server.messages().size(), 2);
     EXPECT_EQ(shown[SendLabel::lblStatus], QStringLiteral("Übertragung erfolgreich"));
-    EXPECT_EQ(TrustedCertificate::fingerprintFor(zertifikat(), server.host()), sha256);
+    const TrustedCertificate pin = TrustedCertificate::fromSetting(zertifikat());
+    EXPECT_EQ(pin.sha256(), sha256);
+    EXPECT_TRUE(pin.appliesTo(server.host(), server.port()));
 }

@@ -69,7 +69,11 @@ MessageAnswer answerOf(int button)
 MessageAnswer QtPlatformServices::messageBox(const QString &text, const QString &caption, MessageIcon icon,
                                              MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer)
 {
-    QMessageBox box(qtIcon(icon), caption, text, qtButtons(buttons), QApplication::activeWindow());
+    QMessageBox box(qtIcon(icon), caption, QString(), qtButtons(buttons), QApplication::activeWindow());
+    // Messages carry server replies, file and customer names: a box would
+    // otherwise guess that "<h2>…" is markup and draw it as such.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
     // A classic box closed with its close button counts as the safe answer.
     if (buttons == MessageButtons::YesNo)
         box.setEscapeButton(QMessageBox::No);

@@ -53,6 +53,7 @@ QWidget *WizardFrame::buildButtonRow()
     m_extra = frameButton(QStringLiteral("wizardExtra"), QString(), m_buttonRow);
     m_progressLabel = new QLabel(m_buttonRow);
     m_progressLabel->setObjectName(QStringLiteral("wizardProgressText"));
+    m_progressLabel->setTextFormat(Qt::PlainText);
     // The label is never squeezed below its text ("Sende e-Mail 110 von 225").
     m_progressLabel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     m_progress = new QProgressBar(m_buttonRow);

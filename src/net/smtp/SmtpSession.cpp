@@ -141,7 +141,10 @@ SmtpSession::Outcome SmtpSession::open(const SmtpAccount &account, const SmtpSes
     if (!plan(account, options))
         return Outcome::Failed;
     qCDebug(lcSmtp) << "connecting to" << m_account.server << m_account.port << "with TLS" << account.tls;
-    const SmtpTlsPolicy policy{m_account.server, m_account.caFile, m_account.trustedCertificate};
+    const SmtpTlsPolicy policy{m_account.server, m_account.caFile, m_account.trustedCertificate,
+                               m_account.trustedErrors};
+    m_trace = std::make_unique<SmtpTrace>(m_account.user, m_account.password, m_account.accessToken);
+    m_connection.setTrace(SmtpTrace::wanted() ? m_trace.get() : nullptr);
     const SmtpConnection::Status status =
         m_connection.open(m_account.server, m_account.port, m_encryption == Encryption::Implicit, policy,
                           m_options.connectTimeout * 1000);
