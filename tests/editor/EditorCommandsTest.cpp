@@ -292,7 +292,7 @@ TEST_F(DocumentFiles, OpenOverTextAsksFirst)
     } cases[] = {{"No keeps the text", MessageAnswer::No, std::nullopt, 0, {}},
                  {"Yes then cancel keeps the text", MessageAnswer::Yes, std::nullopt, 1, {}},
                  {"Yes then a file that is no RTF", MessageAnswer::Yes, fixture("libreoffice-brief.txt"), 1,
-                  QStringLiteral("Die Datei \"libreoffice-brief.txt\" ist kein lesbares RTF-Dokument und wurde nicht "
+                  QStringLiteral("Die Datei „libreoffice-brief.txt“ ist kein lesbares RTF-Dokument und wurde nicht "
                                  "geöffnet.")}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

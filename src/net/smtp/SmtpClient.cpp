@@ -1,7 +1,10 @@
 #include "net/smtp/SmtpClient.h"
 
+#include "base/platform/CountedText.h"
 #include "net/smtp/SmtpLog.h"
 #include "net/smtp/SmtpLogin.h"
+
+#include <QLocale>
 
 #include <algorithm>
 #include <optional>
@@ -305,12 +308,13 @@ SmtpClient::Outcome SmtpClient::send(const QByteArray &from, const QByteArray &r
     }
     if (tooBig)
         return fail(SmtpFailure::TooBig,
-                    QStringLiteral("Der Server nimmt höchstens %1 Bytes an, die Nachricht hat %2.")
-                        .arg(m_caps.sizeLimit)
-                        .arg(size));
+                    countedText(m_caps.sizeLimit,
+                                QStringLiteral("Der Server nimmt höchstens %n Byte an, die Nachricht hat %1."),
+                                QStringLiteral("Der Server nimmt höchstens %n Bytes an, die Nachricht hat %1."))
+                        .arg(QLocale(QLocale::German).toString(size)));
     if (utf8Missing)
         return fail(SmtpFailure::Local,
-                    QStringLiteral("Der Server „%1“ nimmt keine internationalen E-Mail-Adressen (SMTPUTF8) an; "
+                    QStringLiteral("Der Server „%1“ nimmt keine internationalen e-Mail-Adressen (SMTPUTF8) an; "
                                    "die Nachricht an „%2“ wurde nicht gesendet.")
                         .arg(m_settings.host, QString::fromUtf8(recipient)));
     m_ahead.reset();
