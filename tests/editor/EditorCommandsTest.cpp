@@ -122,19 +122,21 @@ TEST_F(EditorCommands, ComboChangesSetTheSelectionsFontAndSize)
     };
     type(QStringLiteral("Text"));
     for (const auto &change : changes) {
-        SCOPED_TRACE(change.typed);
-        select(0, 4);
-        QComboBox *combo = toolBar().combo(QString::fromLatin1(change.tool));
-        combo->setFocus();
-        combo->lineEdit()->selectAll();
-        QTest::keyClicks(combo, QString::fromUtf8(change.typed));
-        QTest::keyClick(combo, Qt::Key_Return);
-        EXPECT_EQ(box().SelFontSize(), change.size);
-        if (change.font) {
-            EXPECT_EQ(box().SelFontName(), QString::fromLatin1(change.font));
+        for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+            SCOPED_TRACE(std::string(change.typed) + (enter == Qt::Key_Enter ? ", keypad Enter" : ", Return"));
+            select(0, 4);
+            QComboBox *combo = toolBar().combo(QString::fromLatin1(change.tool));
+            combo->setFocus();
+            combo->lineEdit()->selectAll();
+            QTest::keyClicks(combo, QString::fromUtf8(change.typed));
+            QTest::keyClick(combo, enter, enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            EXPECT_EQ(box().SelFontSize(), change.size);
+            if (change.font) {
+                EXPECT_EQ(box().SelFontName(), QString::fromLatin1(change.font));
+            }
+            EXPECT_EQ(combo->currentText(), QString::fromUtf8(change.shownAfter));
+            EXPECT_EQ(QApplication::focusWidget(), &box());
         }
-        EXPECT_EQ(combo->currentText(), QString::fromUtf8(change.shownAfter));
-        EXPECT_EQ(QApplication::focusWidget(), &box());
     }
 }
 

@@ -284,7 +284,10 @@ TEST_F(WizardForm, EnterInAFieldNeverMovesTheWizardOnlyAFocusedButton)
             fontSize = combo->lineEdit();
     ASSERT_NE(fontSize, nullptr);
 
-    press(form.sevKunden()->view(), Qt::Key_Return);
+    // The keypad's Enter is a key of its own (Key_Enter); both must behave alike.
+    const Qt::Key enterKeys[] = {Qt::Key_Return, Qt::Key_Enter};
+    for (const Qt::Key enter : enterKeys)
+        press(form.sevKunden()->view(), enter);
     EXPECT_EQ(form.mainWizard()->CurrentPane(), 0) << "Enter in the customer grid";
     form.mainWizard()->nextButton()->setFocus();
     platform.messageAnswers.enqueue(MessageAnswer::Ok);
@@ -296,15 +299,22 @@ TEST_F(WizardForm, EnterInAFieldNeverMovesTheWizardOnlyAFocusedButton)
     toMessagePane(form);
     form.sevBetreff()->setText(QStringLiteral("Angebot"));
     form.mainRtfControl()->setText(QStringLiteral("Text"));
+    // Qt makes a button that had the focus the dialog's default; Enter in a
+    // field must not reach it either.
+    form.attachments()->cmdAnlageAdd()->setDefault(true);
     for (QWidget *field :
          {static_cast<QWidget *>(form.sevBetreff()), fontSize, static_cast<QWidget *>(form.sevAnlagen()->view())}) {
-        SCOPED_TRACE(field->objectName().toStdString());
-        press(field, Qt::Key_Return);
-        EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
+        for (const Qt::Key enter : enterKeys) {
+            SCOPED_TRACE(field->objectName().toStdString() + (enter == Qt::Key_Enter ? " keypad Enter" : " Return"));
+            press(field, enter, enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
+            EXPECT_TRUE(platform.fileDialogs.isEmpty()) << "the default button was pressed";
+        }
     }
     form.mainWizard()->nextButton()->click();
     platform.messages.clear();
-    press(form.sendStatus(), Qt::Key_Enter);
+    for (const Qt::Key enter : enterKeys)
+        press(form.sendStatus(), enter);
     EXPECT_TRUE(platform.messages.isEmpty()) << "Enter on the send pane neither asks nor sends";
 }
 

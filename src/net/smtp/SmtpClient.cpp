@@ -54,7 +54,10 @@ QString SmtpClient::stepText(SmtpFailure step) const
     const QString server = m_settings.host;
     switch (step) {
     case SmtpFailure::Connection:
-        return QStringLiteral("Die Verbindung zum Server „%1“ ist fehlgeschlagen.").arg(server);
+        // The port too: a mistyped port is the commonest cause, and the text is all the user sees.
+        return QStringLiteral("Die Verbindung zum Server „%1“ an Port %2 ist fehlgeschlagen.")
+            .arg(server)
+            .arg(m_settings.port);
     case SmtpFailure::Greeting: return QStringLiteral("Der Server „%1“ hat die Begrüßung abgelehnt.").arg(server);
     case SmtpFailure::EncryptionMissing:
         return QStringLiteral("Der Server „%1“ bietet keine verschlüsselte Verbindung (STARTTLS) an; "
