@@ -194,9 +194,10 @@ const QRegularExpression &wordPattern()
 bool isGerman(const QString &text)
 {
     static const QSet<QString> smallWords{
-        "der", "die", "das", "den", "dem", "des", "und", "oder", "nicht", "Sie", "Ihr", "Ihre", "Ihren", "Ihnen",
-        "ist", "sind", "wird", "wurde", "werden", "kann", "konnte", "ein", "eine", "einen", "kein", "keine", "mit",
-        "von", "zum", "zur", "bei", "auf", "noch", "haben", "hat", "sich", "Bitte", "diese", "dieser", "nur", "e-Mail"};
+        "der",   "die",   "das",   "den",   "dem",   "des",    "und",   "oder",   "nicht", "Sie",    "Ihr",
+        "Ihre",  "Ihren", "Ihnen", "ist",   "sind",  "wird",   "wurde", "werden", "kann",  "konnte", "ein",
+        "eine",  "einen", "kein",  "keine", "mit",   "von",    "zum",   "zur",    "bei",   "auf",    "noch",
+        "haben", "hat",   "sich",  "Bitte", "diese", "dieser", "nur",   "e-Mail"};
     if (text.contains(QRegularExpression(QStringLiteral("[äöüÄÖÜß]"))))
         return true;
     for (auto words = wordPattern().globalMatch(text); words.hasNext();)
@@ -251,10 +252,12 @@ QStringList faults(const QString &text, const Literal &literal)
     const auto rules = std::initializer_list<std::pair<const char *, QString>>{
         {"a run of blanks", "\\S  +\\S"},
         {"a counted word after a number that bypasses countedText()", "%\\d\\W*(\\p{L}+ ){0,2}" + kCounted + "\\b"},
-        {"a plural after the number 1", "(^|[^\\d.,%])1 (\\p{L}+ )?(Empfängern|e-Mails|Nachrichten|Dateien|Anlagen|"
-                                        "Sekunden|Minuten|Versuche|Bytes|haben|sind|werden|wurden)\\b"},
-        {"a singular after a number above 1", "(^|[^\\d.,%])2 (\\p{L}+ )?(e-Mail(?![-s])|Nachricht|Datei|Anlage|"
-                                              "Sekunde|Minute)\\b|(^|[^\\d.,%])2 \\p{L}+ (hat|wird|wurde)\\b"},
+        {"a plural after the number 1",
+         "(^|[^\\d.,%])1 (\\p{L}+ )?(Empfängern|e-Mails|Nachrichten|Dateien|Anlagen|"
+         "Sekunden|Minuten|Versuche|Bytes|haben|sind|werden|wurden)\\b"},
+        {"a singular after a number above 1",
+         "(^|[^\\d.,%])2 (\\p{L}+ )?(e-Mail(?![-s])|Nachricht|Datei|Anlage|"
+         "Sekunde|Minute)\\b|(^|[^\\d.,%])2 \\p{L}+ (hat|wird|wurde)\\b"},
         {"a compound without its hyphen", "e-Mails? (?!(Sie|Ihnen|Ihre?[mnrs]?)\\b)[A-ZÄÖÜ]"},
         {"a compound without its hyphen", "\\b(ZIP|SMTP|RTF|CSV|HTML|PDF|TLS|OAuth) [A-ZÄÖÜ][a-zäöüß]"},
         {"another spelling of e-Mail", "\\b(E-Mail|Email|email|E-mail|eMail)|(?<![-\\p{L}])Mails?\\b"},
