@@ -450,6 +450,8 @@ void RichTextBox::keyPressEvent(QKeyEvent *event)
         Paste();
     else if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier)
         insertPlainText(QStringLiteral("\t"));
+    else if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier))
+        Q_EMIT ContextMenuKey(viewport()->mapToGlobal(cursorRect().bottomLeft()));
     else
         QTextEdit::keyPressEvent(event);
 }
@@ -468,7 +470,10 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent *event)
 
 void RichTextBox::contextMenuEvent(QContextMenuEvent *event)
 {
-    // The owner opens its own menu on the right button's MouseUp.
+    // The owner opens its own menu on the right button's MouseUp; a menu
+    // key the desktop reports as a context-menu request counts as the key.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        Q_EMIT ContextMenuKey(viewport()->mapToGlobal(cursorRect().bottomLeft()));
     event->accept();
 }
 

@@ -1,5 +1,7 @@
 #include "controls/toolbar/ToolBarControl.h"
 
+#include "controls/toolbar/ToolBarNavigation.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QCompleter>
@@ -66,9 +68,22 @@ ToolBarControl::ToolBarControl(const ToolBarDefinition &definition, QWidget *par
             buildMenuBand(band);
     }
     setBackColor(m_backColor);
+    m_navigation = new ToolBarNavigation(*m_toolBar);
+    m_navigation->adopt();
+    connect(m_navigation, &ToolBarNavigation::escapePressed, this, &ToolBarControl::EscapePressed);
 }
 
 ToolBarControl::~ToolBarControl() = default;
+
+void ToolBarControl::focusTools()
+{
+    m_navigation->focusCurrent();
+}
+
+void ToolBarControl::setNextInTabOrder(QWidget *next)
+{
+    m_navigation->setNext(next);
+}
 
 QAction *ToolBarControl::createAction(const ToolDefinition &tool, const QIcon &icon)
 {
@@ -222,6 +237,12 @@ bool ToolBarControl::setComboText(const QString &id, const QString &text)
     QComboBox *box = combo(id);
     if (!box)
         return false;
+    // The entry shown is also the current one: Qt reports an editable box whose
+    // text differs from its current entry as changed when the focus leaves it,
+    // and merely passing through the box must not set a size.
+    const QSignalBlocker blocker(box);
+    if (const int entry = box->findText(text); entry >= 0)
+        box->setCurrentIndex(entry);
     box->setEditText(text);
     return true;
 }
