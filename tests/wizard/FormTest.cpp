@@ -200,6 +200,29 @@ TEST_F(WizardForm, PaneFlowValidatesAndPlacesTheFocus)
     EXPECT_EQ(form.sevResult()->rowCount(), 1);
 }
 
+// Highlighted but not transferred: Weiter offers to transfer them; Enter does.
+TEST_F(WizardForm, WeiterWithHighlightedCustomersOffersToTransferThem)
+{
+    open();
+    QTableView *customers = form.sevKunden()->view();
+    customers->selectionModel()->select(
+        QItemSelection(customers->model()->index(0, 0), customers->model()->index(1, 0)),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    platform.messageAnswers << MessageAnswer::No << ScriptedPlatformServices::PressEnter;
+    form.mainWizard()->nextButton()->click();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_TRUE(platform.messages[0].text.startsWith(QStringLiteral("Sie haben 2 Kunden markiert")));
+    EXPECT_EQ(platform.messages[0].actions,
+              (QStringList{QStringLiteral("Übernehmen und weiter"), QStringLiteral("Nicht übernehmen")}));
+    EXPECT_EQ(form.mainWizard()->CurrentPane(), 0);
+    EXPECT_EQ(form.sevResult()->rowCount(), 0);
+
+    form.mainWizard()->nextButton()->click();
+    EXPECT_EQ(form.sevResult()->rowCount(), 2);
+    EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
+    EXPECT_EQ(form.focusWidget(), form.sevBetreff());
+}
+
 TEST_F(WizardForm, AccountButtonChangesTheSettingsTheNextRunReads)
 {
     open();
