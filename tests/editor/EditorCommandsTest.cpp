@@ -18,6 +18,7 @@ using EditorCommands = EditorFixture;
 
 const QString kRtf = QString::fromLatin1(kMimeRtf);
 const QString kPlain = QString::fromLatin1(kMimePlain);
+const QString kHtml = QString::fromLatin1(kMimeHtml);
 
 // Each toggle is switched on by its key (where it has one) or a click, and
 // off by a click; the tool shows the state, the text keeps the focus.
@@ -172,7 +173,7 @@ TEST_F(EditorCommands, PlaceholderGoesInDirectlyWhenTheClipboardIsUnavailable)
     EXPECT_EQ(box().Text(), QStringLiteral("Datum: <#DATE#>"));
 }
 
-TEST_F(EditorCommands, PasteTakesRichTextThenPlainTextAndNothingElse)
+TEST_F(EditorCommands, PasteTakesRichTextThenHtmlThenPlainTextAndNothingElse)
 {
     const struct
     {
@@ -190,6 +191,12 @@ TEST_F(EditorCommands, PasteTakesRichTextThenPlainTextAndNothingElse)
          "cht",
          false},
         {"picture only", {{QStringLiteral("image/png"), "\x89PNG"}}, "A", false},
+        {"HTML before plain", {{kHtml, "<p><b>fett</b></p>"}, {kPlain, "schlicht"}}, "Afett", true},
+        {"HTML alone", {{kHtml, "<b>nur</b>"}}, "Anur", true},
+        {"HTML of a picture alone, words beside it",
+         {{kHtml, "<img src=\"bild.png\">"}, {kPlain, "Bild"}},
+         "ABild",
+         false},
         // Raw 8-bit text in RTF is in the document's code page, not UTF-8.
         {"raw 8-bit RTF byte", {{kRtf, "{\\rtf1\\ansi caf\xe9}"}}, "Acaf\xc3\xa9", false},
     };

@@ -127,6 +127,7 @@ protected:
 private:
     bool loadRtf(const QByteArray &rtf);
     void insertRich(const QByteArray &rtf, const QString &asText);
+    void insertHtml(const QByteArray &html, const QString &plain);
     [[nodiscard]] QMap<QString, QByteArray> selectionFormats() const;
     void contentReplaced();
     void noteSelection();
