@@ -390,6 +390,7 @@ QString GridComponent::caption() const
 void GridComponent::setCaption(const QString &caption)
 {
     m_caption->setText(caption);
+    m_view->setAccessibleDescription(caption);
 }
 
 void GridComponent::setCaptionVisible(bool visible)

@@ -1,5 +1,6 @@
 #include "controls/toolbar/ToolBarControl.h"
 
+#include "base/platform/NamedComboAccessible.h"
 #include "controls/toolbar/ToolBarNavigation.h"
 
 #include <QAction>
@@ -172,12 +173,17 @@ void ToolBarControl::buildMenuBand(const BandDefinition &band)
 
 void ToolBarControl::addComboTool(const ToolDefinition &tool)
 {
+    // Before the box exists: Qt keeps the first reading it makes of a widget.
+    NamedComboAccessible::install();
     auto *box = new QComboBox(m_toolBar);
     box->setObjectName(tool.id);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setToolTip(tool.tooltip);
     box->setStatusTip(tool.description);
+    // Named by what it sets, not by the value it shows ("Arial", "10").
+    box->setAccessibleName(tool.tooltip);
+    box->setAccessibleDescription(tool.description);
     // A fixed width: long font names must not push the other tools off the band.
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setFixedWidth(tool.comboWidth * logicalDpiX() / 96 + kComboArrowRoom);
