@@ -17,12 +17,6 @@ using OrvVelmora::countedText;
 
 namespace {
 
-// The inherited texts our code uses, as its literals hold them (pieces
-// between line breaks, access-key ampersands removed).
-const char *const kInheritedTexts[] = {
-#include "InheritedTexts.inc"
-};
-
 struct Literal
 {
     QString where; // file:line
@@ -31,141 +25,66 @@ struct Literal
     int argument = 0;
 };
 
-// Reads the string literals of one C++ file: comments and character
-// literals skipped, adjacent literals joined as the compiler joins them.
-class LiteralScanner
+// The string literals of one C++ file, comments and character literals
+// skipped, adjacent literals joined as the compiler joins them, each with
+// the call it is an argument of (looking through QStringLiteral and kin).
+QList<Literal> literalsOf(const QString &file, const QString &src)
 {
-public:
-    LiteralScanner(QString file, QString source)
-        : m_file(std::move(file))
-        , m_src(std::move(source))
-    {
-    }
-
-    QList<Literal> run()
-    {
-        while (m_pos < m_src.size())
-            step();
-        return m_found;
-    }
-
-private:
+    static const QSet<QString> wrappers{"QStringLiteral", "QLatin1String", "QString", "fromUtf8", "text"};
     struct Open
     {
         QString call;
         int argument = 0;
     };
-
-    QChar at(qsizetype i) const { return i < m_src.size() ? m_src.at(i) : QChar(); }
-
-    void step()
-    {
-        const QChar c = m_src.at(m_pos);
-        if (c == u'/' && at(m_pos + 1) == u'/')
-            m_pos = m_src.indexOf(u'\n', m_pos) < 0 ? m_src.size() : m_src.indexOf(u'\n', m_pos);
-        else if (c == u'/' && at(m_pos + 1) == u'*')
-            m_pos = m_src.indexOf(QLatin1String("*/"), m_pos) < 0 ? m_src.size() : m_src.indexOf("*/", m_pos) + 2;
-        else if (c == u'\'')
-            skipCharLiteral();
-        else if (c == u'"')
-            readLiteral();
-        else if (c.isLetter() || c == u'_')
-            readIdentifier();
-        else
-            punctuation(c);
-    }
-
-    void skipCharLiteral()
-    {
-        // A digit separator (1'000) is no character literal.
-        if (m_pos > 0 && m_src.at(m_pos - 1).isDigit()) {
-            ++m_pos;
-            return;
-        }
-        for (++m_pos; m_pos < m_src.size() && m_src.at(m_pos) != u'\''; ++m_pos)
-            m_pos += m_src.at(m_pos) == u'\\' ? 1 : 0;
-        ++m_pos;
-    }
-
-    void readIdentifier()
-    {
-        const qsizetype start = m_pos;
-        while (m_pos < m_src.size() && (m_src.at(m_pos).isLetterOrNumber() || m_src.at(m_pos) == u'_'))
-            ++m_pos;
-        m_lastWord = m_src.mid(start, m_pos - start);
-    }
-
-    void punctuation(QChar c)
-    {
-        ++m_pos;
-        if (c.isSpace())
-            return;
-        if (c == u'(' || c == u'{' || c == u'[')
-            m_open.append({c == u'(' ? m_lastWord : QString(), 0});
-        else if ((c == u')' || c == u'}' || c == u']') && !m_open.isEmpty())
-            m_open.removeLast();
-        else if (c == u',' && !m_open.isEmpty())
-            ++m_open.last().argument;
-        m_lastWord.clear();
-    }
-
-    void readLiteral()
-    {
-        const int line = int(m_src.left(m_pos).count(u'\n')) + 1;
-        const bool raw = m_lastWord.endsWith(u'R');
-        QString text;
-        do {
-            text += raw ? rawBody() : body();
-            skipSpace();
-        } while (at(m_pos) == u'"');
-        // The call a text is handed to, looking through the wrappers that
-        // only make a QString of it.
-        qsizetype i = m_open.size() - 1;
-        while (i > 0 && kWrappers.contains(m_open.at(i).call))
-            --i;
-        const Open open = i < 0 ? Open{} : m_open.at(i);
-        m_found.append({m_file + u':' + QString::number(line), text, open.call, open.argument});
-        m_lastWord.clear();
-    }
-
-    QString rawBody()
-    {
-        const qsizetype paren = m_src.indexOf(u'(', m_pos);
-        const QString close = u')' + m_src.mid(m_pos + 1, paren - m_pos - 1) + u'"';
-        const qsizetype end = m_src.indexOf(close, paren);
-        m_pos = end + close.size();
-        return m_src.mid(paren + 1, end - paren - 1);
-    }
-
-    QString body()
-    {
-        QString text;
-        for (++m_pos; m_pos < m_src.size() && m_src.at(m_pos) != u'"'; ++m_pos) {
-            if (m_src.at(m_pos) != u'\\') {
-                text += m_src.at(m_pos);
-                continue;
+    QList<Open> open;
+    QList<Literal> found;
+    QString lastWord;
+    const auto at = [&src](qsizetype i) { return i < src.size() ? src.at(i) : QChar(); };
+    for (qsizetype pos = 0; pos < src.size();) {
+        const QChar c = src.at(pos);
+        if (c == u'/' && (at(pos + 1) == u'/' || at(pos + 1) == u'*')) {
+            const qsizetype end = src.indexOf(at(pos + 1) == u'/' ? QStringLiteral("\n") : QStringLiteral("*/"), pos);
+            pos = end < 0 ? src.size() : end + 1;
+        } else if (c == u'\'' && !(pos > 0 && src.at(pos - 1).isDigit())) { // not a digit separator
+            for (++pos; pos < src.size() && src.at(pos) != u'\''; ++pos)
+                pos += src.at(pos) == u'\\' ? 1 : 0;
+            ++pos;
+        } else if (c == u'"') {
+            const int line = int(src.left(pos).count(u'\n')) + 1;
+            QString text;
+            while (at(pos) == u'"') {
+                for (++pos; pos < src.size() && src.at(pos) != u'"'; ++pos) {
+                    const QChar e = src.at(pos) == u'\\' ? src.at(++pos) : QChar();
+                    text += e.isNull() ? src.at(pos) : e == u'n' ? QChar(u'\n') : e == u'r' ? QChar(u'\r') : e;
+                }
+                for (++pos; pos < src.size() && src.at(pos).isSpace();)
+                    ++pos;
             }
-            const QChar e = at(++m_pos);
-            text += e == u'n' ? QChar(u'\n') : e == u'r' ? QChar(u'\r') : e == u't' ? QChar(u'\t') : e;
+            qsizetype i = open.size() - 1;
+            while (i > 0 && wrappers.contains(open.at(i).call))
+                --i;
+            const Open call = i < 0 ? Open{} : open.at(i);
+            found.append({file + u':' + QString::number(line), text, call.call, call.argument});
+            lastWord.clear();
+        } else if (c.isLetter() || c == u'_') {
+            const qsizetype start = pos;
+            while (pos < src.size() && (src.at(pos).isLetterOrNumber() || src.at(pos) == u'_'))
+                ++pos;
+            lastWord = src.mid(start, pos - start);
+        } else {
+            ++pos;
+            if (c == u'(' || c == u'{' || c == u'[')
+                open.append({c == u'(' ? lastWord : QString(), 0});
+            else if ((c == u')' || c == u'}' || c == u']') && !open.isEmpty())
+                open.removeLast();
+            else if (c == u',' && !open.isEmpty())
+                ++open.last().argument;
+            if (!c.isSpace())
+                lastWord.clear();
         }
-        ++m_pos;
-        return text;
     }
-
-    void skipSpace()
-    {
-        while (m_pos < m_src.size() && m_src.at(m_pos).isSpace())
-            ++m_pos;
-    }
-
-    inline static const QSet<QString> kWrappers{"QStringLiteral", "QLatin1String", "QString", "fromUtf8", "text"};
-    QString m_file;
-    QString m_src;
-    qsizetype m_pos = 0;
-    QString m_lastWord;
-    QList<Open> m_open;
-    QList<Literal> m_found;
-};
+    return found;
+}
 
 QList<Literal> literalsOfTheProduct()
 {
@@ -177,7 +96,7 @@ QList<Literal> literalsOfTheProduct()
         while (it.hasNext()) {
             QFile file(it.next());
             if (file.open(QIODevice::ReadOnly))
-                all += LiteralScanner(root.relativeFilePath(file.fileName()), QString::fromUtf8(file.readAll())).run();
+                all += literalsOf(root.relativeFilePath(file.fileName()), QString::fromUtf8(file.readAll()));
         }
     }
     return all;
@@ -217,8 +136,9 @@ QStringList pieces(QString text)
 // not to be one of our own short words ("keine") by chance.
 bool within(const QString &piece, const QStringList &texts)
 {
-    return std::any_of(texts.begin(), texts.end(), [&](const QString &text) {
-        return text == piece || (piece.size() >= 24 && text.contains(piece));
+    const QString p = piece.trimmed();
+    return std::any_of(texts.begin(), texts.end(), [&p](const QString &text) {
+        return text.trimmed() == p || (p.size() >= 24 && text.contains(p));
     });
 }
 
@@ -235,12 +155,13 @@ QStringList quotedInTheDescription()
     return quoted;
 }
 
+// The inherited texts our code uses, one a line, as its literals hold them
+// (pieces between line breaks, access-key ampersands removed).
 QStringList inheritedTexts()
 {
-    QStringList texts;
-    for (const char *text : kInheritedTexts)
-        texts += QString::fromUtf8(text);
-    return texts;
+    QFile list(QStringLiteral(ORV_SOURCE_DIR "/tests/base/platform/inherited-texts.txt"));
+    return list.open(QIODevice::ReadOnly) ? QString::fromUtf8(list.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                          : QStringList();
 }
 
 const QString kCounted = QStringLiteral("(Empfängern?|Kunden?|e-Mails?|Mails?|Nachrichten?|Dateien|Datei|Anlagen?|"
@@ -291,7 +212,7 @@ TEST(GermanTexts, everyTextOfOurOwnFollowsTheHouseRules)
     const QStringList inherited = inheritedTexts();
     const QStringList described = quotedInTheDescription();
     if (described.isEmpty())
-        std::cout << "The description is not beside this clone; the inherited texts are those listed here.\n";
+        std::cout << "../shared is not beside this clone; the inherited texts are those listed here.\n";
     int own = 0;
     QStringList problems;
     // The list of our own texts, for reading them as a whole.
@@ -303,7 +224,7 @@ TEST(GermanTexts, everyTextOfOurOwnFollowsTheHouseRules)
         for (const QString &piece : pieces(asCounted(literal))) {
             const bool listed = within(piece, inherited);
             if (!described.isEmpty() && within(piece, described) && !listed)
-                problems += literal.where + ": inherited, but missing from InheritedTexts.inc: " + piece;
+                problems += literal.where + ": inherited, but missing from inherited-texts.txt: " + piece;
             if (listed || !isGerman(piece))
                 continue;
             ++own;
@@ -314,6 +235,7 @@ TEST(GermanTexts, everyTextOfOurOwnFollowsTheHouseRules)
     }
     std::cout << own << " German texts of our own read, listed in " << list.fileName().toStdString() << '\n';
     EXPECT_GT(own, 100) << "the scanner no longer finds our texts";
+    EXPECT_GT(inherited.size(), 70) << "the list of inherited texts was not read";
     EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
 }
 
@@ -321,7 +243,7 @@ TEST(GermanTexts, theListOfInheritedTextsHoldsOnlyWhatTheDescriptionQuotes)
 {
     const QStringList described = quotedInTheDescription();
     if (described.isEmpty())
-        GTEST_SKIP() << "the description (../shared/spec.md) is not beside this clone";
+        GTEST_SKIP() << "../shared is not beside this clone";
     for (const QString &text : inheritedTexts())
         EXPECT_TRUE(within(text, described)) << text.toStdString();
 }
