@@ -1,13 +1,9 @@
 #!/usr/bin/python3
-"""Reads the wizard as a screen reader does, through the accessibility bus
-(AT-SPI), on an X server and a D-Bus session of its own: every control a user
-can work on the recipients, message and send panes and in the account dialog
-must have a name, and the ones a user looks for must have the right one.
-
-Usage: accessibility_test.py HOST, where HOST shows one stage per run (see
-AccessibilityHost.cpp). Exit 77 (skipped) when Xvfb, the accessibility bus or
-pyatspi is missing, except under CI=true, where that fails.
-"""
+"""Reads the wizard as a screen reader does, through AT-SPI, on an X server and
+a D-Bus session of its own: every control on the three panes and in the account
+dialog has a name, the ones a user looks for the right one. Usage:
+accessibility_test.py HOST (AccessibilityHost.cpp). Exit 77 (skipped) when
+Xvfb, the accessibility bus or pyatspi is missing, except under CI=true."""
 import os
 import select
 import shutil
@@ -77,22 +73,18 @@ def outside(host):
 
 def wait_for_bus():
     for _ in range(100):
-        reply = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
-                                "org.a11y.Bus.GetAddress"], capture_output=True, text=True)
-        if reply.returncode == 0:
+        if subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                           "org.a11y.Bus.GetAddress"], capture_output=True).returncode == 0:
             return
         time.sleep(0.1)
     raise RuntimeError("the accessibility bus did not start")
 
 
-def wait_for_line(process, expected, seconds):
+def wait_for_ready(process, seconds=60):
     deadline = time.time() + seconds
-    while time.time() < deadline:
-        ready, _, _ = select.select([process.stdout], [], [], 0.2)
-        if ready and process.stdout.readline().strip() == expected:
+    while time.time() < deadline and process.poll() is None:
+        if select.select([process.stdout], [], [], 0.2)[0] and process.stdout.readline().strip() == "bereit":
             return True
-        if process.poll() is not None:
-            return False
     return False
 
 
@@ -100,8 +92,7 @@ def find_application(pyatspi, pid, seconds=20):
     deadline = time.time() + seconds
     while time.time() < deadline:
         desktop = pyatspi.Registry.getDesktop(0)
-        for index in range(desktop.childCount):
-            application = desktop.getChildAtIndex(index)
+        for application in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)):
             try:
                 if application is not None and application.get_process_id() == pid and application.childCount:
                     return application
@@ -136,7 +127,7 @@ def read_stage(pyatspi, host, stage, window):
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
     process = subprocess.Popen([host, stage], env=env, stdout=subprocess.PIPE, text=True)
     try:
-        if not wait_for_line(process, "bereit", 60):
+        if not wait_for_ready(process):
             raise RuntimeError(f"stage {stage}: the wizard did not come up")
         application = find_application(pyatspi, process.pid)
         if application is None:
