@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace OrvVelmora {
@@ -40,6 +41,7 @@ AttachmentPane::AttachmentPane(QWidget *parent)
     m_cmdAnlageRemove->setObjectName(QStringLiteral("cmdAnlageRemove"));
     m_sevAnlagen->setCaption(QStringLiteral(
         "Anlagen - Markieren Sie die Dateien, die automatisch ins ZIP Format umgewandelt werden sollen."));
+    m_sevAnlagen->view()->setAccessibleName(QStringLiteral("Anlagen"));
     m_sevAnlagen->setCheckBoxes(true);
     m_sevAnlagen->setColumnHeadersVisible(false);
 

@@ -121,6 +121,8 @@ void RecipientPane::applyDesignSettings()
 {
     m_sevKunden->setCaption(QStringLiteral("Ihre Kunden mit eingetragener e-Mail Adresse..."));
     m_sevResult->setCaption(QStringLiteral("Kundenliste für Ihre Velmora..."));
+    m_sevKunden->view()->setAccessibleName(QStringLiteral("Kunden"));
+    m_sevResult->view()->setAccessibleName(QStringLiteral("Empfänger"));
     for (GridComponent *grid : {m_sevKunden, m_sevResult}) {
         grid->setAllowMultiSelect(true);
         grid->setAutoSort(true);

@@ -1,5 +1,6 @@
 #include "sendrun/SendRun.h"
 
+#include "base/platform/CountedText.h"
 #include "base/platform/Logging.h"
 #include "base/platform/PlatformServices.h"
 #include "net/smtp/SmtpTransport.h"
@@ -111,8 +112,9 @@ bool SendRun::confirmed()
 
 bool SendRun::confirmSending(qint32 count, const QString &server)
 {
-    const QString question =
-        QStringLiteral("%1 e-Mails an die ausgewählten Kunden über %2 senden?").arg(count).arg(server);
+    const QString question = countedText(count, QStringLiteral("%n e-Mail an den ausgewählten Kunden über %1 senden?"),
+                                         QStringLiteral("%n e-Mails an die ausgewählten Kunden über %1 senden?"))
+                                 .arg(server);
     return PlatformServices::instance().messageBox(question, kQuestionCaption, MessageIcon::Question,
                                                    MessageButtons::YesNo, MessageAnswer::No) == MessageAnswer::Yes;
 }
@@ -232,7 +234,7 @@ bool SendRun::connectTransport(const QString &server)
     const ConnectOutcome outcome = connectTrusting();
     if (outcome == ConnectOutcome::Declined)
         return stopBeforeConnect(
-            QStringLiteral("Versand abgebrochen: Dem Zertifikat des Servers %1 wird nicht vertraut.").arg(server));
+            QStringLiteral("Versand abgebrochen: Dem Zertifikat des Servers „%1“ wird nicht vertraut.").arg(server));
     if (outcome == ConnectOutcome::Failed) {
         m_view.setLabelText(SendLabel::lblStatus,
                             QStringLiteral("Verbindung fehlgeschlagen.\r\n") + m_transport.LastError());

@@ -1,5 +1,6 @@
 #include "sendrun/SendRunJournal.h"
 
+#include "base/platform/CountedText.h"
 #include "base/platform/PlatformServices.h"
 #include "journal/RunPause.h"
 #include "net/smtp/SmtpTransport.h"
@@ -35,9 +36,10 @@ void SendRunJournal::waitForRate(const bool &stopRequested, bool &stopped)
         int(waitMs), [&] { return stopRequested; },
         [&](int seconds) {
             m_view.setLabelText(SendLabel::lblStatus,
-                                QStringLiteral("Warte %1 s (höchstens %2 e-Mails pro Minute)...")
-                                    .arg(seconds)
-                                    .arg(m_throttle.perMinute()));
+                                countedText(m_throttle.perMinute(),
+                                            QStringLiteral("Warte %1 s (höchstens %n e-Mail pro Minute)..."),
+                                            QStringLiteral("Warte %1 s (höchstens %n e-Mails pro Minute)..."))
+                                    .arg(seconds));
         });
     m_view.setLabelText(SendLabel::lblStatus, before);
 }
@@ -81,8 +83,10 @@ QList<qint32> SendRunJournal::nextRound(int round, const bool &stopRequested)
         [&](int seconds) {
             m_view.setLabelText(
                 SendLabel::lblStatus,
-                QStringLiteral("%1 vorübergehend abgelehnte e-Mails: neuer Versuch in %2 s (Runde %3 von %4)...")
-                    .arg(rows.size())
+                countedText(
+                    rows.size(),
+                    QStringLiteral("%n vorübergehend abgelehnte e-Mail: neuer Versuch in %1 s (Runde %2 von %3)..."),
+                    QStringLiteral("%n vorübergehend abgelehnte e-Mails: neuer Versuch in %1 s (Runde %2 von %3)..."))
                     .arg(seconds)
                     .arg(round)
                     .arg(m_retry.rounds()));
@@ -105,11 +109,12 @@ void SendRunJournal::finish()
         open += failed.reason.startsWith(QLatin1String("zurückgestellt")) ||
             failed.reason == QLatin1String("nicht gesendet");
     PlatformServices::instance().messageBox(
-        QStringLiteral("Der e-Mail Server begrenzt den Versand und hat ihn vorerst angehalten:\r\n%1\r\n\r\n"
-                       "%2 Empfänger haben die e-Mail noch nicht erhalten. Der Versand kann später fortgesetzt werden; "
-                       "beim nächsten Öffnen des Assistenten wird er Ihnen angeboten.")
-            .arg(m_limitReply)
-            .arg(open),
+        QStringLiteral("Der e-Mail-Server begrenzt den Versand und hat ihn vorerst angehalten:\r\n%1\r\n\r\n")
+                .arg(m_limitReply) +
+            countedText(open, QStringLiteral("%n Empfänger hat die e-Mail noch nicht erhalten."),
+                        QStringLiteral("%n Empfänger haben die e-Mail noch nicht erhalten.")) +
+            QStringLiteral(" Der Versand kann später fortgesetzt werden; beim nächsten Öffnen des Assistenten wird er "
+                           "Ihnen angeboten."),
         QStringLiteral("Systemmeldung..."), MessageIcon::Exclamation, MessageButtons::Ok);
 }
 

@@ -1,5 +1,6 @@
 #include "wizard/FailureListDialog.h"
 
+#include "base/platform/CountedText.h"
 #include "base/platform/PlatformServices.h"
 #include "journal/FailureListCsv.h"
 
@@ -43,7 +44,9 @@ FailureListDialog::FailureListDialog(const QList<FailedRecipient> &failures, QWi
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(
-        new QLabel(QStringLiteral("%1 Empfänger haben die e-Mail nicht erhalten:").arg(failures.size()), this));
+        new QLabel(countedText(failures.size(), QStringLiteral("%n Empfänger hat die e-Mail nicht erhalten:"),
+                               QStringLiteral("%n Empfänger haben die e-Mail nicht erhalten:")),
+                   this));
     layout->addWidget(m_table);
     layout->addWidget(buttons);
     resize(760, 420);

@@ -5,6 +5,7 @@
 #include "wizard/WizardLog.h"
 
 #include "account/frmEMailSetup.h"
+#include "base/platform/CountedText.h"
 #include "base/platform/PlatformServices.h"
 #include "controls/grid/GridComponent.h"
 #include "controls/wizardframe/WizardFrame.h"
@@ -180,6 +181,24 @@ bool frmDialogMail::recipientsChosen()
 {
     if (sevResult()->rowCount() > 0)
         return true;
+    // Highlighting customers is choosing them, as far as the user can tell;
+    // the list below is the step that is easily missed.
+    if (const int highlighted = sevKunden()->selectedRowCount(); highlighted > 0) {
+        const MessageAnswer answer = PlatformServices::instance().askActions(
+            countedText(highlighted,
+                        QStringLiteral("Sie haben %n Kunden markiert, aber noch nicht in die Kundenliste für Ihre "
+                                       "Velmora übernommen.\r\n\r\nMöchten Sie ihn übernehmen und weitergehen?"),
+                        QStringLiteral("Sie haben %n Kunden markiert, aber noch nicht in die Kundenliste für Ihre "
+                                       "Velmora übernommen.\r\n\r\nMöchten Sie sie übernehmen und weitergehen?")),
+            QStringLiteral("Systemmeldung..."),
+            {QStringLiteral("Übernehmen und weiter"), QStringLiteral("Nicht übernehmen")}, MessageAnswer::Yes);
+        if (answer == MessageAnswer::Yes)
+            recipients()->TransferSelected();
+        if (sevResult()->rowCount() > 0)
+            return true;
+        sevKunden()->setFocus();
+        return false;
+    }
     inform(QStringLiteral("Sie müssen mindestens einen Kunden auswählen."));
     sevKunden()->setFocus();
     return false;

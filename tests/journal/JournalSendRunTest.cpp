@@ -215,6 +215,9 @@ TEST_F(JournalSendRunTest, ASecondRunOfTheSameMailingAsksWhomToSendTo)
         EXPECT_EQ(server->delivered().mid(before), row.delivered);
         ASSERT_EQ(platform.messages.size(), 1);
         EXPECT_TRUE(platform.messages.first().text.startsWith(QStringLiteral("Diese e-Mail wurde bereits versandt")));
+        EXPECT_EQ(platform.messages.first().actions,
+                  (QStringList{QStringLiteral("Nur an die übrigen Empfänger"), QStringLiteral("Noch einmal an alle"),
+                               QStringLiteral("Nicht senden")}));
     }
     view.subjectText = QStringLiteral("Ein anderer Betreff");
     platform.messages.clear();
@@ -246,12 +249,18 @@ TEST_F(JournalSendRunTest, TheSendQuestionNamesThoseWhoGetItAndIsNotRepeatedForT
     {
         const char *name;
         QList<MessageAnswer> answers;
-        int named;
+        QString question;
         QStringList delivered;
     };
     const Row rows[] = {
-        {"only those without it", {MessageAnswer::Yes, MessageAnswer::Yes}, 1, {address(4)}},
-        {"all again, Enter on the question", {MessageAnswer::No, ScriptedPlatformServices::PressEnter}, 4, {}},
+        {"only those without it",
+         {MessageAnswer::Yes, MessageAnswer::Yes},
+         QStringLiteral("1 e-Mail an den ausgewählten Kunden über 127.0.0.1 senden?"),
+         {address(4)}},
+        {"all again, Enter on the question",
+         {MessageAnswer::No, ScriptedPlatformServices::PressEnter},
+         question.arg(4),
+         {}},
     };
     o.showFailures = nullptr;
     for (const Row &row : rows) {
@@ -262,7 +271,7 @@ TEST_F(JournalSendRunTest, TheSendQuestionNamesThoseWhoGetItAndIsNotRepeatedForT
         JournalledSendRun(transport, view, recipients, o).run(std::nullopt);
         ASSERT_EQ(platform.messages.size(), 2);
         EXPECT_TRUE(platform.messages[0].text.startsWith(QStringLiteral("Diese e-Mail wurde bereits versandt")));
-        EXPECT_EQ(platform.messages[1].text, question.arg(row.named));
+        EXPECT_EQ(platform.messages[1].text, row.question);
         EXPECT_EQ(server->delivered().mid(before), row.delivered);
     }
 }

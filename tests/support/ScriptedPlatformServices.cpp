@@ -25,6 +25,17 @@ MessageAnswer ScriptedPlatformServices::messageBox(const QString &text, const QS
                                                                                       : MessageAnswer::Ok;
 }
 
+MessageAnswer ScriptedPlatformServices::askActions(const QString &text, const QString &caption,
+                                                   const QStringList &actions,
+                                                   std::optional<MessageAnswer> defaultAnswer)
+{
+    const MessageAnswer answer =
+        messageBox(text, caption, MessageIcon::Question,
+                   actions.size() > 2 ? MessageButtons::YesNoCancel : MessageButtons::YesNo, defaultAnswer);
+    messages.last().actions = actions;
+    return answer;
+}
+
 std::optional<QString> ScriptedPlatformServices::nextFile(bool save, const FileDialogRequest &request)
 {
     fileDialogs.append({save, request});

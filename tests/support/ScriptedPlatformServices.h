@@ -31,6 +31,7 @@ public:
         MessageIcon icon;
         MessageButtons buttons;
         std::optional<MessageAnswer> defaultAnswer;
+        QStringList actions; ///< the buttons' texts of a question whose answers are actions
     };
     struct FileDialogCall
     {
@@ -83,6 +84,8 @@ public:
 
     using PlatformServices::messageBox;
     MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
+                             std::optional<MessageAnswer> defaultAnswer) override;
+    MessageAnswer askActions(const QString &text, const QString &caption, const QStringList &actions,
                              std::optional<MessageAnswer> defaultAnswer) override;
     std::optional<QString> showOpen(const FileDialogRequest &request) override;
     std::optional<QString> showSave(const FileDialogRequest &request) override;

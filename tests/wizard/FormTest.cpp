@@ -5,6 +5,7 @@
 #include "component/CMailInternal.h"
 #include "controls/grid/GridComponent.h"
 #include "controls/richtext/RichTextBox.h"
+#include "controls/toolbar/ToolBarControl.h"
 #include "controls/wizardframe/LabelledField.h"
 #include "controls/wizardframe/TabStrip.h"
 #include "controls/wizardframe/WizardFrame.h"
@@ -34,6 +35,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -198,6 +200,29 @@ TEST_F(WizardForm, PaneFlowValidatesAndPlacesTheFocus)
     EXPECT_EQ(form.sevResult()->rowCount(), 1);
 }
 
+// Highlighted but not transferred: Weiter offers to transfer them; Enter does.
+TEST_F(WizardForm, WeiterWithHighlightedCustomersOffersToTransferThem)
+{
+    open();
+    QTableView *customers = form.sevKunden()->view();
+    customers->selectionModel()->select(
+        QItemSelection(customers->model()->index(0, 0), customers->model()->index(1, 0)),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    platform.messageAnswers << MessageAnswer::No << ScriptedPlatformServices::PressEnter;
+    form.mainWizard()->nextButton()->click();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_TRUE(platform.messages[0].text.startsWith(QStringLiteral("Sie haben 2 Kunden markiert")));
+    EXPECT_EQ(platform.messages[0].actions,
+              (QStringList{QStringLiteral("Übernehmen und weiter"), QStringLiteral("Nicht übernehmen")}));
+    EXPECT_EQ(form.mainWizard()->CurrentPane(), 0);
+    EXPECT_EQ(form.sevResult()->rowCount(), 0);
+
+    form.mainWizard()->nextButton()->click();
+    EXPECT_EQ(form.sevResult()->rowCount(), 2);
+    EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
+    EXPECT_EQ(form.focusWidget(), form.sevBetreff());
+}
+
 TEST_F(WizardForm, AccountButtonChangesTheSettingsTheNextRunReads)
 {
     open();
@@ -284,7 +309,10 @@ TEST_F(WizardForm, EnterInAFieldNeverMovesTheWizardOnlyAFocusedButton)
             fontSize = combo->lineEdit();
     ASSERT_NE(fontSize, nullptr);
 
-    press(form.sevKunden()->view(), Qt::Key_Return);
+    // The keypad's Enter is a key of its own (Key_Enter); both must behave alike.
+    const Qt::Key enterKeys[] = {Qt::Key_Return, Qt::Key_Enter};
+    for (const Qt::Key enter : enterKeys)
+        press(form.sevKunden()->view(), enter);
     EXPECT_EQ(form.mainWizard()->CurrentPane(), 0) << "Enter in the customer grid";
     form.mainWizard()->nextButton()->setFocus();
     platform.messageAnswers.enqueue(MessageAnswer::Ok);
@@ -296,15 +324,22 @@ TEST_F(WizardForm, EnterInAFieldNeverMovesTheWizardOnlyAFocusedButton)
     toMessagePane(form);
     form.sevBetreff()->setText(QStringLiteral("Angebot"));
     form.mainRtfControl()->setText(QStringLiteral("Text"));
+    // Qt makes a button that had the focus the dialog's default; Enter in a
+    // field must not reach it either.
+    form.attachments()->cmdAnlageAdd()->setDefault(true);
     for (QWidget *field :
          {static_cast<QWidget *>(form.sevBetreff()), fontSize, static_cast<QWidget *>(form.sevAnlagen()->view())}) {
-        SCOPED_TRACE(field->objectName().toStdString());
-        press(field, Qt::Key_Return);
-        EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
+        for (const Qt::Key enter : enterKeys) {
+            SCOPED_TRACE(field->objectName().toStdString() + (enter == Qt::Key_Enter ? " keypad Enter" : " Return"));
+            press(field, enter, enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
+            EXPECT_TRUE(platform.fileDialogs.isEmpty()) << "the default button was pressed";
+        }
     }
     form.mainWizard()->nextButton()->click();
     platform.messages.clear();
-    press(form.sendStatus(), Qt::Key_Enter);
+    for (const Qt::Key enter : enterKeys)
+        press(form.sendStatus(), enter);
     EXPECT_TRUE(platform.messages.isEmpty()) << "Enter on the send pane neither asks nor sends";
 }
 
@@ -418,12 +453,13 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
         }
         return visited;
     };
+    // The toolbar is one stop (its first tool until another is used); the arrows walk it.
+    QToolBar *tools = form.mainRtfControl()->mainToolBar()->dockedBand();
     const QList<QWidget *> readingOrder{form.sevBetreff(),
                                         form.sevDringlichkeit(),
                                         form.chkLeseBestaetigung(),
                                         form.message()->cmdVorschau(),
-                                        form.mainRtfControl()->findChild<QComboBox *>(QStringLiteral("FormatFont")),
-                                        form.mainRtfControl()->findChild<QComboBox *>(QStringLiteral("FormatFontSize")),
+                                        tools->widgetForAction(tools->actions().constFirst()),
                                         form.mainRtfControl()->mainRTF(),
                                         form.sevAnlagen()->view(),
                                         form.attachments()->cmdAnlageAdd(),

@@ -492,7 +492,7 @@ TEST_F(SendRunWizardTest, RelayChoiceAndCertificateExceptionDuringTheRun)
     EXPECT_EQ(platform.dialogNames.value(0), QStringLiteral("frmCertificateException"));
     EXPECT_EQ(server.messages().size(), 0);
     EXPECT_EQ(shown[SendLabel::lblStatus],
-              QStringLiteral("Versand abgebrochen: Dem Zertifikat des Servers 127.0.0.1 wird nicht vertraut."));
+              QStringLiteral("Versand abgebrochen: Dem Zertifikat des Servers „127.0.0.1“ wird nicht vertraut."));
     EXPECT_EQ(shown[SendLabel::lblOK], okBefore);
     EXPECT_TRUE(zertifikat().isEmpty());
 

@@ -17,6 +17,13 @@ int PlatformServices::execDialog(QDialog &dialog)
     return dialog.exec();
 }
 
+MessageAnswer PlatformServices::askActions(const QString &text, const QString &caption, const QStringList &actions,
+                                           std::optional<MessageAnswer> defaultAnswer)
+{
+    return messageBox(text, caption, MessageIcon::Question,
+                      actions.size() > 2 ? MessageButtons::YesNoCancel : MessageButtons::YesNo, defaultAnswer);
+}
+
 PlatformServices &PlatformServices::instance()
 {
     if (g_installed)

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -54,6 +55,13 @@ public:
     {
         return messageBox(text, caption, icon, buttons, std::nullopt);
     }
+    /// A question whose answers are actions: the buttons carry `actions`
+    /// ("Nur an die übrigen senden", "An alle senden", "Nicht senden") in the
+    /// places of Ja, Nein and Abbrechen, and the answer says which was pressed
+    /// (Yes for the first, No for the second, Cancel for the third or Esc).
+    /// Without a desktop of its own it asks with Ja, Nein (and Abbrechen).
+    virtual MessageAnswer askActions(const QString &text, const QString &caption, const QStringList &actions,
+                                     std::optional<MessageAnswer> defaultAnswer);
     /// The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> showOpen(const FileDialogRequest &request) = 0;
     virtual std::optional<QString> showSave(const FileDialogRequest &request) = 0;

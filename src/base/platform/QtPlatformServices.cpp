@@ -64,6 +64,18 @@ MessageAnswer answerOf(int button)
     }
 }
 
+MessageAnswer answerOf(QMessageBox &box, std::optional<MessageAnswer> defaultAnswer)
+{
+    if (defaultAnswer) {
+        QAbstractButton *button = box.button(qtButton(*defaultAnswer));
+        if (!button)
+            qCWarning(lcPlatform) << "message box has no button for its default answer";
+        // The default button also takes the focus, so Enter and Space both give the safe answer.
+        box.setDefaultButton(qobject_cast<QPushButton *>(button));
+    }
+    return answerOf(box.exec());
+}
+
 } // namespace
 
 MessageAnswer QtPlatformServices::messageBox(const QString &text, const QString &caption, MessageIcon icon,
@@ -77,14 +89,19 @@ MessageAnswer QtPlatformServices::messageBox(const QString &text, const QString 
     // A classic box closed with its close button counts as the safe answer.
     if (buttons == MessageButtons::YesNo)
         box.setEscapeButton(QMessageBox::No);
-    if (defaultAnswer) {
-        QAbstractButton *button = box.button(qtButton(*defaultAnswer));
-        if (!button)
-            qCWarning(lcPlatform) << "message box has no button for its default answer";
-        // The default button also takes the focus, so Enter and Space both give the safe answer.
-        box.setDefaultButton(qobject_cast<QPushButton *>(button));
-    }
-    return answerOf(box.exec());
+    return answerOf(box, defaultAnswer);
+}
+
+MessageAnswer QtPlatformServices::askActions(const QString &text, const QString &caption, const QStringList &actions,
+                                             std::optional<MessageAnswer> defaultAnswer)
+{
+    const QMessageBox::StandardButton places[] = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+    for (qsizetype i = 0; i < actions.size() && i < 3; ++i)
+        box.addButton(places[i])->setText(actions[i]);
+    // Esc never starts an action: it is the last answer, the one that does least.
+    box.setEscapeButton(box.button(places[std::min<qsizetype>(actions.size(), 3) - 1]));
+    return answerOf(box, defaultAnswer);
 }
 
 QStringList QtPlatformServices::qtFilters(const QString &classicFilter)

@@ -12,6 +12,8 @@ public:
     using PlatformServices::messageBox;
     MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
                              std::optional<MessageAnswer> defaultAnswer) override;
+    MessageAnswer askActions(const QString &text, const QString &caption, const QStringList &actions,
+                             std::optional<MessageAnswer> defaultAnswer) override;
     std::optional<QString> showOpen(const FileDialogRequest &request) override;
     std::optional<QString> showSave(const FileDialogRequest &request) override;
     std::optional<QColor> chooseColor(const QString &title) override;
