@@ -20,6 +20,22 @@ MessageAnswer ScriptedPlatformServices::messageBox(const QString &text, const QS
                                                                                       : MessageAnswer::Ok;
 }
 
+void ScriptedPlatformServices::askWithoutWaiting(const QString &text, const QString &caption, MessageIcon icon,
+                                                 MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer,
+                                                 std::function<void(MessageAnswer)> answered)
+{
+    messages.append({text, caption, icon, buttons, defaultAnswer});
+    openQuestions.append(std::move(answered));
+}
+
+bool ScriptedPlatformServices::answerOpenQuestion(MessageAnswer answer)
+{
+    if (openQuestions.isEmpty())
+        return false;
+    openQuestions.takeFirst()(answer);
+    return true;
+}
+
 std::optional<QString> ScriptedPlatformServices::nextFile(bool save, const FileDialogRequest &request)
 {
     fileDialogs.append({save, request});

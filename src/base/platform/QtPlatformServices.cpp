@@ -66,10 +66,10 @@ MessageAnswer answerOf(int button)
 
 } // namespace
 
-MessageAnswer QtPlatformServices::messageBox(const QString &text, const QString &caption, MessageIcon icon,
-                                             MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer)
+namespace {
+
+void prepareBox(QMessageBox &box, MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer)
 {
-    QMessageBox box(qtIcon(icon), caption, text, qtButtons(buttons), QApplication::activeWindow());
     // A classic box closed with its close button counts as the safe answer.
     if (buttons == MessageButtons::YesNo)
         box.setEscapeButton(QMessageBox::No);
@@ -80,7 +80,31 @@ MessageAnswer QtPlatformServices::messageBox(const QString &text, const QString 
         // The default button also takes the focus, so Enter and Space both give the safe answer.
         box.setDefaultButton(qobject_cast<QPushButton *>(button));
     }
+}
+
+} // namespace
+
+MessageAnswer QtPlatformServices::messageBox(const QString &text, const QString &caption, MessageIcon icon,
+                                             MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer)
+{
+    QMessageBox box(qtIcon(icon), caption, text, qtButtons(buttons), QApplication::activeWindow());
+    prepareBox(box, buttons, defaultAnswer);
     return answerOf(box.exec());
+}
+
+// The box blocks its window only: the event loop that opened it (a send run
+// letting events run) carries on underneath.
+void QtPlatformServices::askWithoutWaiting(const QString &text, const QString &caption, MessageIcon icon,
+                                           MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer,
+                                           std::function<void(MessageAnswer)> answered)
+{
+    auto *box = new QMessageBox(qtIcon(icon), caption, text, qtButtons(buttons), QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    prepareBox(*box, buttons, defaultAnswer);
+    QObject::connect(box, &QMessageBox::finished, box,
+                     [answered = std::move(answered)](int button) { answered(answerOf(button)); });
+    box->open();
 }
 
 QStringList QtPlatformServices::qtFilters(const QString &classicFilter)

@@ -94,6 +94,8 @@ public:
     QSslCertificate peerCertificate() const { return m_connection.peerCertificate(); }
     qint64 bytesSent() const { return m_connection.bodyBytesSent(); }
     qint64 bytesTotal() const { return m_connection.bodyBytesTotal(); }
+    /// The SIZE the server announced in the last EHLO; 0 when it named none.
+    qint64 sizeLimit() const { return m_caps.sizeLimit; }
 
 private:
     struct Capabilities

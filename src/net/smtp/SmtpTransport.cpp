@@ -381,6 +381,11 @@ QString SmtpTransport::LastError() const
     return d->lastError;
 }
 
+qint64 SmtpTransport::ServerSizeLimit() const
+{
+    return d->session.sizeLimit();
+}
+
 bool SmtpTransport::IsConnected() const
 {
     return d->session.isOpen();

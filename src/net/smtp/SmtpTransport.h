@@ -196,6 +196,9 @@ public:
     QString LastReplyText() const;
     /// Says QUIT and closes the session; harmless when none is open.
     void Disconnect();
+    /// The largest message the server announced (SIZE) in the last session,
+    /// kept after it closed; 0 when it named none or no session was opened yet.
+    qint64 ServerSizeLimit() const;
 
 Q_SIGNALS:
     /// Whole percentage of the current message's bytes transferred; ends at 100.
