@@ -56,9 +56,9 @@ QSet<QString> ResumeDialog::ticked() const
     return keys;
 }
 
-ResumeAnswer ResumeDialog::answer() const
+ResumeAnswer ResumeDialog::answer(int result) const
 {
-    if (result() == QDialog::Accepted)
+    if (result == QDialog::Accepted)
         return {ResumeAnswer::Choice::Continue, ticked()};
     return {m_never ? ResumeAnswer::Choice::Never : ResumeAnswer::Choice::Later, {}};
 }
@@ -66,8 +66,7 @@ ResumeAnswer ResumeDialog::answer() const
 ResumeAnswer ResumeDialog::choose(const QString &text, const QList<JournalRecipient> &uncertain)
 {
     ResumeDialog dialog(text, uncertain);
-    PlatformServices::instance().execDialog(dialog);
-    return dialog.answer();
+    return dialog.answer(PlatformServices::instance().execDialog(dialog));
 }
 
 } // namespace OrvVelmora

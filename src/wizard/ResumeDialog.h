@@ -23,7 +23,8 @@ public:
     [[nodiscard]] QListWidget *list() const { return m_list; }
     /// The keys of the ticked recipients.
     [[nodiscard]] QSet<QString> ticked() const;
-    [[nodiscard]] ResumeAnswer answer() const;
+    /// What the person chose, by the dialog's result.
+    [[nodiscard]] ResumeAnswer answer(int result) const;
 
     /// Runs the dialog and says what the person chose.
     static ResumeAnswer choose(const QString &text, const QList<JournalRecipient> &uncertain);

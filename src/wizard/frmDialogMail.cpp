@@ -316,11 +316,8 @@ void frmDialogMail::openPreview()
         inform(QStringLiteral("Sie müssen mindestens einen Kunden auswählen."));
         return;
     }
-    QStringList files;
-    for (const AttachmentEntry &entry : attachments()->Attachments())
-        files << entry.path;
     auto *preview = new MessagePreview(std::make_unique<ResultGridRecipients>(*sevResult()), sevBetreff()->text(),
-                                       mainRtfControl()->TextRTF(), files, this);
+                                       mainRtfControl()->TextRTF(), FormSendRunView(*this).attachments(), this);
     preview->setAttribute(Qt::WA_DeleteOnClose);
     fitToScreen(*preview);
     preview->show();
