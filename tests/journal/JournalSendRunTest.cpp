@@ -277,6 +277,29 @@ TEST_F(JournalSendRunTest, TheSendQuestionNamesThoseWhoGetItAndIsNotRepeatedForT
     }
 }
 
+// A file of ours that is gone is no refusal by the server: each recipient
+// is not sent, with the reason in German, and no retry round waits for it.
+TEST_F(JournalSendRunTest, AnAttachmentGoneIsNotSentAndNeverRetried)
+{
+    startServer();
+    view.attachmentRows = {{dir.filePath(QStringLiteral("gelöscht.pdf")), false}};
+    auto o = options();
+    o.retryPlan = RetryPlan(QList<int>{60000});
+    QElapsedTimer clock;
+    clock.start();
+    JournalledSendRun(transport, view, recipients, o).run(std::nullopt);
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_TRUE(server->delivered().isEmpty());
+    EXPECT_EQ(view.labels.value(SendLabel::lblError), QStringLiteral("3"));
+    EXPECT_TRUE(accountHolds(view, 3));
+    SendJournal journal(journalPath());
+    const QList<JournalRecipient> rows = journal.recipients(journal.unfinishedMailing().value_or(MailingRecord{}).id);
+    EXPECT_TRUE(rows.isEmpty()) << "nobody waits for a retry";
+    EXPECT_FALSE(view.labelHistory.value(SendLabel::lblStatus).join(QString()).contains(QStringLiteral("Runde")));
+    EXPECT_EQ(view.labels.value(SendLabel::lblStatus),
+              QStringLiteral("Die Anlage „%1“ wurde nicht gefunden.").arg(view.attachmentRows[0].fileName));
+}
+
 // A server that refuses the connection: its recipients count as not sent,
 // so the two counters add up to the mailing. A run the account stops before
 // connecting leaves its reason, as the window showed it, in the failure list.
