@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -46,6 +47,9 @@ SendConfirmationDialog::SendConfirmationDialog(const SendConfirmation &question,
     m_findings->setWordWrap(true);
     m_findings->setUniformRowHeights(false);
     m_findings->setTextElideMode(Qt::ElideRight);
+    // One column as wide as the list, so that a long finding wraps instead of being cut.
+    m_findings->header()->setStretchLastSection(false);
+    m_findings->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     for (const PreflightFinding &finding : question.findings)
         addFinding(finding, recipients);
 
@@ -73,7 +77,7 @@ SendConfirmationDialog::SendConfirmationDialog(const SendConfirmation &question,
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     updateQuestion();
-    resize(640, 420);
+    resize(720, 460);
 }
 
 void SendConfirmationDialog::addFinding(const PreflightFinding &finding, const SendRecipients &recipients)
@@ -86,6 +90,7 @@ void SendConfirmationDialog::addFinding(const PreflightFinding &finding, const S
         new QTreeWidgetItem(item, {describeRow(recipients, finding.rows.at(i))});
     if (finding.rows.size() > kListedRows)
         new QTreeWidgetItem(item, {QStringLiteral("… und %1 weitere").arg(finding.rows.size() - kListedRows)});
+    item->setExpanded(true);
 }
 
 void SendConfirmationDialog::updateQuestion()
