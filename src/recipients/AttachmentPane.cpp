@@ -84,6 +84,16 @@ QList<AttachmentEntry> AttachmentPane::Attachments() const
     return entries;
 }
 
+void AttachmentPane::setAttachments(const QList<AttachmentEntry> &entries)
+{
+    m_sevAnlagen->clear(false);
+    for (const AttachmentEntry &entry : entries)
+        if (m_sevAnlagen->find(entry.path) == 0 && m_sevAnlagen->addRow(entry.path).isValid())
+            m_sevAnlagen->setRowChecked(m_sevAnlagen->rowCount(), entry.zip);
+    m_sevAnlagen->refresh();
+    m_cmdAnlageRemove->setEnabled(m_sevAnlagen->rowCount() > 0);
+}
+
 void AttachmentPane::AddAttachment()
 {
     const std::optional<QString> chosen = PlatformServices::instance().showOpen(attachmentRequest());

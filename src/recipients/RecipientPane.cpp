@@ -227,6 +227,24 @@ const MergeRowSource &RecipientPane::recipients() const
     return *m_resultRows;
 }
 
+void RecipientPane::setRecipients(const QList<QMap<QString, QString>> &rows)
+{
+    // Without the customer load the list has no columns yet.
+    if (m_sevResult->columnCount() == 0)
+        for (const QString &field : customerFields())
+            m_sevResult->addColumn(field, field);
+    m_sevResult->clear(false);
+    {
+        GridComponent::UpdateBatch batch(*m_sevResult);
+        for (const QMap<QString, QString> &row : rows) {
+            GridRow added = m_sevResult->addRow(row.value(kKundenNr));
+            for (const QString &field : copiedFields())
+                added.setCell(field, row.value(field));
+        }
+    }
+    updateRemoveButtons();
+}
+
 void RecipientPane::TransferSelected()
 {
     WaitPointer wait;

@@ -43,12 +43,13 @@ QString describe(const MailingRecord &mailing)
 
 } // namespace
 
-std::optional<MailingPlan> MailingSelection::offerToContinue(SendJournal &journal, const UncertainChooser &chooser)
+std::optional<Continuation> MailingSelection::offerToContinue(SendJournal &journal, const ResumeChooser &chooser)
 {
     const std::optional<MailingRecord> mailing = journal.unfinishedMailing();
     if (!mailing)
         return std::nullopt;
     const Tally t = tally(journal.recipients(mailing->id));
+    const std::optional<SavedMailing> content = journal.savedContent(mailing->id);
     QString text = countedText(t.sent,
                                QStringLiteral("Der Versand %1 wurde nicht abgeschlossen: %n Empfänger hat die e-Mail "
                                               "erhalten, %2 noch nicht."),
@@ -62,23 +63,18 @@ std::optional<MailingPlan> MailingSelection::offerToContinue(SendJournal &journa
                                            "erhält sie nur, wenn Sie ihn unten ankreuzen."),
                             QStringLiteral("\r\n\r\nBei %n Empfängern ist unsicher, ob die e-Mail angekommen ist; sie "
                                            "erhalten sie nur, wenn Sie sie unten ankreuzen."));
-    text += QStringLiteral("\r\n\r\nMöchten Sie den Versand fortsetzen? Wählen Sie dazu Empfänger und Nachricht wie "
-                           "beim ersten Mal; wer die e-Mail schon erhalten hat, bekommt sie nicht noch einmal.");
-    std::optional<QSet<QString>> ticked;
-    if (t.uncertain.isEmpty()) {
-        // The same two answers as the dialog that lists uncertain recipients.
-        if (PlatformServices::instance().askActions(text, kCaption,
-                                                    {QStringLiteral("Fortsetzen"), QStringLiteral("Nicht fortsetzen")},
-                                                    std::nullopt) == MessageAnswer::Yes)
-            ticked = QSet<QString>{};
-    } else {
-        ticked = chooser(text, t.uncertain);
-    }
-    if (!ticked) {
+    text += content ? QStringLiteral("\r\n\r\nMöchten Sie den Versand fortsetzen? Der Assistent übernimmt dazu "
+                                     "Empfänger, Betreff, Text und Anlagen dieses Versands; wer die e-Mail schon "
+                                     "erhalten hat, bekommt sie nicht noch einmal.")
+                    : QStringLiteral("\r\n\r\nMöchten Sie den Versand fortsetzen? Wählen Sie dazu Empfänger und "
+                                     "Nachricht wie beim ersten Mal; wer die e-Mail schon erhalten hat, bekommt sie "
+                                     "nicht noch einmal.");
+    const ResumeAnswer answer = chooser(text, t.uncertain);
+    if (answer.choice == ResumeAnswer::Choice::Never)
         journal.setFinished(mailing->id, true);
+    if (answer.choice != ResumeAnswer::Choice::Continue)
         return std::nullopt;
-    }
-    return MailingPlan{mailing->id, *ticked};
+    return Continuation{MailingPlan{mailing->id, answer.ticked, {}}, content};
 }
 
 std::optional<MailingPlan> MailingSelection::forRun(SendJournal &journal, const MailingRecord &draft)
@@ -86,10 +82,10 @@ std::optional<MailingPlan> MailingSelection::forRun(SendJournal &journal, const 
     const std::optional<MailingRecord> earlier = journal.latestMailing(draft.fingerprint);
     const int sent = earlier ? tally(journal.recipients(earlier->id)).sent : 0;
     if (!earlier)
-        return MailingPlan{journal.startMailing(draft), {}};
+        return MailingPlan{journal.startMailing(draft), {}, {}};
     if (sent == 0) {
         journal.setFinished(earlier->id, false);
-        return MailingPlan{earlier->id, {}};
+        return MailingPlan{earlier->id, {}, {}};
     }
     const MessageAnswer answer = PlatformServices::instance().askActions(
         countedText(sent,
@@ -104,10 +100,10 @@ std::optional<MailingPlan> MailingSelection::forRun(SendJournal &journal, const 
         std::nullopt);
     if (answer == MessageAnswer::Yes) {
         journal.setFinished(earlier->id, false);
-        return MailingPlan{earlier->id, {}};
+        return MailingPlan{earlier->id, {}, {}};
     }
     if (answer == MessageAnswer::No)
-        return MailingPlan{journal.startMailing(draft), {}};
+        return MailingPlan{journal.startMailing(draft), {}, {}};
     return std::nullopt;
 }
 

@@ -56,17 +56,28 @@ bool SendRunJournal::beforeSend(qint32 row, const bool &stopRequested)
     return true;
 }
 
-bool SendRunJournal::afterSend(qint32 row, qint32 result)
+ReplyKind SendRunJournal::afterSend(qint32 row, qint32 result)
 {
-    const int code = result < 0 ? m_transport.LastReplyCode() : 0;
-    const QString text = result < 0 ? m_transport.LastReplyText() : QString();
+    if (result >= 0) {
+        m_book.record(row, ReplyKind::Delivered, 0, {});
+        return ReplyKind::Delivered;
+    }
+    // Too big by the size the server announced is known before a byte goes
+    // out; it will never fit, however often it is tried.
+    const SmtpTransport::Failure failure = m_transport.LastFailure();
+    const bool ours = failure == SmtpTransport::Failure::Local ||
+        (failure == SmtpTransport::Failure::TooBig && m_transport.LastReplyCode() == 0);
+    if (ours) {
+        m_book.record(row, ReplyKind::OurFault, 0, m_transport.LastError());
+        return ReplyKind::OurFault;
+    }
+    const int code = m_transport.LastReplyCode();
+    const QString text = m_transport.LastReplyText();
     const ReplyKind kind =
         m_book.endSend(row, result, code ? code : replyCode(result), text.isEmpty() ? m_transport.LastError() : text);
-    if (kind == ReplyKind::Limit) {
+    if (kind == ReplyKind::Limit)
         m_limitReply = text.isEmpty() ? m_transport.LastError() : text;
-        return false;
-    }
-    return kind != ReplyKind::Temporary;
+    return kind;
 }
 
 QList<qint32> SendRunJournal::nextRound(int round, const bool &stopRequested)
@@ -99,19 +110,16 @@ QList<qint32> SendRunJournal::finallyRefused() const
     return m_book.temporaryRows();
 }
 
-void SendRunJournal::finish()
+void SendRunJournal::finish(const RunCounts &counts)
 {
     m_book.closeIfDone();
     if (!paused())
         return;
-    qsizetype open = 0;
-    for (const FailedRecipient &failed : m_book.failures())
-        open += failed.reason.startsWith(QLatin1String("zurückgestellt")) ||
-            failed.reason == QLatin1String("nicht gesendet");
+    const qint32 missing = counts.total - counts.sent;
     PlatformServices::instance().messageBox(
         QStringLiteral("Der e-Mail-Server begrenzt den Versand und hat ihn vorerst angehalten:\r\n%1\r\n\r\n")
                 .arg(m_limitReply) +
-            countedText(open, QStringLiteral("%n Empfänger hat die e-Mail noch nicht erhalten."),
+            countedText(missing, QStringLiteral("%n Empfänger hat die e-Mail noch nicht erhalten."),
                         QStringLiteral("%n Empfänger haben die e-Mail noch nicht erhalten.")) +
             QStringLiteral(" Der Versand kann später fortgesetzt werden; beim nächsten Öffnen des Assistenten wird er "
                            "Ihnen angeboten."),

@@ -33,7 +33,10 @@ FailureListDialog::FailureListDialog(const QList<FailedRecipient> &failures, QWi
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *save = buttons->addButton(QStringLiteral("Liste speichern…"), QDialogButtonBox::ActionRole);
     QPushButton *resend = buttons->addButton(QStringLiteral("Erneut senden"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Schließen"), QDialogButtonBox::RejectRole);
+    // Enter closes the list; sending again takes a deliberate click.
+    resend->setAutoDefault(false);
+    QPushButton *close = buttons->addButton(QStringLiteral("Schließen"), QDialogButtonBox::RejectRole);
+    close->setDefault(true);
     save->setObjectName(QStringLiteral("cmdListeSpeichern"));
     resend->setObjectName(QStringLiteral("cmdErneutSenden"));
     connect(save, &QPushButton::clicked, this, &FailureListDialog::saveList);

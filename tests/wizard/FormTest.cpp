@@ -13,6 +13,7 @@
 #include "editor/OrvRtfCtl32.h"
 #include "recipients/AttachmentPane.h"
 #include "recipients/RecipientPane.h"
+#include "wizard/ElidedLabel.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/MessagePane.h"
 #include "wizard/MessagePreview.h"
@@ -31,6 +32,8 @@
 #include <QMap>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
@@ -380,12 +383,20 @@ TEST_F(WizardForm, ClosingWithAWrittenUnsentLetterAsksFirst)
     }
 }
 
+// The preview shows what the mail carries: one blank line for one, and a
+// file marked for ZIP under the name it travels with.
 TEST_F(WizardForm, PreviewShowsEachRecipientsMergedMessage)
 {
     open();
     toMessagePane(form, 3);
     form.sevBetreff()->setText(QStringLiteral("Angebot für <#KD_NAME#>"));
-    form.mainRtfControl()->mainRTF()->setTextRTF(QStringLiteral("{\\rtf1 Hallo {\\b <#KD_}NAME#>!\\par}"));
+    form.mainRtfControl()->mainRTF()->setTextRTF(
+        QStringLiteral("{\\rtf1 Hallo {\\b <#KD_}NAME#>!\\par\\par Gru\\'df\\par}"));
+    for (const char *name : {"Preisliste.pdf", "Katalog.pdf"}) {
+        platform.fileAnswers.enqueue(folder.filePath(QString::fromLatin1(name)));
+        form.attachments()->cmdAnlageAdd()->click();
+    }
+    form.sevAnlagen()->setRowChecked(2, true);
     form.message()->cmdVorschau()->click();
     auto *preview = form.findChild<MessagePreview *>();
     ASSERT_NE(preview, nullptr);
@@ -395,14 +406,16 @@ TEST_F(WizardForm, PreviewShowsEachRecipientsMergedMessage)
     for (int step = 0; step < 4; ++step) {
         seen << QStringLiteral("%1|%2|%3|%4")
                     .arg(preview->lblPosition()->text(), preview->lblTo()->text(), preview->lblSubject()->text(),
-                         preview->body()->toPlainText().trimmed());
+                         preview->body()->toPlainText().replace(QChar::Nbsp, QLatin1Char(' ')).trimmed());
         preview->nextButton()->click();
     }
-    EXPECT_EQ(seen,
-              (QStringList{QStringLiteral("Empfänger 1 von 3|k1@x.example|Angebot für Kunde1|Hallo Kunde1!"),
-                           QStringLiteral("Empfänger 2 von 3|k2@x.example|Angebot für Kunde2|Hallo Kunde2!"),
-                           QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!"),
-                           QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!")}));
+    EXPECT_EQ(
+        seen,
+        (QStringList{QStringLiteral("Empfänger 1 von 3|k1@x.example|Angebot für Kunde1|Hallo Kunde1!\n \nGruß"),
+                     QStringLiteral("Empfänger 2 von 3|k2@x.example|Angebot für Kunde2|Hallo Kunde2!\n \nGruß"),
+                     QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!\n \nGruß"),
+                     QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!\n \nGruß")}));
+    EXPECT_EQ(preview->lblAttachments()->text(), QStringLiteral("Preisliste.pdf, Katalog.pdf.zip"));
     EXPECT_FALSE(preview->nextButton()->isEnabled());
     EXPECT_TRUE(preview->previousButton()->isEnabled());
     EXPECT_TRUE(preview->body()->toHtml().contains(QStringLiteral("font-weight:700")));
@@ -441,6 +454,26 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
     EXPECT_NE(QApplication::focusWidget(), grid);
 
     expectOwnMnemonics(form);
+
+    // Long customer data is cut short with its whole text in the tooltip; no
+    // pane scrolls sideways.
+    const QString longFirma = QStringLiteral("Vereinigte Mühlen-, Brauerei- und Getränkegroßhandelsgesellschaft "
+                                             "Süddeutschland-Österreich mit beschränkter Haftung & Compagnie KGaA");
+    form.sendStatus()->label(SendLabel::lblFirma)->setText(longFirma);
+    form.sendStatus()->label(SendLabel::lblStatus)->setText(QStringLiteral("550 ") + longFirma.repeated(2).remove(' '));
+    form.mainWizard()->NextPane();
+    form.mainWizard()->NextPane();
+    QCoreApplication::processEvents();
+    for (QScrollArea *pane : form.findChildren<QScrollArea *>())
+        if (pane->isVisible())
+            EXPECT_EQ(pane->horizontalScrollBar()->maximum(), 0) << pane->widget()->metaObject()->className();
+    form.sendStatus()->sevRegisterVorgang()->grab();
+    auto *firma = qobject_cast<ElidedLabel *>(form.sendStatus()->label(SendLabel::lblFirma));
+    ASSERT_NE(firma, nullptr);
+    EXPECT_TRUE(firma->shownText().endsWith(QStringLiteral("…"))) << firma->shownText().toStdString();
+    EXPECT_EQ(firma->toolTip(), longFirma);
+    form.mainWizard()->PreviousPane();
+    form.mainWizard()->PreviousPane();
 
     // On the message pane Tab walks every control in reading order, Shift+Tab the same way back.
     toMessagePane(form);

@@ -12,6 +12,13 @@ PlatformServices *g_installed = nullptr;
 
 PlatformServices::~PlatformServices() = default;
 
+void PlatformServices::askWithoutWaiting(const QString &text, const QString &caption, MessageIcon icon,
+                                         MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer,
+                                         std::function<void(MessageAnswer)> answered)
+{
+    answered(messageBox(text, caption, icon, buttons, defaultAnswer));
+}
+
 int PlatformServices::execDialog(QDialog &dialog)
 {
     return dialog.exec();
