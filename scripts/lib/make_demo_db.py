@@ -40,8 +40,14 @@ def customers(count):
             email = ""
         elif i % 17 == 3:
             email = None
-        yield (10001 + i, "Frau" if first in FEMALE else "Herr",
-               first, last, firm, "Abt. Einkauf" if firm else "", f"{first} {last}" if firm else "",
+        anrede = "Frau" if first in FEMALE else "Herr"
+        if i % 10 == 4:  # a company known by its name alone, no person to greet
+            anrede, first, last, firm = "Firma", "", "", FIRMS[2 + i % 6]
+            email = f"info.{ascii_mail(firm.split()[0])}{i}@example.org"
+        elif i % 10 == 6:
+            anrede = "Frau Dr." if first in FEMALE else "Herr Dr."
+        yield (10001 + i, anrede,
+               first, last, firm, "Abt. Einkauf" if firm else "", f"{first} {last}" if firm and first else "",
                f"{rnd.choice(STREETS)} {rnd.randint(1, 120)}", plz, city, country, email,
                f"Kundin seit {2000 + i % 24}", "Newsletter" if i % 2 else "", "", rnd.choice(["A", "B", "C"]))
 

@@ -22,6 +22,7 @@
 #include "sendrun/SendRun.h"
 #include "settings/Blanks.h"
 #include "settings/SettingsFileStore.h"
+#include "settings/SettingsKeys.h"
 #include "wizard/FailureListDialog.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/GermanQtTexts.h"
@@ -252,7 +253,7 @@ void frmDialogMail::runSendRun()
     FormSendRunView widgets(*this);
     // A fast run would spend its time repainting; the widgets hear at most once per frame.
     CoalescingSendView view(widgets);
-    ResultGridRecipients rows(*sevResult());
+    ResultGridRecipients rows(*sevResult(), salutationPhrases());
     m_mainSMTP->setCAFile(m_owner ? m_owner->CAFile() : QString());
     JournalledSendRun::Options options;
     options.maxPerMinute = maxPerMinute();
@@ -272,6 +273,15 @@ void frmDialogMail::runSendRun()
     m_sendStatus->cmdAnhalten()->hide();
     m_activeJournal = nullptr;
     m_letterSent = m_letterSent || m_sendStatus->label(SendLabel::lblOK)->text() != sentBefore;
+}
+
+// Read afresh for each run and preview, like the other optional keys.
+SalutationPhrases frmDialogMail::salutationPhrases() const
+{
+    if (!m_owner)
+        return {};
+    return {m_owner->readOnlyKey(SettingsKeys::BriefanredeFrau), m_owner->readOnlyKey(SettingsKeys::BriefanredeHerr),
+            m_owner->readOnlyKey(SettingsKeys::BriefanredeAllgemein)};
 }
 
 void frmDialogMail::offerToContinue()
@@ -335,8 +345,9 @@ void frmDialogMail::openPreview()
         inform(QStringLiteral("Sie müssen mindestens einen Kunden auswählen."));
         return;
     }
-    auto *preview = new MessagePreview(std::make_unique<ResultGridRecipients>(*sevResult()), sevBetreff()->text(),
-                                       mainRtfControl()->TextRTF(), FormSendRunView(*this).attachments(), this);
+    auto *preview = new MessagePreview(std::make_unique<ResultGridRecipients>(*sevResult(), salutationPhrases()),
+                                       sevBetreff()->text(), mainRtfControl()->TextRTF(),
+                                       FormSendRunView(*this).attachments(), this);
     preview->setAttribute(Qt::WA_DeleteOnClose);
     fitToScreen(*preview);
     preview->show();

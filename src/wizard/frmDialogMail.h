@@ -24,6 +24,7 @@ class JournalledSendRun;
 class MessagePane;
 class OrvRtfCtl32;
 class RecipientPane;
+struct SalutationPhrases;
 class SendRun;
 class SendStatusPane;
 class SettingsFileStore;
@@ -130,6 +131,7 @@ private:
     void askToCloseDuringRun(int result);
     void closeNow(int result);
     [[nodiscard]] int maxPerMinute();
+    [[nodiscard]] SalutationPhrases salutationPhrases() const;
 
     MailSettings *m_owner = nullptr;
     WizardFrame *m_mainWizard;
