@@ -126,6 +126,8 @@ void frmDialogMail::buildPanes()
          {std::pair<WizardPane *, QWidget *>{recipients, m_recipients}, {message, m_message}, {send, m_sendStatus}})
         wrapPaneInScrollArea(pane, content);
     m_recipients->layout()->setContentsMargins(16, 14, 16, 12);
+    m_message->attachments()->setRecipients(&m_recipients->recipients(),
+                                            [this] { return m_recipients->sevResult()->rowCount(); });
 }
 
 // On a small or highly scaled screen a pane's content scrolls, while the
