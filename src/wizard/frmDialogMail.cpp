@@ -34,6 +34,7 @@
 #include "wizard/SavedAccount.h"
 #include "wizard/SendConfirmationDialog.h"
 #include "wizard/SendStatusPane.h"
+#include "wizard/TestMailToMe.h"
 #include "wizard/WizardInitialisation.h"
 
 #include <QCheckBox>
@@ -347,12 +348,24 @@ void frmDialogMail::openPreview()
         inform(QStringLiteral("Sie müssen mindestens einen Kunden auswählen."));
         return;
     }
-    auto *preview = new MessagePreview(std::make_unique<ResultGridRecipients>(*sevResult(), salutationPhrases()),
-                                       sevBetreff()->text(), mainRtfControl()->TextRTF(),
-                                       FormSendRunView(*this).attachments(), this);
+    const FormSendRunView view(*this);
+    auto *preview = new MessagePreview(
+        std::make_unique<ResultGridRecipients>(*sevResult(), salutationPhrases()),
+        {view.subject(), view.messageText(), view.messageRtf(), view.attachments(), view.personalAttachment()}, this);
+    if (m_owner)
+        preview->setTestMail([this](const RecipientMail &mail) { sendTestMailToMe(mail); });
     preview->setAttribute(Qt::WA_DeleteOnClose);
     fitToScreen(*preview);
     preview->show();
+}
+
+// Not while a run is under way: the run's account answers its own questions.
+void frmDialogMail::sendTestMailToMe(const RecipientMail &mail)
+{
+    if (m_activeRun || !m_owner)
+        return;
+    SavedAccount account(*m_owner, this);
+    TestMailToMe(*m_owner, &account).send(mail);
 }
 
 // Enter typed in a field (subject, font size, a grid) would otherwise press

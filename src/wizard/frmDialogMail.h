@@ -24,6 +24,7 @@ class JournalledSendRun;
 class MessagePane;
 class OrvRtfCtl32;
 class RecipientPane;
+struct RecipientMail;
 struct SalutationPhrases;
 class SendRun;
 class SendStatusPane;
@@ -132,6 +133,7 @@ private:
     void closeNow(int result);
     [[nodiscard]] int maxPerMinute();
     [[nodiscard]] SalutationPhrases salutationPhrases() const;
+    void sendTestMailToMe(const RecipientMail &mail);
 
     MailSettings *m_owner = nullptr;
     WizardFrame *m_mainWizard;
