@@ -1,8 +1,9 @@
-"""Checks the headless demo run: every customer with an address got exactly one
-message addressed to them, personalised with their own data and opening with
-the salutation their record calls for; writes summary.json, which shows how a
-woman, a man and a company without a person were greeted. Exit code 0 only
-when all of that holds."""
+"""Checks the headless demo run: every customer with an address and an invoice
+got exactly one message addressed to them, personalised with their own data,
+opening with the salutation their record calls for and carrying their own
+invoice; a customer without an invoice got nothing; the sender got one test
+mail, marked "[Test] ". Writes summary.json, which shows how a woman, a man and
+a company without a person were greeted. Exit code 0 only when all of that holds."""
 import email
 import html as htmlcodec
 import email.policy
@@ -38,6 +39,12 @@ def kind_of(anrede):
     return (anrede or "").split(" ")[0] or "Firma"
 
 
+def test_mail(message, to):
+    plain, _ = bodies(message)
+    return {"to": to, "subject": message["Subject"], "opens": plain.strip().splitlines()[0] if plain.strip() else "",
+            "attachments": [part.get_filename() for part in message.walk() if part.get_filename()]}
+
+
 def read_json(path):
     return json.loads(path.read_text()) if path.exists() else {}
 
@@ -52,9 +59,14 @@ def main(out_dir, database):
     greeted = {}
     received = {}
     problems = []
+    invoices = out / "Rechnungen"
+    test_mails = []
     for key, raw in mailbox.Maildir(str(out / "maildir"), create=False).items():
         message = email.message_from_bytes(raw.as_bytes(), policy=email.policy.default)
         to = message["To"].addresses[0].addr_spec.lower()
+        if message["Subject"].startswith("[Test] "):
+            test_mails.append(test_mail(message, to))
+            continue
         received[to] = received.get(to, 0) + 1
         customer = customers.get(to)
         if not customer:
@@ -74,11 +86,19 @@ def main(out_dir, database):
                 "letter_opens": opening})
         if "<#" in plain or "<#" in html:
             problems.append(f"{to}: unreplaced placeholder")
-        if not any(part.get_filename() for part in message.walk()):
+        files = {part.get_filename(): part.get_content() for part in message.walk() if part.get_filename()}
+        invoice = f"Rechnung {customer[1]}.pdf"
+        if "Preisliste-Frühjahr.txt.zip" not in files:
             problems.append(f"{to}: attachment missing")
-    for address in customers:
-        if received.get(address, 0) != 1:
-            problems.append(f"{address} received {received.get(address, 0)} messages")
+        if invoices.is_dir() and files.get(invoice) != (invoices / invoice).read_bytes():
+            problems.append(f"{to}: not exactly their own invoice")
+    expected = {address: 1 if not invoices.is_dir() or (invoices / f"Rechnung {row[1]}.pdf").exists() else 0
+                for address, row in customers.items()}
+    for address, count in expected.items():
+        if received.get(address, 0) != count:
+            problems.append(f"{address} received {received.get(address, 0)} messages, expected {count}")
+    if invoices.is_dir() and len(test_mails) != 1:
+        problems.append(f"{len(test_mails)} test mails to the sender")
     summary = {
         "recipients": driver["recipients"],
         "sent": driver["sent"],
@@ -88,6 +108,8 @@ def main(out_dir, database):
         "confirmation": driver.get("confirmation", ""),
         "preview": driver.get("preview", {}),
         "salutations": {kind: greeted[kind][1] for kind in ("Frau", "Herr", "Firma") if kind in greeted},
+        "without_invoice": sum(1 for count in expected.values() if count == 0),
+        "test_mail": test_mails[0] if test_mails else {},
         "scaled": read_json(out / "scaled.json"),
         "printed": read_json(out / "printed.json"),
     }
@@ -100,7 +122,7 @@ def main(out_dir, database):
             problems.append(f"no letter to a customer of the kind {kind}")
     if not driver.get("confirmation"):
         problems.append("finishing sent without asking")
-    ok = not problems and driver["recipients"] == len(customers) and driver["sent"] == len(customers)
+    ok = not problems and driver["recipients"] == len(customers) and driver["sent"] == sum(expected.values())
     return 0 if ok else 1
 
 

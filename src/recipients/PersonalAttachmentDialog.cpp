@@ -53,8 +53,12 @@ PersonalAttachmentDialog::PersonalAttachmentDialog(const PersonalAttachment &cur
     patternRow->addWidget(m_pattern, 1);
     patternRow->addWidget(tokenButton());
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("&Ordner:"), folderRow);
-    form->addRow(QStringLiteral("&Dateiname:"), patternRow);
+    for (const auto &[caption, field, row] :
+         {std::tuple{"&Ordner:", m_folder, folderRow}, std::tuple{"&Dateiname:", m_pattern, patternRow}}) {
+        auto *label = new QLabel(QString::fromUtf8(caption), this);
+        label->setBuddy(field);
+        form->addRow(label, row);
+    }
     form->addRow(QString(), m_zip);
 
     auto *buttons = new QDialogButtonBox(this);
