@@ -44,7 +44,7 @@ def customers(count):
         anrede = "Frau" if first in FEMALE else "Herr"
         if i % 10 == 4:  # a company known by its name alone, no person to greet
             anrede, first, last, firm = "Firma", "", "", FIRMS[2 + i % 6]
-            email = f"info.{ascii_mail(firm.split()[0])}{i}@example.org"
+            email = email and f"info.{ascii_mail(firm.split()[0])}{i}@example.org"
         elif i % 10 == 6:
             anrede = "Frau Dr." if first in FEMALE else "Herr Dr."
         yield (10001 + i, anrede,

@@ -255,6 +255,8 @@ void SmtpTransport::setPersonalAttachment(const QString &path, bool zip)
 void SmtpTransport::ClearAttachments()
 {
     d->attachments.clear();
+    // A personal file read for an earlier run may have been changed since.
+    d->personalCopies.clear();
     d->builder.discardPrepared();
 }
 

@@ -144,7 +144,7 @@ public:
     /// read anew for each file, and only the last two are kept in memory.
     void setPersonalAttachment(const QString &path, bool zip);
 
-    /// Forgets every attachment and its read or packed copy.
+    /// Forgets every attachment and its read or packed copy, personal files included.
     void ClearAttachments();
     /// The file goes with every following message; with zip, as a ZIP archive
     /// named after the file with ".zip" appended, holding the file under its own
