@@ -37,19 +37,36 @@ QString now()
     return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
 }
 
-// The local part joins the mailing's random token and a digest of the
-// recipient, so the ID is the same for every copy to this recipient and
-// different for every other recipient and every other mailing.
+/// Sixteen base32 characters (80 bits) of the digest: short enough that the
+/// header line, "Message-ID: <…@domain>", stays within 78 characters for any
+/// sender domain up to 47 characters, and still far from any collision.
+QString base32Digest(const QByteArray &digest)
+{
+    static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz234567";
+    constexpr int kChars = 16;
+    QString out;
+    out.reserve(kChars);
+    quint64 bits = 0;
+    int held = 0;
+    for (qsizetype i = 0; out.size() < kChars; ++i) {
+        bits = (bits << 8) | quint8(digest.at(i));
+        for (held += 8; held >= 5 && out.size() < kChars; held -= 5)
+            out += QLatin1Char(kAlphabet[(bits >> (held - 5)) & 31]);
+    }
+    return out;
+}
+
+// The mailing's random token and the recipient go into one digest, so the ID
+// is the same for every copy to this recipient and different for every other
+// recipient and every other mailing.
 QString makeMessageId(const QString &token, const QString &kundenNr, const QString &address, const QString &sender)
 {
-    const QByteArray who =
-        QCryptographicHash::hash((kundenNr + QLatin1Char('\n') + address).toUtf8(), QCryptographicHash::Sha256)
-            .toHex()
-            .left(16);
+    const QByteArray digest = QCryptographicHash::hash(
+        (token + QLatin1Char('\n') + kundenNr + QLatin1Char('\n') + address).toUtf8(), QCryptographicHash::Sha256);
     QString domain = sender.section(QLatin1Char('@'), 1).trimmed();
     if (domain.isEmpty() || domain.contains(QLatin1Char('>')) || domain.contains(QLatin1Char(' ')))
         domain = QStringLiteral("velmora.invalid");
-    return QStringLiteral("velmora.%1.%2@%3").arg(token, QString::fromLatin1(who), domain);
+    return base32Digest(digest) + QLatin1Char('@') + domain;
 }
 
 MailingRecord mailingFrom(const QSqlQuery &q)

@@ -58,6 +58,11 @@ QString SmtpTexts::timedOut(const QString &server)
     return QStringLiteral("Der Server „%1“ hat nicht rechtzeitig geantwortet (Zeitüberschreitung).").arg(server);
 }
 
+QString SmtpTexts::hungUp(const QString &server)
+{
+    return QStringLiteral("Der Server „%1“ hat die Verbindung beendet.").arg(server);
+}
+
 QString SmtpTexts::garbled(const QString &server)
 {
     return QStringLiteral("Die Antwort des Servers „%1“ war unlesbar.").arg(server);

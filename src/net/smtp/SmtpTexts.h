@@ -19,6 +19,7 @@ public:
 
     // Why a connection ended or never began.
     static QString timedOut(const QString &server);
+    static QString hungUp(const QString &server);
     static QString garbled(const QString &server);
     static QString hostNotFound();
     static QString connectionRefused();

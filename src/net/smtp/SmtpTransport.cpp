@@ -181,6 +181,15 @@ void SmtpTransport::setNextRecipient(const QString &address)
     d->nextRecipient = address;
 }
 
+void SmtpTransport::setAnnounceAhead(bool on)
+{
+    d->transaction.setAnnounceAhead(on);
+}
+bool SmtpTransport::announcedEndLost() const
+{
+    return d->transaction.announcedEndLost();
+}
+
 void SmtpTransport::setWhileWaiting(std::function<void()> work)
 {
     if (!work) {

@@ -130,6 +130,13 @@ public:
     /// to the next Send() only; empty announces nothing. If a different or no
     /// message follows, the announcement is withdrawn without delivering anything.
     void setNextRecipient(const QString &address);
+    /// Off: no envelope is announced, whatever setNextRecipient() says; each
+    /// message's end goes alone and its reply is awaited (on by default).
+    void setAnnounceAhead(bool on);
+    /// The last Send() could not learn its message's fate because the server
+    /// ended the session after a flight that carried the message's end together
+    /// with the next envelope: a server that cannot take announcing ahead.
+    bool announcedEndLost() const;
 
     /// Forgets every attachment and its read or packed copy.
     void ClearAttachments();
