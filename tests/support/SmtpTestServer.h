@@ -35,8 +35,11 @@ public:
         /// dialogue (PIPELINING, SIZE 100000) that accepts anna/richtig: "plain", "exchange-auth" (GSSAPI NTLM CRAM-MD5
         /// LOGIN, CRAM-MD5 answered 504), "echo-password" (535 quotes the credentials),
         /// "quit-late" (30 s), "quit-never", "endless-continuation" (EHLO), "drop-after-data"
-        /// (hangs up instead of answering the body), "slow" (each reply 0.3 s late).
-        /// MAIL markers m421/m450/m552 and RCPT "refuse" as above.
+        /// (hangs up instead of answering the body), "slow" (each reply 0.3 s late), "helo-only"
+        /// (EHLO 502, HELO 250), "trickle" (EHLO reply lines 0.4 s apart), "drop-announced"
+        /// (keeps a message, then hangs up when commands came with its end), "dovecot-like" (the
+        /// same behind a Dovecot greeting). MAIL markers m421/m450/m552/m-silent/m-hangup, RCPT
+        /// "refuse" as above; a declared SIZE= above 100000 gets 552 5.3.4.
         QString fault{};
         quint16 port = 0;       ///< 0: a free port
         bool shortPort = false; ///< a free port below 10000 (for four-character port fields)
@@ -72,6 +75,10 @@ public:
     QStringList commands(int session) const;
     /// "<read number> <verb>" per command (fault server only): equal numbers came in one flight.
     QStringList flights(int session) const;
+    /// Whole command lines as received (fault server only; AUTH without its payload).
+    QStringList lines(int session) const;
+    /// When each MAIL arrived, in seconds since the epoch, over all sessions (fault server only).
+    QList<double> mailTimes() const;
     /// Runs the event loop until at least this many sessions have ended.
     bool waitForClosedSessions(int count, int timeoutMs = 5000) const;
 
