@@ -175,8 +175,8 @@ SmtpTransaction::Outcome SmtpTransaction::resetAfterRefusal()
 SmtpTransaction::Outcome SmtpTransaction::body(const QList<QByteArray> &message, qint64 size, const QByteArray &from,
                                                const QByteArray &next)
 {
-    const bool ahead = m_announceAhead && m_session.capabilities().pipelining && !m_session.dropsAnnounced() &&
-        !next.isEmpty();
+    const bool ahead =
+        m_announceAhead && m_session.capabilities().pipelining && !m_session.dropsAnnounced() && !next.isEmpty();
     // Judged by the addresses alone; should the next message's headers need
     // SMTPUTF8 all the same, its send() withdraws this envelope.
     const SmtpEnvelope announced{from, next, hasEightBit(from) || hasEightBit(next)};
