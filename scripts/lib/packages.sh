@@ -19,7 +19,7 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev qt6-base-dev qt6-base-dev-tools
     qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql libgmime-3.0-dev
     libzip-dev openssl ca-certificates dpkg-dev qt6-networkauth-dev qtkeychain-qt6-dev)
-RUNTIME_TEST_PACKAGES=(python3-aiosmtpd postgresql postfix unrtf sqlite3 gnome-keyring dbus-daemon chromium poppler-utils)
+RUNTIME_TEST_PACKAGES=(python3-aiosmtpd postgresql postfix dovecot-core dovecot-submissiond unrtf sqlite3 gnome-keyring dbus-daemon chromium poppler-utils)
 # clang-format 14 (Debian 12): other versions format some constructs differently.
 FORMAT_PACKAGES=(clang-format)
 # scripts/lib/check-package.sh: CPack's shlibdeps and debug-symbol split, lintian, pkg-config.
