@@ -11,6 +11,7 @@
 #include "sendrun/JournalledSendRun.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -93,6 +94,20 @@ protected:
                     delivered, f.sent, f.notSent, f.uncertain, sessions, f.seconds);
     }
 
+    /// Each delivered message has an ID of its own on a header line that
+    /// stays within 78 characters.
+    void expectShortDistinctMessageIds()
+    {
+        QSet<QByteArray> ids;
+        for (const QByteArray &raw : stack->relay().messages()) {
+            const qsizetype at = raw.toLower().indexOf("\r\nmessage-id:");
+            const QByteArray line = raw.mid(at + 2, raw.indexOf("\r\n", at + 2) - at - 2);
+            EXPECT_LE(line.size(), 78) << line.toStdString();
+            ids.insert(line);
+        }
+        EXPECT_EQ(ids.size(), stack->relay().messages().size());
+    }
+
     /// Every recipient's address exactly once among the delivered messages.
     void expectEachRecipientOnce(int count)
     {
@@ -126,6 +141,7 @@ TEST_F(RealServerTest, DovecotSubmissionTakesTheWholeMailing)
     report("Dovecot submission", delivered, figures, stack->dovecotSessions());
     EXPECT_EQ(delivered, 51);
     expectEachRecipientOnce(51);
+    expectShortDistinctMessageIds();
     EXPECT_EQ(figures.sent, 51);
     EXPECT_EQ(figures.notSent, 0);
     EXPECT_LE(stack->dovecotSessions(), 3);
