@@ -160,6 +160,11 @@ QString SmtpTexts::attachmentUnreadable(const QString &path)
     return QStringLiteral("Die Anlage „%1“ kann nicht gelesen werden.").arg(path);
 }
 
+QString SmtpTexts::attachmentsChanged()
+{
+    return QStringLiteral("Die Anlagen wurden geändert, während die Nachricht vorbereitet wurde.");
+}
+
 QString SmtpTexts::attachmentUnpackable(const QString &path)
 {
     return QStringLiteral("Die Anlage „%1“ konnte nicht gepackt werden.").arg(path);

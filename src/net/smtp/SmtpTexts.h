@@ -44,6 +44,7 @@ public:
     static QString attachmentMissing(const QString &path);
     static QString attachmentUnreadable(const QString &path);
     static QString attachmentUnpackable(const QString &path);
+    static QString attachmentsChanged();
 };
 
 } // namespace OrvVelmora

@@ -178,6 +178,7 @@ private:
     bool openSession();
     void failLocally(const QString &text);
     void takeFailure();
+    std::optional<bool> loadAttachments(QString &refusal);
     qint32 transfer(const SmtpEnvelope &envelope, const QList<QByteArray> &message, const QByteArray &next);
     std::optional<bool> retryAfter(int replyCode, int attempt);
     std::optional<bool> reopenSession();
