@@ -157,6 +157,19 @@ ReplyKind DeliveryBook::endSend(qint32 row, qint32 result, int code, const QStri
     return kind;
 }
 
+void DeliveryBook::holdForLater(qint32 row, int code, const QString &text)
+{
+    Entry *e = entry(row);
+    if (!e || e->state == RecipientState::Sent)
+        return;
+    writePending();
+    e->state = RecipientState::TemporaryRefused;
+    e->forced = false;
+    e->reason = reasonFor(e->state, code, text);
+    m_pending = PendingResult{e->id, e->state, code, text};
+    writePending();
+}
+
 void DeliveryBook::noteUnsent(qint32 row, const QString &reason)
 {
     if (Entry *e = entry(row); e && e->state == RecipientState::Open)

@@ -30,7 +30,13 @@ const char *const kSchema[] = {
     " reply_code INTEGER NOT NULL DEFAULT 0, reply_text TEXT, message_id TEXT NOT NULL, changed TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS recipient_mailing ON recipient(mailing)",
     "CREATE INDEX IF NOT EXISTS mailing_fingerprint ON mailing(fingerprint)",
+    "CREATE TABLE IF NOT EXISTS server ("
+    " name TEXT PRIMARY KEY, announce_ahead INTEGER NOT NULL, changed TEXT NOT NULL)",
 };
+
+/// How long a server that lost a session over an announced envelope is sent
+/// to without announcing; then it gets another chance (it may have been updated).
+constexpr int kAnnounceAheadPauseDays = 30;
 
 QString now()
 {
@@ -331,6 +337,31 @@ bool SendJournal::setState(qint64 recipient, RecipientState state)
         return false;
     }
     return true;
+}
+
+bool SendJournal::announcesAhead(const QString &server, const QDateTime &now) const
+{
+    if (!m_open)
+        return true;
+    QSqlQuery q(QSqlDatabase::database(m_connection));
+    q.prepare(QStringLiteral("SELECT announce_ahead, changed FROM server WHERE name = ?"));
+    q.addBindValue(server);
+    if (!q.exec() || !q.next())
+        return true;
+    const QDateTime changed = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
+    return q.value(0).toBool() || !changed.isValid() || changed.addDays(kAnnounceAheadPauseDays) < now;
+}
+
+void SendJournal::setAnnouncesAhead(const QString &server, bool on, const QDateTime &now)
+{
+    if (!m_open)
+        return;
+    QSqlQuery q(QSqlDatabase::database(m_connection));
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO server (name, announce_ahead, changed) VALUES (?, ?, ?)"));
+    for (const QVariant &value : QVariantList{server, on ? 1 : 0, now.toUTC().toString(Qt::ISODateWithMs)})
+        q.addBindValue(value);
+    if (!q.exec())
+        qCWarning(lcJournal) << "cannot note the server's habit" << q.lastError().text();
 }
 
 int SendJournal::prune(const QDateTime &now, int days)

@@ -43,6 +43,11 @@ class SmtpTransport;
 /// the run at once (disconnect, busy off, default pointer), leaving the
 /// navigation and the progress display as they were.
 ///
+/// A server that refuses connections for a limit of its own, or stops
+/// answering, pauses the run as a whole: with a journal, the run waits the
+/// retry plan's rounds, trying one connection after each; when no round
+/// brings the server back, the rest of the list is refused for now.
+///
 /// The form may call stop() while the run lets events run (for instance when
 /// the window is being closed): the run then finishes the current recipient
 /// and ends as after the last one.
@@ -71,6 +76,8 @@ public:
     /// On: before the first message the run asks once whether to send to
     /// everyone in the list over the configured server; No ends it untouched.
     void setConfirmBeforeSending(bool on) { m_confirm = on; }
+    /// Seconds the server may stay silent in the dialogue (60; shorter only in tests).
+    void setServerTimeout(int seconds) { m_serverTimeout = seconds; }
 
     /// The question before a mailing: "N e-Mails ... über SERVER senden?";
     /// true on Ja. Nein is the default answer, so Enter sends nothing.
@@ -95,6 +102,10 @@ private:
     void setUpProgress(qint32 count);
     void sendAll(qint32 count, const QString &server);
     void visitRecipient(qint32 row, qint32 &batch, const QString &server);
+    void notConnected(qint32 row);
+    [[nodiscard]] bool serverPaused(bool connected) const;
+    void holdTheRestForLater(qint32 row);
+    void noteAnnouncing(qint32 row, qint32 result);
     bool connectTransport(const QString &server);
     enum class ConnectOutcome { Connected, Failed, Declined };
     ConnectOutcome connectTrusting();
@@ -141,6 +152,11 @@ private:
     bool m_batchEnds = false;
     bool m_confirm = false;
     bool m_retrying = false;
+    /// Rounds waited for a server that refused connections or went silent.
+    int m_pauseRound = 0;
+    /// No round brought the server back: the rest of the list waits for a later run.
+    bool m_serverGaveUp = false;
+    int m_serverTimeout = 60;
 };
 
 } // namespace OrvVelmora

@@ -2,8 +2,11 @@
 
 #include "base/platform/PlatformServices.h"
 #include "journal/RunPause.h"
+#include "journal/SendJournal.h"
 #include "net/smtp/SmtpTransport.h"
 #include "sendrun/SendRunView.h"
+
+#include <utility>
 
 namespace OrvVelmora {
 
@@ -44,14 +47,71 @@ void SendRunJournal::waitForRate(const bool &stopRequested, bool &stopped)
 
 bool SendRunJournal::beforeSend(qint32 row, const bool &stopRequested)
 {
+    // An envelope that went ahead was counted when it went.
+    const bool ahead = std::exchange(m_announcedRow, 0) == row;
     bool stopped = false;
-    waitForRate(stopRequested, stopped);
+    if (!ahead)
+        waitForRate(stopRequested, stopped);
     if (stopped)
         return false;
     m_transport.setMessageId(m_book.messageId(row));
     m_book.beginSend(row);
-    m_throttle.sent(m_clock.elapsed());
+    if (!ahead)
+        m_throttle.sent(m_clock.elapsed());
     return true;
+}
+
+bool SendRunJournal::mayAnnounce() const
+{
+    return m_throttle.waitMs(m_clock.elapsed()) <= 0;
+}
+
+void SendRunJournal::announced(qint32 nextRow)
+{
+    // Taken now, after Send() returned: no earlier than the MAIL really left.
+    m_throttle.sent(m_clock.elapsed());
+    m_announcedRow = nextRow;
+}
+
+QString SendRunJournal::serverKey() const
+{
+    const SenderSettings settings = m_view.senderSettings();
+    return settings.SmtpServer.trimmed().toLower() + QLatin1Char(':') + QString::number(settings.SmtpPort);
+}
+
+bool SendRunJournal::announcesAhead() const
+{
+    return m_book.journal().announcesAhead(serverKey(), QDateTime::currentDateTimeUtc());
+}
+
+void SendRunJournal::noteAnnouncedEndLost()
+{
+    m_book.journal().setAnnouncesAhead(serverKey(), false, QDateTime::currentDateTimeUtc());
+}
+
+bool SendRunJournal::pauseForServer(int round, const bool &stopRequested)
+{
+    if (round > m_retry.rounds() || stopRequested)
+        return false;
+    m_book.flush();
+    const QString server = m_view.senderSettings().SmtpServer;
+    return RunPause::wait(
+        m_retry.waitBefore(round), [&] { return stopRequested; },
+        [&](int seconds) {
+            m_view.setLabelText(SendLabel::lblStatus,
+                                QStringLiteral("Der e-Mail Server %1 nimmt vorerst keine e-Mails an: neuer Versuch "
+                                               "in %2 s (Runde %3 von %4)...")
+                                    .arg(server)
+                                    .arg(seconds)
+                                    .arg(round)
+                                    .arg(m_retry.rounds()));
+        });
+}
+
+void SendRunJournal::holdForLater(qint32 row, int code, const QString &text)
+{
+    m_book.holdForLater(row, code, text);
+    m_roundsSpent = true;
 }
 
 bool SendRunJournal::afterSend(qint32 row, qint32 result)
@@ -70,7 +130,7 @@ bool SendRunJournal::afterSend(qint32 row, qint32 result)
 QList<qint32> SendRunJournal::nextRound(int round, const bool &stopRequested)
 {
     const QList<qint32> rows = m_book.temporaryRows();
-    if (paused() || round > m_retry.rounds() || rows.isEmpty() || stopRequested)
+    if (paused() || m_roundsSpent || round > m_retry.rounds() || rows.isEmpty() || stopRequested)
         return {};
     // A server that asked us to come back later gets a fresh session then.
     if (m_transport.IsConnected())
@@ -102,7 +162,7 @@ void SendRunJournal::finish()
         return;
     qsizetype open = 0;
     for (const FailedRecipient &failed : m_book.failures())
-        open += failed.reason.startsWith(QLatin1String("zurückgestellt")) ||
+        open += failed.reason.startsWith(QStringLiteral("zurückgestellt")) ||
             failed.reason == QLatin1String("nicht gesendet");
     PlatformServices::instance().messageBox(
         QStringLiteral("Der e-Mail Server begrenzt den Versand und hat ihn vorerst angehalten:\r\n%1\r\n\r\n"

@@ -141,6 +141,14 @@ QStringList SmtpTestServer::lines(int session) const
     return lines;
 }
 
+QList<double> SmtpTestServer::sessionStarts() const
+{
+    QList<double> starts;
+    for (int s = 1; s <= sessionCount(); ++s)
+        starts << readAll(sessionPath(s) + QStringLiteral("/opened")).trimmed().toDouble();
+    return starts;
+}
+
 QList<double> SmtpTestServer::mailTimes() const
 {
     QList<double> times;

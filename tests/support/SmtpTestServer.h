@@ -38,7 +38,9 @@ public:
         /// (hangs up instead of answering the body), "slow" (each reply 0.3 s late), "helo-only"
         /// (EHLO 502, HELO 250), "trickle" (EHLO reply lines 0.4 s apart), "drop-announced"
         /// (keeps a message, then hangs up when commands came with its end), "dovecot-like" (the
-        /// same behind a Dovecot greeting). MAIL markers m421/m450/m552/m-silent/m-hangup, RCPT
+        /// same behind a Dovecot greeting), "connection-limit" (the first session ends after
+        /// three messages, every later one gets 421 4.7.0 at the greeting), "connection-limit-recovers"
+        /// (only sessions 2 and 3 get it). MAIL markers m421/m450/m552/m-silent/m-hangup, RCPT
         /// "refuse" as above; a declared SIZE= above 100000 gets 552 5.3.4.
         QString fault{};
         quint16 port = 0;       ///< 0: a free port
@@ -77,6 +79,8 @@ public:
     QStringList flights(int session) const;
     /// Whole command lines as received (fault server only; AUTH without its payload).
     QStringList lines(int session) const;
+    /// When each session was opened, in seconds since the epoch (fault server only).
+    QList<double> sessionStarts() const;
     /// When each MAIL arrived, in seconds since the epoch, over all sessions (fault server only).
     QList<double> mailTimes() const;
     /// Runs the event loop until at least this many sessions have ended.

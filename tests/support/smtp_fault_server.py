@@ -153,7 +153,8 @@ async def data(peer, envelope):
     peer.session.store(envelope)
     envelope.mail_from, envelope.rcpt_tos = None, []
     await peer.reply("250 2.0.0 Ok: queued")
-    return True
+    # The first session of a connection limit ends early, so that the client must connect again.
+    return not (peer.mode.startswith("connection-limit") and peer.session.messages == 3)
 
 
 async def goodbye(peer):
@@ -208,8 +209,14 @@ async def dialogue(peer):
 def make_client_handler(mode, directory):
     async def handle(reader, writer):
         session = Session(directory)
+        with open(os.path.join(session.path, "opened"), "w") as out:
+            out.write("%.3f\n" % time.time())
+        refused = (mode == "connection-limit" and Session.count > 1) or \
+            (mode == "connection-limit-recovers" and Session.count in (2, 3))
         try:
-            if mode == "greeting421":
+            if refused:
+                writer.write(b"421 4.7.0 Error: too many connections from 127.0.0.1\r\n")
+            elif mode == "greeting421":
                 writer.write(b"421 4.3.2 Service not available, closing channel\r\n")
             elif mode == "silent":
                 await reader.read()
@@ -237,7 +244,8 @@ def main():
     parser.add_argument("--mode", required=True, choices=[
         "greeting421", "silent", "endless-line", "drop-in-data", "starttls-refused", "plain",
         "exchange-auth", "echo-password", "quit-late", "quit-never", "endless-continuation",
-        "drop-after-data", "slow", "helo-only", "trickle", "drop-announced", "dovecot-like"])
+        "drop-after-data", "slow", "helo-only", "trickle", "drop-announced", "dovecot-like",
+        "connection-limit", "connection-limit-recovers"])
     options = parser.parse_args()
     os.makedirs(os.path.join(options.dir, "sessions"), exist_ok=True)
     loop = asyncio.new_event_loop()

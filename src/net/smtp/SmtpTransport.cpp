@@ -189,6 +189,10 @@ bool SmtpTransport::announcedEndLost() const
 {
     return d->transaction.announcedEndLost();
 }
+bool SmtpTransport::hasAnnounced() const
+{
+    return d->transaction.hasLookAhead();
+}
 
 void SmtpTransport::setWhileWaiting(std::function<void()> work)
 {

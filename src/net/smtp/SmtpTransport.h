@@ -137,6 +137,8 @@ public:
     /// ended the session after a flight that carried the message's end together
     /// with the next envelope: a server that cannot take announcing ahead.
     bool announcedEndLost() const;
+    /// The last Send() left the next message's envelope on its way.
+    bool hasAnnounced() const;
 
     /// Forgets every attachment and its read or packed copy.
     void ClearAttachments();

@@ -1,0 +1,150 @@
+// The send run with its journal against scripted servers that limit it:
+// connections refused for a while or for good, a server gone silent, and
+// the rate of MAIL commands the sender promised to keep. Waits run on a
+// short clock.
+#include "ScriptedPlatformServices.h"
+#include "SendRunTestKit.h"
+#include "SmtpTestServer.h"
+
+#include "journal/SendJournal.h"
+#include "net/smtp/SmtpTransport.h"
+#include "sendrun/SendRun.h"
+#include "sendrun/SendRunJournal.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace OrvVelmora;
+using namespace OrvVelmora::Testing;
+
+namespace {
+
+class ServerLimitTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        platform.runRealEvents = true;
+        view.settings.SenderAddress = QStringLiteral("info@velmora.example");
+        view.settings.SmtpServer = QStringLiteral("127.0.0.1");
+    }
+
+    void serve(const QString &fault, int recipientCount)
+    {
+        server = std::make_unique<SmtpTestServer>(SmtpTestServer::Options{.fault = fault});
+        ASSERT_TRUE(server->start()) << server->errorText().toStdString();
+        view.settings.SmtpPort = server->port();
+        for (int n = 1; n <= recipientCount; ++n)
+            recipients.rows.append(numberedCustomer(n));
+    }
+
+    /// One run of a new mailing with these retry waits; the states per address after it.
+    QMap<QString, JournalRecipient> run(const QList<int> &waitsMs, int perMinute = 0, int minuteMs = 60000)
+    {
+        SendJournal journal(dir.filePath(QStringLiteral("journal.sqlite")));
+        const qint64 mailing = journal.startMailing(
+            {0, {}, QStringLiteral("Betreff"), view.settings.SenderAddress, {}, QStringLiteral("fp")});
+        QMap<QString, JournalRecipient> states;
+        {
+            DeliveryBook book(journal, mailing);
+            book.load(recipients, recipients.rowCount());
+            SendRunJournal steps(book, transport, view);
+            steps.setRetryPlan(RetryPlan(waitsMs));
+            steps.setMaxPerMinute(perMinute, minuteMs);
+            SendRun sendRun(transport, view, recipients);
+            sendRun.setJournal(&steps);
+            sendRun.setServerTimeout(1);
+            sendRun.run();
+        }
+        for (const JournalRecipient &r : journal.recipients(mailing))
+            states.insert(r.address, r);
+        return states;
+    }
+
+    static int count(const QMap<QString, JournalRecipient> &states, RecipientState state)
+    {
+        return int(std::count_if(states.cbegin(), states.cend(),
+                                 [state](const JournalRecipient &r) { return r.state == state; }));
+    }
+
+    int counter(SendLabel label) const { return view.labels.value(label).toInt(); }
+
+    ScriptedPlatformServices platform;
+    ScriptedPlatformServices::Scope scope{platform};
+    QTemporaryDir dir;
+    std::unique_ptr<SmtpTestServer> server;
+    SmtpTransport transport;
+    RecordingSendView view;
+    TableRecipients recipients;
+};
+
+TEST_F(ServerLimitTest, RefusedConnectionsPauseTheRunOnceWithLongerWaitsEachRound)
+{
+    serve(QStringLiteral("connection-limit"), 6);
+    const auto states = run({150, 300, 600});
+    // One connection that carried three messages, the reconnect refused,
+    // then one attempt per round, not one per recipient.
+    EXPECT_EQ(server->sessionCount(), 5);
+    const QList<double> starts = server->sessionStarts();
+    ASSERT_EQ(starts.size(), 5);
+    EXPECT_GE(starts[2] - starts[1], 0.14);
+    EXPECT_GE(starts[3] - starts[2], 0.29);
+    EXPECT_GE(starts[4] - starts[3], 0.59);
+    EXPECT_EQ(count(states, RecipientState::Sent), 3);
+    EXPECT_EQ(count(states, RecipientState::TemporaryRefused), 3);
+    // The fourth was announced into the session that ended; the two after it
+    // wait with the refusal they met.
+    for (const int n : {5, 6}) {
+        const JournalRecipient r = states.value(QStringLiteral("kunde%1@example.org").arg(n));
+        EXPECT_EQ(r.replyCode, 421);
+        EXPECT_TRUE(r.replyText.contains(QStringLiteral("too many connections"))) << r.replyText.toStdString();
+    }
+    EXPECT_EQ(counter(SendLabel::lblOK), 3);
+    EXPECT_EQ(counter(SendLabel::lblError), 3) << "sent and not sent add up to the list";
+}
+
+TEST_F(ServerLimitTest, AServerThatTakesConnectionsAgainGetsTheRest)
+{
+    serve(QStringLiteral("connection-limit-recovers"), 6);
+    const auto states = run({100, 200, 400});
+    // Two refused connections, then one for the rest and one for the fourth,
+    // lost with the session that ended, in the retry round after the run.
+    EXPECT_EQ(server->sessionCount(), 5);
+    EXPECT_EQ(server->messages().size(), 6);
+    EXPECT_EQ(count(states, RecipientState::Sent), 6);
+    EXPECT_EQ(counter(SendLabel::lblOK), 6);
+    EXPECT_EQ(counter(SendLabel::lblError), 0);
+}
+
+TEST_F(ServerLimitTest, ASilentServerPausesTheRunInsteadOfCostingEachRecipientItsTimeout)
+{
+    serve(QStringLiteral("plain"), 5);
+    view.settings.SenderAddress = QStringLiteral("m-silent@velmora.example");
+    QElapsedTimer clock;
+    clock.start();
+    const auto states = run({100, 200, 400});
+    // Four silences of a second and the waits, whatever the number of recipients.
+    EXPECT_LT(clock.elapsed(), 7000);
+    EXPECT_EQ(server->sessionCount(), 4);
+    EXPECT_EQ(count(states, RecipientState::TemporaryRefused), 5);
+    EXPECT_EQ(counter(SendLabel::lblError), 5);
+    const QString status = view.labels.value(SendLabel::lblStatus);
+    EXPECT_TRUE(status.contains(QStringLiteral("hat nicht rechtzeitig geantwortet"))) << status.toStdString();
+    EXPECT_FALSE(status.contains(QStringLiteral("abgelehnt")));
+}
+
+TEST_F(ServerLimitTest, TheRateHoldsForEveryMailCommandAlsoThoseAnnouncedAhead)
+{
+    serve(QStringLiteral("plain"), 9);
+    // Four per 1.2 s: a MAIL every 0.3 s at the most.
+    const auto states = run({}, 4, 1200);
+    EXPECT_EQ(count(states, RecipientState::Sent), 9);
+    const QList<double> mails = server->mailTimes();
+    ASSERT_EQ(mails.size(), 9);
+    for (qsizetype i = 4; i < mails.size(); ++i)
+        EXPECT_GE(mails[i] - mails[i - 4], 1.2 - 0.02) << "MAIL " << i + 1 << " came too early";
+}
+
+} // namespace
