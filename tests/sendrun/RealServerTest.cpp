@@ -62,7 +62,9 @@ protected:
         view.settings.SmtpPassword = MailServerStack::password();
     }
 
-    RunFigures sendTo(int recipientCount, quint16 port)
+    /// A run over the first recipientCount customers; a journal of its own
+    /// unless one is named.
+    RunFigures sendTo(int recipientCount, quint16 port, const QString &journalName = QString())
     {
         for (int n = 1; n <= recipientCount; ++n)
             recipients.rows.append(numberedCustomer(n));
@@ -71,8 +73,8 @@ protected:
         const int sentBefore = view.labels.value(SendLabel::lblOK).toInt();
         const int notSentBefore = view.labels.value(SendLabel::lblError).toInt();
         JournalledSendRun::Options options;
-        // A journal of its own per run: its one mailing is number 1.
-        options.journalPath = dir.filePath(QStringLiteral("journal%1.sqlite").arg(++runs));
+        options.journalPath =
+            dir.filePath(journalName.isEmpty() ? QStringLiteral("journal%1.sqlite").arg(++runs) : journalName);
         options.retryPlan = RetryPlan(QList<int>{});
         JournalledSendRun run(transport, view, recipients, options);
         QElapsedTimer clock;
@@ -83,7 +85,10 @@ protected:
         figures.sent = view.labels.value(SendLabel::lblOK).toInt() - sentBefore;
         figures.notSent = view.labels.value(SendLabel::lblError).toInt() - notSentBefore;
         SendJournal journal(options.journalPath);
-        for (const JournalRecipient &r : journal.recipients(1))
+        qint64 newest = 1;
+        while (journal.mailing(newest + 1))
+            ++newest;
+        for (const JournalRecipient &r : journal.recipients(newest))
             figures.uncertain += r.state == RecipientState::Uncertain ? 1 : 0;
         return figures;
     }
@@ -145,6 +150,45 @@ TEST_F(RealServerTest, DovecotSubmissionTakesTheWholeMailing)
     EXPECT_EQ(figures.sent, 51);
     EXPECT_EQ(figures.notSent, 0);
     EXPECT_LE(stack->dovecotSessions(), 3);
+}
+
+// A Dovecot that does not name itself is found out by the first session it
+// loses; the rest of the run, and the next run, go without announcing.
+TEST_F(RealServerTest, DovecotUnnamedCostsOneUncertainMessageOnce)
+{
+    if (const std::string problem = startServers({.anonymousDovecot = true}); !problem.empty())
+        GTEST_SKIP() << problem;
+    const QString journal = QStringLiteral("journal.sqlite");
+    const RunFigures first = sendTo(51, stack->dovecotPort(), journal);
+    const int sessions = stack->dovecotSessions();
+    report("Dovecot submission, greeting without its name", stack->delivered(51), first, sessions);
+    EXPECT_EQ(stack->delivered(51), 51);
+    expectEachRecipientOnce(51);
+    EXPECT_EQ(first.uncertain, 1) << "delivered, but its reply was lost with the session";
+    EXPECT_EQ(first.sent, 50);
+    EXPECT_EQ(sessions, 2);
+
+    // The next mailing remembers this server (the journal is per user).
+    recipients.rows.clear();
+    view.text += QStringLiteral("Nachtrag.\n");
+    const RunFigures second = sendTo(10, stack->dovecotPort(), journal);
+    EXPECT_EQ(second.sent, 10);
+    EXPECT_EQ(second.uncertain, 0);
+    EXPECT_EQ(stack->dovecotSessions(), sessions + 1);
+}
+
+TEST_F(RealServerTest, PostfixMessageRateLimitPausesTheRunWithTheTrueCount)
+{
+    if (const std::string problem = startServers({.postfix = true, .messageRateLimit = 20}); !problem.empty())
+        GTEST_SKIP() << problem;
+    const RunFigures figures = sendTo(25, stack->postfixSubmissionPort());
+    report("Postfix with 20 messages a minute", stack->delivered(20), figures, stack->postfixSessions());
+    EXPECT_EQ(stack->delivered(20), 20);
+    EXPECT_EQ(figures.sent, 20);
+    ASSERT_EQ(platform.messages.size(), 1);
+    const QString box = platform.messages.constFirst().text;
+    EXPECT_TRUE(box.contains(QStringLiteral("too much mail"))) << box.toStdString();
+    EXPECT_TRUE(box.contains(QStringLiteral("\n5 Empfänger"))) << box.toStdString();
 }
 
 TEST_F(RealServerTest, PostfixWithStrictGreetingChecksTakesTheMailingOnBothPorts)

@@ -197,7 +197,9 @@ QString MailServerStack::startDovecot()
     const QString relayDir = m_relay->directory();
     const QString config =
         QString::fromLatin1(kDovecotConfig).arg(m_dir.path(), relayDir).arg(m_relay->port()).arg(m_dovecotPort);
-    if (!write(path(QStringLiteral("dovecot.conf")), config) ||
+    const QString greeting =
+        m_options.anonymousDovecot ? QStringLiteral("login_greeting = Mail service ready.\n") : QString();
+    if (!write(path(QStringLiteral("dovecot.conf")), config + greeting) ||
         !write(path(QStringLiteral("passwd")), user() + QStringLiteral(":{PLAIN}") + password() + "::::::\n"))
         return QStringLiteral("cannot write Dovecot's configuration");
     m_dovecot.setProcessChannelMode(QProcess::MergedChannels);

@@ -29,6 +29,8 @@ public:
         bool strictHelo = false;
         /// Postfix: MAIL commands per minute and client (0: no limit).
         int messageRateLimit = 0;
+        /// Dovecot greets without naming itself, as its owner may configure it.
+        bool anonymousDovecot = false;
     };
 
     explicit MailServerStack(Options options);
