@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
 
@@ -83,7 +85,13 @@ protected:
 TEST_F(ServerLimitTest, RefusedConnectionsPauseTheRunOnceWithLongerWaitsEachRound)
 {
     serve(QStringLiteral("connection-limit"), 6);
+    QElapsedTimer clock;
+    clock.start();
     const auto states = run({150, 300, 600});
+    std::printf("server figures: connection limit (421 at the greeting from the second session) delivered %d, "
+                "sent %d, not sent %d, unsicher %d, sessions %d, %.1f s (waits 0.15/0.3/0.6 s)\n",
+                int(server->messages().size()), counter(SendLabel::lblOK), counter(SendLabel::lblError),
+                count(states, RecipientState::Uncertain), server->sessionCount(), clock.elapsed() / 1000.0);
     // One connection that carried three messages, the reconnect refused,
     // then one attempt per round, not one per recipient.
     EXPECT_EQ(server->sessionCount(), 5);
@@ -133,6 +141,22 @@ TEST_F(ServerLimitTest, ASilentServerPausesTheRunInsteadOfCostingEachRecipientIt
     const QString status = view.labels.value(SendLabel::lblStatus);
     EXPECT_TRUE(status.contains(QStringLiteral("hat nicht rechtzeitig geantwortet"))) << status.toStdString();
     EXPECT_FALSE(status.contains(QStringLiteral("abgelehnt")));
+}
+
+TEST_F(ServerLimitTest, EachRecipientsRowHoldsItsOwnReplyOrNone)
+{
+    serve(QStringLiteral("plain"), 4);
+    recipients.rows[1][QStringLiteral("EMail")] = QStringLiteral("r451@example.org");
+    const auto states = run({});
+    const JournalRecipient refused = states.value(QStringLiteral("r451@example.org"));
+    EXPECT_EQ(refused.state, RecipientState::TemporaryRefused);
+    EXPECT_EQ(refused.replyCode, 451);
+    for (const int n : {1, 3, 4}) {
+        const JournalRecipient sent = states.value(QStringLiteral("kunde%1@example.org").arg(n));
+        EXPECT_EQ(sent.state, RecipientState::Sent);
+        EXPECT_EQ(sent.replyCode, 0);
+        EXPECT_TRUE(sent.replyText.isEmpty()) << n << ": " << sent.replyText.toStdString();
+    }
 }
 
 TEST_F(ServerLimitTest, TheRateHoldsForEveryMailCommandAlsoThoseAnnouncedAhead)

@@ -40,7 +40,7 @@ public:
         /// (keeps a message, then hangs up when commands came with its end), "dovecot-like" (the
         /// same behind a Dovecot greeting), "connection-limit" (the first session ends after
         /// three messages, every later one gets 421 4.7.0 at the greeting), "connection-limit-recovers"
-        /// (only sessions 2 and 3 get it). MAIL markers m421/m450/m552/m-silent/m-hangup, RCPT
+        /// (only sessions 2 and 3 get it). MAIL markers m421/m450/m552/m-silent/m-hangup, RCPT "r451" (451 4.3.0) and
         /// "refuse" as above; a declared SIZE= above 100000 gets 552 5.3.4.
         QString fault{};
         quint16 port = 0;       ///< 0: a free port

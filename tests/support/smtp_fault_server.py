@@ -123,6 +123,9 @@ async def transaction_step(peer, verb, argument, envelope):
         if "r421" in argument.lower():
             await peer.reply("421 4.3.2 Service shutting down")
             return False
+        if "r451" in argument.lower():
+            await peer.reply("451 4.3.0 <%s>: temporary failure" % argument)
+            return True
         if "refuse" in argument.lower():
             await peer.reply("550 5.1.1 <%s>: user unknown" % argument)
             return True

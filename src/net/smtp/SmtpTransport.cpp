@@ -500,9 +500,11 @@ void SmtpTransport::takeFailure()
 
 qint32 SmtpTransport::finishSent()
 {
+    // Nothing of an earlier refusal may stick to a message that went through.
     d->failure = Failure::None;
     d->lastReplyCode = 0;
     d->lastReplyText.clear();
+    d->lastError.clear();
     ++d->sentInSession;
     const qint32 sent = d->sentInSession;
     const bool closeNow = d->disconnectRequested;
