@@ -99,7 +99,7 @@ bool SendRunJournal::pauseForServer(int round, const bool &stopRequested)
         m_retry.waitBefore(round), [&] { return stopRequested; },
         [&](int seconds) {
             m_view.setLabelText(SendLabel::lblStatus,
-                                QStringLiteral("Der e-Mail Server „%1“ nimmt vorerst keine e-Mails an: neuer Versuch "
+                                QStringLiteral("Der e-Mail-Server „%1“ nimmt vorerst keine e-Mails an: neuer Versuch "
                                                "in %2 s (Runde %3 von %4)...")
                                     .arg(server)
                                     .arg(seconds)
