@@ -11,9 +11,10 @@
 
 namespace OrvVelmora {
 
-AccountConnection::AccountConnection(OAuthAccount account, AccountOptions options, bool hasPassword,
+AccountConnection::AccountConnection(OAuthAccount account, qint32 port, AccountOptions options, bool hasPassword,
                                      QString settingsFile, OAuthTokenStore *pendingSignIn)
     : m_account(std::move(account))
+    , m_port(port)
     , m_options(std::move(options))
     , m_hasPassword(hasPassword)
     , m_settingsFile(std::move(settingsFile))
@@ -25,7 +26,7 @@ AccountConnection AccountConnection::saved(MailSettings &settings)
 {
     return AccountConnection(
         oauthAccount(settings, settings.SmtpServer(), settings.SmtpUser(), settings.accountOptions()),
-        settings.accountOptions(), !settings.SmtpPassword().isEmpty(), settings.configFileName);
+        settings.SmtpPort(), settings.accountOptions(), !settings.SmtpPassword().isEmpty(), settings.configFileName);
 }
 
 OAuthAccount AccountConnection::oauthAccount(MailSettings &settings, const QString &server, const QString &user,
@@ -44,9 +45,14 @@ OAuthAccount AccountConnection::oauthAccount(MailSettings &settings, const QStri
 bool AccountConnection::prepare(SmtpTransport &transport)
 {
     m_error.clear();
-    transport.setTrustedCertificate(TrustedCertificate::fingerprintFor(m_options.Zertifikat, m_account.server));
-    transport.setTlsMode(m_options.unencryptedAllowed(m_account.user) ? SmtpTlsMode::WhenOffered
-                                                                      : SmtpTlsMode::Required);
+    const TrustedCertificate pin = TrustedCertificate::fromSetting(m_options.Zertifikat);
+    if (pin.appliesTo(m_account.server, m_port))
+        transport.setTrustedCertificate(pin.sha256(), pin.acceptedErrors());
+    else
+        transport.setTrustedCertificate({}, {});
+    transport.setTlsMode(m_options.unencryptedAllowed(m_account.server, m_port, m_account.user)
+                             ? SmtpTlsMode::WhenOffered
+                             : SmtpTlsMode::Required);
     transport.setOAuthAccessToken(QString());
     return !OAuthProvider::appliesTo(m_account) || prepareToken(transport);
 }

@@ -20,8 +20,10 @@ class SmtpTransport;
 class AccountConnection
 {
 public:
-    /// pendingSignIn: a sign-in not yet saved, tried before the stored one.
-    AccountConnection(OAuthAccount account, AccountOptions options, bool hasPassword, QString settingsFile,
+    /// port: the one the transport will use (a pin and a relay grant hold for
+    /// one server and port); pendingSignIn: a sign-in not yet saved, tried
+    /// before the stored one.
+    AccountConnection(OAuthAccount account, qint32 port, AccountOptions options, bool hasPassword, QString settingsFile,
                       OAuthTokenStore *pendingSignIn = nullptr);
     /// The saved account, as the send run uses it.
     static AccountConnection saved(MailSettings &settings);
@@ -39,6 +41,7 @@ private:
     bool prepareToken(SmtpTransport &transport);
 
     OAuthAccount m_account;
+    qint32 m_port;
     AccountOptions m_options;
     bool m_hasPassword;
     QString m_settingsFile;

@@ -33,21 +33,32 @@ QString dateText(const QDateTime &moment)
         .toString(moment.toLocalTime().date(), QStringLiteral("dd.MM.yyyy"));
 }
 
+// Everything in this dialog comes from the server (or the man in the middle
+// that this dialog is there to catch): it is shown as the text it is, never
+// as markup that could dress it up as a verdict of ours.
+QLabel *plainLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setWordWrap(true);
+    return label;
+}
+
 QLabel *valueLabel(const QString &text, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    QLabel *label = plainLabel(text, parent);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setWordWrap(true);
     return label;
 }
 
 } // namespace
 
 frmCertificateException::frmCertificateException(const QString &server, const QSslCertificate &certificate,
-                                                 QWidget *parent)
+                                                 const QStringList &reasons, QWidget *parent)
     : QDialog(parent)
     , m_fingerprint(certificate.digest(QCryptographicHash::Sha256))
-    , m_details(new QLabel(this))
+    , m_details(plainLabel(reasons.join(QLatin1Char('\n')), this))
     , m_cmdVertrauen(new QPushButton(QStringLiteral("Diesem Zertifikat &vertrauen"), this))
     , m_cmdAbbrechen(new QPushButton(QStringLiteral("A&bbrechen"), this))
 {
@@ -57,37 +68,33 @@ frmCertificateException::frmCertificateException(const QString &server, const QS
     m_cmdAbbrechen->setObjectName(QStringLiteral("cmdAbbrechen"));
     m_cmdAbbrechen->setDefault(true);
 
-    auto *intro =
-        new QLabel(QStringLiteral("Der Server „%1“ hat ein Zertifikat vorgelegt, das auf diesem Rechner nicht als "
+    QLabel *intro =
+        plainLabel(QStringLiteral("Der Server „%1“ hat ein Zertifikat vorgelegt, das auf diesem Rechner nicht als "
                                   "vertrauenswürdig gilt. Vertrauen Sie ihm nur, wenn Ihr Administrator Ihnen den "
                                   "Fingerabdruck unten bestätigt hat. Danach wird genau dieses Zertifikat für diesen "
                                   "Server angenommen; ein anderes Zertifikat wird abgelehnt.")
                        .arg(server.trimmed()),
                    this);
-    intro->setWordWrap(true);
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("Server:"), valueLabel(server.trimmed(), this));
-    form->addRow(QStringLiteral("Ausgestellt für:"),
+    form->addRow(plainLabel(QStringLiteral("Server:"), this), valueLabel(server.trimmed(), this));
+    form->addRow(plainLabel(QStringLiteral("Ausgestellt für:"), this),
                  valueLabel(nameOf(certificate.subjectInfo(QSslCertificate::CommonName),
                                    certificate.subjectInfo(QSslCertificate::Organization)),
                             this));
-    form->addRow(QStringLiteral("Ausgestellt von:"),
+    form->addRow(plainLabel(QStringLiteral("Ausgestellt von:"), this),
                  valueLabel(nameOf(certificate.issuerInfo(QSslCertificate::CommonName),
                                    certificate.issuerInfo(QSslCertificate::Organization)),
                             this));
-    form->addRow(QStringLiteral("Gültig:"),
+    form->addRow(plainLabel(QStringLiteral("Gültig:"), this),
                  valueLabel(QStringLiteral("vom %1 bis %2")
                                 .arg(dateText(certificate.effectiveDate()), dateText(certificate.expiryDate())),
                             this));
     QLabel *fingerprint = valueLabel(TrustedCertificate::displayed(m_fingerprint), this);
     fingerprint->setObjectName(QStringLiteral("lblFingerabdruck"));
     fingerprint->setFont(QFont(QStringLiteral("monospace")));
-    form->addRow(QStringLiteral("SHA-256:"), fingerprint);
+    form->addRow(plainLabel(QStringLiteral("SHA-256:"), this), fingerprint);
     m_details->setObjectName(QStringLiteral("lblHinweis"));
-    m_details->setWordWrap(true);
-    if (QDateTime::currentDateTimeUtc() > certificate.expiryDate())
-        m_details->setText(QStringLiteral("Achtung: Dieses Zertifikat ist abgelaufen."));
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -104,16 +111,26 @@ frmCertificateException::frmCertificateException(const QString &server, const QS
     setMinimumWidth(560);
 }
 
-QByteArray frmCertificateException::askToTrust(const QString &server, SmtpTransport &transport, QWidget *parent)
+TrustedCertificate frmCertificateException::askToTrust(const QString &server, qint32 port, SmtpTransport &transport,
+                                                       QWidget *parent)
 {
     const QSslCertificate certificate = transport.PeerCertificate();
     if (certificate.isNull())
         return {};
-    frmCertificateException question(server, certificate, parent);
-    if (PlatformServices::instance().execDialog(question) != QDialog::Accepted)
+    const QList<QSslError> errors = transport.PeerCertificateErrors();
+    QStringList reasons;
+    if (transport.LastFailure() == SmtpTransport::Failure::CertificateChanged)
+        reasons << QStringLiteral("Der Server legt nicht mehr das Zertifikat vor, dem Sie vertraut haben.");
+    reasons << TrustedCertificate::reasons(errors);
+    const TrustedCertificate pin = TrustedCertificate::granted(server, port, certificate, errors);
+    frmCertificateException question(server, certificate, reasons, parent);
+    // An expired or revoked certificate is no server's own certificate: it is
+    // shown with the reason, and only declining is possible.
+    question.cmdVertrauen()->setEnabled(pin.isValid());
+    if (PlatformServices::instance().execDialog(question) != QDialog::Accepted || !pin.isValid())
         return {};
-    transport.setTrustedCertificate(question.fingerprint());
-    return question.fingerprint();
+    transport.setTrustedCertificate(pin.sha256(), pin.acceptedErrors());
+    return pin;
 }
 
 } // namespace OrvVelmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/TrustedCertificate.h"
+
 #include <QDialog>
 #include <QSslCertificate>
 
@@ -14,17 +16,21 @@ class SmtpTransport;
 /// with its own or a company CA): the server, whom it was issued to and by,
 /// how long it is valid and its SHA-256 fingerprint, so the user can compare
 /// it with what the administrator says. Accepting trusts exactly this
-/// certificate for exactly this server.
+/// certificate, with the faults it has now, for exactly this server and port.
 class frmCertificateException : public QDialog
 {
     Q_OBJECT
 public:
-    frmCertificateException(const QString &server, const QSslCertificate &certificate, QWidget *parent = nullptr);
+    /// reasons: why the certificate is not trusted, in German, one a line.
+    frmCertificateException(const QString &server, const QSslCertificate &certificate, const QStringList &reasons,
+                            QWidget *parent = nullptr);
 
-    /// Shows the certificate the transport's last handshake met and, when the
-    /// user trusts it, has the transport accept it from now on. The trusted
-    /// SHA-256, or empty when there was no certificate or the user declined.
-    static QByteArray askToTrust(const QString &server, SmtpTransport &transport, QWidget *parent);
+    /// Shows the certificate the transport's last handshake met with why it
+    /// was refused and, when the user trusts it, has the transport accept it
+    /// from now on. The pin for the transport's server and port, or an invalid
+    /// one when there was no certificate, the user declined, or the
+    /// certificate has a fault no pin may cover (then only declining is offered).
+    static TrustedCertificate askToTrust(const QString &server, qint32 port, SmtpTransport &transport, QWidget *parent);
 
     [[nodiscard]] QByteArray fingerprint() const { return m_fingerprint; }
     [[nodiscard]] QLabel *lblHinweis() const { return m_details; }

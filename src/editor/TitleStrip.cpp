@@ -10,6 +10,8 @@ TitleStrip::TitleStrip(QWidget *parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_label->setAttribute(Qt::WA_TranslucentBackground);
+    // The host sets the title; it is shown as written.
+    m_label->setTextFormat(Qt::PlainText);
 }
 
 TitleStrip::~TitleStrip() = default;

@@ -8,10 +8,23 @@ namespace OrvVelmora {
 
 namespace {
 
+// A spreadsheet reads a cell that begins with one of these as a formula (tab
+// and carriage return can hide one behind white space). Names and server texts
+// come from outside, so such a cell gets a leading apostrophe, which keeps
+// the text as text, and quotes.
+bool startsLikeAFormula(const QString &text)
+{
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && kFormulaStarts.contains(text.front());
+}
+
 QString field(QString text)
 {
-    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
+    const bool formula = startsLikeAFormula(text);
+    if (formula)
+        text.prepend(QLatin1Char('\''));
+    if (!formula && !text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;
     text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + text + QLatin1Char('"');

@@ -8,7 +8,8 @@ namespace OrvVelmora {
 
 /// The failure list as a file for a spreadsheet: UTF-8 with a byte-order mark
 /// and semicolons, which is what a German spreadsheet opens without an import
-/// dialog; fields with a semicolon, quote or line break are quoted.
+/// dialog; fields with a semicolon, quote or line break are quoted, and a field
+/// a spreadsheet would take for a formula is written as text.
 class FailureListCsv
 {
 public:

@@ -2,6 +2,7 @@
 
 #include "journal/DeliveryBook.h"
 #include "journal/RetryPlan.h"
+#include "journal/RunTally.h"
 #include "journal/SendThrottle.h"
 
 #include <QElapsedTimer>
@@ -45,17 +46,17 @@ public:
     /// journal remembers a server that lost a session over one.
     [[nodiscard]] bool announcesAhead() const;
     void noteAnnouncedEndLost();
-    /// After Send(): records the reply. True when the result goes into the
-    /// pane's counters now; a refusal for now is counted only once its rounds
-    /// are over, and a limit not at all (the recipient waits for later).
-    bool afterSend(qint32 row, qint32 result);
+    /// After Send(): records the outcome and says what it was. A failure
+    /// without a word from the server (an attachment gone, an address the
+    /// transport will not use) is ours: final for this recipient, never retried.
+    ReplyKind afterSend(qint32 row, qint32 result);
     void noteUnsent(qint32 row, const QString &reason) { m_book.noteUnsent(row, reason); }
 
     /// The server refused connections for a limit of its own or stopped
     /// answering: the run waits before round `round` (from 1) of trying it
-    /// again, one connection at a time. False when there is no such round or
-    /// the wait was stopped.
-    bool pauseForServer(int round, const bool &stopRequested);
+    /// again, one connection at a time, showing how many recipients wait.
+    /// False when there is no such round or the wait was stopped.
+    bool pauseForServer(int round, qint32 waiting, const bool &stopRequested);
     /// The rounds are over: the row waits for a later run, with the server's
     /// reply, and the retry rounds after the run are not repeated for it.
     void holdForLater(qint32 row, int code, const QString &text);
@@ -70,9 +71,10 @@ public:
     /// Rows still refused for now once the rounds are over.
     [[nodiscard]] QList<qint32> finallyRefused() const;
 
-    /// After the run: the limit message when the run was paused, the mailing
-    /// closed when nobody waits for it.
-    void finish();
+    /// After the run: the limit message (with the run's own count of those
+    /// still without the message) when the run was paused, the mailing closed
+    /// when nobody waits for it.
+    void finish(const RunCounts &counts);
 
 private:
     void waitForRate(const bool &stopRequested, bool &stopped);

@@ -14,15 +14,19 @@ struct AccountOptions
     QString OAuthClientId;    ///< the organisation's registered application
     QString OAuthTenant;      ///< Microsoft directory; empty means "common"
     QString Zertifikat;       ///< "<server> <SHA-256 in hex>" of a certificate trusted for that server
-    QString Verschluesselung; ///< "0": a server without STARTTLS may be used unencrypted (never with a login)
+    QString Verschluesselung; ///< "0 <server>:<port>": that server may be used without STARTTLS (never with a login)
 
     [[nodiscard]] bool oauthRequested() const { return OAuth == QLatin1String("1"); }
-    /// The unencrypted relay applies only to an account without a user name:
-    /// a password or token never travels in the clear.
-    [[nodiscard]] bool unencryptedAllowed(const QString &user) const
+    /// The unencrypted relay applies only to the server and port it was
+    /// granted for, and only to an account without a user name: a password or
+    /// token never travels in the clear.
+    [[nodiscard]] bool unencryptedAllowed(const QString &server, int port, const QString &user) const
     {
-        return Verschluesselung == QLatin1String("0") && user.trimmed().isEmpty();
+        return relayGranted(Verschluesselung, server, port) && user.trimmed().isEmpty();
     }
+    /// The value that grants the relay for this server and port.
+    static QString relayGrant(const QString &server, int port);
+    static bool relayGranted(const QString &grant, const QString &server, int port);
 
     bool operator==(const AccountOptions &) const = default;
 };

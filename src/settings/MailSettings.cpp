@@ -1,5 +1,6 @@
 #include "settings/MailSettings.h"
 
+#include "base/platform/Keyring.h"
 #include "settings/Blanks.h"
 #include "settings/PortNumber.h"
 #include "settings/SettingsKeys.h"
@@ -82,7 +83,44 @@ void MailSettings::LoadSettings()
 {
     loadFromFile();
     loadOptionsFromFile();
+    loadPasswordFromKeyring();
     fillFromCompanyTable();
+}
+
+bool MailSettings::passwordStaysInFile()
+{
+    return readOnlyKey(SettingsKeys::KennwortInDatei) == QLatin1String("1");
+}
+
+// One password per account: the server and the user it logs in as.
+QString MailSettings::passwordKey() const
+{
+    return QStringLiteral("smtp:") + m_settings.SmtpUser + QLatin1Char('@') + m_settings.SmtpServer.toLower();
+}
+
+void MailSettings::loadPasswordFromKeyring()
+{
+    if (!m_settings.SmtpPassword.isEmpty() || passwordStaysInFile())
+        return;
+    const Keyring::Answer answer = Keyring::read(passwordKey());
+    if (answer.outcome == Keyring::Outcome::Done)
+        m_settings.SmtpPassword = answer.text;
+}
+
+MailSettings::PasswordPlace MailSettings::savePassword()
+{
+    if (passwordStaysInFile())
+        return PasswordPlace::SettingsFile;
+    const Keyring::Outcome outcome = m_settings.SmtpPassword.isEmpty()
+        ? Keyring::remove(passwordKey())
+        : Keyring::write(passwordKey(), m_settings.SmtpPassword);
+    if (outcome == Keyring::Outcome::NoKeyring)
+        return PasswordPlace::SettingsFile;
+    if (outcome != Keyring::Outcome::Done) {
+        qCWarning(lcSettings) << "the keyring did not take the password; the file keeps what it had";
+        return PasswordPlace::NotSaved;
+    }
+    return PasswordPlace::Keyring;
 }
 
 void MailSettings::loadFromFile()
@@ -100,15 +138,21 @@ void MailSettings::loadOptionsFromFile()
 {
     for (const OptionEntry &entry : kOptions)
         m_options.*entry.text = settingText(store().ReadValue(kSection, QLatin1String(entry.key), configFileName));
+    // Files from before grants named their server hold a bare "0", given for
+    // the server saved beside it; from now on it applies to that one only.
+    if (m_options.Verschluesselung == QLatin1String("0"))
+        m_options.Verschluesselung = AccountOptions::relayGrant(m_settings.SmtpServer, m_settings.SmtpPort);
 }
 
-void MailSettings::saveOptions()
+IniText::Values MailSettings::optionValues()
 {
+    IniText::Values values;
     for (const OptionEntry &entry : kOptions) {
         const QString &value = m_options.*entry.text;
         if (!value.isEmpty() || !store().ReadValue(kSection, QLatin1String(entry.key), configFileName).isEmpty())
-            store().WriteValue(kSection, QLatin1String(entry.key), value, configFileName);
+            values.append({QLatin1String(entry.key), value});
     }
+    return values;
 }
 
 void MailSettings::trustCertificate(const QString &zertifikat)
@@ -140,12 +184,21 @@ void MailSettings::fillFromCompanyTable()
 
 void MailSettings::SaveSettings()
 {
+    m_passwordPlace = savePassword();
+    IniText::Values values;
     for (const SettingsEntry &entry : kEntries) {
         const QString value = entry.text ? m_settings.*entry.text : QString::number(m_settings.SmtpPort);
-        // A value that cannot be written is skipped (the store logs why); the others are still tried.
-        store().WriteValue(kSection, QLatin1String(entry.key), value, configFileName);
+        if (entry.text != &SenderSettings::SmtpPassword || m_passwordPlace == PasswordPlace::SettingsFile)
+            values.append({QLatin1String(entry.key), value});
     }
-    saveOptions();
+    values += optionValues();
+    const QStringList removed =
+        m_passwordPlace == PasswordPlace::Keyring ? QStringList{QLatin1String(SettingsKeys::PWD)} : QStringList();
+    const bool hadPassword = !store().ReadValue(kSection, QLatin1String(SettingsKeys::PWD), configFileName).isEmpty();
+    // One write: a crash or a full disk leaves the file as it was, never half saved.
+    const bool written = store().WriteValues(kSection, values, configFileName, removed);
+    m_passwordNewlyInFile = written && m_passwordPlace == PasswordPlace::SettingsFile &&
+        !m_settings.SmtpPassword.isEmpty() && !hadPassword && !passwordStaysInFile();
 }
 
 QString MailSettings::CAFile()

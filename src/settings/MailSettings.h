@@ -53,11 +53,24 @@ public:
     /// Fills the settings from the settings file, then empty sender fields from
     /// tbFirma. Never fails: a step that cannot run leaves its field as it was.
     void LoadSettings();
-    /// Writes the eight values and the account options to the settings file;
-    /// failures are silent. An option is written only when it has a value or
-    /// the file already holds the key, so files of accounts that never used
-    /// one stay as they were.
+    /// Writes the eight values and the account options to the settings file
+    /// with one write; failures are silent. An option is written only when it
+    /// has a value or the file already holds the key, so files of accounts
+    /// that never used one stay as they were.
+    ///
+    /// The password goes into the system keyring where one answers, and "PWD"
+    /// leaves the file; a password still in the file is used by the load and
+    /// moved at the next save. Without a keyring, or with "KennwortInDatei=1",
+    /// it stays in the file (owner-only). See passwordPlace().
     void SaveSettings();
+
+    /// Where the last save put the password: NotSaved when a keyring is there
+    /// but refused it or was not unlocked (the file keeps what it had then).
+    enum class PasswordPlace { Keyring, SettingsFile, NotSaved };
+    [[nodiscard]] PasswordPlace passwordPlace() const { return m_passwordPlace; }
+    /// True when the last save put the password into the file and the file
+    /// held none before: the moment to tell the person, once.
+    [[nodiscard]] bool passwordNewlyInFile() const { return m_passwordNewlyInFile; }
     /// Extra certificate authority for servers with a private CA: the key
     /// "CAFile" in the section "Velmora" of the settings file, read fresh each
     /// time and never written by the component. Empty: system trust store only.
@@ -76,10 +89,16 @@ private:
     void loadFromFile();
     void fillFromCompanyTable();
     void loadOptionsFromFile();
-    void saveOptions();
+    IniText::Values optionValues();
+    bool passwordStaysInFile();
+    QString passwordKey() const;
+    void loadPasswordFromKeyring();
+    PasswordPlace savePassword();
 
     SenderSettings m_settings;
     AccountOptions m_options;
+    PasswordPlace m_passwordPlace = PasswordPlace::SettingsFile;
+    bool m_passwordNewlyInFile = false;
     std::unique_ptr<SettingsFileStore> m_store;
 };
 

@@ -5,9 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QSysInfo>
+
+#include <optional>
 
 namespace OrvVelmora {
 
@@ -20,19 +23,18 @@ QString settingsKey(const QString &section, const QString &key)
     return section + QLatin1Char('/') + key;
 }
 
-// QSettings replaces the file through a temporary copy that takes over the
-// permissions of the existing file, so creating the file with owner-only
-// rights first is enough to keep the password private from then on.
-bool prepareFile(const QString &path)
+// What the file holds now (nothing when there is none yet); a file that
+// exists but cannot be read is never overwritten with our values alone.
+std::optional<QByteArray> currentText(const QString &path)
 {
-    QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return false;
-    QFile file(path);
-    if (!info.exists() && !file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    file.close();
-    return QFile::setPermissions(path, kOwnerOnly | QFile::ReadUser | QFile::WriteUser);
+    QFile current(path);
+    if (!current.exists())
+        return QByteArray();
+    if (!current.open(QIODevice::ReadOnly)) {
+        qCWarning(lcSettings) << "cannot read" << path << current.errorString();
+        return std::nullopt;
+    }
+    return current.readAll();
 }
 
 } // namespace
@@ -64,16 +66,26 @@ QString SettingsFileStore::ReadValue(const QString &section, const QString &key,
 bool SettingsFileStore::WriteValue(const QString &section, const QString &key, const QString &value,
                                    const QString &fileName)
 {
+    return WriteValues(section, {{key, value}}, fileName);
+}
+
+bool SettingsFileStore::WriteValues(const QString &section, const IniText::Values &values, const QString &fileName,
+                                    const QStringList &removed)
+{
     const QString path = resolve(fileName);
-    if (!prepareFile(path)) {
-        qCWarning(lcSettings) << "cannot create" << path << "with owner-only rights";
+    if (!IniText::plainKeys(values)) {
+        qCWarning(lcSettings) << "refusing keys that are not plain names in" << path;
         return false;
     }
-    QSettings settings(path, QSettings::IniFormat);
-    settings.setValue(settingsKey(section, key), value);
-    settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        qCWarning(lcSettings) << "cannot write" << key << "to" << path;
+    const std::optional<QByteArray> text = currentText(path);
+    if (!text)
+        return false;
+    QSaveFile file(path);
+    // The temporary file is owner-only before the first byte goes in.
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(kOwnerOnly) || file.write(IniText::withValues(*text, section, values, removed)) < 0 ||
+        !file.commit()) {
+        qCWarning(lcSettings) << "cannot write" << path << file.errorString();
         return false;
     }
     return true;

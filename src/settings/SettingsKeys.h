@@ -29,5 +29,8 @@ inline constexpr char OAuthTokenUrl[] = "OAuthTokenUrl";
 inline constexpr char OAuthScope[] = "OAuthScope";
 /// Written by the sign-in only where no keyring answers.
 inline constexpr char OAuthToken[] = "OAuthToken";
+/// Read only: "1" keeps the SMTP password in the file ("PWD") even where a
+/// keyring answers, for hosts that read the password from the file themselves.
+inline constexpr char KennwortInDatei[] = "KennwortInDatei";
 
 } // namespace OrvVelmora::SettingsKeys

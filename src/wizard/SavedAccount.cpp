@@ -30,10 +30,11 @@ std::optional<QString> SavedAccount::prepare(SmtpTransport &transport)
 bool SavedAccount::trustCertificate(SmtpTransport &transport)
 {
     const QString server = m_settings.SmtpServer();
-    const QByteArray trusted = frmCertificateException::askToTrust(server, transport, m_dialogParent);
-    if (trusted.isEmpty())
+    const TrustedCertificate trusted =
+        frmCertificateException::askToTrust(server, m_settings.SmtpPort(), transport, m_dialogParent);
+    if (!trusted.isValid())
         return false;
-    m_settings.trustCertificate(TrustedCertificate::settingText(server, trusted));
+    m_settings.trustCertificate(trusted.settingText());
     return true;
 }
 

@@ -7,6 +7,10 @@
 #include "journal/SendJournal.h"
 #include "journal/SendThrottle.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -61,6 +65,72 @@ TEST(JournalRules, FailureListIsASemicolonCsvWithByteOrderMark)
     EXPECT_FALSE(FailureListCsv::save(dir.filePath(QStringLiteral("fehlt/liste.csv")), {}));
 }
 
+// What an attacker puts in a customer name or a server reply must stay text
+// when the list is opened in a spreadsheet: LibreOffice reads the file as a
+// person's would and writes it out as flat ODS, where a formula would show.
+TEST(JournalRules, FailureListOpensInASpreadsheetWithoutFormulas)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) {
+        if (qEnvironmentVariable("CI") == QStringLiteral("true"))
+            FAIL() << "LibreOffice (soffice) is not installed";
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    }
+    const QStringList payloads{QStringLiteral("=HYPERLINK(\"http://evil.example/\";\"Klick\")"),
+                               QStringLiteral("+cmd|' /C calc'!A0"),
+                               QStringLiteral("@SUM(1+1)"),
+                               QStringLiteral("-2+3"),
+                               QStringLiteral("\t=1+2"),
+                               QStringLiteral("\r=2+2")};
+    QList<FailedRecipient> failures;
+    for (const QString &payload : payloads)
+        failures.append({1, QStringLiteral("K1"), payload, QStringLiteral("a@example.org"), payload});
+
+    QTemporaryDir dir;
+    const QString csvPath = dir.filePath(QStringLiteral("liste.csv"));
+    ASSERT_TRUE(FailureListCsv::save(csvPath, failures));
+    QProcess office;
+    office.start(soffice,
+                 {QStringLiteral("-env:UserInstallation=file://") + dir.filePath(QStringLiteral("profile")),
+                  QStringLiteral("--headless"), QStringLiteral("--infilter=CSV:59,34,76,1"),
+                  QStringLiteral("--convert-to"), QStringLiteral("fods"), QStringLiteral("--outdir"), dir.path(),
+                  csvPath});
+    ASSERT_TRUE(office.waitForFinished(180000)) << "LibreOffice did not finish";
+    QFile sheet(dir.filePath(QStringLiteral("liste.fods")));
+    ASSERT_TRUE(sheet.open(QIODevice::ReadOnly)) << office.readAllStandardError().toStdString();
+    const QByteArray xml = sheet.readAll().replace("&apos;", "'");
+    EXPECT_FALSE(xml.contains("table:formula")) << "a cell became a formula";
+    EXPECT_FALSE(xml.contains("value-type=\"float\"")) << "a cell became a number";
+    for (const char *shown : {"<text:p>'@SUM(1+1)<", "<text:p>'-2+3<", "<text:p>'+cmd|' /C calc'!A0<", "'=HYPERLINK("})
+        EXPECT_TRUE(xml.contains(shown)) << shown;
+}
+
+// The host names itself (or is named after its program file); the journal
+// stays in the component's folder whatever the name, and one kept under an
+// earlier host name moves there.
+TEST(JournalRules, JournalFolderIsTheComponentsWhateverTheHostIsCalled)
+{
+    QTemporaryDir home; // no other test of this program uses the default folder
+    qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
+    QCoreApplication::setApplicationName(QStringLiteral("Warenwirtschaft"));
+    const QString earlier = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    qint64 kept = 0;
+    {
+        SendJournal journal(earlier + QStringLiteral("/versandjournal.sqlite"));
+        kept = journal.startMailing({0, QDateTime::currentDateTimeUtc(), QStringLiteral("Herbst"), {}, {}, {}});
+    }
+    const QString path = home.filePath(QStringLiteral("OrvVelmora/versandjournal.sqlite"));
+    EXPECT_EQ(SendJournal::defaultPath(), path);
+    {
+        SendJournal journal;
+        EXPECT_EQ(journal.path(), path);
+        EXPECT_EQ(journal.mailing(kept).value_or(MailingRecord{}).subject, QStringLiteral("Herbst"));
+    }
+    EXPECT_FALSE(QFile::exists(earlier + QStringLiteral("/versandjournal.sqlite")));
+    QCoreApplication::setApplicationName(QStringLiteral("ganz-anders"));
+    EXPECT_EQ(SendJournal::defaultPath(), path);
+}
+
 TEST(JournalRules, MailingsOlderThanNinetyDaysArePruned)
 {
     QTemporaryDir dir;
@@ -76,35 +146,45 @@ TEST(JournalRules, MailingsOlderThanNinetyDaysArePruned)
     EXPECT_TRUE(journal.mailing(recent).has_value());
 }
 
-TEST(JournalRules, ACrashLeftoverIsUncertainAndTheSameCustomerTwiceIsOneRecipient)
+TEST(JournalRules, ACrashLeftoverIsUncertainAndTheSameCustomerOrAddressTwiceIsOneRecipient)
 {
     QTemporaryDir dir;
     SendJournal journal(dir.filePath(QStringLiteral("j.sqlite")));
     TableRecipients rows;
-    rows.rows = {numberedCustomer(1), numberedCustomer(2), numberedCustomer(1)};
+    QMap<QString, QString> sharing = numberedCustomer(4);
+    sharing[QStringLiteral("EMail")] = QStringLiteral(" Kunde2@Example.org");
+    rows.rows = {numberedCustomer(1), numberedCustomer(2), numberedCustomer(1), sharing};
     const qint64 mailing = journal.startMailing({});
     DeliveryBook first(journal, mailing);
     first.load(rows, rows.rowCount());
     EXPECT_EQ(journal.recipients(mailing).size(), 2);
+    EXPECT_EQ(first.wantedCount(), 2);
+    EXPECT_EQ(first.wantedDuplicates(), 1) << "the customer who shares an address";
     first.beginSend(1);
     EXPECT_EQ(journal.recipients(mailing).first().state, RecipientState::Sending);
 
     DeliveryBook afterCrash(journal, mailing);
-    afterCrash.load(rows, rows.rowCount());
+    afterCrash.load(rows, rows.rowCount(), DuplicateAddresses::SendEach);
     EXPECT_EQ(journal.recipients(mailing).first().state, RecipientState::Uncertain);
+    EXPECT_EQ(afterCrash.standing(1), Standing::Uncertain);
     EXPECT_FALSE(afterCrash.wanted(1));
+    EXPECT_EQ(afterCrash.failures().first().reason,
+              QStringLiteral("unsicher: Verbindung nach dem Ende der Nachricht unterbrochen"));
     EXPECT_TRUE(afterCrash.wanted(2));
-    EXPECT_EQ(afterCrash.messageId(3), afterCrash.messageId(1));
+    EXPECT_FALSE(afterCrash.standing(3).has_value()) << "the second listing of the same customer";
+    EXPECT_TRUE(afterCrash.wanted(4)) << "sent to each row of an address when asked to";
     afterCrash.endSend(2, 1, 0, {});
-    EXPECT_FALSE(afterCrash.wanted(2));
+    EXPECT_EQ(afterCrash.standing(2), Standing::Sent);
 
     DeliveryBook ticked(journal, mailing,
                         {DeliveryBook::keyOf(QStringLiteral("K0001"), QStringLiteral("KUNDE1@example.org"))});
     ticked.load(rows, rows.rowCount());
     EXPECT_TRUE(ticked.wanted(1));
+    EXPECT_FALSE(ticked.wanted(4)) << "the address already had its message";
     ticked.beginSend(1);
-    ticked.endSend(1, 1, 0, {});
-    EXPECT_FALSE(ticked.wanted(3)) << "the second listing of the same customer";
+    ticked.record(1, ReplyKind::OurFault, 0, QStringLiteral("Die Anlage fehlt."));
+    EXPECT_EQ(ticked.standing(1), Standing::NotSent);
+    EXPECT_EQ(ticked.failures().first().reason, QStringLiteral("nicht gesendet: Die Anlage fehlt."));
 }
 
 TEST(JournalRules, AnOutcomeReachesTheDiskWithTheNextMessageAndTheLastOneWhenTheBookCloses)

@@ -198,6 +198,21 @@ TEST_P(RecipientPaneTest, TransferCopiesRowsAndRefusesDuplicates)
     EXPECT_EQ(m_platform.pointerHistory, QList<int>({11, 0, 11, 0, 11, 0, 11, 0, 11, 0}));
 }
 
+// A customer whose number begins another listed number is a different customer.
+TEST_P(RecipientPaneTest, DuplicateCheckComparesWholeCustomerNumbers)
+{
+    for (int number : {1001, 10011})
+        ASSERT_TRUE(m_database.insertCustomer(number, QStringLiteral("Name%1").arg(number), "x@example.org"))
+            << m_database.error().toStdString();
+    m_pane.LoadCustomers(m_database.db());
+    ASSERT_EQ(m_pane.sevKunden()->rowCount(), 2);
+    select(m_pane.sevKunden(), {2});
+    m_pane.TransferSelected();
+    select(m_pane.sevKunden(), {1});
+    m_pane.TransferSelected();
+    EXPECT_EQ(recipientNumbers(), QStringList({"10011", "1001"}));
+}
+
 TEST_P(RecipientPaneTest, TransferFollowsTheOrderTheUserSorted)
 {
     loadStandardCustomers();
@@ -325,6 +340,12 @@ TEST_P(RecipientPaneTest, GridGesturesActLikeTheButtons)
     QTest::keyClick(result, Qt::Key_Delete);
     EXPECT_EQ(recipientNumbers(), QStringList({"7"}));
     EXPECT_FALSE(resultWitness.keys.contains(Qt::Key_Delete)) << "Delete must not reach the recipient grid";
+
+    select(m_pane.sevKunden(), {2});
+    const qsizetype activations = activated.count();
+    QTest::keyClick(customers, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(recipientNumbers(), QStringList({"7", "3"})) << "the keypad's Enter transfers too";
+    EXPECT_EQ(activated.count(), activations);
 }
 
 TEST_P(RecipientPaneTest, ResizingACustomerColumnResizesTheRecipientColumn)

@@ -82,6 +82,7 @@ TEST_F(SenderSettingsTest, PortTextRules)
         {"blanks", QStringLiteral("  465 "), 465},
         {"empty", QString(), 25},
         {"def", QStringLiteral("DEF"), 25},
+        {"defInsideDigitsIsNotRemoved", QStringLiteral("5DEF87"), 25},
         {"letters", QStringLiteral("abc"), 25},
         {"digitsThenLetters", QStringLiteral("25x"), 25},
         {"halfToEven", QStringLiteral("24.5"), 24},
@@ -176,14 +177,14 @@ TEST_F(SenderSettingsTest, AccountOptionsFollowTheSameRulesAndOnlyKeysInUseAreWr
 
     AccountOptions changed = settings().accountOptions();
     changed.OAuth.clear();
-    changed.Verschluesselung = QStringLiteral("0");
+    changed.Verschluesselung = AccountOptions::relayGrant(QStringLiteral("relay.lan"), 25);
     settings().setAccountOptions(changed);
     settings().SaveSettings();
     {
         QSettings file(mail.configFileName, QSettings::IniFormat);
         file.beginGroup(QStringLiteral("Velmora"));
         EXPECT_EQ(file.value(QStringLiteral("OAuth")).toString(), QString()) << "a key in use is emptied";
-        EXPECT_EQ(file.value(QStringLiteral("Verschluesselung")).toString(), QStringLiteral("0"));
+        EXPECT_EQ(file.value(QStringLiteral("Verschluesselung")).toString(), QStringLiteral("0 relay.lan:25"));
         EXPECT_FALSE(file.contains(QStringLiteral("OAuthTenant"))) << "an unused key is not added";
     }
 
@@ -197,18 +198,79 @@ TEST_F(SenderSettingsTest, AccountOptionsFollowTheSameRulesAndOnlyKeysInUseAreWr
     EXPECT_EQ(file.value(QStringLiteral("PWD")).toString(), QString());
 }
 
-TEST(TrustedCertificateSetting, AppliesToItsOwnServerOnly)
+// A pin answers for one server and port and for the complaints the user saw;
+// values from before ports and complaints were kept still hold for their server.
+TEST(TrustedCertificateSetting, AppliesToItsServerAndPortWithTheComplaintsItNames)
 {
-    const QByteArray sha = QByteArray::fromHex("00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff");
-    const QString text = TrustedCertificate::settingText(QStringLiteral(" Mail.Buero.LAN "), sha);
-    EXPECT_EQ(TrustedCertificate::fingerprintFor(text, QStringLiteral("mail.buero.lan")), sha);
-    for (const auto &[setting, server] :
-         {std::pair{text, QStringLiteral("smtp.buero.lan")},
-          {text, QString()},
-          {text.left(text.size() - 2), QStringLiteral("mail.buero.lan")},
-          {text + QStringLiteral(" x"), QStringLiteral("mail.buero.lan")},
-          {QString(text).replace(QLatin1Char('f'), QLatin1Char('g')), QStringLiteral("mail.buero.lan")}})
-        EXPECT_TRUE(TrustedCertificate::fingerprintFor(setting, server).isEmpty()) << setting.toStdString();
+    const QString hex = QStringLiteral("00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff");
+    const TrustedCertificate old = TrustedCertificate::fromSetting(QStringLiteral(" Mail.Buero.LAN ") + hex);
+    EXPECT_EQ(old.sha256(), QByteArray::fromHex(hex.toLatin1()));
+    EXPECT_TRUE(old.appliesTo(QStringLiteral("MAIL.buero.lan"), 587) && !old.appliesTo(QStringLiteral("smtp"), 25));
+    EXPECT_EQ(old.acceptedErrors().size(), 7) << "the three trustable faults, no other";
+
+    const TrustedCertificate pin =
+        TrustedCertificate::fromSetting(QStringLiteral("mail.buero.lan:587 ") + hex + QStringLiteral(" self-signed"));
+    EXPECT_TRUE(pin.appliesTo(QStringLiteral("mail.buero.lan"), 587) && !pin.appliesTo(QStringLiteral("mail"), 25));
+    EXPECT_EQ(pin.acceptedErrors(),
+              QList<QSslError::SslError>({QSslError::SelfSignedCertificate, QSslError::SelfSignedCertificateInChain}));
+    EXPECT_EQ(pin.settingText(), QStringLiteral("mail.buero.lan:587 ") + hex + QStringLiteral(" self-signed"));
+
+    for (const QString &bad : {hex, QStringLiteral("mail.buero.lan ") + hex.left(62),
+                               QStringLiteral("mail.buero.lan ") + QString(hex).replace('f', 'g'),
+                               QStringLiteral("mail.buero.lan:25 ") + hex + QStringLiteral(" host x")})
+        EXPECT_FALSE(TrustedCertificate::fromSetting(bad).isValid()) << bad.toStdString();
+}
+
+// A relay allowed without encryption was allowed for one server; an older file
+// says only "0", which meant the server saved beside it.
+TEST_F(SenderSettingsTest, UnencryptedRelayHoldsOnlyForTheServerItWasGrantedFor)
+{
+    store("Server", QStringLiteral("relay.buero.lan"));
+    store("Port", QStringLiteral("25"));
+    store("Verschluesselung", QStringLiteral("0"));
+    settings().LoadSettings();
+    const AccountOptions &options = settings().accountOptions();
+    EXPECT_EQ(options.Verschluesselung, QStringLiteral("0 relay.buero.lan:25"));
+    EXPECT_TRUE(options.unencryptedAllowed(QStringLiteral("Relay.Buero.lan"), 25, QString()));
+    EXPECT_FALSE(options.unencryptedAllowed(QStringLiteral("smtp.anderswo.de"), 25, QString()) ||
+                 options.unencryptedAllowed(QStringLiteral("relay.buero.lan"), 2525, QString()) ||
+                 options.unencryptedAllowed(QStringLiteral("relay.buero.lan"), 25, QStringLiteral("anna")));
+}
+
+// Where a keyring answers, the password lives there: one found in the file is
+// used and moved at the next save, and "PWD" leaves the file; a host that
+// needs it in the file says so with KennwortInDatei. Runs in the keyring
+// session only; without one the file keeps the password as the tests above show.
+TEST_F(SenderSettingsTest, PasswordMovesIntoTheKeyringUnlessTheFileMustKeepIt)
+{
+    if (!qEnvironmentVariableIsSet("VELMORA_TEST_KEYRING"))
+        GTEST_SKIP() << "needs the private keyring session of with_keyring.sh";
+    const auto fileHas = [this](const char *key) {
+        QSettings file(mail.configFileName, QSettings::IniFormat);
+        return file.contains(QStringLiteral("Velmora/") + QLatin1String(key));
+    };
+    store("Server", QStringLiteral("mail.buero.lan"));
+    store("USR", QStringLiteral("anna"));
+    store("PWD", QStringLiteral("alt"));
+    settings().LoadSettings();
+    EXPECT_EQ(settings().SmtpPassword(), QStringLiteral("alt"));
+    settings().SaveSettings();
+    EXPECT_EQ(settings().passwordPlace(), MailSettings::PasswordPlace::Keyring);
+    EXPECT_TRUE(fileHas("USR") && !fileHas("PWD"));
+    settings().setSmtpPassword(QStringLiteral(" alt geheim ")); // kept exactly, blanks included
+    settings().SaveSettings();
+
+    MailSettings later;
+    later.configFileName = mail.configFileName;
+    later.LoadSettings();
+    EXPECT_EQ(later.SmtpPassword(), QStringLiteral(" alt geheim "));
+
+    store("KennwortInDatei", QStringLiteral("1"));
+    later.setSmtpPassword(QStringLiteral("neu"));
+    later.SaveSettings();
+    EXPECT_EQ(later.passwordPlace(), MailSettings::PasswordPlace::SettingsFile);
+    EXPECT_EQ(SettingsFileStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("PWD"), mail.configFileName),
+              QStringLiteral("neu"));
 }
 
 TEST(PortFromSettings, OutOfRangeKeepsCurrentValue)

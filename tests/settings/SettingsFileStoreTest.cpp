@@ -1,5 +1,6 @@
 #include "settings/SettingsFileStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -26,6 +27,9 @@ TEST_F(SettingsFileStoreTest, ValuesComeBackExactlyAsWritten)
         QStringLiteral("comma, separated, list"),
         QStringLiteral("@Variant(not really)"),
         QStringLiteral("line\nbreak\r\nand\ttab"),
+        QStringLiteral("bell\a7f then hex digits"),
+        QStringLiteral("@@twice"),
+        QStringLiteral("\"whole in quotes\""),
         QString(),
     };
     for (int i = 0; i < values.size(); ++i) {
@@ -33,6 +37,31 @@ TEST_F(SettingsFileStoreTest, ValuesComeBackExactlyAsWritten)
         ASSERT_TRUE(store.WriteValue(QStringLiteral("Velmora"), key, values[i], file()));
         EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), key, file()), values[i]) << i;
     }
+}
+
+// Hosts and administrators keep keys and comments of their own in the file;
+// a save sets ours in one write and leaves the rest as it stood.
+TEST_F(SettingsFileStoreTest, SavingKeepsForeignKeysCommentsAndSections)
+{
+    QDir().mkpath(dir.filePath(QStringLiteral("sub")));
+    QFile existing(file());
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("; vom Administrator gepflegt\r\n[Host]\r\nLizenz=4711\r\n\r\n[Velmora]\r\n"
+                   "# Server nur intern\r\nServer=alt.buero.lan\r\nServer=doppelt\r\nHostEigen=bleibt\r\n\r\n"
+                   "[Zuletzt]\r\nDatei=a.rtf\r\n");
+    existing.close();
+    ASSERT_TRUE(store.WriteValues(
+        QStringLiteral("Velmora"),
+        {{QStringLiteral("Server"), QStringLiteral("neu.buero.lan")}, {QStringLiteral("PWD"), QStringLiteral("a,b")}},
+        file()));
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(),
+              QByteArray("; vom Administrator gepflegt\n[Host]\nLizenz=4711\n\n[Velmora]\n"
+                         "# Server nur intern\nServer=neu.buero.lan\nHostEigen=bleibt\n"
+                         "PWD=\"a,b\"\n\n[Zuletzt]\nDatei=a.rtf\n"));
+    EXPECT_EQ(store.ReadValue(QStringLiteral("Velmora"), QStringLiteral("PWD"), file()), QStringLiteral("a,b"));
+    EXPECT_EQ(store.ReadValue(QStringLiteral("Host"), QStringLiteral("Lizenz"), file()), QStringLiteral("4711"));
+    EXPECT_FALSE(store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("a=b"), QStringLiteral("x"), file()));
 }
 
 TEST_F(SettingsFileStoreTest, MissingFileOrKeyReadsEmpty)

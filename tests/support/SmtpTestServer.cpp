@@ -58,6 +58,9 @@ bool SmtpTestServer::start()
             arguments << QStringLiteral("--auth") << o.user + QLatin1Char(':') + o.password;
         if (!o.authMechanisms.isEmpty())
             arguments << QStringLiteral("--mechanisms") << o.authMechanisms.join(QLatin1Char(' '));
+        if (!o.selfSigned.isEmpty())
+            arguments << QStringLiteral("--self-signed") << o.selfSigned << QStringLiteral("--valid-days")
+                      << QString::number(o.validDays);
         if (o.dropAfterMessages > 0)
             arguments << QStringLiteral("--drop-after") << QString::number(o.dropAfterMessages);
     } else {

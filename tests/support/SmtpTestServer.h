@@ -43,6 +43,10 @@ public:
         /// (only sessions 2 and 3 get it). MAIL markers m421/m450/m552/m-silent/m-hangup, RCPT "r451" (451 4.3.0) and
         /// "refuse" as above; a declared SIZE= above 100000 gets 552 5.3.4.
         QString fault{};
+        /// With startTls: a self-signed certificate with this common name
+        /// instead of one from the private CA, valid for validDays (-1: expired).
+        QString selfSigned{};
+        int validDays = 2;
         quint16 port = 0;       ///< 0: a free port
         bool shortPort = false; ///< a free port below 10000 (for four-character port fields)
     };

@@ -17,10 +17,21 @@ import sys
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
+def openssl(directory, *args):
+    subprocess.run(["openssl", *args], check=True, cwd=directory,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def server_context(directory):
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(os.path.join(directory, "server.pem"),
+                            os.path.join(directory, "server.key"))
+    return context
+
+
 def make_certificates(directory):
     def run(*args):
-        subprocess.run(["openssl", *args], check=True, cwd=directory,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        openssl(directory, *args)
     curve = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
     run("req", "-x509", *curve, "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
         "-subj", "/CN=Velmora Test CA", "-addext", "basicConstraints=critical,CA:TRUE",
@@ -31,10 +42,18 @@ def make_certificates(directory):
                   "extendedKeyUsage=serverAuth\n")
     run("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
         "-CAcreateserial", "-out", "server.pem", "-days", "2", "-extfile", "server.ext")
-    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-    context.load_cert_chain(os.path.join(directory, "server.pem"),
-                            os.path.join(directory, "server.key"))
-    return context
+    return server_context(directory)
+
+
+def make_self_signed(directory, common_name, days):
+    """A certificate such as a man in the middle would present: self-signed,
+    with any common name (markup included) and, with days -1, expired."""
+    subject = "/CN=" + common_name.replace("\\", "\\\\").replace("/", "\\/")
+    openssl(directory, "req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+            "-nodes", "-keyout", "server.key", "-out", "server.csr", "-utf8", "-subj", subject)
+    openssl(directory, "x509", "-req", "-in", "server.csr", "-signkey", "server.key",
+            "-days", str(days), "-out", "server.pem")
+    return server_context(directory)
 
 
 class Session:
@@ -181,12 +200,18 @@ def main():
     parser.add_argument("--auth", default="")  # USER:PASSWORD
     parser.add_argument("--mechanisms", default="PLAIN LOGIN")
     parser.add_argument("--drop-after", type=int, default=0)
+    parser.add_argument("--self-signed", default="")  # common name of a self-signed certificate
+    parser.add_argument("--valid-days", type=int, default=2)
     options = parser.parse_args()
 
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
     os.makedirs(os.path.join(options.dir, "sessions"), exist_ok=True)
-    context = make_certificates(options.dir) if options.tls or options.implicit_tls else None
+    context = None
+    if options.self_signed:
+        context = make_self_signed(options.dir, options.self_signed, options.valid_days)
+    elif options.tls or options.implicit_tls:
+        context = make_certificates(options.dir)
     handler = Handler(options)
     kwargs = dict(hostname="velmora-test", data_size_limit=0, enable_SMTPUTF8=True,
                   auth_require_tls=False, loop=loop)

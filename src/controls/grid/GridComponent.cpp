@@ -55,6 +55,7 @@ GridComponent::GridComponent(QWidget *parent)
     , m_view(new QTableView(this))
     , m_caption(new QLabel(this))
 {
+    m_caption->setTextFormat(Qt::PlainText);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
@@ -390,6 +391,7 @@ QString GridComponent::caption() const
 void GridComponent::setCaption(const QString &caption)
 {
     m_caption->setText(caption);
+    m_view->setAccessibleDescription(caption);
 }
 
 void GridComponent::setCaptionVisible(bool visible)

@@ -53,6 +53,7 @@ QWidget *WizardFrame::buildButtonRow()
     m_extra = frameButton(QStringLiteral("wizardExtra"), QString(), m_buttonRow);
     m_progressLabel = new QLabel(m_buttonRow);
     m_progressLabel->setObjectName(QStringLiteral("wizardProgressText"));
+    m_progressLabel->setTextFormat(Qt::PlainText);
     // The label is never squeezed below its text ("Sende e-Mail 110 von 225").
     m_progressLabel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     m_progress = new QProgressBar(m_buttonRow);
@@ -147,7 +148,7 @@ void WizardFrame::updateButtons()
     const bool last = started && m_current == m_panes.size() - 1;
     m_back->setEnabled(m_navigation && m_current > 0);
     m_next->setEnabled(m_navigation && started && !last);
-    m_finish->setEnabled(m_navigation && last);
+    m_finish->setEnabled(m_navigation && m_finishAllowed && last);
     m_cancel->setEnabled(m_navigation);
     m_extra->setEnabled(m_navigation);
 }
@@ -207,6 +208,12 @@ void WizardFrame::applyColors()
 void WizardFrame::setNavigationEnabled(bool enabled)
 {
     m_navigation = enabled;
+    updateButtons();
+}
+
+void WizardFrame::setFinishAllowed(bool allowed)
+{
+    m_finishAllowed = allowed;
     updateButtons();
 }
 

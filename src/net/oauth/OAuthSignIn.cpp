@@ -3,6 +3,7 @@
 #include "base/platform/PlatformServices.h"
 #include "net/oauth/OAuthLog.h"
 
+#include <QAbstractOAuthReplyHandler>
 #include <QCryptographicHash>
 #include <QEventLoop>
 #include <QJsonDocument>
@@ -12,7 +13,10 @@
 #include <QOAuth2AuthorizationCodeFlow>
 #include <QOAuthHttpServerReplyHandler>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTimer>
+
+#include <functional>
 
 namespace OrvVelmora {
 
@@ -34,21 +38,46 @@ QByteArray challengeFor(const QByteArray &verifier)
     return QCryptographicHash::hash(verifier, QCryptographicHash::Sha256).toBase64(kBase64Url);
 }
 
-// This Qt version hands the redirect's error text over as it stood in the
-// query, with '+' for blanks and percent escapes.
-QString decodedQueryText(QString text)
+// What the provider says goes into a fixed sentence: only its error code, and
+// only when it looks like one. Free text from a redirect could come from
+// anyone who can reach the loopback port ("Bitte rufen Sie ... an").
+QString refusal(const QString &code)
 {
-    return QUrl::fromPercentEncoding(text.replace(QLatin1Char('+'), QLatin1Char(' ')).toUtf8());
+    static const QRegularExpression kCode(QStringLiteral("^[A-Za-z0-9_.-]{1,64}$"));
+    if (!kCode.match(code).hasMatch())
+        return QStringLiteral("Die Anmeldung wurde vom Anbieter abgelehnt.");
+    return QStringLiteral("Die Anmeldung wurde vom Anbieter abgelehnt (Fehlercode %1).").arg(code);
 }
 
-QString providerReason(QNetworkReply *reply)
+QString providerRefusal(QNetworkReply *reply)
 {
     const QJsonObject answer = QJsonDocument::fromJson(reply->peek(64 * 1024)).object();
-    const QString description = answer.value(QLatin1String("error_description")).toString();
     const QString code = answer.value(QLatin1String("error")).toString();
-    if (!description.isEmpty())
-        return description;
-    return code.isEmpty() ? reply->errorString() : code;
+    qCWarning(lcOAuth) << "token endpoint refused:" << code << answer.value(QLatin1String("error_description"))
+                       << reply->errorString();
+    if (!code.isEmpty())
+        return refusal(code);
+    return QStringLiteral("Die Anmeldung wurde abgelehnt: %1").arg(reply->errorString());
+}
+
+// Only a redirect that carries this sign-in's state is the provider's answer;
+// anything else (a forged error included) is dropped before it is read.
+void acceptOnlyOurRedirects(QAbstractOAuthReplyHandler *listener, QOAuth2AuthorizationCodeFlow &flow,
+                            const std::function<void(const QString &)> &fail)
+{
+    QObject::disconnect(listener, &QAbstractOAuthReplyHandler::callbackReceived, &flow, nullptr);
+    QObject::connect(listener, &QAbstractOAuthReplyHandler::callbackReceived, &flow,
+                     [&flow, fail](const QVariantMap &data) {
+                         if (flow.state().isEmpty() || data.value(QStringLiteral("state")).toString() != flow.state()) {
+                             qCWarning(lcOAuth) << "a redirect without this sign-in's state was ignored";
+                             return;
+                         }
+                         const QString code = data.value(QStringLiteral("error")).toString();
+                         if (!code.isEmpty())
+                             fail(refusal(code));
+                         else
+                             Q_EMIT flow.authorizationCallbackReceived(data);
+                     });
 }
 
 } // namespace
@@ -102,6 +131,9 @@ std::optional<OAuthTokens> OAuthSignIn::run(int timeoutSeconds)
         loop.quit();
     };
     QObject::connect(&flow, &QAbstractOAuth::authorizeWithBrowser, &loop, [&](const QUrl &url) {
+        // The flow has just tied itself to the listener; from before the
+        // browser opens, only redirects with our state get through to it.
+        acceptOnlyOurRedirects(listener, flow, fail);
         if (!PlatformServices::instance().openBrowser(url))
             fail(QStringLiteral("Der Browser für die Anmeldung konnte nicht geöffnet werden."));
     });
@@ -109,14 +141,12 @@ std::optional<OAuthTokens> OAuthSignIn::run(int timeoutSeconds)
         granted = true;
         loop.quit();
     });
-    QObject::connect(&flow, &QAbstractOAuth2::error, &loop, [&](const QString &code, const QString &description) {
-        fail(QStringLiteral("Die Anmeldung wurde abgelehnt: %1")
-                 .arg(decodedQueryText(description.isEmpty() ? code : description)));
-    });
+    QObject::connect(&flow, &QAbstractOAuth2::error, &loop,
+                     [&](const QString &code, const QString &, const QUrl &) { fail(refusal(code)); });
     // This Qt version only logs a refused code exchange; the reply itself tells.
     QObject::connect(&network, &QNetworkAccessManager::finished, &loop, [&](QNetworkReply *reply) {
         if (reply->error() != QNetworkReply::NoError)
-            fail(QStringLiteral("Die Anmeldung wurde abgelehnt: %1").arg(providerReason(reply)));
+            fail(providerRefusal(reply));
     });
     QTimer::singleShot(timeoutSeconds * 1000, &loop, [&] {
         fail(QStringLiteral("Die Anmeldung im Browser wurde nicht rechtzeitig abgeschlossen."));

@@ -1,52 +1,17 @@
 #include "net/oauth/OAuthTokenStore.h"
 
+#include "base/platform/Keyring.h"
 #include "net/oauth/OAuthLog.h"
 
-#include <QEventLoop>
-#include <QTimer>
 #include <QUuid>
-
-#include <qt6keychain/keychain.h>
-
-#include <memory>
 
 namespace OrvVelmora {
 
 namespace {
 
-const QString kService = QStringLiteral("OrvVelmora");
-
 QString accountKey(const QString &server, const QString &user)
 {
     return user.trimmed() + QLatin1Char('@') + server.trimmed().toLower();
-}
-
-// Runs a keyring job to its end, or gives it up after the time limit (a
-// keyring that hangs must not hold the dialog or a send run). A job given up
-// may still get its answer later, so it is left to delete itself then.
-template<typename Job>
-QKeychain::Error runJob(std::unique_ptr<Job> &job)
-{
-    job->setAutoDelete(false);
-    QEventLoop loop;
-    bool finished = false;
-    QObject::connect(job.get(), &QKeychain::Job::finished, &loop, [&] {
-        finished = true;
-        loop.quit();
-    });
-    QTimer::singleShot(OAuthTokenStore::kKeyringTimeoutMs, &loop, &QEventLoop::quit);
-    job->start();
-    if (!finished)
-        loop.exec();
-    if (!finished) {
-        qCWarning(lcOAuth) << "keyring did not answer in time";
-        job->setAutoDelete(true);
-        job.release();
-        return QKeychain::NoBackendAvailable;
-    }
-    if (job->error() != QKeychain::NoError && job->error() != QKeychain::EntryNotFound)
-        qCWarning(lcOAuth) << "keyring:" << job->errorString();
-    return job->error();
 }
 
 // The file holds one token: the one of the account it was written for.
@@ -69,7 +34,7 @@ OAuthTokenStore OAuthTokenStore::pending()
     return store;
 }
 
-std::optional<QString> OAuthTokenStore::load(const QString &server, const QString &user) const
+std::optional<QString> OAuthTokenStore::load(const QString &server, const QString &user)
 {
     const QString account = accountKey(server, user);
     if (!m_scope.isEmpty()) {
@@ -77,16 +42,21 @@ std::optional<QString> OAuthTokenStore::load(const QString &server, const QStrin
         m_lastPlace = token.isEmpty() ? Place::Nowhere : Place::Pending;
         return token.isEmpty() ? std::nullopt : std::optional<QString>(token);
     }
-    auto job = std::make_unique<QKeychain::ReadPasswordJob>(kService);
-    job->setKey(account);
-    if (runJob(job) == QKeychain::NoError && !job->textData().isEmpty()) {
+    const Keyring::Answer answer = Keyring::read(account);
+    if (answer.outcome == Keyring::Outcome::Done && !answer.text.isEmpty()) {
         m_lastPlace = Place::Keyring;
-        return job->textData();
+        dropFileCopy(account);
+        return answer.text;
     }
     const QString token = fileToken(account);
     m_lastPlace = token.isEmpty() ? Place::Nowhere : Place::SettingsFile;
     if (token.isEmpty())
         return std::nullopt;
+    // Written to the file while no keyring answered; now one does, and takes it.
+    if (answer.outcome == Keyring::Outcome::NotFound && Keyring::write(account, token) == Keyring::Outcome::Done) {
+        m_lastPlace = Place::Keyring;
+        dropFileCopy(account);
+    }
     return token;
 }
 
@@ -98,14 +68,18 @@ bool OAuthTokenStore::save(const QString &server, const QString &user, const QSt
         m_lastPlace = Place::Pending;
         return true;
     }
-    auto job = std::make_unique<QKeychain::WritePasswordJob>(kService);
-    job->setKey(account);
-    job->setTextData(refreshToken);
-    if (runJob(job) == QKeychain::NoError) {
+    const Keyring::Outcome outcome = Keyring::write(account, refreshToken);
+    if (outcome == Keyring::Outcome::Done) {
         m_lastPlace = Place::Keyring;
-        if (!fileToken(account).isEmpty())
-            writeFileToken(account, QString());
+        dropFileCopy(account);
         return true;
+    }
+    if (outcome != Keyring::Outcome::NoKeyring) {
+        // A keyring that is there but refused or was not unlocked is no
+        // reason to put the token where the keyring would have kept it safe.
+        qCWarning(lcOAuth) << "the keyring did not take the token; it is not kept";
+        m_lastPlace = Place::Nowhere;
+        return false;
     }
     qCInfo(lcOAuth) << "no keyring answered; the token goes into the settings file";
     const bool written = writeFileToken(account, refreshToken);
@@ -121,12 +95,15 @@ void OAuthTokenStore::remove(const QString &server, const QString &user)
         m_lastPlace = Place::Nowhere;
         return;
     }
-    auto job = std::make_unique<QKeychain::DeletePasswordJob>(kService);
-    job->setKey(account);
-    runJob(job);
+    Keyring::remove(account);
+    dropFileCopy(account);
+    m_lastPlace = Place::Nowhere;
+}
+
+void OAuthTokenStore::dropFileCopy(const QString &account)
+{
     if (!fileToken(account).isEmpty())
         writeFileToken(account, QString());
-    m_lastPlace = Place::Nowhere;
 }
 
 QString OAuthTokenStore::fileToken(const QString &account) const

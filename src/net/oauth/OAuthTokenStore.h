@@ -17,10 +17,12 @@ struct OAuthTokenFile
 };
 
 /// Keeps the refresh token of a signed-in account. The system keyring (the
-/// Secret Service) is the first choice; where no keyring answers, the token
-/// goes into the settings file under "OAuthToken" in the section "Velmora",
-/// which is readable by its owner only. A token saved to the keyring removes
-/// an older copy from the file, so it never lingers there.
+/// Secret Service) is the first choice, and a keyring that asks to be unlocked
+/// is waited for (Keyring); only where no keyring is there at all does the
+/// token go into the settings file under "OAuthToken" in the section
+/// "Velmora", which is readable by its owner only. Once the keyring holds the
+/// token (saved there, or found in the file by a load that a keyring answers),
+/// the file's copy is deleted, so it never lingers there.
 ///
 /// Accounts are told apart by server and user name, so that a token never
 /// serves a different server than the one it was granted for.
@@ -39,8 +41,10 @@ public:
     /// that access tokens issued to it are never handed to anyone else.
     [[nodiscard]] QString scope() const { return m_scope; }
 
-    [[nodiscard]] std::optional<QString> load(const QString &server, const QString &user) const;
-    /// False when neither the keyring nor the settings file took the token.
+    /// May move a token from the file into the keyring (see above).
+    [[nodiscard]] std::optional<QString> load(const QString &server, const QString &user);
+    /// False when neither the keyring nor the settings file took the token; a
+    /// keyring that refused or was not unlocked is not replaced by the file.
     bool save(const QString &server, const QString &user, const QString &refreshToken);
     void remove(const QString &server, const QString &user);
 
@@ -48,12 +52,10 @@ public:
     enum class Place { Nowhere, Keyring, SettingsFile, Pending };
     [[nodiscard]] Place lastPlace() const { return m_lastPlace; }
 
-    /// How long a keyring call may take before the keyring counts as absent.
-    static constexpr int kKeyringTimeoutMs = 5000;
-
 private:
     QString fileToken(const QString &account) const;
     bool writeFileToken(const QString &account, const QString &token);
+    void dropFileCopy(const QString &account);
 
     OAuthTokenFile m_file;
     QString m_scope;

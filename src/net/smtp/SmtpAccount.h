@@ -3,6 +3,8 @@
 #include "net/smtp/SmtpEnums.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QSslError>
 #include <QString>
 
 namespace OrvVelmora {
@@ -25,6 +27,9 @@ struct SmtpAccount
     /// Raw SHA-256 of a certificate the user chose to trust for this server
     /// although the trust store does not; empty: none.
     QByteArray trustedCertificate;
+    /// The handshake errors that certificate had when the user trusted it;
+    /// any other error still fails the handshake.
+    QList<QSslError::SslError> trustedErrors;
 };
 
 /// How a session behaves, whatever the account.

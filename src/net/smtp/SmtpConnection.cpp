@@ -1,6 +1,7 @@
 #include "net/smtp/SmtpConnection.h"
 
 #include "net/smtp/SmtpLog.h"
+#include "net/smtp/SmtpTrace.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -85,6 +86,7 @@ SmtpConnection::Status SmtpConnection::open(const QString &host, int port, bool 
     m_certificateChanged = false;
     m_abortRequested = false;
     m_peerCertificate = QSslCertificate();
+    m_peerErrors.clear();
     m_reader.clear();
     m_socket = std::make_unique<QSslSocket>();
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
@@ -95,12 +97,19 @@ SmtpConnection::Status SmtpConnection::open(const QString &host, int port, bool 
     m_socket->setPeerVerifyName(host);
     QObject::connect(m_socket.get(), &QSslSocket::sslErrors, m_socket.get(), [this](const QList<QSslError> &errors) {
         m_peerCertificate = m_socket->peerCertificate();
+        m_peerErrors = errors;
         if (m_policy.trustedSha256.isEmpty())
             return;
-        if (m_peerCertificate.digest(QCryptographicHash::Sha256) == m_policy.trustedSha256)
-            m_socket->ignoreSslErrors(errors);
-        else
+        if (m_peerCertificate.digest(QCryptographicHash::Sha256) != m_policy.trustedSha256) {
             m_certificateChanged = true;
+            return;
+        }
+        // The pin vouches for what the user saw, not for whatever may go wrong later.
+        for (const QSslError &error : errors) {
+            if (!m_policy.trustedErrors.contains(error.error()))
+                return;
+        }
+        m_socket->ignoreSslErrors(errors);
     });
     const QDeadlineTimer deadline(timeoutMs);
     if (implicitTls)
@@ -201,6 +210,13 @@ SmtpConnection::Status SmtpConnection::flush(int idleMs)
 
 SmtpConnection::Status SmtpConnection::write(const QByteArray &bytes, int idleMs)
 {
+    if (m_trace)
+        m_trace->client(bytes);
+    return send(bytes, idleMs);
+}
+
+SmtpConnection::Status SmtpConnection::send(const QByteArray &bytes, int idleMs)
+{
     if (!isOpen())
         return Status::Closed;
     m_socket->write(bytes);
@@ -225,14 +241,18 @@ SmtpConnection::Status SmtpConnection::writeBody(const QList<QByteArray> &messag
             tail = (tail + chunk.right(2)).right(2);
             if (outgoing.size() < kBodyChunk)
                 continue;
-            const Status status = write(outgoing, idleMs);
+            const Status status = send(outgoing, idleMs);
             if (status != Status::Ok)
                 return status;
             outgoing.clear();
         }
     }
     outgoing += tail == "\r\n" || m_bodyTotal == 0 ? QByteArrayLiteral(".\r\n") : QByteArrayLiteral("\r\n.\r\n");
-    return write(outgoing + after, idleMs);
+    if (m_trace) {
+        m_trace->body(m_bodyTotal);
+        m_trace->client(after);
+    }
+    return send(outgoing + after, idleMs);
 }
 
 SmtpConnection::Status SmtpConnection::readReply(SmtpReply &reply, int timeoutMs)
@@ -248,8 +268,11 @@ SmtpConnection::Status SmtpConnection::readReply(SmtpReply &reply, int timeoutMs
             m_reader.append(bytes);
         }
         const SmtpReplyReader::State state = m_reader.next(reply);
-        if (state == SmtpReplyReader::State::Complete)
+        if (state == SmtpReplyReader::State::Complete) {
+            if (m_trace)
+                m_trace->server(reply);
             return Status::Ok;
+        }
         if (state == SmtpReplyReader::State::Garbled)
             return Status::Garbled;
         if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {

@@ -7,12 +7,17 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QSslCertificate>
+#include <QSslError>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
 class QSslSocket;
+
+namespace OrvVelmora {
+class SmtpTrace;
+}
 
 namespace OrvVelmora {
 
@@ -24,6 +29,9 @@ struct SmtpTlsPolicy
     QString caFile;
     /// Raw SHA-256 of a certificate the user chose to trust for this server.
     QByteArray trustedSha256;
+    /// The handshake errors that certificate had when the user trusted it;
+    /// any other error still fails the handshake.
+    QList<QSslError::SslError> trustedErrors;
 };
 
 /// One TCP connection to an SMTP server over QSslSocket: connect (optionally
@@ -60,6 +68,8 @@ public:
     /// Runs between socket waits, at most every few dozen milliseconds. It may
     /// destroy the owner; every wait then ends with Status::Gone.
     void setPump(std::function<void()> pump) { m_pump = std::move(pump); }
+    /// Where the dialogue is written while the protocol trace is on; null: nowhere.
+    void setTrace(SmtpTrace *trace) { m_trace = trace; }
     /// The owner's liveness flag, checked after every pump run.
     void setAlive(std::weak_ptr<bool> alive) { m_alive = std::move(alive); }
 
@@ -74,6 +84,8 @@ public:
     /// its close has been read.
     bool probeOpen();
     QSslCertificate peerCertificate() const { return m_peerCertificate; }
+    /// What the last handshake found wrong with that certificate.
+    QList<QSslError> peerErrors() const { return m_peerErrors; }
 
     /// Hands bytes to the socket and waits until the socket has taken them
     /// (large blocks go out piecewise, so the socket never holds a second copy).
@@ -97,14 +109,17 @@ private:
     bool handshake(const QDeadlineTimer &deadline, Status &status);
     Status waitSlice(const QDeadlineTimer &deadline, const std::function<bool(int)> &wait);
     Status flush(int idleMs);
+    Status send(const QByteArray &bytes, int idleMs);
     void pump();
 
     std::unique_ptr<QSslSocket> m_socket;
     SmtpTlsPolicy m_policy;
     QSslCertificate m_peerCertificate;
+    QList<QSslError> m_peerErrors;
     bool m_certificateChanged = false;
     bool m_abortRequested = false;
     SmtpReplyReader m_reader;
+    SmtpTrace *m_trace = nullptr;
     qint64 m_bodySent = 0;
     qint64 m_bodyTotal = 0;
     QDeadlineTimer m_sincePump;

@@ -32,7 +32,7 @@ void SmtpSession::clearFailure()
 SmtpSession::Outcome SmtpSession::fail(SmtpFailure step, const QString &detail)
 {
     m_failure = step;
-    m_error = SmtpTexts::failure(step, m_account.server);
+    m_error = SmtpTexts::failure(step, m_account.server, m_account.port);
     if (!detail.isEmpty())
         m_error += (m_error.isEmpty() ? QString() : QStringLiteral(" ")) + detail;
     qCInfo(lcSmtp) << "SMTP step failed:" << step << m_replyCode;
@@ -156,7 +156,10 @@ SmtpSession::Outcome SmtpSession::open(const SmtpAccount &account, const SmtpSes
     if (!plan(account, options))
         return Outcome::Failed;
     qCDebug(lcSmtp) << "connecting to" << m_account.server << m_account.port << "with TLS" << account.tls;
-    const SmtpTlsPolicy policy{m_account.server, m_account.caFile, m_account.trustedCertificate};
+    const SmtpTlsPolicy policy{m_account.server, m_account.caFile, m_account.trustedCertificate,
+                               m_account.trustedErrors};
+    m_trace = std::make_unique<SmtpTrace>(m_account.user, m_account.password, m_account.accessToken);
+    m_connection.setTrace(SmtpTrace::wanted() ? m_trace.get() : nullptr);
     const SmtpConnection::Status status =
         m_connection.open(m_account.server, m_account.port, m_encryption == Encryption::Implicit, policy,
                           m_options.connectTimeout * 1000);

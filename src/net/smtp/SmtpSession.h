@@ -3,6 +3,7 @@
 #include "net/smtp/SmtpAccount.h"
 #include "net/smtp/SmtpConnection.h"
 #include "net/smtp/SmtpReply.h"
+#include "net/smtp/SmtpTrace.h"
 
 #include <QByteArray>
 #include <QList>
@@ -82,6 +83,7 @@ public:
     QString errorText() const { return m_error; }
     void clearFailure();
     QSslCertificate peerCertificate() const { return m_connection.peerCertificate(); }
+    QList<QSslError> peerErrors() const { return m_connection.peerErrors(); }
 
     // For the transaction over this session.
     SmtpConnection &connection() { return m_connection; }
@@ -113,6 +115,8 @@ private:
     Outcome tryMechanism(const QByteArray &mechanism, bool &next);
     void parseCapabilities(const SmtpReply &reply);
 
+    // Declared first so that it outlives the connection that writes to it.
+    std::unique_ptr<SmtpTrace> m_trace;
     SmtpConnection m_connection;
     SmtpAccount m_account;
     SmtpSessionOptions m_options;

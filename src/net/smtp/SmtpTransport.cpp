@@ -49,6 +49,7 @@ public:
     int lastReplyCode = 0;
     QString lastReplyText;
     QSslCertificate peerCertificate;
+    QList<QSslError> peerErrors;
 
     SmtpAttachmentList attachments;
     SmtpMessageBuilder builder;
@@ -156,9 +157,10 @@ void SmtpTransport::setCAFile(const QString &path)
 {
     d->account.caFile = path;
 }
-void SmtpTransport::setTrustedCertificate(const QByteArray &sha256)
+void SmtpTransport::setTrustedCertificate(const QByteArray &sha256, const QList<QSslError::SslError> &acceptedErrors)
 {
     d->account.trustedCertificate = sha256;
+    d->account.trustedErrors = acceptedErrors;
 }
 void SmtpTransport::setOAuthAccessToken(const QString &token)
 {
@@ -167,6 +169,10 @@ void SmtpTransport::setOAuthAccessToken(const QString &token)
 QSslCertificate SmtpTransport::PeerCertificate() const
 {
     return d->peerCertificate;
+}
+QList<QSslError> SmtpTransport::PeerCertificateErrors() const
+{
+    return d->peerErrors;
 }
 void SmtpTransport::setLoopbackTreatedAsRemote(bool on)
 {
@@ -247,6 +253,13 @@ int SmtpTransport::LastReplyCode() const
 QString SmtpTransport::LastReplyText() const
 {
     return d->lastReplyText;
+}
+
+qint64 SmtpTransport::ServerSizeLimit(const QString &server) const
+{
+    if (d->session.host().compare(server.trimmed(), Qt::CaseInsensitive) != 0)
+        return 0;
+    return d->session.capabilities().sizeLimit;
 }
 
 bool SmtpTransport::IsConnected() const
@@ -337,6 +350,7 @@ bool SmtpTransport::openSession()
     d->busy = false;
     d->connecting = false;
     d->peerCertificate = d->session.peerCertificate();
+    d->peerErrors = d->session.peerErrors();
     if (outcome == SmtpSession::Outcome::Failed)
         takeFailure();
     if (d->disconnectRequested && !closeSession())

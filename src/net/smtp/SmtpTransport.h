@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QSslCertificate>
+#include <QSslError>
 #include <QString>
 
 #include <functional>
@@ -98,13 +99,17 @@ public:
     /// A PEM file with further trusted CA certificates, used besides the system's trust store.
     void setCAFile(const QString &path);
     /// Raw SHA-256 of a certificate the user chose to trust for this server even
-    /// though the trust store does not; empty: none. Another untrusted
-    /// certificate then fails with Failure::CertificateChanged.
-    void setTrustedCertificate(const QByteArray &sha256);
+    /// though the trust store does not, with the handshake errors it may have;
+    /// empty: none. Another untrusted certificate then fails with
+    /// Failure::CertificateChanged, the same one with another error with
+    /// Failure::CertificateUntrusted.
+    void setTrustedCertificate(const QByteArray &sha256, const QList<QSslError::SslError> &acceptedErrors);
     /// Non-empty: log in with XOAUTH2 as the user with this token instead of a password.
     void setOAuthAccessToken(const QString &token);
-    /// The certificate the server presented in the last handshake (null without one).
+    /// The certificate the server presented in the last handshake (null without
+    /// one) and what the handshake found wrong with it.
     QSslCertificate PeerCertificate() const;
+    QList<QSslError> PeerCertificateErrors() const;
     /// Test-only switch: with it on, a loopback server is held to the same TLS
     /// rules as any other server.
     void setLoopbackTreatedAsRemote(bool on);
@@ -165,6 +170,10 @@ public:
     QString LastReplyText() const;
     /// Says QUIT and closes the session; harmless when none is open.
     void Disconnect();
+    /// The largest message `server` announced (SIZE) in the last session,
+    /// kept after it closed; 0 when it named none, or the last session (if
+    /// any) was with another server.
+    qint64 ServerSizeLimit(const QString &server) const;
 
 Q_SIGNALS:
     /// Whole percentage of the current message's bytes transferred; ends at 100.

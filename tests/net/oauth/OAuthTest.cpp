@@ -8,7 +8,11 @@
 #include "net/oauth/OAuthTokenStore.h"
 #include "settings/SettingsFileStore.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
@@ -16,6 +20,10 @@
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
@@ -146,7 +154,7 @@ TEST_F(OAuthFlow, SignInFailuresEndWithAGermanReasonInsteadOfWaiting)
 
     provider.scope = QStringLiteral("refuse");
     EXPECT_FALSE(signIn());
-    EXPECT_TRUE(lastError.contains(QLatin1String("Zugriff verweigert"))) << lastError.toStdString();
+    EXPECT_EQ(lastError, QStringLiteral("Die Anmeldung wurde vom Anbieter abgelehnt (Fehlercode access_denied)."));
     EXPECT_EQ(server->count(QStringLiteral("token")), 0);
 
     desk.browser = [](const QUrl &) {}; // the person never finishes
@@ -174,6 +182,33 @@ TEST_F(OAuthFlow, SignInFailuresEndWithAGermanReasonInsteadOfWaiting)
     EXPECT_TRUE(unreachable.errorText().contains(QLatin1String("nicht erreichbar")));
 }
 
+// Anyone on this machine can reach the loopback listener. A redirect without
+// the sign-in's state (or with another) must neither end the sign-in nor put
+// its text in front of the user; the real answer that follows still counts.
+TEST_F(OAuthFlow, ForgedRedirectsAreIgnoredUntilTheProviderAnswers)
+{
+    startServer(3600);
+    QNetworkAccessManager attacker;
+    const std::function<void(const QUrl &)> realBrowser = server->browser();
+    desk.browser = [&](const QUrl &url) {
+        QUrl forged(QUrlQuery(url).queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded));
+        for (const char *query : {"error=access_denied&error_description=Bitte+rufen+Sie+0800-1234567+an",
+                                  "error=<b>x</b>&state=falsch", "code=gestohlen&state=falsch"}) {
+            forged.setQuery(QLatin1String(query));
+            std::unique_ptr<QNetworkReply> reply(attacker.get(QNetworkRequest(forged)));
+            QEventLoop answered;
+            QObject::connect(reply.get(), &QNetworkReply::finished, &answered, &QEventLoop::quit);
+            answered.exec();
+        }
+        realBrowser(url);
+    };
+    OAuthSignIn signIn(provider);
+    const std::optional<OAuthTokens> tokens = signIn.run(20);
+    EXPECT_TRUE(tokens) << signIn.errorText().toStdString();
+    EXPECT_TRUE(signIn.errorText().isEmpty()) << signIn.errorText().toStdString();
+    EXPECT_EQ(server->count(QStringLiteral("token authorization_code")), 1);
+}
+
 // Run twice by CTest: without a session bus (the settings file takes the
 // token) and inside a private keyring session (the keyring takes it).
 TEST(TokenStore, KeepsOneTokenPerServerAndUserWhereverItCan)
@@ -195,4 +230,37 @@ TEST(TokenStore, KeepsOneTokenPerServerAndUserWhereverItCan)
     EXPECT_FALSE(later.load(QStringLiteral("smtp.office365.com"), QStringLiteral("anna")));
     later.remove(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna"));
     EXPECT_FALSE(store.load(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna")));
+}
+
+// A keyring asking to be unlocked takes its time; the token still goes there
+// and not into the file. A token the file took while no keyring answered
+// moves into the keyring as soon as one does. Runs in the keyring session only.
+TEST(TokenStore, WaitsForASlowKeyringAndMovesAFileCopyIntoIt)
+{
+    const pid_t keyring = pid_t(qEnvironmentVariableIntValue("VELMORA_KEYRING_PID"));
+    if (keyring <= 0)
+        GTEST_SKIP() << "needs the private keyring session of with_keyring.sh";
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("velmora.ini"));
+    const OAuthTokenFile inFile = settingsTokenFile(file);
+    ASSERT_TRUE(inFile.write(QStringLiteral("anna@smtp.gmail.com rt-alt")));
+    OAuthTokenStore store(inFile);
+    EXPECT_EQ(store.load(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna")), QStringLiteral("rt-alt"));
+    EXPECT_EQ(store.lastPlace(), OAuthTokenStore::Place::Keyring);
+    EXPECT_EQ(inFile.read(), QString()) << "the file's copy is gone";
+
+    ASSERT_EQ(::kill(keyring, SIGSTOP), 0);
+    std::thread unlock([keyring] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(7000));
+        ::kill(keyring, SIGCONT);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(store.save(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna"), QStringLiteral("rt-langsam")));
+    EXPECT_GE(clock.elapsed(), 6500);
+    unlock.join();
+    EXPECT_EQ(store.lastPlace(), OAuthTokenStore::Place::Keyring);
+    EXPECT_EQ(inFile.read(), QString());
+    EXPECT_EQ(OAuthTokenStore(inFile).load(QStringLiteral("smtp.gmail.com"), QStringLiteral("anna")),
+              QStringLiteral("rt-langsam"));
 }

@@ -37,8 +37,9 @@ TEST(SmtpReplyReader, WhatIsNoReplyIsGarbledUntilCleared)
 {
     const QByteArray endless = QByteArray("250-line\r\n").repeated(SmtpReplyReader::kMaxLines + 1);
     const QByteArray longLine(SmtpReplyReader::kMaxLineBytes + 1, 'x');
-    for (const QByteArray &row : {QByteArray("hello\r\n"), QByteArray("+25 ok\r\n"), QByteArray("2500 ok\r\n"),
-                                  QByteArray("250?x\r\n"), endless, longLine, "250 " + longLine + "\r\n"}) {
+    for (const QByteArray &row :
+         {QByteArray("hello\r\n"), QByteArray("+25 ok\r\n"), QByteArray("-50 2.1.0 Ok\r\n"), QByteArray(" 25 Ok\r\n"),
+          QByteArray("2500 ok\r\n"), QByteArray("250?x\r\n"), endless, longLine, "250 " + longLine + "\r\n"}) {
         SCOPED_TRACE(row.left(20).toStdString());
         SmtpReplyReader reader;
         SmtpReply reply;

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -72,6 +73,43 @@ protected:
     SmtpTransport transport;
 };
 
+QStringList traced;
+
+void keepTrace(QtMsgType, const QMessageLogContext &context, const QString &text)
+{
+    if (QLatin1String(context.category) == QLatin1String("orv.smtp.trace"))
+        traced.append(text);
+}
+
+// The trace shows the dialogue, never a secret: the password, the server
+// quoting it, AUTH's initial response, the answers to a challenge, the letter.
+TEST_F(SmtpSessionFaultTest, ProtocolTraceShowsTheDialogueButNoSecret)
+{
+    const QString password = QStringLiteral("richtig");
+    ASSERT_NO_FATAL_FAILURE(serve(QStringLiteral("exchange-auth")));
+    logIn(password);
+    transport.setBody(QStringLiteral("Kundengeheimnis"));
+    ASSERT_TRUE(transport.Connect());
+    transport.Disconnect();
+    QLoggingCategory::setFilterRules(QStringLiteral("orv.smtp.trace.debug=true"));
+    const QtMessageHandler previous = qInstallMessageHandler(keepTrace);
+    ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
+    EXPECT_GE(transport.Send(), 1);
+    transport.Disconnect();
+    ASSERT_NO_FATAL_FAILURE(serve(QStringLiteral("echo-password")));
+    logIn(QStringLiteral("Ge#heim:Wort"));
+    EXPECT_FALSE(transport.Connect());
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+    const QString shown = traced.join(QLatin1Char('\n'));
+    for (const char *expected : {"C: EHLO", "S: 250", "C: AUTH LOGIN", "S: 334 ", "C: ***", "C: AUTH PLAIN ***",
+                                 "S: 535 5.7.8", "C: (Nachricht,", "C: QUIT"})
+        EXPECT_TRUE(shown.contains(QLatin1String(expected))) << expected << "\n" << shown.toStdString();
+    for (const QByteArray &secret : {QByteArray("richtig"), QByteArray("Ge#heim:Wort"), QByteArray("Kundengeheimnis")})
+        for (const QByteArray &form : {secret, secret.toBase64()})
+            EXPECT_FALSE(shown.contains(QString::fromLatin1(form))) << form.toStdString();
+}
+
 TEST_F(SmtpSessionFaultTest, LoginUsesOnlyMechanismsWeSpeakAndNeverRetriesARefusal)
 {
     const QString wrong = QStringLiteral("Ge#heim:Wort");
@@ -134,7 +172,7 @@ TEST_F(SmtpSessionFaultTest, RefusalsKeepTheSessionUntilTheServerEndsIt)
         {"versand@example.de", "kunde2@example.com", 2, Failure::None, ""},
         {"m450@example.de", "kunde3@example.com", -450, Failure::Sender, "Absenderadresse"},
         {"m552@example.de", "kunde3@example.com", -552, Failure::TooBig, "zu groß für den Server"},
-        {"versand@example.de", "gross@example.com", -1, Failure::TooBig, "höchstens 100000 Bytes"},
+        {"versand@example.de", "gross@example.com", -1, Failure::TooBig, "höchstens 100.000 Bytes"},
         {"versand@example.de", "kunde3@example.com", 3, Failure::None, ""},
         {"m421@example.de", "kunde4@example.com", -421, Failure::ServerClosed, "Verbindung beendet"},
     };

@@ -39,8 +39,9 @@ protected:
 };
 
 // A certificate the trust store does not know is accepted once the user
-// trusted exactly it, and only it: another server's certificate is "changed".
-TEST_F(SmtpTrustTest, TrustedCertificateCountsForThatCertificateOnly)
+// trusted exactly it with the errors it had, and only then: another error is
+// refused, another server's certificate is "changed".
+TEST_F(SmtpTrustTest, TrustedCertificateCountsForThatCertificateAndItsErrorsOnly)
 {
     const SmtpTestServer::Options tls{.startTls = true, .requireStartTls = true};
     const auto first = start(tls);
@@ -48,8 +49,14 @@ TEST_F(SmtpTrustTest, TrustedCertificateCountsForThatCertificateOnly)
     EXPECT_EQ(transport.LastFailure(), Failure::CertificateUntrusted);
     const QSslCertificate presented = transport.PeerCertificate();
     ASSERT_FALSE(presented.isNull());
+    QList<QSslError::SslError> seen;
+    for (const QSslError &error : transport.PeerCertificateErrors())
+        seen << error.error();
+    ASSERT_FALSE(seen.isEmpty());
 
-    transport.setTrustedCertificate(presented.digest(QCryptographicHash::Sha256));
+    transport.setTrustedCertificate(presented.digest(QCryptographicHash::Sha256), seen.mid(1));
+    EXPECT_FALSE(transport.Connect()) << "an error the pin does not name";
+    transport.setTrustedCertificate(presented.digest(QCryptographicHash::Sha256), seen);
     ASSERT_TRUE(transport.Connect()) << transport.LastError().toStdString();
     EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
     transport.Disconnect();
