@@ -208,10 +208,14 @@ void SendRun::retryRefusedForNow(const QString &server)
         }
     }
     // Refusals for now stay open while a round is left for them; after the
-    // last round they were not sent. A stopped run leaves them open.
-    if (!m_stopRequested)
-        for (const qint32 row : m_journal->finallyRefused())
-            m_tally.set(row, Standing::NotSent);
+    // last round they were not sent. A stopped run leaves them open. No
+    // message goes out any more, so "Sende e-Mail r von N" must not stand
+    // behind counters that now pass it.
+    const QList<qint32> refused = m_stopRequested ? QList<qint32>{} : m_journal->finallyRefused();
+    if (!refused.isEmpty())
+        m_view.setWizardProgressText(QString());
+    for (const qint32 row : refused)
+        m_tally.set(row, Standing::NotSent);
     showCounts();
 }
 

@@ -33,6 +33,7 @@ struct RunFigures
     int sent = 0;
     int notSent = 0;
     int uncertain = 0;
+    int open = 0;
     double seconds = 0;
 };
 
@@ -70,6 +71,7 @@ protected:
             recipients.rows.append(numberedCustomer(n));
         view.settings.SmtpPort = port;
         transport.setCAFile(stack->caFile());
+        view.accounts.clear();
         JournalledSendRun::Options options;
         options.journalPath =
             dir.filePath(journalName.isEmpty() ? QStringLiteral("journal%1.sqlite").arg(++runs) : journalName);
@@ -84,14 +86,18 @@ protected:
         figures.sent = view.labels.value(SendLabel::lblOK).toInt();
         figures.notSent = view.labels.value(SendLabel::lblError).toInt();
         figures.uncertain = view.labels.value(SendLabel::lblUnsicher).toInt();
+        figures.open = view.labels.value(SendLabel::lblOffen).toInt();
         SendJournal journal(options.journalPath);
         qint64 newest = 1;
         while (journal.mailing(newest + 1))
             ++newest;
-        int uncertainRows = 0;
+        QMap<RecipientState, int> rows;
         for (const JournalRecipient &r : journal.recipients(newest))
-            uncertainRows += r.state == RecipientState::Uncertain ? 1 : 0;
-        EXPECT_EQ(uncertainRows, figures.uncertain) << "pane and journal disagree";
+            ++rows[r.state];
+        EXPECT_EQ(rows.value(RecipientState::Sent), figures.sent) << "pane and journal disagree";
+        EXPECT_EQ(rows.value(RecipientState::Uncertain), figures.uncertain);
+        EXPECT_EQ(rows.value(RecipientState::Open), figures.open);
+        EXPECT_TRUE(accountHolds(view, recipientCount));
         return figures;
     }
 
@@ -168,6 +174,7 @@ TEST_F(RealServerTest, DovecotUnnamedCostsOneUncertainMessageOnce)
     expectEachRecipientOnce(51);
     EXPECT_EQ(first.uncertain, 1) << "delivered, but its reply was lost with the session";
     EXPECT_EQ(first.sent, 50);
+    EXPECT_EQ(first.notSent, 0) << "an uncertain delivery is not counted as not sent";
     EXPECT_EQ(sessions, 2);
 
     // The next mailing remembers this server (the journal is per user).
@@ -187,6 +194,7 @@ TEST_F(RealServerTest, PostfixMessageRateLimitPausesTheRunWithTheTrueCount)
     report("Postfix with 20 messages a minute", stack->delivered(20), figures, stack->postfixSessions());
     EXPECT_EQ(stack->delivered(20), 20);
     EXPECT_EQ(figures.sent, 20);
+    EXPECT_EQ(figures.open, 5) << "held back by the limit, to be continued";
     ASSERT_EQ(platform.messages.size(), 1);
     const QString box = platform.messages.constFirst().text;
     EXPECT_TRUE(box.contains(QStringLiteral("too much mail"))) << box.toStdString();
