@@ -153,6 +153,27 @@ void findEmptyFields(const MailingDraft &draft, QList<PreflightFinding> &finding
     }
 }
 
+// Each recipient's own file (an invoice) is looked for as the run will look
+// for it; a recipient without one is passed over, never sent to without it.
+void findMissingPersonalAttachments(const MailingDraft &draft, QList<PreflightFinding> &findings)
+{
+    if (!draft.personal.isSet())
+        return;
+    QList<qint32> missing;
+    for (const qint32 row : draft.rows)
+        if (!draft.personal.matchFor(*draft.recipients, row).found())
+            missing.append(row);
+    if (!missing.isEmpty())
+        findings.append({FindingKind::MissingPersonalAttachment,
+                         countedText(missing.size(),
+                                     QStringLiteral("Die persönliche Anlage „%1“ fehlt bei %n Empfänger; er erhält "
+                                                    "die e-Mail nicht."),
+                                     QStringLiteral("Die persönliche Anlage „%1“ fehlt bei %n Empfängern; sie "
+                                                    "erhalten die e-Mail nicht."))
+                             .arg(draft.personal.pattern),
+                         missing});
+}
+
 QString megabytes(qint64 bytes)
 {
     return QLocale(QLocale::German).toString(double(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");
@@ -192,8 +213,9 @@ void findLargeMessage(const MailingDraft &draft, QList<PreflightFinding> &findin
 MailingCheck MailingCheck::standard()
 {
     MailingCheck check;
-    for (Rule rule : {Rule(findMissingAttachments), Rule(findEmptyTexts), Rule(findUnknownPlaceholders),
-                      Rule(findEmptyFields), Rule(findAddressProblems), Rule(findLargeMessage)})
+    for (Rule rule :
+         {Rule(findMissingAttachments), Rule(findEmptyTexts), Rule(findUnknownPlaceholders), Rule(findEmptyFields),
+          Rule(findMissingPersonalAttachments), Rule(findAddressProblems), Rule(findLargeMessage)})
         check.add(std::move(rule));
     return check;
 }

@@ -113,6 +113,23 @@ TEST_F(MailingCheckTest, MissingAttachmentsRefuseTheMailing)
         EXPECT_TRUE(f.refuses);
 }
 
+TEST_F(MailingCheckTest, RecipientsWithoutTheirPersonalAttachmentAreNamedButDoNotRefuse)
+{
+    draft.personal = {dir.path(), QStringLiteral("Rechnung <#KD_NUMMER#>.pdf"), true};
+    for (const char *number : {"K0001", "K0003", "K0004", "K0005"})
+        file(QStringLiteral("Rechnung %1.pdf").arg(QLatin1String(number)), 10);
+    recipients.rows[3][QStringLiteral("KundenNr")] = QStringLiteral("../K0004");
+    const QList<PreflightFinding> missing = found(FindingKind::MissingPersonalAttachment);
+    ASSERT_EQ(missing.size(), 1);
+    EXPECT_EQ(missing[0].rows, (QList<qint32>{2, 4}));
+    EXPECT_EQ(missing[0].text,
+              QStringLiteral("Die persönliche Anlage „Rechnung <#KD_NUMMER#>.pdf“ fehlt bei 2 "
+                             "Empfängern; sie erhalten die e-Mail nicht."));
+    EXPECT_FALSE(missing[0].refuses);
+    draft.rows = {1, 3, 5};
+    EXPECT_TRUE(found(FindingKind::MissingPersonalAttachment).isEmpty());
+}
+
 TEST_F(MailingCheckTest, InvalidAndSharedAddressesNameTheirRows)
 {
     recipients.rows[1][QStringLiteral("EMail")] = QStringLiteral("kein-at-zeichen");
