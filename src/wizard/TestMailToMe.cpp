@@ -70,6 +70,8 @@ QString TestMailToMe::sendOver(SmtpTransport &transport, const RecipientMail &ma
     transport.setSubject(QString::fromUtf8(kSubjectPrefix) + mail.subject);
     transport.setBody(mail.text);
     transport.setFormattedBody(mail.html);
+    transport.setPriority(mail.priority);
+    transport.setReadReceipt(mail.readReceipt);
     transport.setTimeout(60);
     if (m_account) {
         if (const std::optional<QString> refusal = m_account->prepare(transport))

@@ -27,6 +27,9 @@ struct RecipientMail
     QString personalPath;
     /// Why the recipient's own file is missing (empty: nothing missing).
     QString personalMissing;
+    /// As the run would send it: the transport's priority (1 high … 5 low).
+    qint32 priority = 3;
+    bool readReceipt = false;
 };
 
 /// "Testversand an mich": a recipient's real message, subject marked

@@ -360,12 +360,23 @@ void frmDialogMail::openPreview()
 }
 
 // Not while a run is under way: the run's account answers its own questions.
+// Priority and read receipt are read when the button is pressed, so the test
+// mail carries what the run would send now.
 void frmDialogMail::sendTestMailToMe(const RecipientMail &mail)
 {
-    if (m_activeRun || !m_owner)
+    if (!m_owner)
         return;
+    if (m_activeRun) {
+        inform(QStringLiteral("Während des Versands kann keine Testnachricht gesendet werden. Versuchen Sie es "
+                              "nach dem Versand noch einmal."));
+        return;
+    }
+    const FormSendRunView view(*this);
+    RecipientMail asSent = mail;
+    asSent.priority = SendRun::transportPriority(view.priorityIndex());
+    asSent.readReceipt = view.readReceiptChecked();
     SavedAccount account(*m_owner, this);
-    TestMailToMe(*m_owner, &account).send(mail);
+    TestMailToMe(*m_owner, &account).send(asSent);
 }
 
 // Enter typed in a field (subject, font size, a grid) would otherwise press

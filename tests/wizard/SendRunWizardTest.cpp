@@ -266,9 +266,10 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
 // "Versand anhalten" while the first message goes out: one question, and the
 // run ends after that message; the letter counts as sent, so closing asks nothing.
 // "Testversand an mich" sends the previewed recipient's real message (the
-// salutation with the phrases of the settings file, the attachments, their
-// own file) to the sender's address; no counter moves, and a recipient whose
-// own file is missing sends nothing.
+// salutation with the phrases of the settings file, the priority and read
+// receipt the form shows, the attachments, their own file) to the sender's
+// address; no counter moves, and a recipient whose own file is missing sends
+// nothing.
 TEST_F(SendRunWizardTest, TestMailFromThePreviewArrivesAtTheSendersAddressWithTheRecipientsValues)
 {
     SmtpTestServer server;
@@ -292,6 +293,8 @@ TEST_F(SendRunWizardTest, TestMailFromThePreviewArrivesAtTheSendersAddressWithTh
         platform.fileAnswers.enqueue(dir.filePath(QStringLiteral("Preisliste.txt")));
         form.attachments()->cmdAnlageAdd()->click();
         form.attachments()->setPersonalAttachment({dir.path(), QStringLiteral("Rechnung <#KD_NUMMER#>.txt"), true});
+        form.sevDringlichkeit()->setCurrentIndex(0);
+        form.chkLeseBestaetigung()->setChecked(true);
         form.message()->cmdVorschau()->click();
         auto *preview = form.findChild<MessagePreview *>();
         ASSERT_NE(preview, nullptr);
@@ -323,6 +326,8 @@ TEST_F(SendRunWizardTest, TestMailFromThePreviewArrivesAtTheSendersAddressWithTh
     ASSERT_EQ(mails.size(), 1);
     EXPECT_TRUE(mails[0].envelopeRecipient.endsWith(QStringLiteral("info@velmora.example")));
     EXPECT_EQ(mails[0].headers.value(QStringLiteral("subject")), QStringLiteral("[Test] Angebot für Jörg2"));
+    EXPECT_TRUE(mails[0].headers.value(QStringLiteral("x-priority")).startsWith(QLatin1Char('1')));
+    EXPECT_TRUE(mails[0].headers.contains(QStringLiteral("disposition-notification-to")));
     EXPECT_TRUE(mails[0].text.startsWith(QStringLiteral("Lieber Herr Müller2,"))) << mails[0].text.toStdString();
     EXPECT_TRUE(mails[0].html.contains(QStringLiteral("Lieber Herr Müller2,"))) << mails[0].html.toStdString();
     ASSERT_EQ(mails[0].attachments.size(), 2);
