@@ -179,12 +179,25 @@ QString megabytes(qint64 bytes)
     return QLocale(QLocale::German).toString(double(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");
 }
 
+// The largest of the recipients' own files: the message that carries it is
+// the first a size limit refuses.
+qint64 largestPersonalFile(const MailingDraft &draft)
+{
+    qint64 largest = 0;
+    if (!draft.personal.isSet())
+        return largest;
+    for (const qint32 row : draft.rows)
+        if (const PersonalAttachment::Match match = draft.personal.matchFor(*draft.recipients, row); match.found())
+            largest = std::max(largest, QFileInfo(match.path).size());
+    return largest;
+}
+
 // Attachments travel in base64 (4 bytes for 3, a line break every 76); the
 // texts go once as plain text and once as HTML, about the size of the RTF.
 // A file packed as ZIP is counted unpacked: the estimate errs on the large side.
 qint64 estimatedSize(const MailingDraft &draft)
 {
-    qint64 attached = 0;
+    qint64 attached = largestPersonalFile(draft);
     for (const SendAttachment &attachment : draft.attachments)
         attached += QFileInfo(attachment.fileName).size();
     constexpr qint64 kHeaders = 4096;
