@@ -101,7 +101,7 @@ bool attachmentPeak(SmtpTransport &transport)
     }
     transport.Disconnect();
     transport.ClearAttachments();
-    const double factor = (memoryKb("VmHWM:") - before) * 1024.0 / kFileBytes;
+    const double factor = double(memoryKb("VmHWM:") - before) * 1024.0 / kFileBytes;
     std::printf("smtp_attachment_100mb_peak_memory: %.2f x file size\n", factor);
     return sentAll;
 }

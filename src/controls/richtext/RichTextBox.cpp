@@ -426,8 +426,8 @@ void RichTextBox::Paste()
         return;
     for (const char *mime : {kMimeRtf, kMimePlain}) {
         if (services.clipboardHasFormat(QString::fromLatin1(mime))) {
-            const QByteArray data = services.clipboardData(QString::fromLatin1(mime));
-            insertRich(data, QString::fromUtf8(data));
+            const QByteArray bytes = services.clipboardData(QString::fromLatin1(mime));
+            insertRich(bytes, QString::fromUtf8(bytes));
             return;
         }
     }
@@ -474,11 +474,11 @@ void RichTextBox::contextMenuEvent(QContextMenuEvent *event)
 
 QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
-    auto *data = new QMimeData;
+    auto *mime = new QMimeData;
     const QMap<QString, QByteArray> formats = selectionFormats();
     for (auto it = formats.cbegin(); it != formats.cend(); ++it)
-        data->setData(it.key(), it.value());
-    return data;
+        mime->setData(it.key(), it.value());
+    return mime;
 }
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
@@ -489,8 +489,8 @@ bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
 void RichTextBox::insertFromMimeData(const QMimeData *source)
 {
     if (source->hasFormat(QString::fromLatin1(kMimeRtf))) {
-        const QByteArray data = source->data(QString::fromLatin1(kMimeRtf));
-        insertRich(data, QString::fromUtf8(data));
+        const QByteArray bytes = source->data(QString::fromLatin1(kMimeRtf));
+        insertRich(bytes, QString::fromUtf8(bytes));
     } else if (source->hasText()) {
         insertPlainText(source->text());
     }
