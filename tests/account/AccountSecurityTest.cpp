@@ -263,7 +263,8 @@ TEST_F(AccountSecurity, ManInTheMiddleCertificatesAreAskedAboutWithTheirReasons)
             QString::fromLatin1(QSslCertificate(pem.readAll()).digest(QCryptographicHash::Sha256).toHex());
         const QString server =
             *c.pinned ? QStringLiteral("127.0.0.1:%1").arg(mitm.port()) : QStringLiteral("127.0.0.1");
-        mail.setAccountOptions({{}, {}, {}, (server + ' ' + sha + ' ' + QLatin1String(c.pinned)).trimmed(), {}});
+        mail.setAccountOptions(
+            {{}, {}, {}, (server + QLatin1Char(' ') + sha + QLatin1Char(' ') + QLatin1String(c.pinned)).trimmed(), {}});
         QList<QLabel *> richLabels;
         QString reason, subject;
         bool trustable = !c.trustable;

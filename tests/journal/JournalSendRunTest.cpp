@@ -319,7 +319,7 @@ TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncert
         QTemporaryDir home;
         SendJournal journal(home.filePath(QStringLiteral("j.sqlite")));
         // What a killed run leaves: 1 sent, 2 on its way, 3 untouched, 4 refused for now.
-        const qint64 mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), {}, {}, QStringLiteral("fp")});
+        mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), {}, {}, QStringLiteral("fp")});
         DeliveryBook(journal, mailing).load(recipients, recipients.rowCount());
         const QList<JournalRecipient> known = journal.recipients(mailing);
         journal.recordResult(known[0].id, RecipientState::Sent, 0, {});
@@ -348,7 +348,7 @@ TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncert
 TEST_F(JournalSendRunTest, ADeclinedOfferIsNotMadeAgain)
 {
     SendJournal journal(journalPath());
-    const qint64 mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), {}, {}, QStringLiteral("fp")});
+    mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), {}, {}, QStringLiteral("fp")});
     DeliveryBook(journal, mailing).load(recipients, recipients.rowCount());
     const auto never = [](const QString &, const QList<JournalRecipient> &) { return std::optional<QSet<QString>>(); };
     platform.messageAnswers.enqueue(MessageAnswer::No);

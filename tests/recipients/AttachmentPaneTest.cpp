@@ -15,6 +15,7 @@
 
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -79,14 +80,14 @@ TEST_F(AttachmentPaneTest, AddAppendsTheChosenFileOnceAndRefusesItAgain)
     };
     const QList<Step> steps{
         {"cancelled", std::nullopt, {}, 0},
-        {"first file", "/daten/Preisliste 2026.pdf", {"/daten/Preisliste 2026.pdf"}, 0},
+        {"first file", u"/daten/Preisliste 2026.pdf"_s, {u"/daten/Preisliste 2026.pdf"_s}, 0},
         {"name differing in case only",
-         "/daten/preisliste 2026.pdf",
-         {"/daten/Preisliste 2026.pdf", "/daten/preisliste 2026.pdf"},
+         u"/daten/preisliste 2026.pdf"_s,
+         {u"/daten/Preisliste 2026.pdf"_s, u"/daten/preisliste 2026.pdf"_s},
          0},
         {"same file again",
-         "/daten/Preisliste 2026.pdf",
-         {"/daten/Preisliste 2026.pdf", "/daten/preisliste 2026.pdf"},
+         u"/daten/Preisliste 2026.pdf"_s,
+         {u"/daten/Preisliste 2026.pdf"_s, u"/daten/preisliste 2026.pdf"_s},
          1},
     };
     for (const Step &step : steps) {
@@ -126,8 +127,8 @@ TEST_F(AttachmentPaneTest, RemoveFollowsTheRowCount)
         bool removeEnabled;
     };
     const QList<Step> steps{
-        {"nothing selected", {}, {"/a", "/b", "/c"}, true},
-        {"first and last", {1, 3}, {"/b"}, true},
+        {"nothing selected", {}, {u"/a"_s, u"/b"_s, u"/c"_s}, true},
+        {"first and last", {1, 3}, {u"/b"_s}, true},
         {"the last remaining row", {1}, {}, false},
     };
     for (const Step &step : steps) {

@@ -86,7 +86,8 @@ TEST_F(WizardForm, OwnerRunsTheInitialisation)
     ASSERT_EQ(form.sevDringlichkeit()->count(), 3);
     EXPECT_EQ((QStringList{form.sevDringlichkeit()->itemText(0), form.sevDringlichkeit()->itemText(1),
                            form.sevDringlichkeit()->itemText(2), form.sevDringlichkeit()->currentText()}),
-              (QStringList{"Hoch", "Normal", "Niedrig", "Normal"}));
+              (QStringList{QStringLiteral("Hoch"), QStringLiteral("Normal"), QStringLiteral("Niedrig"),
+                           QStringLiteral("Normal")}));
     EXPECT_FALSE(form.attachments()->cmdAnlageRemove()->isEnabled());
     EXPECT_EQ(form.mainRtfControl()->Titel(), QStringLiteral("Text bearbeiten..."));
     EXPECT_EQ(form.sevAnlagen()->column(1).key(), QStringLiteral("FileName"));

@@ -37,7 +37,7 @@ double wordCoverage(const QStringList &expected, const QStringList &actual)
             ++found;
         }
     }
-    return double(found) / expected.size();
+    return double(found) / double(expected.size());
 }
 
 } // namespace OrvVelmora::Testing

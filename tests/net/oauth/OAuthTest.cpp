@@ -68,8 +68,9 @@ TEST(OAuthProviderChoice, KnownServersAndOverridesAndWhatIsMissing)
             continue;
         }
         EXPECT_EQ(provider->authorizeUrl.toString(), QLatin1String(c.authorize));
-        if (c.scope)
+        if (c.scope) {
             EXPECT_EQ(provider->scope, QLatin1String(c.scope));
+        }
     }
     OAuthAccount noClient = account("smtp.gmail.com");
     noClient.clientId = QStringLiteral("  ");
@@ -221,8 +222,9 @@ TEST(TokenStore, KeepsOneTokenPerServerAndUserWhereverItCan)
     EXPECT_EQ(store.lastPlace(), keyring ? OAuthTokenStore::Place::Keyring : OAuthTokenStore::Place::SettingsFile);
     const QString inFile = SettingsFileStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("OAuthToken"), file);
     EXPECT_EQ(inFile.contains(QLatin1String("rt-1/+=")), !keyring);
-    if (!keyring)
+    if (!keyring) {
         EXPECT_EQ(QFile::permissions(file) & 0x0077, QFileDevice::Permissions());
+    }
 
     OAuthTokenStore later(settingsTokenFile(file));
     EXPECT_EQ(later.load(QStringLiteral("SMTP.gmail.com"), QStringLiteral("anna")), QStringLiteral("rt-1/+="));

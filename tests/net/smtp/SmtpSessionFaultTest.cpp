@@ -330,9 +330,10 @@ TEST_F(SmtpSessionFaultTest, AnnouncedEnvelopeRidesWithTheEndOfDataAndNeverDeliv
     transport.Disconnect();
     expectWindowKeptRunning();
     ASSERT_TRUE(server->waitForClosedSessions(3));
-    const QStringList expected{"RCPT TO:<kunde1@example.com>", "RCPT TO:<kunde2@example.com>",
-                               "RCPT TO:<kunde3@example.com>", "RCPT TO:<kunde5@example.com>",
-                               "RCPT TO:<kunde6@example.com>"};
+    const QStringList expected{
+        QStringLiteral("RCPT TO:<kunde1@example.com>"), QStringLiteral("RCPT TO:<kunde2@example.com>"),
+        QStringLiteral("RCPT TO:<kunde3@example.com>"), QStringLiteral("RCPT TO:<kunde5@example.com>"),
+        QStringLiteral("RCPT TO:<kunde6@example.com>")};
     EXPECT_EQ(deliveredTo(*server), expected);
 
     // Steady state: a message's end and the next envelope arrive in one read.
@@ -341,7 +342,8 @@ TEST_F(SmtpSessionFaultTest, AnnouncedEnvelopeRidesWithTheEndOfDataAndNeverDeliv
         flights[line.section(QLatin1Char(' '), 0, 0)] << line.section(QLatin1Char(' '), 1);
     const QStringList shared{QStringLiteral("."), QStringLiteral("MAIL"), QStringLiteral("RCPT"),
                              QStringLiteral("DATA")};
-    EXPECT_EQ(std::count(flights.cbegin(), flights.cend(), shared), 3) << server->flights(1).join(' ').toStdString();
+    EXPECT_EQ(std::count(flights.cbegin(), flights.cend(), shared), 3)
+        << server->flights(1).join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(server->commands(1).count(QStringLiteral("MAIL")), 5) << "no second MAIL for an announced message";
 }
 
@@ -364,5 +366,7 @@ TEST_F(SmtpSessionFaultTest, ServerEndingTheSessionAtAnAnnouncedEnvelope)
     EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
     transport.Disconnect();
     ASSERT_TRUE(server->waitForClosedSessions(server->sessionCount()));
-    EXPECT_EQ(deliveredTo(*server), (QStringList{"RCPT TO:<kunde@example.com>", "RCPT TO:<kunde2@example.com>"}));
+    EXPECT_EQ(
+        deliveredTo(*server),
+        (QStringList{QStringLiteral("RCPT TO:<kunde@example.com>"), QStringLiteral("RCPT TO:<kunde2@example.com>")}));
 }
