@@ -17,8 +17,9 @@ class QAbstractButton;
 ///
 /// The delivery journal's questions get the answers that never lose nor
 /// double a message: an interrupted mailing is continued with its uncertain
-/// recipients ticked, a mailing sent before goes only to those who did not
-/// get it, and a failure list is counted and closed.
+/// recipients ticked (the wizard then comes back filled, on the send pane,
+/// and only finishing is left), a mailing sent before goes only to those who
+/// did not get it, and a failure list is counted and closed.
 class DemoDriver : public QObject
 {
     Q_OBJECT
@@ -46,6 +47,7 @@ private:
     void answerNextDialog(const std::function<void(QWidget *)> &answer);
     bool answerJournalQuestion();
 
+    void noteResumed();
     void recipientsPane();
     void messagePane();
     void writeMessage();

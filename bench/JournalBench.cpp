@@ -35,8 +35,7 @@ public:
 
     QString labelText(SendLabel label) const override { return m_labels.value(label, QStringLiteral("0")); }
     void setLabelText(SendLabel label, const QString &text) override { m_labels[label] = text; }
-    void setProgressBarValue(int) override {}
-    void setProgressBarVisible(bool) override {}
+    void setProgressBar(qint32, qint32) override {}
     void setWizardProgressMinimum(qint32) override {}
     void setWizardProgressMaximum(qint32) override {}
     void setWizardProgressValue(qint32) override {}

@@ -120,6 +120,7 @@ public:
     QString messageText() const override { return m_message.plain; }
     QString messageRtf() const override { return m_message.rtf; }
     void setNavigationEnabled(bool) override {}
+    void setFinishAllowed(bool) override {}
     void setBusy(bool) override {}
     void finishRunFirst() override {}
     void finishRunSecond() override {}
@@ -138,7 +139,7 @@ public:
         : BenchLetterView(port, attachment)
     {
         auto *layout = new QVBoxLayout(&m_window);
-        for (int i = 0; i <= int(SendLabel::lblStatus); ++i)
+        for (int i = 0; i <= int(SendLabel::lblOffen); ++i)
             layout->addWidget(m_labels[SendLabel(i)] = new QLabel(&m_window));
         m_labels[SendLabel::lblOK]->setText(QStringLiteral("0"));
         m_labels[SendLabel::lblError]->setText(QStringLiteral("0"));
@@ -150,8 +151,11 @@ public:
 
     QString labelText(SendLabel label) const override { return m_labels.value(label)->text(); }
     void setLabelText(SendLabel label, const QString &text) override { m_labels.value(label)->setText(text); }
-    void setProgressBarValue(int percent) override { m_bar->setValue(percent); }
-    void setProgressBarVisible(bool visible) override { m_bar->setVisible(visible); }
+    void setProgressBar(qint32 value, qint32 maximum) override
+    {
+        m_bar->setMaximum(maximum);
+        m_bar->setValue(value);
+    }
     void setWizardProgressMinimum(qint32 value) override { m_frameProgress->setMinimum(value); }
     void setWizardProgressMaximum(qint32 value) override { m_frameProgress->setMaximum(value); }
     void setWizardProgressValue(qint32 value) override { m_frameProgress->setValue(value); }
@@ -179,6 +183,11 @@ public:
         if (key == QLatin1String("EMail"))
             return QStringLiteral("kunde%1@example.org").arg(row);
         return key + QString::number(row);
+    }
+    QMap<QString, QString> record(qint32 row) const override
+    {
+        return {{QStringLiteral("KundenNr"), *cell(row, QStringLiteral("KundenNr"))},
+                {QStringLiteral("EMail"), *cell(row, QStringLiteral("EMail"))}};
     }
 
 private:

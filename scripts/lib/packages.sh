@@ -19,8 +19,10 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev qt6-base-dev qt6-base-dev-tools
     qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql libgmime-3.0-dev
     libzip-dev openssl ca-certificates dpkg-dev qt6-networkauth-dev qtkeychain-qt6-dev)
+# LibreOffice Calc opens the failure list in a test; the screen-reader test needs an X
+# server of its own, the accessibility bus and pyatspi.
 RUNTIME_TEST_PACKAGES=(python3-aiosmtpd postgresql postfix unrtf sqlite3 gnome-keyring dbus-daemon chromium poppler-utils
-    libreoffice-calc-nogui)
+    libreoffice-calc-nogui xvfb at-spi2-core python3-pyatspi qt6-qpa-plugins)
 # clang-format 14 (Debian 12): other versions format some constructs differently.
 FORMAT_PACKAGES=(clang-format)
 # scripts/lib/check-package.sh: CPack's shlibdeps and debug-symbol split, lintian, pkg-config.

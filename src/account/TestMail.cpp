@@ -91,6 +91,9 @@ void TestMail::sendAndReport()
     if (!connection.prepare(m_transport))
         return tell(connection.errorText(), kCaption, MessageIcon::Stop);
     if (!connectOfferingWaysAround()) {
+        // The server answered; only the user's own choice stopped the test.
+        if (!m_declined.isEmpty())
+            return tell(m_declined, kCaption, MessageIcon::Information);
         const QString reason = m_transport.LastError();
         return tell(QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.") + kTwoLineBreaks +
                         reason,
@@ -105,7 +108,10 @@ void TestMail::sendAndReport()
     }
     m_transport.Disconnect();
     if (!sendFailed)
-        tell(QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet."), kCaption, MessageIcon::Information);
+        tell(QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet.") + kTwoLineBreaks +
+                 QStringLiteral("Sie ging an Ihre eigene Adresse „%1“; sehen Sie dort nach, ob sie angekommen ist.")
+                     .arg(m_dialog.sevEMail()->Text().trimmed()),
+             kCaption, MessageIcon::Information);
 }
 
 // A certificate of the server's own and a relay without encryption are
@@ -131,8 +137,13 @@ bool TestMail::offerCertificateException()
 {
     const TrustedCertificate trusted = frmCertificateException::askToTrust(
         m_dialog.sevServer()->Text(), portFromText(m_dialog.sevPort()->Text()), m_transport, &m_dialog);
-    if (!trusted.isValid())
+    if (!trusted.isValid()) {
+        m_declined =
+            QStringLiteral("Die Testnachricht wurde nicht gesendet: Der Server „%1“ ist an Port %2 erreichbar, "
+                           "sein Zertifikat haben Sie aber nicht angenommen.")
+                .arg(m_dialog.sevServer()->Text().trimmed(), m_dialog.sevPort()->Text().trimmed());
         return false;
+    }
     m_dialog.trustCertificate(trusted);
     return true;
 }
@@ -142,14 +153,20 @@ bool TestMail::offerUnencryptedRelay()
     // With a user name there would be a login, and it never goes out unencrypted.
     if (!m_dialog.sevUserName()->Text().trimmed().isEmpty())
         return false;
-    const MessageAnswer answer = PlatformServices::instance().messageBox(
-        QStringLiteral("Der Server „%1“ bietet keine verschlüsselte Verbindung an.\r\n\r\n"
-                       "Steht dieser Server in Ihrem eigenen lokalen Netz, und sollen Nachrichten an ihn "
-                       "unverschlüsselt gesendet werden? Ohne Benutzername wird dabei kein Kennwort übertragen.")
-            .arg(m_dialog.sevServer()->Text().trimmed()),
-        kCaption, MessageIcon::Question, MessageButtons::YesNo);
-    if (answer != MessageAnswer::Yes)
+    const QString found = QStringLiteral("Der Server „%1“ ist an Port %2 erreichbar, bietet aber keine verschlüsselte "
+                                         "Verbindung an.")
+                              .arg(m_dialog.sevServer()->Text().trimmed(), m_dialog.sevPort()->Text().trimmed());
+    // Nein is the default: sending in the clear is right only for a relay in
+    // the user's own network, and Enter must not decide that.
+    const MessageAnswer answer = PlatformServices::instance().askActions(
+        found + kTwoLineBreaks +
+            QStringLiteral("Nur wenn dieser Server in Ihrem eigenen lokalen Netz steht, sollten Nachrichten "
+                           "unverschlüsselt an ihn gehen. Ohne Benutzername wird dabei kein Kennwort übertragen."),
+        kCaption, {QStringLiteral("Unverschlüsselt senden"), QStringLiteral("Nicht senden")}, MessageAnswer::No);
+    if (answer != MessageAnswer::Yes) {
+        m_declined = QStringLiteral("Die Testnachricht wurde nicht gesendet: ") + found;
         return false;
+    }
     m_dialog.allowUnencrypted();
     m_transport.setTlsMode(SmtpTlsMode::WhenOffered);
     return true;

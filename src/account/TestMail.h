@@ -46,6 +46,8 @@ private:
 
     frmEMailSetup &m_dialog;
     SmtpTransport &m_transport;
+    /// What the server showed when the user turned down a way around it.
+    QString m_declined;
 };
 
 } // namespace OrvVelmora

@@ -22,6 +22,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -144,7 +145,7 @@ frmEMailSetup::frmEMailSetup(MailSettings *owner, QWidget *parent)
     colourControls();
     fillFields();
     updateAccountExtras();
-    if (!m_signInRow->isHidden())
+    if (!m_signInRow->isHidden() && !m_signInBlocked)
         showSignInState();
 }
 
@@ -167,13 +168,48 @@ void frmEMailSetup::buildFields()
     m_sevPort = field("sevPort", QStringLiteral("Server Port"));
     m_sevUserName = field("sevUserName", QStringLiteral("Benutzername"));
     m_sevKennwort = field("sevKennwort", QStringLiteral("Kennwort"));
-    m_sevPort->setMaxLength(4);
+    // Five digits: a port is 1 to 65535, and a fifth digit cut off silently
+    // would leave another valid port.
+    m_sevPort->setMaxLength(5);
     m_sevPort->setDigitsOnly(true);
     m_sevPort->setText(QStringLiteral("25"));
     m_sevPort->lineEdit()->setFixedWidth(70);
     m_sevPort->layout()->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding));
     m_sevKennwort->setPasswordChar(QLatin1Char('*'));
     m_sevKennwort->setLabelWidth(kNarrowLabelWidth);
+    for (LabelledField *f : fields())
+        f->lineEdit()->installEventFilter(this);
+}
+
+QList<LabelledField *> frmEMailSetup::fields() const
+{
+    return {m_sevName,   m_sevEMail, m_sevFirma,    m_sevAntwortAdresse,
+            m_sevServer, m_sevPort,  m_sevUserName, m_sevKennwort};
+}
+
+QStringList frmEMailSetup::typed() const
+{
+    QStringList texts;
+    for (const LabelledField *f : fields())
+        texts << f->Text();
+    texts << QString::number(m_chkZertifikat->isChecked()) << QString::number(m_chkUnverschluesselt->isChecked());
+    return texts;
+}
+
+// Enter in a field goes on to the next one, as on a paper form: saving is
+// for the button (or Alt+S), so a half-filled account is never stored, nor
+// one that was never tested, by a key meant to end a line.
+bool frmEMailSetup::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+        (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return QDialog::eventFilter(watched, event);
+    static_cast<QWidget *>(watched)->setFocus(Qt::OtherFocusReason);
+    focusNextChild();
+    return true;
 }
 
 void frmEMailSetup::buildAccountExtras()
@@ -217,7 +253,6 @@ void frmEMailSetup::buildLayout()
     buttons->addStretch(1);
     buttons->addWidget(m_cmdOK);
     buttons->addWidget(m_cmdCancel);
-    m_cmdOK->setDefault(true);
 
     auto *body = new QVBoxLayout(m_wizPane->body());
     body->setContentsMargins(18, 16, 18, 16);
@@ -272,6 +307,7 @@ void frmEMailSetup::fillFields()
     tolerant([this] { m_options = internalOf(m_owner).accountOptions(); });
     m_chkZertifikat->setChecked(true);
     m_chkUnverschluesselt->setChecked(true);
+    m_loaded = typed();
 }
 
 bool frmEMailSetup::checkRequiredFields()
@@ -284,6 +320,15 @@ bool frmEMailSetup::checkRequiredFields()
     if (trimBlanks(m_sevServer->Text()).isEmpty()) {
         inform(QStringLiteral("Sie müssen einen Postausgangsserver eingeben."));
         m_sevServer->setFocus();
+        return false;
+    }
+    // Only a port typed here is held to the range; one read from the settings
+    // file is kept as it was unless the user changes it.
+    const PortNumber port = PortNumber::read(m_sevPort->Text());
+    const bool typedHere = m_sevPort->Text() != m_loaded.value(fields().indexOf(m_sevPort));
+    if (typedHere && port.reading != PortNumber::Reading::NotANumber && (port.value < 1 || port.value > 65535)) {
+        inform(QStringLiteral("Im Feld „Server Port“ ist nur eine Zahl von 1 bis 65535 möglich."));
+        m_sevPort->setFocus();
         return false;
     }
     return true;
@@ -332,6 +377,8 @@ void frmEMailSetup::updateAccountExtras()
     const AccountOptions options = accountOptions();
     const bool browserSignIn = OAuthProvider::appliesTo(oauthAccount());
     m_signInRow->setHidden(!browserSignIn);
+    if (browserSignIn)
+        updateSignInButton();
     const TrustedCertificate pin = TrustedCertificate::fromSetting(m_options.Zertifikat);
     const bool applies = pin.appliesTo(m_sevServer->Text(), typedPort(m_sevPort->Text()));
     const QByteArray trusted = applies ? pin.sha256() : QByteArray();
@@ -400,10 +447,11 @@ void frmEMailSetup::signIn()
     }
     if (!checkRequiredFields())
         return;
-    // The provider's mailbox name is what XOAUTH2 logs in as.
-    if (trimBlanks(m_sevUserName->Text()).isEmpty())
-        m_sevUserName->setText(trimBlanks(m_sevEMail->Text()));
-    const OAuthAccount account = oauthAccount();
+    // The provider's mailbox name is what XOAUTH2 logs in as; the field
+    // takes it only once the sign-in has worked.
+    OAuthAccount account = oauthAccount();
+    if (account.user.isEmpty())
+        account.user = trimBlanks(m_sevEMail->Text());
     QString why;
     const std::optional<OAuthProvider> provider = OAuthProvider::forAccount(account, &why);
     if (!provider)
@@ -417,6 +465,8 @@ void frmEMailSetup::signIn()
     OAuthAccess(*provider, *m_pendingSignIn, account.server, account.user).adopt(*tokens);
     m_signedInProvider = provider;
     m_signedInAccount = account;
+    if (trimBlanks(m_sevUserName->Text()).isEmpty())
+        m_sevUserName->setText(account.user);
     showSignInState();
     inform(QStringLiteral("Sie sind bei %1 angemeldet.").arg(provider->name));
 }
@@ -438,6 +488,22 @@ std::optional<OAuthTokens> frmEMailSetup::waitForBrowser(OAuthSignIn &signIn)
     m_cmdAnmelden->setText(caption);
     showSignInState();
     return tokens;
+}
+
+// "Anmelden…" is offered only where a sign-in can work; where the settings
+// lack what it needs, the row says what is missing instead.
+void frmEMailSetup::updateSignInButton()
+{
+    if (m_runningSignIn)
+        return;
+    QString why;
+    const bool possible = OAuthProvider::forAccount(oauthAccount(), &why).has_value();
+    m_cmdAnmelden->setEnabled(possible);
+    if (!possible)
+        m_lblAnmeldung->setText(why);
+    else if (m_signInBlocked)
+        showSignInState();
+    m_signInBlocked = !possible;
 }
 
 void frmEMailSetup::showSignInState()
@@ -473,7 +539,20 @@ bool frmEMailSetup::savePendingSignIn()
 
 void frmEMailSetup::Cancel()
 {
-    reject();
+    QDialog::reject();
+}
+
+// Esc and the close box may be pressed by mistake; Abbrechen is a decision.
+void frmEMailSetup::reject()
+{
+    if (!m_testRunning && !m_runningSignIn && typed() != m_loaded &&
+        PlatformServices::instance().askActions(
+            QStringLiteral("Sie haben Einstellungen geändert, aber nicht gespeichert.\r\n\r\n"
+                           "Möchten Sie die Änderungen verwerfen?"),
+            kCaption, {QStringLiteral("Verwerfen"), QStringLiteral("Weiter bearbeiten")},
+            MessageAnswer::No) != MessageAnswer::Yes)
+        return;
+    QDialog::reject();
 }
 
 void frmEMailSetup::runTestMail()
@@ -505,8 +584,7 @@ void frmEMailSetup::showModal()
 // leaves the focus where the dialog puts it.
 void frmEMailSetup::focusFirstEmptyField()
 {
-    for (LabelledField *f : {m_sevName, m_sevEMail, m_sevFirma, m_sevAntwortAdresse, m_sevServer, m_sevPort,
-                             m_sevUserName, m_sevKennwort}) {
+    for (LabelledField *f : fields()) {
         if (f->Text().trimmed().isEmpty()) {
             f->lineEdit()->setFocus(Qt::OtherFocusReason);
             return;

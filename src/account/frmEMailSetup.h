@@ -91,6 +91,8 @@ public Q_SLOTS:
     /// Refused while a test mail runs: its buttons are off, and the close box
     /// and Escape must not end the dialog behind the test's back either.
     void done(int result) override;
+    /// Esc and the close box: asks before changes are thrown away.
+    void reject() override;
     void Save();
     void Cancel();
     /// The "Testen" button: a TestMail over mainSMTP.
@@ -100,7 +102,14 @@ public Q_SLOTS:
     /// sign-in is kept until Speichern, like every other field of the dialog.
     void signIn();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    [[nodiscard]] QList<LabelledField *> fields() const;
+    /// Every value the user can change, to tell whether anything was.
+    [[nodiscard]] QStringList typed() const;
+    void updateSignInButton();
     void buildFields();
     void buildLayout();
     void colourControls();
@@ -144,6 +153,8 @@ private:
     std::unique_ptr<OAuthTokenStore> m_pendingSignIn;
     std::optional<OAuthProvider> m_signedInProvider;
     OAuthAccount m_signedInAccount;
+    QStringList m_loaded;
+    bool m_signInBlocked = false;
 };
 
 } // namespace OrvVelmora

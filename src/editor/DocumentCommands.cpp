@@ -70,7 +70,7 @@ void DocumentCommands::OpenDocument()
     showBusyPointer();
     if (!m_box.LoadFile(m_dialog.FileName)) {
         qCWarning(lcEditor) << "cannot open" << m_dialog.FileName << "as RTF; the text is left as it was";
-        tell(QStringLiteral("Die Datei \"%1\" ist kein lesbares RTF-Dokument und wurde nicht geöffnet.")
+        tell(QStringLiteral("Die Datei „%1“ ist kein lesbares RTF-Dokument und wurde nicht geöffnet.")
                  .arg(QFileInfo(m_dialog.FileName).fileName()));
     }
 }
@@ -92,7 +92,7 @@ void DocumentCommands::SaveDocument()
     m_dialog.FileName = withRtfExtension(m_dialog.FileName);
     if (!m_box.SaveFile(m_dialog.FileName)) {
         qCWarning(lcEditor) << "cannot save the text to" << m_dialog.FileName;
-        tell(QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden.")
+        tell(QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden.")
                  .arg(QFileInfo(m_dialog.FileName).fileName()));
     }
 }

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -108,8 +109,12 @@ void OrvRtfCtl32::buildControls()
     m_documents = std::make_unique<DocumentCommands>(*m_mainRTF);
     m_dispatcher = std::make_unique<ToolDispatcher>(*m_mainToolBar, *m_mainRTF, *m_documents);
     m_stateSync = std::make_unique<ToolStateSync>(*m_mainToolBar, *m_mainRTF);
-    setFocusProxy(m_mainRTF);
-    setFocusPolicy(Qt::StrongFocus);
+    // Not a Tab stop itself (a focus proxy would make it one, ahead of its
+    // toolbar): Tab reaches the toolbar and then the text; focus given to the
+    // control goes on to the text.
+    setFocusPolicy(Qt::ClickFocus);
+    // The toolbar comes before the text, as it stands above it.
+    m_mainToolBar->setNextInTabOrder(m_mainRTF);
 }
 
 void OrvRtfCtl32::buildTitle()
@@ -139,6 +144,10 @@ void OrvRtfCtl32::connectControls()
         if (button == 2)
             m_mainToolBar->showPopupMenu(QStringLiteral("popMenu"), -1, -1);
     });
+    // From the keyboard the menu opens at the caret, where the mouse may not be.
+    connect(m_mainRTF, &RichTextBox::ContextMenuKey, this,
+            [this](QPoint caret) { m_mainToolBar->showPopupMenu(QStringLiteral("popMenu"), caret.x(), caret.y()); });
+    connect(m_mainToolBar, &ToolBarControl::EscapePressed, this, [this] { m_mainRTF->setFocus(Qt::OtherFocusReason); });
 }
 
 void OrvRtfCtl32::addShortcuts()
@@ -155,6 +164,18 @@ void OrvRtfCtl32::addShortcuts()
             addAction(action);
         }
     }
+    // F10 (or Alt+F10, as in word processors) jumps from the text to the toolbar.
+    auto *toTools = new QAction(this);
+    toTools->setShortcuts({QKeySequence(Qt::Key_F10), QKeySequence(Qt::ALT | Qt::Key_F10)});
+    toTools->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(toTools, &QAction::triggered, m_mainToolBar, &ToolBarControl::focusTools);
+    addAction(toTools);
+}
+
+void OrvRtfCtl32::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    m_mainRTF->setFocus(event->reason());
 }
 
 void OrvRtfCtl32::Initialize()

@@ -10,7 +10,9 @@ namespace {
 QString reasonFor(RecipientState state, int code, const QString &text)
 {
     switch (state) {
-    case RecipientState::Refused: return QStringLiteral("abgelehnt: ") + text;
+    // A refusal without a reply code was ours, not the server's (a file gone, an address we cannot use).
+    case RecipientState::Refused:
+        return (code ? QStringLiteral("abgelehnt: ") : QStringLiteral("nicht gesendet: ")) + text;
     case RecipientState::TemporaryRefused: return QStringLiteral("vorübergehend abgelehnt: ") + text;
     case RecipientState::Uncertain:
         return QStringLiteral("unsicher: Verbindung nach dem Ende der Nachricht unterbrochen");
@@ -34,8 +36,11 @@ QString DeliveryBook::keyOf(const QString &kundenNr, const QString &address)
     return kundenNr.trimmed() + QLatin1Char('\n') + address.trimmed().toLower();
 }
 
-void DeliveryBook::load(const MergeRowSource &rows, qint32 rowCount)
+void DeliveryBook::load(const MergeRowSource &rows, qint32 rowCount, DuplicateAddresses duplicates)
 {
+    m_entries.clear();
+    m_rowKeys.clear();
+    m_wantedDuplicates = 0;
     for (const JournalRecipient &known : m_journal.recipients(m_mailing)) {
         Entry e{known.id,
                 known.state,
@@ -50,23 +55,40 @@ void DeliveryBook::load(const MergeRowSource &rows, qint32 rowCount)
             setState(e, RecipientState::Uncertain);
         m_entries.insert(key, e);
     }
+    Seen seen;
     m_journal.beginBatch();
-    for (qint32 row = 1; row <= rowCount; ++row) {
-        const QString kundenNr = rows.cell(row, QStringLiteral("KundenNr")).value_or(QString());
-        const QString address = rows.cell(row, QStringLiteral("EMail")).value_or(QString());
-        const QString key = keyOf(kundenNr, address);
-        m_rowKeys.insert(row, key);
-        if (m_entries.contains(key))
-            continue;
-        const QString name = rows.cell(row, QStringLiteral("Vorname")).value_or(QString()) + QLatin1Char(' ') +
-            rows.cell(row, QStringLiteral("Name")).value_or(QString());
-        const JournalRecipient added =
-            m_journal.addRecipient(m_mailing, kundenNr, name.trimmed(), address).value_or(JournalRecipient{});
-        m_entries.insert(key,
-                         Entry{added.id, RecipientState::Open, kundenNr, name.trimmed(), address, added.messageId,
-                               reasonFor(RecipientState::Open, 0, {})});
-    }
+    for (qint32 row = 1; row <= rowCount; ++row)
+        matchRow(rows, row, duplicates, seen);
     m_journal.commitBatch();
+}
+
+void DeliveryBook::matchRow(const MergeRowSource &rows, qint32 row, DuplicateAddresses duplicates, Seen &seen)
+{
+    const QString kundenNr = rows.cell(row, QStringLiteral("KundenNr")).value_or(QString());
+    const QString address = rows.cell(row, QStringLiteral("EMail")).value_or(QString());
+    const QString key = keyOf(kundenNr, address);
+    if (seen.keys.contains(key))
+        return;
+    seen.keys.insert(key);
+    const auto known = m_entries.constFind(key);
+    const QString mailbox = address.trimmed().toLower();
+    const bool sharedAddress = !mailbox.isEmpty() && seen.addresses.contains(mailbox);
+    seen.addresses.insert(mailbox);
+    if (sharedAddress && duplicates == DuplicateAddresses::SendOnce) {
+        m_wantedDuplicates += known == m_entries.cend() || sentOnContinue(known->state) || known->forced;
+        return;
+    }
+    m_rowKeys.insert(row, key);
+    if (known != m_entries.cend())
+        return;
+    const QString name = (rows.cell(row, QStringLiteral("Vorname")).value_or(QString()) + QLatin1Char(' ') +
+                          rows.cell(row, QStringLiteral("Name")).value_or(QString()))
+                             .trimmed();
+    const JournalRecipient added =
+        m_journal.addRecipient(m_mailing, kundenNr, name, address).value_or(JournalRecipient{});
+    m_entries.insert(key,
+                     Entry{added.id, RecipientState::Open, kundenNr, name, address, added.messageId,
+                           reasonFor(RecipientState::Open, 0, {})});
 }
 
 DeliveryBook::Entry *DeliveryBook::entry(qint32 row)
@@ -91,6 +113,26 @@ bool DeliveryBook::wanted(qint32 row) const
     return sentOnContinue(e->state) || e->forced;
 }
 
+qint32 DeliveryBook::wantedCount() const
+{
+    qint32 count = 0;
+    for (auto it = m_rowKeys.cbegin(); it != m_rowKeys.cend(); ++it)
+        count += wanted(it.key()) ? 1 : 0;
+    return count;
+}
+
+std::optional<Standing> DeliveryBook::standing(qint32 row) const
+{
+    const Entry *e = entry(row);
+    if (!e)
+        return std::nullopt;
+    if (e->state == RecipientState::Sent)
+        return Standing::Sent;
+    if (wanted(row))
+        return Standing::Open;
+    return e->state == RecipientState::Refused ? Standing::NotSent : Standing::Uncertain;
+}
+
 QString DeliveryBook::messageId(qint32 row) const
 {
     const Entry *e = entry(row);
@@ -100,6 +142,7 @@ QString DeliveryBook::messageId(qint32 row) const
 void DeliveryBook::setState(Entry &e, RecipientState state)
 {
     e.state = state;
+    e.reason = reasonFor(state, 0, {});
     m_journal.setState(e.id, state);
 }
 
@@ -112,7 +155,6 @@ void DeliveryBook::beginSend(qint32 row)
     if (!e)
         return;
     e->state = RecipientState::Sending;
-    e->unsentThisRun = false;
     m_journal.beginBatch();
     writePending();
     m_journal.markSending(e->id);
@@ -140,21 +182,28 @@ DeliveryBook::~DeliveryBook()
 ReplyKind DeliveryBook::endSend(qint32 row, qint32 result, int code, const QString &text)
 {
     const ReplyKind kind = ReplyClassifier::classify(result, code, text);
+    record(row, kind, code > 0 ? code : (result < -2 ? -result : 0), text);
+    return kind;
+}
+
+void DeliveryBook::record(qint32 row, ReplyKind kind, int code, const QString &text)
+{
     Entry *e = entry(row);
     if (!e)
-        return kind;
+        return;
     static const QMap<ReplyKind, RecipientState> states{{ReplyKind::Delivered, RecipientState::Sent},
                                                         {ReplyKind::Refused, RecipientState::Refused},
                                                         {ReplyKind::Temporary, RecipientState::TemporaryRefused},
                                                         {ReplyKind::Limit, RecipientState::Open},
-                                                        {ReplyKind::Uncertain, RecipientState::Uncertain}};
+                                                        {ReplyKind::Uncertain, RecipientState::Uncertain},
+                                                        {ReplyKind::OurFault, RecipientState::Refused}};
     e->state = states.value(kind);
     // An uncertain copy is sent again only on the person's word, never by the retry rounds.
     e->forced = false;
-    const int shownCode = code > 0 ? code : (result < -2 ? -result : 0);
-    e->reason = reasonFor(e->state, shownCode ? shownCode : int(kind == ReplyKind::Limit), text);
-    m_pending = PendingResult{e->id, e->state, shownCode, text};
-    return kind;
+    if (kind == ReplyKind::OurFault)
+        code = 0;
+    e->reason = reasonFor(e->state, code ? code : int(kind == ReplyKind::Limit), text);
+    m_pending = PendingResult{e->id, e->state, code, text};
 }
 
 void DeliveryBook::noteUnsent(qint32 row, const QString &reason)
@@ -166,28 +215,18 @@ void DeliveryBook::noteUnsent(qint32 row, const QString &reason)
 QList<qint32> DeliveryBook::temporaryRows() const
 {
     QList<qint32> rows;
-    QSet<QString> seen;
-    for (auto it = m_rowKeys.cbegin(); it != m_rowKeys.cend(); ++it) {
-        const Entry *e = entry(it.key());
-        if (e && e->state == RecipientState::TemporaryRefused && !seen.contains(it.value())) {
-            seen.insert(it.value());
+    for (auto it = m_rowKeys.cbegin(); it != m_rowKeys.cend(); ++it)
+        if (const Entry *e = entry(it.key()); e && e->state == RecipientState::TemporaryRefused)
             rows.append(it.key());
-        }
-    }
     return rows;
 }
 
 QList<FailedRecipient> DeliveryBook::failures() const
 {
     QList<FailedRecipient> result;
-    QSet<QString> seen;
-    for (auto it = m_rowKeys.cbegin(); it != m_rowKeys.cend(); ++it) {
-        const Entry *e = entry(it.key());
-        if (!e || e->state == RecipientState::Sent || seen.contains(it.value()))
-            continue;
-        seen.insert(it.value());
-        result.append({it.key(), e->kundenNr, e->name, e->address, e->reason});
-    }
+    for (auto it = m_rowKeys.cbegin(); it != m_rowKeys.cend(); ++it)
+        if (const Entry *e = entry(it.key()); e && e->state != RecipientState::Sent)
+            result.append({it.key(), e->kundenNr, e->name, e->address, e->reason});
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "journal/RecipientState.h"
 #include "journal/ReplyClassifier.h"
+#include "journal/RunTally.h"
 
 #include <QList>
 #include <QMap>
@@ -29,10 +30,19 @@ struct FailedRecipient
 /// to the journal's recipients of one mailing, says which rows still need the
 /// message, and writes each attempt's start and outcome.
 ///
+/// Rows with the same address: one message for the first of them (two
+/// customers sharing an office address would otherwise get it twice), or one
+/// for each when the person says so.
+enum class DuplicateAddresses { SendOnce, SendEach };
+
 /// A row is matched by customer number and address, so the same customer
 /// listed twice gets one message, and a continued mailing finds who already
 /// has it. "wird gesendet" found when the rows are loaded was left by a
 /// crash; it becomes "unsicher" and is sent only when the person chose so.
+///
+/// Only the first row of a recipient belongs to the mailing: a later row of
+/// the same customer, or of the same address when it is sent once, is not
+/// wanted, has no standing and is in no list.
 class DeliveryBook
 {
 public:
@@ -48,9 +58,17 @@ public:
     [[nodiscard]] static QString keyOf(const QString &kundenNr, const QString &address);
     [[nodiscard]] qint64 mailing() const { return m_mailing; }
 
-    /// Matches rows 1..rowCount with the journal, adding the new ones as "offen".
-    void load(const MergeRowSource &rows, qint32 rowCount);
+    /// Matches rows 1..rowCount with the journal, adding the new ones as
+    /// "offen". Loading again starts over from what the journal holds.
+    void load(const MergeRowSource &rows, qint32 rowCount,
+              DuplicateAddresses duplicates = DuplicateAddresses::SendOnce);
     [[nodiscard]] bool wanted(qint32 row) const;
+    /// The rows that still want the message.
+    [[nodiscard]] qint32 wantedCount() const;
+    /// How many more would want it if every row of a shared address got its own.
+    [[nodiscard]] qint32 wantedDuplicates() const { return m_wantedDuplicates; }
+    /// Where the row stands before the run; nothing for a row outside the mailing.
+    [[nodiscard]] std::optional<Standing> standing(qint32 row) const;
     [[nodiscard]] QString messageId(qint32 row) const;
 
     /// Writes "wird gesendet" before the message goes out, in one commit
@@ -59,6 +77,8 @@ public:
     /// Notes the outcome; a limit puts the recipient back to "offen". It
     /// reaches the disk with the next beginSend, or with flush().
     ReplyKind endSend(qint32 row, qint32 result, int code, const QString &text);
+    /// The same for an outcome already sorted, such as a failure of our own.
+    void record(qint32 row, ReplyKind kind, int code, const QString &text);
     /// Writes the outcome still held back; call it before the run waits or ends.
     void flush();
     /// A row the run could not send (no connection): it stays "offen" with this reason.
@@ -78,12 +98,18 @@ private:
         RecipientState state = RecipientState::Open;
         QString kundenNr, name, address, messageId, reason;
         bool forced = false;
-        bool unsentThisRun = true;
     };
     Entry *entry(qint32 row);
     [[nodiscard]] const Entry *entry(qint32 row) const;
     void setState(Entry &e, RecipientState state);
     void writePending();
+    /// Keys and addresses met so far while loading.
+    struct Seen
+    {
+        QSet<QString> keys;
+        QSet<QString> addresses;
+    };
+    void matchRow(const MergeRowSource &rows, qint32 row, DuplicateAddresses duplicates, Seen &seen);
 
     struct PendingResult
     {
@@ -98,6 +124,7 @@ private:
     QSet<QString> m_alsoSend;
     QMap<QString, Entry> m_entries;
     QMap<qint32, QString> m_rowKeys;
+    qint32 m_wantedDuplicates = 0;
     std::optional<PendingResult> m_pending;
 };
 

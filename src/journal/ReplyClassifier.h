@@ -11,6 +11,7 @@ enum class ReplyKind {
     Temporary, ///< "try later" (4xx, or no reply before the message's end): retried at the end of the run
     Limit,     ///< the provider's rate or quota limit: the run pauses, the rest wait for later
     Uncertain, ///< the connection ended after the message's end, before the reply
+    OurFault,  ///< no server said anything: a file of ours is gone, an address we cannot use; final
 };
 
 /// Sorts replies into the kinds above. Rate and quota limits are recognised

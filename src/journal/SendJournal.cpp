@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -28,6 +31,8 @@ const char *const kSchema[] = {
     " id INTEGER PRIMARY KEY, mailing INTEGER NOT NULL REFERENCES mailing(id) ON DELETE CASCADE,"
     " kunden_nr TEXT, name TEXT, address TEXT, state TEXT NOT NULL, attempts INTEGER NOT NULL DEFAULT 0,"
     " reply_code INTEGER NOT NULL DEFAULT 0, reply_text TEXT, message_id TEXT NOT NULL, changed TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS mailing_content ("
+    " mailing INTEGER PRIMARY KEY REFERENCES mailing(id) ON DELETE CASCADE, content TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS recipient_mailing ON recipient(mailing)",
     "CREATE INDEX IF NOT EXISTS mailing_fingerprint ON mailing(fingerprint)",
 };
@@ -50,6 +55,47 @@ QString makeMessageId(const QString &token, const QString &kundenNr, const QStri
     if (domain.isEmpty() || domain.contains(QLatin1Char('>')) || domain.contains(QLatin1Char(' ')))
         domain = QStringLiteral("velmora.invalid");
     return QStringLiteral("velmora.%1.%2@%3").arg(token, QString::fromLatin1(who), domain);
+}
+
+QByteArray contentJson(const SavedMailing &content)
+{
+    QJsonArray attachments;
+    for (const SavedAttachment &a : content.attachments)
+        attachments.append(QJsonObject{{QStringLiteral("path"), a.path}, {QStringLiteral("zip"), a.zip}});
+    QJsonArray recipients;
+    for (const QMap<QString, QString> &row : content.recipients) {
+        QJsonObject fields;
+        for (auto it = row.cbegin(); it != row.cend(); ++it)
+            fields.insert(it.key(), it.value());
+        recipients.append(fields);
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("subject"), content.subject},
+                                     {QStringLiteral("rtf"), content.rtf},
+                                     {QStringLiteral("priority"), content.priority},
+                                     {QStringLiteral("readReceipt"), content.readReceipt},
+                                     {QStringLiteral("attachments"), attachments},
+                                     {QStringLiteral("recipients"), recipients}})
+        .toJson(QJsonDocument::Compact);
+}
+
+std::optional<SavedMailing> contentFrom(const QByteArray &json)
+{
+    const QJsonObject o = QJsonDocument::fromJson(json).object();
+    if (o.isEmpty())
+        return std::nullopt;
+    SavedMailing content{o.value(QStringLiteral("subject")).toString(), o.value(QStringLiteral("rtf")).toString(),
+                         o.value(QStringLiteral("priority")).toInt(1), o.value(QStringLiteral("readReceipt")).toBool()};
+    for (const QJsonValue &a : o.value(QStringLiteral("attachments")).toArray())
+        content.attachments.append({a.toObject().value(QStringLiteral("path")).toString(),
+                                    a.toObject().value(QStringLiteral("zip")).toBool()});
+    for (const QJsonValue &r : o.value(QStringLiteral("recipients")).toArray()) {
+        QMap<QString, QString> row;
+        const QJsonObject fields = r.toObject();
+        for (auto it = fields.begin(); it != fields.end(); ++it)
+            row.insert(it.key(), it.value().toString());
+        content.recipients.append(row);
+    }
+    return content;
 }
 
 MailingRecord mailingFrom(const QSqlQuery &q)
@@ -332,6 +378,35 @@ bool SendJournal::setState(qint64 recipient, RecipientState state)
         return false;
     }
     return true;
+}
+
+bool SendJournal::saveContent(qint64 mailing, const SavedMailing &content)
+{
+    if (!m_open)
+        return false;
+    QSqlQuery q(QSqlDatabase::database(m_connection));
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO mailing_content (mailing, content) VALUES (?, ?)"));
+    q.addBindValue(mailing);
+    q.addBindValue(QString::fromUtf8(contentJson(content)));
+    if (!q.exec()) {
+        qCWarning(lcJournal) << "cannot keep the content of mailing" << mailing << q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+std::optional<SavedMailing> SendJournal::savedContent(qint64 mailing) const
+{
+    if (!m_open)
+        return std::nullopt;
+    QSqlQuery q(QSqlDatabase::database(m_connection));
+    q.prepare(QStringLiteral("SELECT content FROM mailing_content WHERE mailing = ?"));
+    q.addBindValue(mailing);
+    if (!q.exec()) {
+        qCWarning(lcJournal) << "cannot read the content of mailing" << mailing << q.lastError().text();
+        return std::nullopt;
+    }
+    return q.next() ? contentFrom(q.value(0).toString().toUtf8()) : std::nullopt;
 }
 
 int SendJournal::prune(const QDateTime &now, int days)

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QString>
 
 #include <memory>
@@ -26,6 +27,28 @@ struct MailingRecord
     bool finished = false;
 };
 
+/// An attachment of a saved mailing: the file and whether it goes packed as ZIP.
+struct SavedAttachment
+{
+    QString path;
+    bool zip = false;
+
+    bool operator==(const SavedAttachment &) const = default;
+};
+
+/// What it takes to continue a mailing after an interruption: the message as
+/// the person wrote it and the recipient list as it stood (each row as column
+/// key -> text).
+struct SavedMailing
+{
+    QString subject;
+    QString rtf;
+    int priority = 1;
+    bool readReceipt = false;
+    QList<SavedAttachment> attachments;
+    QList<QMap<QString, QString>> recipients;
+};
+
 /// One recipient of a mailing as the journal keeps it.
 struct JournalRecipient
 {
@@ -43,11 +66,13 @@ struct JournalRecipient
 
 /// The delivery journal: an SQLite file in the user's data folder that records
 /// every mailing and, per recipient, how far its message got. It survives a
-/// crash of the host, so the next start can tell who got the mailing.
+/// crash of the host, so the next start can tell who got the mailing and
+/// bring the mailing back: subject, letter, attachments and recipient list are
+/// kept with it until it is pruned.
 ///
-/// The file holds no password and no message text: a mailing is recognised by
-/// a fingerprint of its texts and attachments. It is readable by its owner
-/// only and runs in WAL mode, so that a state change costs one append and no
+/// The file holds no password; a mailing is recognised by a fingerprint of
+/// its texts and attachments. It is readable by its owner only and runs in
+/// WAL mode, so that a state change costs one append and no
 /// sync: every change is committed, and so in the file, before the call
 /// returns, which a killed or crashed host cannot undo. A power cut can lose
 /// the last changes; syncing each of them would cost a loopback run more
@@ -96,8 +121,13 @@ public:
     /// Changes only the state (e.g. "wird gesendet" found after a crash becomes "unsicher").
     bool setState(qint64 recipient, RecipientState state);
 
+    /// Keeps (replaces) what it takes to continue the mailing.
+    bool saveContent(qint64 mailing, const SavedMailing &content);
+    /// What saveContent() kept; nothing when the mailing has none.
+    [[nodiscard]] std::optional<SavedMailing> savedContent(qint64 mailing) const;
+
     /// Deletes the mailings started more than `days` days before `now` with
-    /// their recipients; the number of mailings deleted.
+    /// their recipients and content; the number of mailings deleted.
     int prune(const QDateTime &now, int days = 90);
 
 private:

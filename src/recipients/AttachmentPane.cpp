@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace OrvVelmora {
@@ -40,6 +41,7 @@ AttachmentPane::AttachmentPane(QWidget *parent)
     m_cmdAnlageRemove->setObjectName(QStringLiteral("cmdAnlageRemove"));
     m_sevAnlagen->setCaption(QStringLiteral(
         "Anlagen - Markieren Sie die Dateien, die automatisch ins ZIP Format umgewandelt werden sollen."));
+    m_sevAnlagen->view()->setAccessibleName(QStringLiteral("Anlagen"));
     m_sevAnlagen->setCheckBoxes(true);
     m_sevAnlagen->setColumnHeadersVisible(false);
 
@@ -80,6 +82,16 @@ QList<AttachmentEntry> AttachmentPane::Attachments() const
     for (int row = 1; row <= m_sevAnlagen->rowCount(); ++row)
         entries.append({m_sevAnlagen->cellText(row, kFileName).value_or(QString()), m_sevAnlagen->rowChecked(row)});
     return entries;
+}
+
+void AttachmentPane::setAttachments(const QList<AttachmentEntry> &entries)
+{
+    m_sevAnlagen->clear(false);
+    for (const AttachmentEntry &entry : entries)
+        if (m_sevAnlagen->find(entry.path) == 0 && m_sevAnlagen->addRow(entry.path).isValid())
+            m_sevAnlagen->setRowChecked(m_sevAnlagen->rowCount(), entry.zip);
+    m_sevAnlagen->refresh();
+    m_cmdAnlageRemove->setEnabled(m_sevAnlagen->rowCount() > 0);
 }
 
 void AttachmentPane::AddAttachment()

@@ -41,6 +41,8 @@ public:
     [[nodiscard]] int AttachmentCount() const;
     /// Rows 1..count in order: path from the FileName cell, zip from the check mark.
     [[nodiscard]] QList<AttachmentEntry> Attachments() const;
+    /// Replaces the list, marks included (a mailing taken up again).
+    void setAttachments(const QList<AttachmentEntry> &entries);
 
 public Q_SLOTS:
     /// Asks for a file (title "Anlagen") and appends it unless it is listed already.

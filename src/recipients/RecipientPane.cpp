@@ -121,6 +121,8 @@ void RecipientPane::applyDesignSettings()
 {
     m_sevKunden->setCaption(QStringLiteral("Ihre Kunden mit eingetragener e-Mail Adresse..."));
     m_sevResult->setCaption(QStringLiteral("Kundenliste für Ihre Velmora..."));
+    m_sevKunden->view()->setAccessibleName(QStringLiteral("Kunden"));
+    m_sevResult->view()->setAccessibleName(QStringLiteral("Empfänger"));
     for (GridComponent *grid : {m_sevKunden, m_sevResult}) {
         grid->setAllowMultiSelect(true);
         grid->setAutoSort(true);
@@ -223,6 +225,24 @@ std::optional<QString> RecipientPane::RecipientField(int row, const QString &key
 const MergeRowSource &RecipientPane::recipients() const
 {
     return *m_resultRows;
+}
+
+void RecipientPane::setRecipients(const QList<QMap<QString, QString>> &rows)
+{
+    // Without the customer load the list has no columns yet.
+    if (m_sevResult->columnCount() == 0)
+        for (const QString &field : customerFields())
+            m_sevResult->addColumn(field, field);
+    m_sevResult->clear(false);
+    {
+        GridComponent::UpdateBatch batch(*m_sevResult);
+        for (const QMap<QString, QString> &row : rows) {
+            GridRow added = m_sevResult->addRow(row.value(kKundenNr));
+            for (const QString &field : copiedFields())
+                added.setCell(field, row.value(field));
+        }
+    }
+    updateRemoveButtons();
 }
 
 void RecipientPane::TransferSelected()

@@ -49,6 +49,9 @@ public:
     [[nodiscard]] std::optional<QString> RecipientField(int row, const QString &key) const;
     /// The recipient grid as the merge's row source.
     [[nodiscard]] const MergeRowSource &recipients() const;
+    /// Replaces the recipient list by these rows (column key -> text), as a
+    /// mailing taken up again after an interruption had them.
+    void setRecipients(const QList<QMap<QString, QString>> &rows);
 
 public Q_SLOTS:
     void TransferSelected();

@@ -27,13 +27,13 @@ void CoalescingSendView::flush()
     // Taken out first, so that a target that throws does not get the same
     // changes again with the next flush.
     const QMap<SendLabel, QString> labels = std::exchange(m_labels, {});
-    const std::optional<int> barValue = std::exchange(m_barValue, std::nullopt);
+    const std::optional<std::pair<qint32, qint32>> bar = std::exchange(m_bar, std::nullopt);
     const std::optional<qint32> frameValue = std::exchange(m_frameValue, std::nullopt);
     const std::optional<QString> frameText = std::exchange(m_frameText, std::nullopt);
     for (auto it = labels.begin(); it != labels.end(); ++it)
         m_target.setLabelText(it.key(), it.value());
-    if (barValue)
-        m_target.setProgressBarValue(*barValue);
+    if (bar)
+        m_target.setProgressBar(bar->first, bar->second);
     if (frameValue)
         m_target.setWizardProgressValue(*frameValue);
     if (frameText)
@@ -67,9 +67,9 @@ void CoalescingSendView::setLabelText(SendLabel label, const QString &text)
     changed();
 }
 
-void CoalescingSendView::setProgressBarValue(int percent)
+void CoalescingSendView::setProgressBar(qint32 value, qint32 maximum)
 {
-    m_barValue = percent;
+    m_bar = std::pair(value, maximum);
     changed();
 }
 
@@ -91,11 +91,10 @@ void CoalescingSendView::openAccountDialog()
     m_target.openAccountDialog();
 }
 
-void CoalescingSendView::setProgressBarVisible(bool visible)
+void CoalescingSendView::setFinishAllowed(bool allowed)
 {
-    // Called before every message; its order against the texts does not
-    // matter, so it does not write them early.
-    m_target.setProgressBarVisible(visible);
+    flush();
+    m_target.setFinishAllowed(allowed);
 }
 
 void CoalescingSendView::setNavigationEnabled(bool enabled)

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <utility>
 
 namespace OrvVelmora {
 
@@ -19,7 +20,7 @@ namespace OrvVelmora {
 /// lets events run after nearly every change. Handed straight to the widgets,
 /// each change costs a repaint (a progress bar even repaints synchronously on
 /// setValue), so painting would take more time than sending. Here the labels'
-/// texts, the bar's value and the frame's progress value and text are kept
+/// texts, the bar and the frame's progress value and text are kept
 /// and written through when the interval since the last write has passed; a
 /// timer writes the last ones, so the window never shows a stale state for
 /// longer than one interval. What the run reads back (the counters, the
@@ -51,8 +52,8 @@ public:
 
     QString labelText(SendLabel label) const override;
     void setLabelText(SendLabel label, const QString &text) override;
-    void setProgressBarValue(int percent) override;
-    void setProgressBarVisible(bool visible) override;
+    void setProgressBar(qint32 value, qint32 maximum) override;
+    void setFinishAllowed(bool allowed) override;
 
     void setNavigationEnabled(bool enabled) override;
     void setBusy(bool busy) override;
@@ -71,7 +72,7 @@ private:
     SendRunView &m_target;
     const int m_intervalMs;
     QMap<SendLabel, QString> m_labels;
-    std::optional<int> m_barValue;
+    std::optional<std::pair<qint32, qint32>> m_bar;
     std::optional<qint32> m_frameValue;
     std::optional<QString> m_frameText;
     QElapsedTimer m_sinceFlush;

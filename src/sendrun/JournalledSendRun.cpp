@@ -1,5 +1,6 @@
 #include "sendrun/JournalledSendRun.h"
 
+#include "base/platform/CountedText.h"
 #include "base/platform/PlatformServices.h"
 #include "journal/SendJournal.h"
 #include "net/smtp/SmtpTransport.h"
@@ -24,12 +25,8 @@ JournalledSendRun::JournalledSendRun(SmtpTransport &transport, SendRunView &view
 
 void JournalledSendRun::run(std::optional<MailingPlan> continuation)
 {
-    SendRun run(m_transport, m_view, m_rows);
-    run.setAccount(m_options.account);
-    const auto activate = [this](SendRun *active) {
-        if (m_options.active)
-            m_options.active(active);
-    };
+    if (!SendRun::accountReady(m_view))
+        return;
     const SenderSettings settings = m_view.senderSettings();
     SendJournal journal(m_options.journalPath.isEmpty() ? SendJournal::defaultPath() : m_options.journalPath);
     if (!journal.isOpen() && continuation) {
@@ -41,43 +38,39 @@ void JournalledSendRun::run(std::optional<MailingPlan> continuation)
             QStringLiteral("Systemmeldung..."), MessageIcon::Stop, MessageButtons::Ok);
         return;
     }
-    if (!journal.isOpen() || settings.SmtpServer.isEmpty()) {
+    if (!journal.isOpen())
         qCWarning(lcSendRun) << "sending without the delivery journal";
-        run.setConfirmBeforeSending(m_options.confirmBeforeSending);
-        activate(&run);
-        run.run();
-        activate(nullptr);
-        return;
-    }
     journal.prune(QDateTime::currentDateTimeUtc());
-    std::optional<MailingPlan> plan = continuation;
-    if (!plan) {
-        const MailingRecord draft{
-            0,
-            {},
-            m_view.subject(),
-            settings.SenderAddress,
-            settings.SmtpServer,
-            MailingFingerprint::of(m_view.subject(), m_view.messageText(), m_view.messageRtf(), m_view.attachments())};
-        plan = MailingSelection::forRun(journal, draft);
-    }
+    std::optional<MailingPlan> plan = selectMailing(journal, settings.SmtpServer, continuation);
+    SendRun run(m_transport, m_view, m_rows);
+    run.setAccount(m_options.account);
     bool confirm = m_options.confirmBeforeSending;
+    DuplicateAddresses duplicates = DuplicateAddresses::SendOnce;
     while (plan && !m_closing) {
         journal.setFinished(plan->mailing, false);
         DeliveryBook book(journal, plan->mailing, plan->alsoSend);
-        book.load(m_rows, m_rows.rowCount());
-        if (std::exchange(confirm, false) && !confirmed(book, settings.SmtpServer)) {
-            // Nothing went out; a declined mailing is not offered for continuing later.
-            journal.setFinished(plan->mailing, true);
-            return;
+        book.load(m_rows, m_rows.rowCount(), duplicates);
+        if (std::exchange(confirm, false)) {
+            const std::optional<DuplicateAddresses> answer = confirmed(book, settings.SmtpServer, *plan);
+            if (!answer) {
+                // Nothing went out; a declined new mailing is not offered for
+                // continuing later, an interrupted one still is.
+                journal.setFinished(plan->mailing, !continuation);
+                return;
+            }
+            if (std::exchange(duplicates, *answer) != *answer)
+                book.load(m_rows, m_rows.rowCount(), duplicates);
         }
+        journal.saveContent(plan->mailing, content());
         SendRunJournal steps(book, m_transport, m_view);
         steps.setRetryPlan(m_options.retryPlan);
         steps.setMaxPerMinute(m_options.maxPerMinute);
         run.setJournal(&steps);
-        activate(&run);
+        if (m_options.active)
+            m_options.active(&run);
         run.run();
-        activate(nullptr);
+        if (m_options.active)
+            m_options.active(nullptr);
         run.setJournal(nullptr);
         const QList<FailedRecipient> failures = book.failures();
         if (m_closing || failures.isEmpty() || !m_options.showFailures || !m_options.showFailures(failures))
@@ -85,18 +78,75 @@ void JournalledSendRun::run(std::optional<MailingPlan> continuation)
         QSet<QString> keys;
         for (const FailedRecipient &f : failures)
             keys.insert(DeliveryBook::keyOf(f.kundenNr, f.address));
-        plan = MailingPlan{plan->mailing, keys};
+        plan = MailingPlan{plan->mailing, keys, {}};
     }
 }
 
-// Counts only those the book still wants, so that a second run "only to
-// those who did not get it" names the real number.
-bool JournalledSendRun::confirmed(const DeliveryBook &book, const QString &server) const
+std::optional<MailingPlan> JournalledSendRun::selectMailing(SendJournal &journal, const QString &server,
+                                                            const std::optional<MailingPlan> &continuation) const
 {
-    qint32 count = 0;
+    if (continuation)
+        return continuation;
+    const MailingRecord draft{
+        0,
+        {},
+        m_view.subject(),
+        m_view.senderSettings().SenderAddress,
+        server,
+        MailingFingerprint::of(m_view.subject(), m_view.messageText(), m_view.messageRtf(), m_view.attachments())};
+    return MailingSelection::forRun(journal, draft);
+}
+
+// Counts only those the book still wants, so that a second run "only to
+// those who did not get it" names the real number. The findings come with
+// the question; a mailing whose check refuses it is not asked about at all.
+std::optional<DuplicateAddresses> JournalledSendRun::confirmed(DeliveryBook &book, const QString &server,
+                                                               const MailingPlan &plan) const
+{
+    const qint32 count = book.wantedCount();
+    const SendConfirmation question{count, count + book.wantedDuplicates(), server, findings(book, plan)};
+    if (question.findings.isEmpty())
+        return count == 0 || SendRun::confirmSending(count, server) ? std::optional(DuplicateAddresses::SendOnce)
+                                                                    : std::nullopt;
+    if (m_options.review)
+        return m_options.review(question);
+    if (question.refused()) {
+        qCWarning(lcSendRun) << "the mailing's check refuses it:" << question.findings.constFirst().text;
+        return std::nullopt;
+    }
+    return SendRun::confirmSending(count, server) ? std::optional(DuplicateAddresses::SendOnce) : std::nullopt;
+}
+
+QList<PreflightFinding> JournalledSendRun::findings(const DeliveryBook &book, const MailingPlan &plan) const
+{
+    MailingDraft draft{m_view.subject(), m_view.messageText(), m_view.messageRtf(), m_view.attachments(), &m_rows};
     for (qint32 row = 1; row <= m_rows.rowCount(); ++row)
-        count += book.wanted(row) ? 1 : 0;
-    return count == 0 || SendRun::confirmSending(count, server);
+        if (book.standing(row) != Standing::Sent)
+            draft.rows.append(row);
+    draft.serverSizeLimit = m_transport.ServerSizeLimit(m_view.senderSettings().SmtpServer);
+    QList<PreflightFinding> found = m_options.check.run(draft);
+    const QString fingerprint = MailingFingerprint::of(draft.subject, draft.text, draft.rtf, draft.attachments);
+    if (!plan.letterFingerprint.isEmpty() && plan.letterFingerprint != fingerprint)
+        found.append({FindingKind::ChangedLetter,
+                      countedText(book.wantedCount(),
+                                  QStringLiteral("Betreff, Text oder Anlagen wurden seit der Unterbrechung geändert: "
+                                                 "der übrige Empfänger erhält die geänderte Fassung, wer die e-Mail "
+                                                 "schon erhalten hat, die frühere."),
+                                  QStringLiteral("Betreff, Text oder Anlagen wurden seit der Unterbrechung geändert: "
+                                                 "die übrigen %n Empfänger erhalten die geänderte Fassung, wer die "
+                                                 "e-Mail schon erhalten hat, die frühere.")),
+                      {}});
+    return found;
+}
+
+SavedMailing JournalledSendRun::content() const
+{
+    SavedMailing saved{m_view.subject(), m_view.messageRtf(), m_view.priorityIndex(), m_view.readReceiptChecked()};
+    for (const SendAttachment &attachment : m_view.attachments())
+        saved.attachments.append({attachment.fileName, attachment.zip});
+    for (qint32 row = 1; row <= m_rows.rowCount(); ++row)
+        saved.recipients.append(m_rows.record(row));
+    return saved;
 }
 
 } // namespace OrvVelmora

@@ -1,5 +1,6 @@
 #include "sendrun/MailingSelection.h"
 
+#include "base/platform/CountedText.h"
 #include "base/platform/PlatformServices.h"
 #include "journal/DeliveryBook.h"
 #include "journal/SendJournal.h"
@@ -42,36 +43,38 @@ QString describe(const MailingRecord &mailing)
 
 } // namespace
 
-std::optional<MailingPlan> MailingSelection::offerToContinue(SendJournal &journal, const UncertainChooser &chooser)
+std::optional<Continuation> MailingSelection::offerToContinue(SendJournal &journal, const ResumeChooser &chooser)
 {
     const std::optional<MailingRecord> mailing = journal.unfinishedMailing();
     if (!mailing)
         return std::nullopt;
     const Tally t = tally(journal.recipients(mailing->id));
-    QString text = QStringLiteral("Der Versand %1 wurde nicht abgeschlossen: %2 Empfänger haben die e-Mail erhalten, "
-                                  "%3 noch nicht.")
+    const std::optional<SavedMailing> content = journal.savedContent(mailing->id);
+    QString text = countedText(t.sent,
+                               QStringLiteral("Der Versand %1 wurde nicht abgeschlossen: %n Empfänger hat die e-Mail "
+                                              "erhalten, %2 noch nicht."),
+                               QStringLiteral("Der Versand %1 wurde nicht abgeschlossen: %n Empfänger haben die e-Mail "
+                                              "erhalten, %2 noch nicht."))
                        .arg(describe(*mailing))
-                       .arg(t.sent)
                        .arg(t.waiting);
     if (!t.uncertain.isEmpty())
-        text += QStringLiteral("\r\n\r\nBei %1 Empfängern ist unsicher, ob die e-Mail angekommen ist; sie erhalten "
-                               "sie nur, wenn Sie sie unten ankreuzen.")
-                    .arg(t.uncertain.size());
-    text += QStringLiteral("\r\n\r\nMöchten Sie den Versand fortsetzen? Wählen Sie dazu Empfänger und Nachricht wie "
-                           "beim ersten Mal; wer die e-Mail schon erhalten hat, bekommt sie nicht noch einmal.");
-    std::optional<QSet<QString>> ticked;
-    if (t.uncertain.isEmpty()) {
-        if (PlatformServices::instance().messageBox(text, kCaption, MessageIcon::Question, MessageButtons::YesNo) ==
-            MessageAnswer::Yes)
-            ticked = QSet<QString>{};
-    } else {
-        ticked = chooser(text, t.uncertain);
-    }
-    if (!ticked) {
+        text += countedText(t.uncertain.size(),
+                            QStringLiteral("\r\n\r\nBei %n Empfänger ist unsicher, ob die e-Mail angekommen ist; er "
+                                           "erhält sie nur, wenn Sie ihn unten ankreuzen."),
+                            QStringLiteral("\r\n\r\nBei %n Empfängern ist unsicher, ob die e-Mail angekommen ist; sie "
+                                           "erhalten sie nur, wenn Sie sie unten ankreuzen."));
+    text += content ? QStringLiteral("\r\n\r\nMöchten Sie den Versand fortsetzen? Der Assistent übernimmt dazu "
+                                     "Empfänger, Betreff, Text und Anlagen dieses Versands; wer die e-Mail schon "
+                                     "erhalten hat, bekommt sie nicht noch einmal.")
+                    : QStringLiteral("\r\n\r\nMöchten Sie den Versand fortsetzen? Wählen Sie dazu Empfänger und "
+                                     "Nachricht wie beim ersten Mal; wer die e-Mail schon erhalten hat, bekommt sie "
+                                     "nicht noch einmal.");
+    const ResumeAnswer answer = chooser(text, t.uncertain);
+    if (answer.choice == ResumeAnswer::Choice::Never)
         journal.setFinished(mailing->id, true);
+    if (answer.choice != ResumeAnswer::Choice::Continue)
         return std::nullopt;
-    }
-    return MailingPlan{mailing->id, *ticked};
+    return Continuation{MailingPlan{mailing->id, answer.ticked, {}}, content};
 }
 
 std::optional<MailingPlan> MailingSelection::forRun(SendJournal &journal, const MailingRecord &draft)
@@ -79,25 +82,28 @@ std::optional<MailingPlan> MailingSelection::forRun(SendJournal &journal, const 
     const std::optional<MailingRecord> earlier = journal.latestMailing(draft.fingerprint);
     const int sent = earlier ? tally(journal.recipients(earlier->id)).sent : 0;
     if (!earlier)
-        return MailingPlan{journal.startMailing(draft), {}};
+        return MailingPlan{journal.startMailing(draft), {}, {}};
     if (sent == 0) {
         journal.setFinished(earlier->id, false);
-        return MailingPlan{earlier->id, {}};
+        return MailingPlan{earlier->id, {}, {}};
     }
-    const MessageAnswer answer = PlatformServices::instance().messageBox(
-        QStringLiteral("Diese e-Mail wurde bereits versandt (%1), %2 Empfänger haben sie erhalten.\r\n\r\n"
-                       "Ja: nur an die Empfänger senden, die sie noch nicht erhalten haben.\r\n"
-                       "Nein: noch einmal an alle Empfänger senden.\r\n"
-                       "Abbrechen: nicht senden.")
-            .arg(describe(*earlier))
-            .arg(sent),
-        kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
+    const MessageAnswer answer = PlatformServices::instance().askActions(
+        countedText(sent,
+                    QStringLiteral("Diese e-Mail wurde bereits versandt (%1); %n Empfänger hat sie erhalten.\r\n\r\n"
+                                   "An wen soll sie jetzt gehen?"),
+                    QStringLiteral("Diese e-Mail wurde bereits versandt (%1); %n Empfänger haben sie erhalten.\r\n\r\n"
+                                   "An wen soll sie jetzt gehen?"))
+            .arg(describe(*earlier)),
+        kCaption,
+        {QStringLiteral("Nur an die übrigen Empfänger"), QStringLiteral("Noch einmal an alle"),
+         QStringLiteral("Nicht senden")},
+        std::nullopt);
     if (answer == MessageAnswer::Yes) {
         journal.setFinished(earlier->id, false);
-        return MailingPlan{earlier->id, {}};
+        return MailingPlan{earlier->id, {}, {}};
     }
     if (answer == MessageAnswer::No)
-        return MailingPlan{journal.startMailing(draft), {}};
+        return MailingPlan{journal.startMailing(draft), {}, {}};
     return std::nullopt;
 }
 

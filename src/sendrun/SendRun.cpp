@@ -1,20 +1,21 @@
 #include "sendrun/SendRun.h"
 
+#include "base/platform/CountedText.h"
 #include "base/platform/Logging.h"
 #include "base/platform/PlatformServices.h"
 #include "net/smtp/SmtpTransport.h"
 #include "sendrun/FormattedBody.h"
-#include "sendrun/SendCounter.h"
 #include "sendrun/SendRunAccount.h"
 #include "sendrun/SendRunJournal.h"
 #include "sendrun/SendRunLog.h"
 #include "transportsetup/TransportSetup.h"
 
+#include <QMap>
 #include <QScopedValueRollback>
 
-#include <utility>
-
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace OrvVelmora {
 
@@ -39,16 +40,13 @@ SendRun::SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &re
     , m_recipients(recipients)
 {
     m_progressConnection =
-        QObject::connect(&transport, &SmtpTransport::Progress, [this](qint32 percent) { onProgress(percent); });
-    m_resetConnection =
-        QObject::connect(&transport, &SmtpTransport::ProgressReset, [this](qint32) { onProgressReset(); });
+        QObject::connect(&transport, &SmtpTransport::Progress, [this](qint32 percent) { showUploaded(percent); });
 }
 
 SendRun::~SendRun()
 {
     m_transport.setWhileWaiting({});
     QObject::disconnect(m_progressConnection);
-    QObject::disconnect(m_resetConnection);
 }
 
 qint32 SendRun::transportPriority(int listIndex)
@@ -66,19 +64,21 @@ void SendRun::run()
         return;
     m_running = true;
     m_stopRequested = false;
+    m_tried = false;
     m_stopReason.clear();
     try {
-        if (accountReady() && confirmed()) {
+        if (accountReady(m_view)) {
             const SenderSettings settings = m_view.senderSettings();
             readMessageFromForm();
             prepare();
             configureTransport(settings);
             const qint32 count = m_recipients.rowCount();
-            setUpProgress(count);
+            enterRecipients(count);
+            setUpProgress(m_tally.counts().total);
             sendAll(count, settings.SmtpServer);
             finish();
             if (m_journal)
-                m_journal->finish();
+                m_journal->finish(m_tally.counts());
         }
     } catch (const std::exception &error) {
         qCWarning(lcSendRun) << "send run abandoned:" << error.what();
@@ -90,9 +90,9 @@ void SendRun::run()
     m_running = false;
 }
 
-bool SendRun::accountReady()
+bool SendRun::accountReady(SendRunView &view)
 {
-    if (!m_view.senderSettings().SmtpServer.isEmpty())
+    if (!view.senderSettings().SmtpServer.isEmpty())
         return true;
     const MessageAnswer answer = PlatformServices::instance().messageBox(
         QStringLiteral("Es ist kein e-Mail Server eingetragen.\r\n\r\n"
@@ -100,19 +100,15 @@ bool SendRun::accountReady()
         kQuestionCaption, MessageIcon::Question, MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes)
         return false;
-    m_view.openAccountDialog();
-    return !m_view.senderSettings().SmtpServer.isEmpty();
-}
-
-bool SendRun::confirmed()
-{
-    return !m_confirm || confirmSending(m_recipients.rowCount(), m_view.senderSettings().SmtpServer);
+    view.openAccountDialog();
+    return !view.senderSettings().SmtpServer.isEmpty();
 }
 
 bool SendRun::confirmSending(qint32 count, const QString &server)
 {
-    const QString question =
-        QStringLiteral("%1 e-Mails an die ausgewählten Kunden über %2 senden?").arg(count).arg(server);
+    const QString question = countedText(count, QStringLiteral("%n e-Mail an den ausgewählten Kunden über %1 senden?"),
+                                         QStringLiteral("%n e-Mails an die ausgewählten Kunden über %1 senden?"))
+                                 .arg(server);
     return PlatformServices::instance().messageBox(question, kQuestionCaption, MessageIcon::Question,
                                                    MessageButtons::YesNo, MessageAnswer::No) == MessageAnswer::Yes;
 }
@@ -152,14 +148,27 @@ void SendRun::configureTransport(const SenderSettings &settings)
     m_transport.setWhileWaiting([this] { prepareAhead(); });
 }
 
-void SendRun::setUpProgress(qint32 count)
+// Every row the run sends to enters the tally; with a journal, as the
+// mailing's page says it stands (a later row of the same recipient not at all).
+void SendRun::enterRecipients(qint32 count)
+{
+    m_tally.clear();
+    for (qint32 row = 1; row <= count; ++row) {
+        const std::optional<Standing> standing =
+            m_journal ? m_journal->book().standing(row) : std::optional<Standing>(Standing::Open);
+        if (standing)
+            m_tally.add(row, *standing);
+    }
+}
+
+void SendRun::setUpProgress(qint32 total)
 {
     m_view.setNavigationEnabled(false);
     letEventsRun();
     m_view.setWizardProgressMinimum(0);
-    m_view.setWizardProgressMaximum(count);
-    m_view.setWizardProgressValue(0);
+    m_view.setWizardProgressMaximum(total);
     m_view.setWizardProgressVisible(true);
+    showCounts();
     letEventsRun();
 }
 
@@ -167,11 +176,11 @@ void SendRun::sendAll(qint32 count, const QString &server)
 {
     qint32 batch = 0;
     for (qint32 row = 1; row <= count && !m_stopRequested; ++row) {
-        if (!m_journal || m_journal->wanted(row)) {
-            visitRecipient(row, batch, server);
-            ++batch;
-        }
-        showRowProgress(row);
+        if (m_tally.standing(row) != Standing::Open || (m_journal && !m_journal->wanted(row)))
+            continue;
+        showPosition();
+        visitRecipient(row, batch, server);
+        ++batch;
         letEventsRun();
     }
     retryRefusedForNow(server);
@@ -190,27 +199,32 @@ void SendRun::retryRefusedForNow(const QString &server)
         for (const qint32 row : rows) {
             if (m_stopRequested)
                 break;
+            showPosition();
             visitRecipient(row, batch, server);
             ++batch;
         }
     }
-    // Refusals for now enter the counter only once no round is left for them.
-    for (qsizetype left = m_journal->finallyRefused().size(); left > 0; --left)
-        m_view.setLabelText(SendLabel::lblError, nextCounterText(m_view.labelText(SendLabel::lblError)));
+    // Refusals for now stay open while a round is left for them; after the
+    // last round they were not sent. A stopped run leaves them open.
+    if (!m_stopRequested)
+        for (const qint32 row : m_journal->finallyRefused())
+            m_tally.set(row, Standing::NotSent);
+    showCounts();
 }
 
 void SendRun::visitRecipient(qint32 row, qint32 &batch, const QString &server)
 {
+    m_tried = true;
     if (!m_transport.IsConnected() && !connectTransport(server)) {
         // The journal keeps the reason the person read, also when the run
         // stopped before connecting (sign-in, certificate).
         if (m_journal)
             m_journal->noteUnsent(row, m_stopReason.isEmpty() ? m_transport.LastError() : m_stopReason);
-        // In a retry round the recipient is already among the refused ones
-        // that enter the counter once the rounds are over; a run that stops
-        // here leaves the recipients not reached open for a later run.
+        // In a retry round the recipient stays open until the rounds are
+        // over; a run that stops here leaves the recipients not reached open
+        // for a later run.
         if (!m_retrying && !m_stopRequested)
-            countNotSent();
+            settle(row, Standing::NotSent);
         return;
     }
     m_batchEnds = batch == kBatchLimit;
@@ -232,7 +246,7 @@ bool SendRun::connectTransport(const QString &server)
     const ConnectOutcome outcome = connectTrusting();
     if (outcome == ConnectOutcome::Declined)
         return stopBeforeConnect(
-            QStringLiteral("Versand abgebrochen: Dem Zertifikat des Servers %1 wird nicht vertraut.").arg(server));
+            QStringLiteral("Versand abgebrochen: Dem Zertifikat des Servers „%1“ wird nicht vertraut.").arg(server));
     if (outcome == ConnectOutcome::Failed) {
         m_view.setLabelText(SendLabel::lblStatus,
                             QStringLiteral("Verbindung fehlgeschlagen.\r\n") + m_transport.LastError());
@@ -274,21 +288,42 @@ bool SendRun::stopBeforeConnect(const QString &reason)
     return false;
 }
 
-// Nobody got this recipient's message; counted so that the counters still
-// add up to the list. A counter label that holds no number stays as it is.
-void SendRun::countNotSent()
+void SendRun::settle(qint32 row, Standing standing)
 {
-    try {
-        m_view.setLabelText(SendLabel::lblError, nextCounterText(m_view.labelText(SendLabel::lblError)));
-    } catch (const SendCounterError &error) {
-        qCWarning(lcSendRun) << "not-sent counter left as it is:" << error.what();
-    }
+    m_tally.set(row, standing);
+    showCounts();
 }
 
-void SendRun::showRowProgress(qint32 row)
+// The counters and the pane's bar come from the tally only; the bar moves
+// on with the current message's upload, short of its end until the server
+// has answered.
+void SendRun::showCounts()
 {
-    m_view.setWizardProgressValue(row);
-    m_view.setWizardProgressText(QStringLiteral("Sende e-Mail %1 von %2").arg(row).arg(m_recipients.rowCount()));
+    const RunCounts &counts = m_tally.counts();
+    m_view.setLabelText(SendLabel::lblOK, QString::number(counts.sent));
+    m_view.setLabelText(SendLabel::lblError, QString::number(counts.notSent));
+    m_view.setLabelText(SendLabel::lblUnsicher, QString::number(counts.uncertain));
+    m_view.setLabelText(SendLabel::lblOffen, QString::number(counts.open()));
+    m_view.setProgressBar(counts.settled(), counts.total);
+    m_view.setWizardProgressValue(counts.settled());
+}
+
+// "Sende e-Mail r von N" names the message now going out: the one after all
+// those already settled, so no counter is ever ahead of it.
+void SendRun::showPosition()
+{
+    const RunCounts &counts = m_tally.counts();
+    m_view.setWizardProgressText(
+        QStringLiteral("Sende e-Mail %1 von %2").arg(std::min(counts.settled() + 1, counts.total)).arg(counts.total));
+}
+
+void SendRun::showUploaded(qint32 percent)
+{
+    tolerate(lcSendRun, "progress", [this, percent] {
+        const RunCounts &counts = m_tally.counts();
+        if (counts.open() > 0)
+            m_view.setProgressBar(counts.settled() * 100 + std::clamp(percent, 0, 99), counts.total * 100);
+    });
 }
 
 void SendRun::SendToRecipient(qint32 row)
@@ -315,13 +350,10 @@ void SendRun::SendToRecipient(qint32 row)
             m_transport.setNextRecipient(m_recipients.cell(row + 1, QStringLiteral("EMail")).value_or(QString()));
         m_aheadRow = nextFollows ? row + 1 : 0;
         if (!m_journal) {
-            countResult(m_transport.Send());
+            countResult(row, m_transport.Send());
         } else if (m_journal->beforeSend(row, m_stopRequested)) {
             const qint32 result = m_transport.Send();
-            if (m_journal->afterSend(row, result))
-                countResult(result);
-            else
-                m_view.setLabelText(SendLabel::lblStatus, m_transport.LastError());
+            countReply(row, m_journal->afterSend(row, result));
             m_stopRequested = m_stopRequested || m_journal->paused();
         }
     });
@@ -371,20 +403,31 @@ void SendRun::prepareAhead()
                                    m_journal ? m_journal->messageId(m_aheadRow) : QString());
 }
 
-void SendRun::countResult(qint32 result)
+void SendRun::countResult(qint32 row, qint32 result)
 {
-    if (result < 0) {
-        m_view.setLabelText(SendLabel::lblError, nextCounterText(m_view.labelText(SendLabel::lblError)));
-        m_view.setLabelText(SendLabel::lblStatus, m_transport.LastError());
-    } else {
-        m_view.setLabelText(SendLabel::lblOK, nextCounterText(m_view.labelText(SendLabel::lblOK)));
-        m_view.setLabelText(SendLabel::lblStatus, QStringLiteral("Übertragung erfolgreich"));
-    }
+    countReply(row, result < 0 ? ReplyKind::Refused : ReplyKind::Delivered);
+}
+
+// A refusal for now stays open until its rounds are over; a provider's limit
+// leaves the recipient open for a later run.
+void SendRun::countReply(qint32 row, ReplyKind kind)
+{
+    static const QMap<ReplyKind, Standing> standings{
+        {ReplyKind::Delivered, Standing::Sent},   {ReplyKind::Refused, Standing::NotSent},
+        {ReplyKind::OurFault, Standing::NotSent}, {ReplyKind::Uncertain, Standing::Uncertain},
+        {ReplyKind::Temporary, Standing::Open},   {ReplyKind::Limit, Standing::Open}};
+    m_view.setLabelText(SendLabel::lblStatus,
+                        kind == ReplyKind::Delivered ? QStringLiteral("Übertragung erfolgreich")
+                                                     : m_transport.LastError());
+    settle(row, standings.value(kind));
 }
 
 void SendRun::finish()
 {
     letEventsRun();
+    if (!m_tried)
+        m_view.setLabelText(SendLabel::lblStatus, QStringLiteral("Es war keine e-Mail mehr zu senden."));
+    m_view.setFinishAllowed(m_tally.counts().open() > 0);
     m_view.setWizardProgressText(QString());
     m_view.setWizardProgressVisible(false);
     m_view.setNavigationEnabled(true);
@@ -409,23 +452,6 @@ void SendRun::abandon() noexcept
     attempt(letEventsRun);
     attempt([this] { m_view.setBusy(false); });
     attempt([] { PlatformServices::instance().setMousePointer(DefaultPointer); });
-}
-
-void SendRun::onProgress(qint32 percent)
-{
-    tolerate(lcSendRun, "progress", [this, percent] {
-        m_view.setProgressBarValue(percent);
-        if (percent == 100)
-            m_view.setProgressBarValue(0);
-    });
-}
-
-void SendRun::onProgressReset()
-{
-    tolerate(lcSendRun, "progress reset", [this] {
-        m_view.setProgressBarValue(0);
-        m_view.setProgressBarVisible(true);
-    });
 }
 
 } // namespace OrvVelmora

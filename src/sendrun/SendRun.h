@@ -1,5 +1,7 @@
 #pragma once
 
+#include "journal/ReplyClassifier.h"
+#include "journal/RunTally.h"
 #include "sendrun/SendRecipients.h"
 #include "sendrun/SendRunView.h"
 
@@ -17,7 +19,14 @@ class SmtpTransport;
 
 /// The send run behind the wizard's finish button: one personalised message
 /// per row of the recipient list, handed to the form's transport, with the
-/// recipient's data, the server's message and the two counters on the send pane.
+/// recipient's data, the server's message and the counters on the send pane.
+///
+/// One account: every recipient of the run stands in its RunTally as sent,
+/// not sent, uncertain or open, and the four counters, the pane's bar and
+/// the frame's "Sende e-Mail r von N" are all written from it, so that they
+/// add up to N at every moment and "Gesendete Mails" never runs ahead of r.
+/// With a journal the tally starts from where each recipient of the mailing
+/// stands (a continued mailing starts with those who already have it).
 ///
 /// The transport is configured once per run; the loop connects on demand and
 /// closes the connection after a batch of recipients. The batch counter is
@@ -36,12 +45,11 @@ class SmtpTransport;
 /// The wizard's navigation is off while the loop runs, so no second run can
 /// start; a run is never nested in itself.
 ///
-/// Failures: a failed connect is shown and its recipient counted in lblError,
-/// so that the two counters always add up to the list; a refused message is
-/// counted in lblError too; any error inside one recipient's
-/// step abandons that step without touching a counter; any other error ends
-/// the run at once (disconnect, busy off, default pointer), leaving the
-/// navigation and the progress display as they were.
+/// Failures: a failed connect is shown and its recipient counted as not
+/// sent; a refused message is counted as not sent too; any error inside one
+/// recipient's step abandons that step and leaves the recipient open; any
+/// other error ends the run at once (disconnect, busy off, default pointer),
+/// leaving the navigation and the progress display as they were.
 ///
 /// The form may call stop() while the run lets events run (for instance when
 /// the window is being closed): the run then finishes the current recipient
@@ -68,17 +76,15 @@ public:
     /// server's certificate is not trusted, lets the person decide; declining
     /// ends the run before any further message (not owned).
     void setAccount(SendRunAccount *account) { m_account = account; }
-    /// On: before the first message the run asks once whether to send to
-    /// everyone in the list over the configured server; No ends it untouched.
-    void setConfirmBeforeSending(bool on) { m_confirm = on; }
+    /// The account of the last (or current) run.
+    [[nodiscard]] const RunTally &tally() const { return m_tally; }
 
+    /// True once a server is set; without one it asks whether to set it up
+    /// now and opens the account dialog on Ja.
+    [[nodiscard]] static bool accountReady(SendRunView &view);
     /// The question before a mailing: "N e-Mails ... über SERVER senden?";
     /// true on Ja. Nein is the default answer, so Enter sends nothing.
     [[nodiscard]] static bool confirmSending(qint32 count, const QString &server);
-
-    /// The transport's notifications; both ignore every error.
-    void onProgress(qint32 percent);
-    void onProgressReset();
 
     /// Transport priority for the chosen entry of the priority list.
     [[nodiscard]] static qint32 transportPriority(int listIndex);
@@ -86,9 +92,11 @@ public:
 private:
     /// One recipient: labels, both merges, the formatted body, Send, the counters.
     void SendToRecipient(qint32 row);
-    bool accountReady();
-    bool confirmed();
-    void countNotSent();
+    void enterRecipients(qint32 count);
+    void settle(qint32 row, Standing standing);
+    void showCounts();
+    void showPosition();
+    void showUploaded(qint32 percent);
     void prepare();
     void readMessageFromForm();
     void configureTransport(const SenderSettings &settings);
@@ -99,7 +107,6 @@ private:
     enum class ConnectOutcome { Connected, Failed, Declined };
     ConnectOutcome connectTrusting();
     bool stopBeforeConnect(const QString &reason);
-    void showRowProgress(qint32 row);
     void fillDetailLabels(qint32 row);
     /// What one recipient's message says.
     struct RecipientMessage
@@ -112,7 +119,8 @@ private:
     RecipientMessage messageFor(qint32 row) const;
     RecipientMessage recipientMessage(qint32 row);
     void prepareAhead();
-    void countResult(qint32 result);
+    void countResult(qint32 row, qint32 result);
+    void countReply(qint32 row, ReplyKind kind);
     void retryRefusedForNow(const QString &server);
     void finish();
     void abandon() noexcept;
@@ -121,7 +129,7 @@ private:
     SendRunView &m_view;
     SendRecipients &m_recipients;
     QMetaObject::Connection m_progressConnection;
-    QMetaObject::Connection m_resetConnection;
+    RunTally m_tally;
     SendRunJournal *m_journal = nullptr;
     SendRunAccount *m_account = nullptr;
     /// The message as it stood when the run began, read from the form once:
@@ -139,8 +147,9 @@ private:
     QString m_stopReason;
     /// The current message is the last of its session (the batch is full).
     bool m_batchEnds = false;
-    bool m_confirm = false;
     bool m_retrying = false;
+    /// A recipient was tried in this run (a connect or a message).
+    bool m_tried = false;
 };
 
 } // namespace OrvVelmora

@@ -1,5 +1,6 @@
 #include "sendrun/SendRunJournal.h"
 
+#include "base/platform/CountedText.h"
 #include "base/platform/PlatformServices.h"
 #include "journal/RunPause.h"
 #include "net/smtp/SmtpTransport.h"
@@ -35,9 +36,10 @@ void SendRunJournal::waitForRate(const bool &stopRequested, bool &stopped)
         int(waitMs), [&] { return stopRequested; },
         [&](int seconds) {
             m_view.setLabelText(SendLabel::lblStatus,
-                                QStringLiteral("Warte %1 s (höchstens %2 e-Mails pro Minute)...")
-                                    .arg(seconds)
-                                    .arg(m_throttle.perMinute()));
+                                countedText(m_throttle.perMinute(),
+                                            QStringLiteral("Warte %1 s (höchstens %n e-Mail pro Minute)..."),
+                                            QStringLiteral("Warte %1 s (höchstens %n e-Mails pro Minute)..."))
+                                    .arg(seconds));
         });
     m_view.setLabelText(SendLabel::lblStatus, before);
 }
@@ -54,17 +56,28 @@ bool SendRunJournal::beforeSend(qint32 row, const bool &stopRequested)
     return true;
 }
 
-bool SendRunJournal::afterSend(qint32 row, qint32 result)
+ReplyKind SendRunJournal::afterSend(qint32 row, qint32 result)
 {
-    const int code = result < 0 ? m_transport.LastReplyCode() : 0;
-    const QString text = result < 0 ? m_transport.LastReplyText() : QString();
+    if (result >= 0) {
+        m_book.record(row, ReplyKind::Delivered, 0, {});
+        return ReplyKind::Delivered;
+    }
+    // Too big by the size the server announced is known before a byte goes
+    // out; it will never fit, however often it is tried.
+    const SmtpTransport::Failure failure = m_transport.LastFailure();
+    const bool ours = failure == SmtpTransport::Failure::Local ||
+        (failure == SmtpTransport::Failure::TooBig && m_transport.LastReplyCode() == 0);
+    if (ours) {
+        m_book.record(row, ReplyKind::OurFault, 0, m_transport.LastError());
+        return ReplyKind::OurFault;
+    }
+    const int code = m_transport.LastReplyCode();
+    const QString text = m_transport.LastReplyText();
     const ReplyKind kind =
         m_book.endSend(row, result, code ? code : replyCode(result), text.isEmpty() ? m_transport.LastError() : text);
-    if (kind == ReplyKind::Limit) {
+    if (kind == ReplyKind::Limit)
         m_limitReply = text.isEmpty() ? m_transport.LastError() : text;
-        return false;
-    }
-    return kind != ReplyKind::Temporary;
+    return kind;
 }
 
 QList<qint32> SendRunJournal::nextRound(int round, const bool &stopRequested)
@@ -81,8 +94,10 @@ QList<qint32> SendRunJournal::nextRound(int round, const bool &stopRequested)
         [&](int seconds) {
             m_view.setLabelText(
                 SendLabel::lblStatus,
-                QStringLiteral("%1 vorübergehend abgelehnte e-Mails: neuer Versuch in %2 s (Runde %3 von %4)...")
-                    .arg(rows.size())
+                countedText(
+                    rows.size(),
+                    QStringLiteral("%n vorübergehend abgelehnte e-Mail: neuer Versuch in %1 s (Runde %2 von %3)..."),
+                    QStringLiteral("%n vorübergehend abgelehnte e-Mails: neuer Versuch in %1 s (Runde %2 von %3)..."))
                     .arg(seconds)
                     .arg(round)
                     .arg(m_retry.rounds()));
@@ -95,21 +110,19 @@ QList<qint32> SendRunJournal::finallyRefused() const
     return m_book.temporaryRows();
 }
 
-void SendRunJournal::finish()
+void SendRunJournal::finish(const RunCounts &counts)
 {
     m_book.closeIfDone();
     if (!paused())
         return;
-    qsizetype open = 0;
-    for (const FailedRecipient &failed : m_book.failures())
-        open += failed.reason.startsWith(QLatin1String("zurückgestellt")) ||
-            failed.reason == QLatin1String("nicht gesendet");
+    const qint32 missing = counts.total - counts.sent;
     PlatformServices::instance().messageBox(
-        QStringLiteral("Der e-Mail Server begrenzt den Versand und hat ihn vorerst angehalten:\r\n%1\r\n\r\n"
-                       "%2 Empfänger haben die e-Mail noch nicht erhalten. Der Versand kann später fortgesetzt werden; "
-                       "beim nächsten Öffnen des Assistenten wird er Ihnen angeboten.")
-            .arg(m_limitReply)
-            .arg(open),
+        QStringLiteral("Der e-Mail-Server begrenzt den Versand und hat ihn vorerst angehalten:\r\n%1\r\n\r\n")
+                .arg(m_limitReply) +
+            countedText(missing, QStringLiteral("%n Empfänger hat die e-Mail noch nicht erhalten."),
+                        QStringLiteral("%n Empfänger haben die e-Mail noch nicht erhalten.")) +
+            QStringLiteral(" Der Versand kann später fortgesetzt werden; beim nächsten Öffnen des Assistenten wird er "
+                           "Ihnen angeboten."),
         QStringLiteral("Systemmeldung..."), MessageIcon::Exclamation, MessageButtons::Ok);
 }
 

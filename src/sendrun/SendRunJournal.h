@@ -2,6 +2,7 @@
 
 #include "journal/DeliveryBook.h"
 #include "journal/RetryPlan.h"
+#include "journal/RunTally.h"
 #include "journal/SendThrottle.h"
 
 #include <QElapsedTimer>
@@ -35,10 +36,10 @@ public:
 
     /// Before Send(): the rate wait, "wird gesendet", the Message-ID. False when stopped while waiting.
     bool beforeSend(qint32 row, const bool &stopRequested);
-    /// After Send(): records the reply. True when the result goes into the
-    /// pane's counters now; a refusal for now is counted only once its rounds
-    /// are over, and a limit not at all (the recipient waits for later).
-    bool afterSend(qint32 row, qint32 result);
+    /// After Send(): records the outcome and says what it was. A failure
+    /// without a word from the server (an attachment gone, an address the
+    /// transport will not use) is ours: final for this recipient, never retried.
+    ReplyKind afterSend(qint32 row, qint32 result);
     void noteUnsent(qint32 row, const QString &reason) { m_book.noteUnsent(row, reason); }
 
     /// True once a provider's limit paused the run.
@@ -51,9 +52,10 @@ public:
     /// Rows still refused for now once the rounds are over.
     [[nodiscard]] QList<qint32> finallyRefused() const;
 
-    /// After the run: the limit message when the run was paused, the mailing
-    /// closed when nobody waits for it.
-    void finish();
+    /// After the run: the limit message (with the run's own count of those
+    /// still without the message) when the run was paused, the mailing closed
+    /// when nobody waits for it.
+    void finish(const RunCounts &counts);
 
 private:
     void waitForRate(const bool &stopRequested, bool &stopped);

@@ -21,6 +21,8 @@ enum class SendLabel {
     lblOK,
     lblError,
     lblStatus,
+    lblUnsicher,
+    lblOffen,
 };
 
 /// One row of the attachment list: the file and whether it goes out packed as ZIP.
@@ -64,9 +66,10 @@ public:
     [[nodiscard]] virtual QString labelText(SendLabel label) const = 0;
     virtual void setLabelText(SendLabel label, const QString &text) = 0;
 
-    /// The pane's own progress bar (percent of the current message).
-    virtual void setProgressBarValue(int percent) = 0;
-    virtual void setProgressBarVisible(bool visible) = 0;
+    /// The pane's own progress bar: how far the run has got, value of maximum.
+    virtual void setProgressBar(qint32 value, qint32 maximum) = 0;
+    /// Off once a run has left nobody to send to: finishing again would send nothing.
+    virtual void setFinishAllowed(bool allowed) = 0;
 
     /// The wizard frame's switches and its progress display.
     virtual void setNavigationEnabled(bool enabled) = 0;

@@ -1,5 +1,6 @@
 #include "wizard/FailureListDialog.h"
 
+#include "base/platform/CountedText.h"
 #include "base/platform/PlatformServices.h"
 #include "journal/FailureListCsv.h"
 
@@ -32,7 +33,10 @@ FailureListDialog::FailureListDialog(const QList<FailedRecipient> &failures, QWi
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *save = buttons->addButton(QStringLiteral("Liste speichern…"), QDialogButtonBox::ActionRole);
     QPushButton *resend = buttons->addButton(QStringLiteral("Erneut senden"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Schließen"), QDialogButtonBox::RejectRole);
+    // Enter closes the list; sending again takes a deliberate click.
+    resend->setAutoDefault(false);
+    QPushButton *close = buttons->addButton(QStringLiteral("Schließen"), QDialogButtonBox::RejectRole);
+    close->setDefault(true);
     save->setObjectName(QStringLiteral("cmdListeSpeichern"));
     resend->setObjectName(QStringLiteral("cmdErneutSenden"));
     connect(save, &QPushButton::clicked, this, &FailureListDialog::saveList);
@@ -43,7 +47,9 @@ FailureListDialog::FailureListDialog(const QList<FailedRecipient> &failures, QWi
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(
-        new QLabel(QStringLiteral("%1 Empfänger haben die e-Mail nicht erhalten:").arg(failures.size()), this));
+        new QLabel(countedText(failures.size(), QStringLiteral("%n Empfänger hat die e-Mail nicht erhalten:"),
+                               QStringLiteral("%n Empfänger haben die e-Mail nicht erhalten:")),
+                   this));
     layout->addWidget(m_table);
     layout->addWidget(buttons);
     resize(760, 420);

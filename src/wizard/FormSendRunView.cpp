@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace OrvVelmora {
@@ -72,18 +73,26 @@ QString FormSendRunView::labelText(SendLabel label) const
     return m_form.sendStatus()->label(label)->text();
 }
 
+// The server's message may be cut at the pane's edge; its tooltip has it whole.
 void FormSendRunView::setLabelText(SendLabel label, const QString &text)
 {
-    m_form.sendStatus()->label(label)->setText(text);
+    QLabel *shown = m_form.sendStatus()->label(label);
+    shown->setText(text);
+    if (label == SendLabel::lblStatus)
+        shown->setToolTip(text);
 }
 
-void FormSendRunView::setProgressBarValue(int percent)
+// A run with nobody in it is complete; a range of 0 to 0 would make the bar
+// an endless busy indicator instead.
+void FormSendRunView::setProgressBar(qint32 value, qint32 maximum)
 {
-    m_form.mainProgressBar()->setValue(percent);
+    QProgressBar *bar = m_form.mainProgressBar();
+    bar->setRange(0, std::max(maximum, 1));
+    bar->setValue(maximum > 0 ? value : 1);
 }
-void FormSendRunView::setProgressBarVisible(bool visible)
+void FormSendRunView::setFinishAllowed(bool allowed)
 {
-    m_form.mainProgressBar()->setVisible(visible);
+    m_form.mainWizard()->setFinishAllowed(allowed);
 }
 
 // The navigation is off exactly while the messages go out; that is when

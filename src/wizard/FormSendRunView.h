@@ -32,8 +32,8 @@ public:
 
     [[nodiscard]] QString labelText(SendLabel label) const override;
     void setLabelText(SendLabel label, const QString &text) override;
-    void setProgressBarValue(int percent) override;
-    void setProgressBarVisible(bool visible) override;
+    void setProgressBar(qint32 value, qint32 maximum) override;
+    void setFinishAllowed(bool allowed) override;
 
     void setNavigationEnabled(bool enabled) override;
     void setBusy(bool busy) override;

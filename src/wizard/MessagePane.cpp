@@ -33,6 +33,7 @@ MessagePane::MessagePane(QWidget *parent)
     m_sevDringlichkeit->setMinimumContentsLength(9);
     m_chkLeseBestaetigung->setAutoFillBackground(true);
     m_attachments->setEditor(m_mainRtfControl);
+    m_mainRtfControl->mainRTF()->setAccessibleName(QStringLiteral("Nachricht"));
 
     auto *subject = new LabelledField(QStringLiteral("&Betreff"), m_sevBetreff, this);
     auto *priority = new LabelledField(QStringLiteral("&Dringlichkeit"), m_sevDringlichkeit, this);

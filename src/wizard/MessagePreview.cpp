@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -27,7 +28,7 @@ QLabel *valueLabel(QWidget *parent)
 } // namespace
 
 MessagePreview::MessagePreview(std::unique_ptr<SendRecipients> recipients, const QString &subject, const QString &rtf,
-                               const QStringList &attachments, QWidget *parent)
+                               const QList<SendAttachment> &attachments, QWidget *parent)
     : QDialog(parent)
     , m_recipients(std::move(recipients))
     , m_subjectTemplate(subject)
@@ -35,6 +36,7 @@ MessagePreview::MessagePreview(std::unique_ptr<SendRecipients> recipients, const
     , m_position(new QLabel(this))
     , m_to(valueLabel(this))
     , m_subject(valueLabel(this))
+    , m_attached(valueLabel(this))
     , m_body(new QTextBrowser(this))
     , m_previous(new QPushButton(QStringLiteral("< &Vorheriger"), this))
     , m_next(new QPushButton(QStringLiteral("&Nächster >"), this))
@@ -51,18 +53,18 @@ MessagePreview::MessagePreview(std::unique_ptr<SendRecipients> recipients, const
 
 MessagePreview::~MessagePreview() = default;
 
-void MessagePreview::buildLayout(const QStringList &attachments)
+// A file marked for ZIP travels as an archive named after it with ".zip".
+void MessagePreview::buildLayout(const QList<SendAttachment> &attachments)
 {
     QStringList names;
-    for (const QString &path : attachments)
-        names << QFileInfo(path).fileName();
-    QLabel *attached = valueLabel(this);
-    attached->setText(names.isEmpty() ? QStringLiteral("keine") : names.join(QStringLiteral(", ")));
+    for (const SendAttachment &attachment : attachments)
+        names << QFileInfo(attachment.fileName).fileName() + (attachment.zip ? QStringLiteral(".zip") : QString());
+    m_attached->setText(names.isEmpty() ? QStringLiteral("keine") : names.join(QStringLiteral(", ")));
 
     auto *head = new QFormLayout;
     head->addRow(QStringLiteral("An:"), m_to);
     head->addRow(QStringLiteral("Betreff:"), m_subject);
-    head->addRow(QStringLiteral("Anlagen:"), attached);
+    head->addRow(QStringLiteral("Anlagen:"), m_attached);
 
     auto *close = new QPushButton(QStringLiteral("&Schließen"), this);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
@@ -88,10 +90,20 @@ void MessagePreview::showRow(int row)
     m_position->setText(QStringLiteral("Empfänger %1 von %2").arg(row).arg(count));
     m_to->setText(m_recipients->cell(row, QStringLiteral("EMail")).value_or(QString()));
     m_subject->setText(MergeText(*m_recipients, row, m_subjectTemplate));
-    m_body->setHtml(FormattedBody::html(*m_recipients, row, m_rtf)
-                        .value_or(QStringLiteral("<p>Der Text kann nicht dargestellt werden.</p>")));
+    m_body->setHtml(forQtText(FormattedBody::html(*m_recipients, row, m_rtf)
+                                  .value_or(QStringLiteral("<p>Der Text kann nicht dargestellt werden.</p>"))));
     m_previous->setEnabled(row > 1);
     m_next->setEnabled(row < count);
+}
+
+QString MessagePreview::forQtText(QString html)
+{
+    static const QRegularExpression emptyParagraph(QStringLiteral("(<(?:p|li)\\b[^>]*>(?:<span[^>]*>)?)<br>"
+                                                                  "((?:</span>)?</(?:p|li)>)"));
+    static const QRegularExpression closingBreak(QStringLiteral("<br>((?:</span>)?</(?:p|li)>)"));
+    html.replace(emptyParagraph, QStringLiteral("\\1&nbsp;\\2"));
+    html.replace(closingBreak, QStringLiteral("\\1"));
+    return html;
 }
 
 } // namespace OrvVelmora

@@ -11,16 +11,17 @@ class GridComponent;
 class ResultGridRecipients final : public SendRecipients
 {
 public:
-    explicit ResultGridRecipients(const GridComponent &grid)
+    explicit ResultGridRecipients(GridComponent &grid)
         : m_grid(grid)
     {
     }
 
     [[nodiscard]] qint32 rowCount() const override;
     [[nodiscard]] std::optional<QString> cell(int row, const QString &columnKey) const override;
+    [[nodiscard]] QMap<QString, QString> record(qint32 row) const override;
 
 private:
-    const GridComponent &m_grid;
+    GridComponent &m_grid;
 };
 
 } // namespace OrvVelmora

@@ -27,17 +27,26 @@ ResumeDialog::ResumeDialog(const QString &text, const QList<JournalRecipient> &u
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
+    m_list->setVisible(!uncertain.isEmpty());
     auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("Fortsetzen"), QDialogButtonBox::AcceptRole)
-        ->setObjectName(QStringLiteral("cmdFortsetzen"));
-    buttons->addButton(QStringLiteral("Nicht fortsetzen"), QDialogButtonBox::RejectRole);
+    QPushButton *resume = buttons->addButton(QStringLiteral("&Fortsetzen"), QDialogButtonBox::AcceptRole);
+    resume->setObjectName(QStringLiteral("cmdFortsetzen"));
+    resume->setDefault(true);
+    buttons->addButton(QStringLiteral("&Später"), QDialogButtonBox::RejectRole)
+        ->setObjectName(QStringLiteral("cmdSpaeter"));
+    QPushButton *never = buttons->addButton(QStringLiteral("&Nicht fortsetzen"), QDialogButtonBox::DestructiveRole);
+    never->setObjectName(QStringLiteral("cmdNichtFortsetzen"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(never, &QPushButton::clicked, this, [this] {
+        m_never = true;
+        reject();
+    });
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(label);
-    layout->addWidget(m_list);
+    layout->addWidget(m_list, 1);
     layout->addWidget(buttons);
-    resize(560, 400);
+    resize(560, uncertain.isEmpty() ? 220 : 400);
 }
 
 QSet<QString> ResumeDialog::ticked() const
@@ -49,12 +58,17 @@ QSet<QString> ResumeDialog::ticked() const
     return keys;
 }
 
-std::optional<QSet<QString>> ResumeDialog::choose(const QString &text, const QList<JournalRecipient> &uncertain)
+ResumeAnswer ResumeDialog::answer(int result) const
+{
+    if (result == QDialog::Accepted)
+        return {ResumeAnswer::Choice::Continue, ticked()};
+    return {m_never ? ResumeAnswer::Choice::Never : ResumeAnswer::Choice::Later, {}};
+}
+
+ResumeAnswer ResumeDialog::choose(const QString &text, const QList<JournalRecipient> &uncertain)
 {
     ResumeDialog dialog(text, uncertain);
-    if (PlatformServices::instance().execDialog(dialog) != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.ticked();
+    return dialog.answer(PlatformServices::instance().execDialog(dialog));
 }
 
 } // namespace OrvVelmora

@@ -1,6 +1,7 @@
 #include "wizard/SendStatusPane.h"
 
 #include "controls/wizardframe/TabStrip.h"
+#include "wizard/ElidedLabel.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -28,6 +29,8 @@ const char *const kCaptions[] = {
     "Gesendete Mails",
     "Nicht gesendete Mails",
     "Meldung des e-Mail Servers",
+    "Zustellung unsicher",
+    "Noch offen",
 };
 
 QFormLayout *valueForm()
@@ -94,12 +97,13 @@ QLabel *SendStatusPane::caption(int index, const QString &text)
     return label;
 }
 
+// Customer data can be any length; a value label never pushes the pane wider
+// than the window (see ElidedLabel).
 QLabel *SendStatusPane::value(SendLabel which, const char *name, const QString &text)
 {
-    auto *label = new QLabel(text, this);
+    auto *label = new ElidedLabel(this);
+    label->setText(text);
     label->setObjectName(QLatin1String(name));
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setTextFormat(Qt::PlainText);
     m_values.insert(which, label);
     return label;
 }
@@ -113,16 +117,31 @@ QWidget *SendStatusPane::buildStatusPage()
     QFormLayout *form = valueForm();
     form->addRow(m_captions[11], value(SendLabel::lblOK, "lblOK", QStringLiteral("0")));
     form->addRow(m_captions[12], value(SendLabel::lblError, "lblError", QStringLiteral("0")));
-    QLabel *status = value(SendLabel::lblStatus, "lblStatus");
-    status->setWordWrap(true);
-    status->setMinimumHeight(status->fontMetrics().height() * 3);
-    status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    form->addRow(m_captions[13], status);
+    form->addRow(m_captions[14], value(SendLabel::lblUnsicher, "lblUnsicher", QStringLiteral("0")));
+    form->addRow(m_captions[15], value(SendLabel::lblOffen, "lblOffen", QStringLiteral("0")));
+    form->addRow(m_captions[13], statusLabel());
     layout->addLayout(form);
     layout->addStretch(1);
     layout->addWidget(m_mainProgressBar);
     layout->addWidget(m_cmdAnhalten, 0, Qt::AlignLeft);
     return page;
+}
+
+// The server's message wraps over up to three lines; a word longer than the
+// pane (a long address, a token) is cut rather than widening it, and the
+// form puts the whole message in the tooltip.
+QLabel *SendStatusPane::statusLabel()
+{
+    auto *status = new QLabel(this);
+    status->setObjectName(QStringLiteral("lblStatus"));
+    status->setTextFormat(Qt::PlainText);
+    status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status->setWordWrap(true);
+    status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status->setMinimumHeight(status->fontMetrics().height() * 3);
+    status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_values.insert(SendLabel::lblStatus, status);
+    return status;
 }
 
 QWidget *SendStatusPane::buildRecipientPage()
@@ -159,9 +178,10 @@ QLabel *SendStatusPane::label(SendLabel which) const
 QList<QLabel *> SendStatusPane::valueLabels() const
 {
     QList<QLabel *> labels;
-    for (SendLabel which : {SendLabel::lblKundenNr, SendLabel::lblAnrede, SendLabel::lblName, SendLabel::lblFirma,
-                            SendLabel::lblZusatz, SendLabel::lblStrasse, SendLabel::lblPLZ, SendLabel::lblLand,
-                            SendLabel::lblEMail, SendLabel::lblOK, SendLabel::lblError, SendLabel::lblStatus})
+    for (SendLabel which :
+         {SendLabel::lblKundenNr, SendLabel::lblAnrede, SendLabel::lblName, SendLabel::lblFirma, SendLabel::lblZusatz,
+          SendLabel::lblStrasse, SendLabel::lblPLZ, SendLabel::lblLand, SendLabel::lblEMail, SendLabel::lblOK,
+          SendLabel::lblError, SendLabel::lblStatus, SendLabel::lblUnsicher, SendLabel::lblOffen})
         labels.append(label(which));
     return labels;
 }

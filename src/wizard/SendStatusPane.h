@@ -15,11 +15,11 @@ namespace OrvVelmora {
 class TabStrip;
 
 /// The send pane's content: the tab strip sevRegisterStatus ("Sendestatus...")
-/// with the two counters, the server's last message and the progress bar of
-/// the message being sent, and the tab strip sevRegisterVorgang ("Aktueller
-/// Vorgang...") with the data of the recipient being sent to. The caption
-/// labels are lblBezeichnung(0..13); the value labels are reached by their
-/// names or through label(SendLabel).
+/// with the run's four counters (sent, not sent, uncertain, open), the
+/// server's last message and the run's progress bar, and the tab strip
+/// sevRegisterVorgang ("Aktueller Vorgang...") with the data of the
+/// recipient being sent to. The caption labels are lblBezeichnung(0..15);
+/// the value labels are reached by their names or through label(SendLabel).
 class SendStatusPane : public QWidget
 {
     Q_OBJECT
@@ -29,7 +29,7 @@ public:
 
     [[nodiscard]] TabStrip *sevRegisterStatus() const { return m_sevRegisterStatus; }
     [[nodiscard]] TabStrip *sevRegisterVorgang() const { return m_sevRegisterVorgang; }
-    /// The caption label with this index; nullptr outside 0..13.
+    /// The caption label with this index; nullptr outside 0..15.
     [[nodiscard]] QLabel *lblBezeichnung(int index) const;
     [[nodiscard]] int lblBezeichnungCount() const { return int(m_captions.size()); }
     [[nodiscard]] QLabel *label(SendLabel which) const;
@@ -44,6 +44,7 @@ private:
     QWidget *buildRecipientPage();
     QLabel *caption(int index, const QString &text);
     QLabel *value(SendLabel which, const char *name, const QString &text = QString());
+    QLabel *statusLabel();
 
     TabStrip *m_sevRegisterStatus;
     TabStrip *m_sevRegisterVorgang;

@@ -5,6 +5,7 @@
 #include "wizard/WizardLog.h"
 
 #include "account/frmEMailSetup.h"
+#include "base/platform/CountedText.h"
 #include "base/platform/PlatformServices.h"
 #include "controls/grid/GridComponent.h"
 #include "controls/wizardframe/WizardFrame.h"
@@ -17,17 +18,20 @@
 #include "recipients/RecipientPane.h"
 #include "sendrun/CoalescingSendView.h"
 #include "sendrun/JournalledSendRun.h"
+#include "sendrun/MailingFingerprint.h"
 #include "sendrun/SendRun.h"
 #include "settings/Blanks.h"
 #include "settings/SettingsFileStore.h"
 #include "wizard/FailureListDialog.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/GermanQtTexts.h"
+#include "wizard/MailingRestore.h"
 #include "wizard/MessagePane.h"
 #include "wizard/MessagePreview.h"
 #include "wizard/ResultGridRecipients.h"
 #include "wizard/ResumeDialog.h"
 #include "wizard/SavedAccount.h"
+#include "wizard/SendConfirmationDialog.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/WizardInitialisation.h"
 
@@ -36,6 +40,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -180,6 +185,24 @@ bool frmDialogMail::recipientsChosen()
 {
     if (sevResult()->rowCount() > 0)
         return true;
+    // Highlighting customers is choosing them, as far as the user can tell;
+    // the list below is the step that is easily missed.
+    if (const int highlighted = sevKunden()->selectedRowCount(); highlighted > 0) {
+        const MessageAnswer answer = PlatformServices::instance().askActions(
+            countedText(highlighted,
+                        QStringLiteral("Sie haben %n Kunden markiert, aber noch nicht in die Kundenliste für Ihre "
+                                       "Velmora übernommen.\r\n\r\nMöchten Sie ihn übernehmen und weitergehen?"),
+                        QStringLiteral("Sie haben %n Kunden markiert, aber noch nicht in die Kundenliste für Ihre "
+                                       "Velmora übernommen.\r\n\r\nMöchten Sie sie übernehmen und weitergehen?")),
+            QStringLiteral("Systemmeldung..."),
+            {QStringLiteral("Übernehmen und weiter"), QStringLiteral("Nicht übernehmen")}, MessageAnswer::Yes);
+        if (answer == MessageAnswer::Yes)
+            recipients()->TransferSelected();
+        if (sevResult()->rowCount() > 0)
+            return true;
+        sevKunden()->setFocus();
+        return false;
+    }
     inform(QStringLiteral("Sie müssen mindestens einen Kunden auswählen."));
     sevKunden()->setFocus();
     return false;
@@ -210,6 +233,8 @@ void frmDialogMail::onBack(qint16 pane)
         else
             sevKunden()->setFocus();
     });
+    // Going back is how a new letter begins; finishing may send again.
+    tolerant([this] { m_mainWizard->setFinishAllowed(true); });
 }
 
 void frmDialogMail::openAccountDialog()
@@ -237,10 +262,13 @@ void frmDialogMail::runSendRun()
     if (m_owner)
         options.account = &account.emplace(*m_owner, this);
     options.confirmBeforeSending = true;
+    options.review = [this, &rows](const SendConfirmation &question) {
+        return SendConfirmationDialog::ask(question, rows, this);
+    };
     JournalledSendRun journalled(*m_mainSMTP, view, rows, options);
     const QString sentBefore = m_sendStatus->label(SendLabel::lblOK)->text();
     m_activeJournal = &journalled;
-    journalled.run(std::exchange(m_continuation, std::nullopt));
+    journalled.run(m_continuation);
     m_sendStatus->cmdAnhalten()->hide();
     m_activeJournal = nullptr;
     m_letterSent = m_letterSent || m_sendStatus->label(SendLabel::lblOK)->text() != sentBefore;
@@ -250,7 +278,18 @@ void frmDialogMail::offerToContinue()
 {
     tolerant([this] {
         SendJournal journal;
-        m_continuation = MailingSelection::offerToContinue(journal, &ResumeDialog::choose);
+        const std::optional<Continuation> taken = MailingSelection::offerToContinue(journal, &ResumeDialog::choose);
+        if (!taken)
+            return;
+        m_continuation = taken->plan;
+        if (!taken->content)
+            return;
+        MailingRestore::into(*this, *taken->content);
+        // What the wizard holds now is the letter as it was; a change before
+        // sending is then named in the question before the rest get it.
+        const FormSendRunView view(*this);
+        m_continuation->letterFingerprint =
+            MailingFingerprint::of(view.subject(), view.messageText(), view.messageRtf(), view.attachments());
     });
 }
 
@@ -270,17 +309,24 @@ int frmDialogMail::maxPerMinute()
     return SendThrottle::perMinuteFor(m_owner ? m_owner->SmtpServer() : QString(), configured);
 }
 
+// The run keeps sending while the question is open; Ja ends it after the
+// message then under way.
 void frmDialogMail::askToStopRun()
 {
-    if (!m_activeRun)
+    if (!m_activeRun || std::exchange(m_stopAsked, true))
         return;
-    const MessageAnswer answer = PlatformServices::instance().messageBox(
+    PlatformServices::instance().askWithoutWaiting(
         QStringLiteral("Den Versand nach der aktuellen e-Mail anhalten?\r\n\r\n"
                        "Wer die e-Mail noch nicht erhalten hat, bleibt vorgemerkt; der Versand kann später "
                        "fortgesetzt werden."),
-        QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo);
-    if (answer == MessageAnswer::Yes && m_activeRun)
-        m_activeRun->stop();
+        QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo, std::nullopt,
+        [form = QPointer<frmDialogMail>(this)](MessageAnswer answer) {
+            if (!form)
+                return;
+            form->m_stopAsked = false;
+            if (answer == MessageAnswer::Yes && form->m_activeRun)
+                form->m_activeRun->stop();
+        });
 }
 
 void frmDialogMail::openPreview()
@@ -289,11 +335,8 @@ void frmDialogMail::openPreview()
         inform(QStringLiteral("Sie müssen mindestens einen Kunden auswählen."));
         return;
     }
-    QStringList files;
-    for (const AttachmentEntry &entry : attachments()->Attachments())
-        files << entry.path;
     auto *preview = new MessagePreview(std::make_unique<ResultGridRecipients>(*sevResult()), sevBetreff()->text(),
-                                       mainRtfControl()->TextRTF(), files, this);
+                                       mainRtfControl()->TextRTF(), FormSendRunView(*this).attachments(), this);
     preview->setAttribute(Qt::WA_DeleteOnClose);
     fitToScreen(*preview);
     preview->show();
@@ -339,13 +382,35 @@ SettingsFileStore &frmDialogMail::settingsStore()
 
 void frmDialogMail::done(int result)
 {
-    if (m_activeRun &&
-        PlatformServices::instance().messageBox(
-            QStringLiteral("Der Versand läuft noch.\r\n\r\nMöchten Sie ihn nach der aktuellen e-Mail anhalten und "
-                           "das Fenster schließen? Wer die e-Mail noch nicht erhalten hat, bleibt vorgemerkt; der "
-                           "Versand kann beim nächsten Öffnen fortgesetzt werden."),
-            QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (m_activeRun)
+        askToCloseDuringRun(result);
+    else
+        closeNow(result);
+}
+
+// The question does not hold the run up: messages keep going out while it is
+// open. Nein, the default, keeps the window and the run; Ja ends the run
+// after its current message and closes.
+void frmDialogMail::askToCloseDuringRun(int result)
+{
+    if (std::exchange(m_closeAsked, true))
         return;
+    PlatformServices::instance().askWithoutWaiting(
+        QStringLiteral("Der Versand läuft noch.\r\n\r\nMöchten Sie ihn nach der aktuellen e-Mail anhalten und "
+                       "das Fenster schließen? Wer die e-Mail noch nicht erhalten hat, bleibt vorgemerkt; der "
+                       "Versand kann beim nächsten Öffnen fortgesetzt werden."),
+        QStringLiteral("Systemmeldung..."), MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No,
+        [form = QPointer<frmDialogMail>(this), result](MessageAnswer answer) {
+            if (!form)
+                return;
+            form->m_closeAsked = false;
+            if (answer == MessageAnswer::Yes)
+                form->closeNow(result);
+        });
+}
+
+void frmDialogMail::closeNow(int result)
+{
     if (m_activeJournal)
         m_activeJournal->close();
     releaseResources();

@@ -51,8 +51,13 @@ class WizardPane;
 ///
 /// Closing, for whatever reason, closes and lets go the customer record set
 /// and the form's settings store. While a send run is under way the person is
-/// asked first; on Yes the run stops after its current message, on No the
-/// window stays open and the run goes on.
+/// asked first, and the run goes on sending while the question is open; on
+/// Ja the run stops after its current message, on Nein (the default, which
+/// loses nothing) the window stays open.
+///
+/// An interrupted mailing the person continues when the wizard opens comes
+/// back into it (recipients, subject, letter, attachments) on the send pane;
+/// every finish in this wizard then continues that mailing.
 class frmDialogMail : public QDialog
 {
     Q_OBJECT
@@ -73,7 +78,8 @@ public:
     /// The "E-Mail Einstellungen" button: the account dialog, modally.
     void openAccountDialog();
     /// When the wizard opens: offers to continue a mailing that a crash or a
-    /// provider's limit interrupted; an accepted offer is what the next send run continues.
+    /// provider's limit interrupted; an accepted offer fills the wizard and is
+    /// what its send runs continue.
     void offerToContinue();
 
     /// The form's own settings store, created on first use (by the send run).
@@ -121,6 +127,8 @@ private:
     void wrapPaneInScrollArea(WizardPane *pane, QWidget *content);
     void releaseResources() noexcept;
     bool showFailures(const QList<FailedRecipient> &failures);
+    void askToCloseDuringRun(int result);
+    void closeNow(int result);
     [[nodiscard]] int maxPerMinute();
 
     MailSettings *m_owner = nullptr;
@@ -134,6 +142,8 @@ private:
     JournalledSendRun *m_activeJournal = nullptr;
     std::optional<MailingPlan> m_continuation;
     bool m_letterSent = false;
+    bool m_closeAsked = false;
+    bool m_stopAsked = false;
 };
 
 } // namespace OrvVelmora

@@ -22,6 +22,8 @@ namespace {
 
 using Fields = QMap<QString, QString>;
 
+const QString kPortRange = QStringLiteral("Im Feld „Server Port“ ist nur eine Zahl von 1 bis 65535 möglich.");
+
 void type(frmEMailSetup &dialog, const Fields &fields)
 {
     for (auto it = fields.begin(); it != fields.end(); ++it)
@@ -66,7 +68,10 @@ TEST_F(AccountDialog, OpensWithTheOwnersSettingsAndMasksThePassword)
 
     dialog.sevPort()->setText(QString());
     QTest::keyClicks(dialog.sevPort()->lineEdit(), QStringLiteral("1a2 3-45"));
-    EXPECT_EQ(dialog.sevPort()->Text(), QStringLiteral("1234")) << "digits only, four at most";
+    EXPECT_EQ(dialog.sevPort()->Text(), QStringLiteral("12345")) << "digits only, five at most";
+    dialog.sevPort()->setText(QString());
+    QTest::keyClicks(dialog.sevPort()->lineEdit(), QStringLiteral("252500"));
+    EXPECT_EQ(dialog.sevPort()->Text(), QStringLiteral("25250")) << "a fifth digit is never cut to another port";
     EXPECT_LT(dialog.sevKennwort()->LabelWidth(), dialog.sevUserName()->LabelWidth());
 
     frmEMailSetup ownerless(nullptr);
@@ -140,6 +145,8 @@ TEST_F(AccountDialog, RefusesASaveWithOneMessageAndFocusOnTheField)
          {{u"sevEMail"_s, u"neu@example.org"_s}, {u"sevServer"_s, u"  "_s}},
          QStringLiteral("Sie müssen einen Postausgangsserver eingeben."),
          "sevServer"},
+        {"port 0", {{"sevPort", "0"}}, kPortRange, "sevPort"},
+        {"port above 65535", {{"sevPort", "70000"}}, kPortRange, "sevPort"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -240,6 +247,45 @@ TEST_F(AccountDialog, CancelStoresNothing)
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(held(mail), before);
     EXPECT_FALSE(QFile::exists(mail.configFileName));
+}
+
+// Enter, from the main keyboard or the keypad, goes on to the next field and
+// never saves; Esc closes at once when nothing changed and asks otherwise.
+TEST_F(AccountDialog, EnterMovesOnAndEscAsksBeforeChangesAreLost)
+{
+    const QStringList before = held(mail);
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(enter == Qt::Key_Return ? "Return" : "keypad Enter");
+        const Qt::KeyboardModifiers pad = enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+        frmEMailSetup dialog(&mail);
+        dialog.show();
+        QTest::keyClick(dialog.sevName()->lineEdit(), enter, pad);
+        EXPECT_EQ(dialog.focusWidget(), dialog.sevEMail()->lineEdit());
+        dialog.sevServer()->setText(QStringLiteral("neu.example"));
+        QTest::keyClick(dialog.sevServer()->lineEdit(), enter, pad);
+        EXPECT_EQ(dialog.focusWidget(), dialog.sevPort()->lineEdit());
+        QTest::keyClick(dialog.sevKennwort()->lineEdit(), enter, pad);
+        EXPECT_TRUE(dialog.isVisible()) << "Enter in the last field saves nothing either";
+        EXPECT_EQ(held(mail), before);
+
+        platform.messages.clear();
+        platform.messageAnswers.enqueue(ScriptedPlatformServices::PressEnter);
+        QTest::keyClick(dialog.sevPort()->lineEdit(), Qt::Key_Escape);
+        ASSERT_EQ(platform.messages.size(), 1);
+        EXPECT_EQ(platform.messages[0].actions,
+                  (QStringList{QStringLiteral("Verwerfen"), QStringLiteral("Weiter bearbeiten")}));
+        EXPECT_TRUE(dialog.isVisible()) << "Enter on the question keeps editing";
+        platform.messageAnswers.enqueue(MessageAnswer::Yes);
+        QTest::keyClick(dialog.sevPort()->lineEdit(), Qt::Key_Escape);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(held(mail), before);
+    }
+    frmEMailSetup untouched(&mail);
+    untouched.show();
+    platform.messages.clear();
+    QTest::keyClick(untouched.sevName()->lineEdit(), Qt::Key_Escape);
+    EXPECT_FALSE(untouched.isVisible());
+    EXPECT_TRUE(platform.messages.isEmpty()) << "nothing to lose, nothing to ask";
 }
 
 TEST(PortConversion, ConvertsNumbersAndNamesWhatIsNot)

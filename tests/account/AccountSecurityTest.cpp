@@ -32,7 +32,8 @@ using namespace OrvVelmora::Testing;
 
 namespace {
 
-const QString kSuccess = QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet.");
+const QString kSuccess = QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet.\r\n\r\nSie ging an Ihre eigene "
+                                        "Adresse „anna@alt.example“; sehen Sie dort nach, ob sie angekommen ist.");
 
 class AccountSecurity : public AccountFixture
 {
@@ -127,6 +128,28 @@ TEST_F(AccountSecurity, SignsInThroughTheBrowserSendsWithXOAuth2RenewsAndAsksFor
     EXPECT_TRUE(click(reopened.cmdTest()).contains(QLatin1String("erneut an")));
     EXPECT_EQ(server.count(QStringLiteral("smtp-auth")), 2) << "no connection without a token";
     EXPECT_TRUE(reopened.cmdTest()->isEnabled());
+}
+
+TEST_F(AccountSecurity, SignInOfferedOnlyWhereItCanWorkAndAFailedOneChangesNoField)
+{
+    mail.setAccountOptions({QStringLiteral("1"), {}, {}, {}, {}});
+    frmEMailSetup withoutId(&mail);
+    typeAccount(withoutId, 587, QString());
+    ASSERT_FALSE(withoutId.signInRow()->isHidden());
+    EXPECT_FALSE(withoutId.cmdAnmelden()->isEnabled()) << "no client id, no sign-in";
+    EXPECT_TRUE(withoutId.lblAnmeldung()->text().contains(QLatin1String("Anwendungs-ID")));
+
+    OAuthTestServer server(3600);
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    writeSetting("OAuthAuthorizeUrl", server.authorizeUrl());
+    writeSetting("OAuthTokenUrl", server.tokenUrl());
+    mail.setAccountOptions({QStringLiteral("1"), QLatin1String(OAuthTestServer::kClientId), {}, {}, {}});
+    frmEMailSetup dialog(&mail);
+    typeAccount(dialog, server.smtpPort(), QString());
+    ASSERT_TRUE(dialog.cmdAnmelden()->isEnabled());
+    platform.browser = nullptr; // no browser starts
+    EXPECT_TRUE(click(dialog.cmdAnmelden()).startsWith(QLatin1String("Die Anmeldung ist fehlgeschlagen.")));
+    EXPECT_EQ(dialog.sevUserName()->Text(), QString()) << "a failed sign-in fills in nothing";
 }
 
 TEST_F(AccountSecurity, SignInCancelledWhileWaitingOrLeftWithAbbrechenKeepsTheStoredOne)
@@ -225,7 +248,7 @@ TEST_F(AccountSecurity, CertificateTrustedOnceForThisServerAndPortAndAskedAgainW
         answer(QDialog::Rejected);
         frmEMailSetup dialog(&mail);
         typeAccount(dialog, server->port(), QString());
-        EXPECT_TRUE(click(dialog.cmdTest()).startsWith(QLatin1String("Es konnte keine Verbindung")));
+        EXPECT_TRUE(click(dialog.cmdTest()).contains(QLatin1String("Zertifikat haben Sie aber nicht angenommen")));
         EXPECT_EQ(server->commands(1).filter(QStringLiteral("MAIL")).size(), 0);
     }
     EXPECT_EQ(platform.dialogNames.size(), 3);
@@ -282,7 +305,7 @@ TEST_F(AccountSecurity, ManInTheMiddleCertificatesAreAskedAboutWithTheirReasons)
         });
         frmEMailSetup dialog(&mail);
         typeAccount(dialog, mitm.port(), QString());
-        EXPECT_TRUE(click(dialog.cmdTest()).startsWith(QLatin1String("Es konnte keine Verbindung")));
+        EXPECT_TRUE(click(dialog.cmdTest()).contains(QLatin1String("Zertifikat haben Sie aber nicht angenommen")));
         EXPECT_EQ(platform.dialogNames.size(), 1);
         platform.dialogNames.clear();
         EXPECT_TRUE(richLabels.isEmpty()) << "a label draws markup: " << richLabels.first()->text().toStdString();
@@ -319,8 +342,19 @@ TEST_F(AccountSecurity, UnencryptedRelayOnlyWhenAskedAndWithoutUserName)
         platform.messageAnswers.enqueue(c.answer);
         const QString outcome = click(dialog.cmdTest());
         EXPECT_EQ(platform.messages.size(), c.asked ? 2 : 1);
-        EXPECT_EQ(platform.messages.first().buttons == MessageButtons::YesNo, c.asked);
+        if (c.asked) {
+            const auto &question = platform.messages.first();
+            EXPECT_EQ(question.actions,
+                      (QStringList{QStringLiteral("Unverschlüsselt senden"), QStringLiteral("Nicht senden")}));
+            EXPECT_EQ(question.defaultAnswer, MessageAnswer::No) << "Enter never sends in the clear";
+            EXPECT_TRUE(question.text.startsWith(QStringLiteral("Der Server „127.0.0.1“ ist an Port %1 erreichbar, "
+                                                                "bietet aber keine verschlüsselte Verbindung an.")
+                                                     .arg(relay.port())));
+        }
         EXPECT_EQ(outcome == kSuccess, c.delivered) << outcome.toStdString();
+        if (c.asked && !c.delivered)
+            EXPECT_TRUE(outcome.startsWith(QStringLiteral("Die Testnachricht wurde nicht gesendet: Der Server")))
+                << "the connection was made; only the user declined";
         EXPECT_EQ(relay.messages().size(), c.delivered ? 1 : 0);
         EXPECT_EQ(!dialog.chkUnverschluesselt()->isHidden(), c.delivered);
         if (c.delivered) {

@@ -66,7 +66,9 @@ class TestMailRun : public AccountFixture
 
 TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
 {
-    const QString success = QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet.");
+    const QString success = QStringLiteral("Ihre Testnachricht wurde erfolgreich gesendet.\r\n\r\nSie ging an Ihre "
+                                           "eigene Adresse „anna@example.org“; sehen Sie dort nach, ob sie "
+                                           "angekommen ist.");
     const QString sendFailed = QStringLiteral("Ihre Testnachricht konnte nicht gesendet werden.\r\n\r\n");
     const QString noConnection =
         QStringLiteral("Es konnte keine Verbindung mit dem Server hergestellt werden.\r\n\r\n");
@@ -113,6 +115,9 @@ TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
             EXPECT_GT(box.text.size(), c.expectedStart.size());
         else
             EXPECT_EQ(box.text, c.expectedStart);
+        if (c.sessions == 0 && c.reasonFollows)
+            EXPECT_TRUE(box.text.contains(QStringLiteral("„%1“ an Port 1 ").arg(server.host())))
+                << "names server and port" << qPrintable(box.text);
         EXPECT_EQ(box.caption, c.caption);
         EXPECT_EQ(box.icon, c.icon);
         EXPECT_EQ(box.buttons, MessageButtons::Ok);

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
 
 namespace OrvVelmora::Testing {
 namespace {
@@ -16,6 +18,7 @@ using EditorCommands = EditorFixture;
 
 const QString kRtf = QString::fromLatin1(kMimeRtf);
 const QString kPlain = QString::fromLatin1(kMimePlain);
+const QString kHtml = QString::fromLatin1(kMimeHtml);
 
 // Each toggle is switched on by its key (where it has one) or a click, and
 // off by a click; the tool shows the state, the text keeps the focus.
@@ -122,19 +125,21 @@ TEST_F(EditorCommands, ComboChangesSetTheSelectionsFontAndSize)
     };
     type(QStringLiteral("Text"));
     for (const auto &change : changes) {
-        SCOPED_TRACE(change.typed);
-        select(0, 4);
-        QComboBox *combo = toolBar().combo(QString::fromLatin1(change.tool));
-        combo->setFocus();
-        combo->lineEdit()->selectAll();
-        QTest::keyClicks(combo, QString::fromUtf8(change.typed));
-        QTest::keyClick(combo, Qt::Key_Return);
-        EXPECT_EQ(box().SelFontSize(), change.size);
-        if (change.font) {
-            EXPECT_EQ(box().SelFontName(), QString::fromLatin1(change.font));
+        for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+            SCOPED_TRACE(std::string(change.typed) + (enter == Qt::Key_Enter ? ", keypad Enter" : ", Return"));
+            select(0, 4);
+            QComboBox *combo = toolBar().combo(QString::fromLatin1(change.tool));
+            combo->setFocus();
+            combo->lineEdit()->selectAll();
+            QTest::keyClicks(combo, QString::fromUtf8(change.typed));
+            QTest::keyClick(combo, enter, enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            EXPECT_EQ(box().SelFontSize(), change.size);
+            if (change.font) {
+                EXPECT_EQ(box().SelFontName(), QString::fromLatin1(change.font));
+            }
+            EXPECT_EQ(combo->currentText(), QString::fromUtf8(change.shownAfter));
+            EXPECT_EQ(QApplication::focusWidget(), &box());
         }
-        EXPECT_EQ(combo->currentText(), QString::fromUtf8(change.shownAfter));
-        EXPECT_EQ(QApplication::focusWidget(), &box());
     }
 }
 
@@ -168,7 +173,7 @@ TEST_F(EditorCommands, PlaceholderGoesInDirectlyWhenTheClipboardIsUnavailable)
     EXPECT_EQ(box().Text(), QStringLiteral("Datum: <#DATE#>"));
 }
 
-TEST_F(EditorCommands, PasteTakesRichTextThenPlainTextAndNothingElse)
+TEST_F(EditorCommands, PasteTakesRichTextThenHtmlThenPlainTextAndNothingElse)
 {
     const struct
     {
@@ -186,6 +191,12 @@ TEST_F(EditorCommands, PasteTakesRichTextThenPlainTextAndNothingElse)
          "cht",
          false},
         {"picture only", {{QStringLiteral("image/png"), "\x89PNG"}}, "A", false},
+        {"HTML before plain", {{kHtml, "<p><b>fett</b></p>"}, {kPlain, "schlicht"}}, "Afett", true},
+        {"HTML alone", {{kHtml, "<b>nur</b>"}}, "Anur", true},
+        {"HTML of a picture alone, words beside it",
+         {{kHtml, "<img src=\"bild.png\">"}, {kPlain, "Bild"}},
+         "ABild",
+         false},
         // Raw 8-bit text in RTF is in the document's code page, not UTF-8.
         {"raw 8-bit RTF byte", {{kRtf, "{\\rtf1\\ansi caf\xe9}"}}, "Acaf\xc3\xa9", false},
     };
@@ -235,6 +246,93 @@ TEST_F(EditorCommands, RightButtonOpensTheContextMenuWhoseItemsActOnTheSelection
     menu->actions().at(11)->trigger();
     menu->hide();
     EXPECT_EQ(box().SelBold(), true);
+}
+
+// Keyboard only: F10 reaches the toolbar (one Tab stop, the tool used last),
+// the arrows walk it, Enter, the keypad's Enter and Space press a tool, Down
+// drops the variables menu, Esc goes back; the menu key and Shift+F10 open
+// the context menu at the caret.
+TEST_F(EditorCommands, KeyboardReachesEveryToolAndBothMenus)
+{
+    type(QStringLiteral("Hallo Welt"));
+    select(0, 5);
+    // The band's own appearance of a tool (FileOpen has texts of its own there).
+    const auto tool = [this](const char *id) -> QWidget * {
+        for (QAction *action : toolBar().dockedBand()->actions())
+            if (action->objectName() == QLatin1String(id))
+                return toolBar().dockedBand()->widgetForAction(action);
+        return nullptr;
+    };
+    const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), k, m);
+    };
+    key(Qt::Key_F10);
+    ASSERT_EQ(QApplication::focusWidget(), tool("FileOpen"));
+    key(Qt::Key_Left);
+    EXPECT_EQ(QApplication::focusWidget(), tool("FormatBullets")) << "the arrows wrap around";
+    key(Qt::Key_Home);
+    for (int i = 0; i < 7; ++i)
+        key(Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), tool("FormatFont"));
+    key(Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), tool("FormatFontSize")) << "arriving selects the text; an arrow leaves";
+    key(Qt::Key_End);
+    key(Qt::Key_Left);
+    EXPECT_EQ(QApplication::focusWidget(), tool("FormatFontSize")) << "inside the text the arrows edit it";
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    ASSERT_EQ(QApplication::focusWidget(), tool("FormatBold")) << "passing through the boxes changes nothing";
+    EXPECT_EQ(tool("FileOpen")->focusPolicy(), Qt::NoFocus) << "the band is one Tab stop";
+
+    const struct
+    {
+        const char *id;
+        Qt::Key press;
+        Qt::KeyboardModifiers modifiers;
+        std::optional<bool> (RichTextBox::*applied)() const;
+    } presses[] = {{"FormatBold", Qt::Key_Return, Qt::NoModifier, &RichTextBox::SelBold},
+                   {"FormatItalic", Qt::Key_Enter, Qt::KeypadModifier, &RichTextBox::SelItalic},
+                   {"FormatUnderline", Qt::Key_Space, Qt::NoModifier, &RichTextBox::SelUnderline}};
+    for (const auto &p : presses) {
+        SCOPED_TRACE(p.id);
+        if (QApplication::focusWidget() == &box()) {
+            key(Qt::Key_F10, Qt::AltModifier);
+            key(Qt::Key_Right);
+        }
+        ASSERT_EQ(QApplication::focusWidget(), tool(p.id));
+        key(p.press, p.modifiers);
+        EXPECT_EQ((box().*p.applied)(), true);
+        EXPECT_EQ(QApplication::focusWidget(), &box()) << "a pressed tool hands the caret back";
+    }
+    key(Qt::Key_F10);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), &box());
+
+    key(Qt::Key_F10);
+    key(Qt::Key_End);
+    key(Qt::Key_Space);
+    EXPECT_EQ(box().SelBullet(), true) << "a bullet list from the keyboard";
+    key(Qt::Key_F10);
+    key(Qt::Key_Home);
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    QMenu *variables = toolBar().band(QStringLiteral("popVariable"));
+    QTimer::singleShot(50, variables, [variables] {
+        QTest::keyClick(variables, Qt::Key_Down);
+        QTest::keyClick(variables, Qt::Key_Return);
+    });
+    key(Qt::Key_Down);
+    EXPECT_TRUE(box().Text().startsWith(QStringLiteral("<#DATE#>"))) << box().Text().toStdString();
+
+    QMenu *context = toolBar().band(QStringLiteral("popMenu"));
+    for (const auto &[k, m] : {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+        box().setFocus();
+        key(k, m);
+        ASSERT_TRUE(context->isVisible());
+        const QPoint caret = box().viewport()->mapToGlobal(box().cursorRect().bottomLeft());
+        EXPECT_LT((context->pos() - caret).manhattanLength(), 40) << "opens at the caret";
+        context->hide();
+    }
 }
 
 TEST_F(EditorCommands, ClicksThatDoNothingStillFocusTheText)
@@ -292,7 +390,7 @@ TEST_F(DocumentFiles, OpenOverTextAsksFirst)
     } cases[] = {{"No keeps the text", MessageAnswer::No, std::nullopt, 0, {}},
                  {"Yes then cancel keeps the text", MessageAnswer::Yes, std::nullopt, 1, {}},
                  {"Yes then a file that is no RTF", MessageAnswer::Yes, fixture("libreoffice-brief.txt"), 1,
-                  QStringLiteral("Die Datei \"libreoffice-brief.txt\" ist kein lesbares RTF-Dokument und wurde nicht "
+                  QStringLiteral("Die Datei „libreoffice-brief.txt“ ist kein lesbares RTF-Dokument und wurde nicht "
                                  "geöffnet.")}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

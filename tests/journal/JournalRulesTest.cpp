@@ -146,35 +146,45 @@ TEST(JournalRules, MailingsOlderThanNinetyDaysArePruned)
     EXPECT_TRUE(journal.mailing(recent).has_value());
 }
 
-TEST(JournalRules, ACrashLeftoverIsUncertainAndTheSameCustomerTwiceIsOneRecipient)
+TEST(JournalRules, ACrashLeftoverIsUncertainAndTheSameCustomerOrAddressTwiceIsOneRecipient)
 {
     QTemporaryDir dir;
     SendJournal journal(dir.filePath(QStringLiteral("j.sqlite")));
     TableRecipients rows;
-    rows.rows = {numberedCustomer(1), numberedCustomer(2), numberedCustomer(1)};
+    QMap<QString, QString> sharing = numberedCustomer(4);
+    sharing[QStringLiteral("EMail")] = QStringLiteral(" Kunde2@Example.org");
+    rows.rows = {numberedCustomer(1), numberedCustomer(2), numberedCustomer(1), sharing};
     const qint64 mailing = journal.startMailing({});
     DeliveryBook first(journal, mailing);
     first.load(rows, rows.rowCount());
     EXPECT_EQ(journal.recipients(mailing).size(), 2);
+    EXPECT_EQ(first.wantedCount(), 2);
+    EXPECT_EQ(first.wantedDuplicates(), 1) << "the customer who shares an address";
     first.beginSend(1);
     EXPECT_EQ(journal.recipients(mailing).first().state, RecipientState::Sending);
 
     DeliveryBook afterCrash(journal, mailing);
-    afterCrash.load(rows, rows.rowCount());
+    afterCrash.load(rows, rows.rowCount(), DuplicateAddresses::SendEach);
     EXPECT_EQ(journal.recipients(mailing).first().state, RecipientState::Uncertain);
+    EXPECT_EQ(afterCrash.standing(1), Standing::Uncertain);
     EXPECT_FALSE(afterCrash.wanted(1));
+    EXPECT_EQ(afterCrash.failures().first().reason,
+              QStringLiteral("unsicher: Verbindung nach dem Ende der Nachricht unterbrochen"));
     EXPECT_TRUE(afterCrash.wanted(2));
-    EXPECT_EQ(afterCrash.messageId(3), afterCrash.messageId(1));
+    EXPECT_FALSE(afterCrash.standing(3).has_value()) << "the second listing of the same customer";
+    EXPECT_TRUE(afterCrash.wanted(4)) << "sent to each row of an address when asked to";
     afterCrash.endSend(2, 1, 0, {});
-    EXPECT_FALSE(afterCrash.wanted(2));
+    EXPECT_EQ(afterCrash.standing(2), Standing::Sent);
 
     DeliveryBook ticked(journal, mailing,
                         {DeliveryBook::keyOf(QStringLiteral("K0001"), QStringLiteral("KUNDE1@example.org"))});
     ticked.load(rows, rows.rowCount());
     EXPECT_TRUE(ticked.wanted(1));
+    EXPECT_FALSE(ticked.wanted(4)) << "the address already had its message";
     ticked.beginSend(1);
-    ticked.endSend(1, 1, 0, {});
-    EXPECT_FALSE(ticked.wanted(3)) << "the second listing of the same customer";
+    ticked.record(1, ReplyKind::OurFault, 0, QStringLiteral("Die Anlage fehlt."));
+    EXPECT_EQ(ticked.standing(1), Standing::NotSent);
+    EXPECT_EQ(ticked.failures().first().reason, QStringLiteral("nicht gesendet: Die Anlage fehlt."));
 }
 
 TEST(JournalRules, AnOutcomeReachesTheDiskWithTheNextMessageAndTheLastOneWhenTheBookCloses)

@@ -8,6 +8,7 @@
 #include "journal/SendJournal.h"
 #include "net/smtp/SmtpTransport.h"
 #include "sendrun/JournalledSendRun.h"
+#include "sendrun/MailingFingerprint.h"
 #include "sendrun/MailingSelection.h"
 #include "sendrun/SendRun.h"
 #include "sendrun/SendRunAccount.h"
@@ -150,7 +151,6 @@ TEST_F(JournalSendRunTest, RefusalsForNowAreRetriedInRoundsAndCountedOnlyWhenThe
 {
     const QString tryLater = QStringLiteral("451 4.3.0 Try again later");
     startServer({{address(1), {tryLater, tryLater}}, {address(2), {tryLater, tryLater, tryLater, tryLater}}});
-    view.labels[SendLabel::lblOK] = QStringLiteral("5");
     SendJournal journal(journalPath());
     runMailing({40, 80, 120}, journal);
 
@@ -160,8 +160,10 @@ TEST_F(JournalSendRunTest, RefusalsForNowAreRetriedInRoundsAndCountedOnlyWhenThe
     EXPECT_EQ(states.value(address(1)).attempts, 3);
     EXPECT_EQ(states.value(address(2)).state, RecipientState::TemporaryRefused);
     EXPECT_EQ(states.value(address(2)).attempts, 4);
-    EXPECT_EQ(view.labels.value(SendLabel::lblOK), QStringLiteral("7"));
+    // Refused for now is open until the last round, then not sent.
+    EXPECT_EQ(view.labels.value(SendLabel::lblOK), QStringLiteral("2"));
     EXPECT_EQ(view.labels.value(SendLabel::lblError), QStringLiteral("1"));
+    EXPECT_TRUE(accountHolds(view, 3));
     const QString waits = view.labelHistory.value(SendLabel::lblStatus).join(QLatin1Char('|'));
     EXPECT_TRUE(
         waits.contains(QStringLiteral("2 vorübergehend abgelehnte e-Mails: neuer Versuch in 1 s (Runde 1 von 3)")));
@@ -185,6 +187,8 @@ TEST_F(JournalSendRunTest, AStopDuringTheRetryWaitEndsTheRunAtOnce)
     EXPECT_LT(clock.elapsed(), 10000);
     EXPECT_EQ(server->delivered().size(), 2);
     EXPECT_EQ(journalRows(journal).value(address(2)).state, RecipientState::TemporaryRefused);
+    EXPECT_EQ(view.labels.value(SendLabel::lblOffen), QStringLiteral("1")) << "a stopped run leaves it open";
+    EXPECT_TRUE(accountHolds(view, 3));
 }
 
 TEST_F(JournalSendRunTest, ASecondRunOfTheSameMailingAsksWhomToSendTo)
@@ -215,6 +219,9 @@ TEST_F(JournalSendRunTest, ASecondRunOfTheSameMailingAsksWhomToSendTo)
         EXPECT_EQ(server->delivered().mid(before), row.delivered);
         ASSERT_EQ(platform.messages.size(), 1);
         EXPECT_TRUE(platform.messages.first().text.startsWith(QStringLiteral("Diese e-Mail wurde bereits versandt")));
+        EXPECT_EQ(platform.messages.first().actions,
+                  (QStringList{QStringLiteral("Nur an die übrigen Empfänger"), QStringLiteral("Noch einmal an alle"),
+                               QStringLiteral("Nicht senden")}));
     }
     view.subjectText = QStringLiteral("Ein anderer Betreff");
     platform.messages.clear();
@@ -231,15 +238,21 @@ TEST_F(JournalSendRunTest, TheSendQuestionNamesThoseWhoGetItAndIsNotRepeatedForT
     o.confirmBeforeSending = true;
     int failureLists = 0;
     o.showFailures = [&failureLists](const QList<FailedRecipient> &) { return ++failureLists == 1; };
-    const QString question = QStringLiteral("%1 e-Mails an die ausgewählten Kunden über 127.0.0.1 senden?");
+    const auto question = [](int count) {
+        return count == 1 ? QStringLiteral("1 e-Mail an den ausgewählten Kunden über 127.0.0.1 senden?")
+                          : QStringLiteral("%1 e-Mails an die ausgewählten Kunden über 127.0.0.1 senden?").arg(count);
+    };
 
     platform.messageAnswers << MessageAnswer::Yes;
     JournalledSendRun(transport, view, recipients, o).run(std::nullopt);
     ASSERT_EQ(platform.messages.size(), 1) << "sending the refused one again asks nothing more";
-    EXPECT_EQ(platform.messages[0].text, question.arg(3));
+    EXPECT_EQ(platform.messages[0].text, question(3));
     EXPECT_EQ(platform.messages[0].defaultAnswer, MessageAnswer::No);
     EXPECT_EQ(failureLists, 2);
     EXPECT_EQ(server->delivered(), (QStringList{address(1), address(3)}));
+    // The refused one sent again is open again, then not sent: the account spans both runs.
+    EXPECT_TRUE(accountHolds(view, 3));
+    EXPECT_EQ(view.labels.value(SendLabel::lblError), QStringLiteral("1"));
 
     recipients.rows.append(numberedCustomer(4));
     struct Row
@@ -262,9 +275,32 @@ TEST_F(JournalSendRunTest, TheSendQuestionNamesThoseWhoGetItAndIsNotRepeatedForT
         JournalledSendRun(transport, view, recipients, o).run(std::nullopt);
         ASSERT_EQ(platform.messages.size(), 2);
         EXPECT_TRUE(platform.messages[0].text.startsWith(QStringLiteral("Diese e-Mail wurde bereits versandt")));
-        EXPECT_EQ(platform.messages[1].text, question.arg(row.named));
+        EXPECT_EQ(platform.messages[1].text, question(row.named));
         EXPECT_EQ(server->delivered().mid(before), row.delivered);
     }
+}
+
+// A file of ours that is gone is no refusal by the server: each recipient
+// is not sent, with the reason in German, and no retry round waits for it.
+TEST_F(JournalSendRunTest, AnAttachmentGoneIsNotSentAndNeverRetried)
+{
+    startServer();
+    view.attachmentRows = {{dir.filePath(QStringLiteral("gelöscht.pdf")), false}};
+    auto o = options();
+    o.retryPlan = RetryPlan(QList<int>{60000});
+    QElapsedTimer clock;
+    clock.start();
+    JournalledSendRun(transport, view, recipients, o).run(std::nullopt);
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_TRUE(server->delivered().isEmpty());
+    EXPECT_EQ(view.labels.value(SendLabel::lblError), QStringLiteral("3"));
+    EXPECT_TRUE(accountHolds(view, 3));
+    SendJournal journal(journalPath());
+    const QList<JournalRecipient> rows = journal.recipients(journal.unfinishedMailing().value_or(MailingRecord{}).id);
+    EXPECT_TRUE(rows.isEmpty()) << "nobody waits for a retry";
+    EXPECT_FALSE(view.labelHistory.value(SendLabel::lblStatus).join(QString()).contains(QStringLiteral("Runde")));
+    EXPECT_EQ(view.labels.value(SendLabel::lblStatus),
+              QStringLiteral("Die Anlage „%1“ wurde nicht gefunden.").arg(view.attachmentRows[0].fileName));
 }
 
 // A server that refuses the connection: its recipients count as not sent,
@@ -327,64 +363,88 @@ TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncert
         journal.recordResult(known[3].id, RecipientState::TemporaryRefused, 451, QStringLiteral("451 4.3.0 later"));
 
         QList<JournalRecipient> listed;
-        const auto plan =
+        const auto taken =
             MailingSelection::offerToContinue(journal, [&](const QString &, const QList<JournalRecipient> &u) {
                 listed = u;
-                return std::optional<QSet<QString>>(
-                    row.tick ? QSet<QString>{DeliveryBook::keyOf(u[0].kundenNr, u[0].address)} : QSet<QString>{});
+                return ResumeAnswer{ResumeAnswer::Choice::Continue,
+                                    row.tick ? QSet<QString>{DeliveryBook::keyOf(u[0].kundenNr, u[0].address)}
+                                             : QSet<QString>{}};
             });
-        ASSERT_TRUE(plan.has_value());
+        ASSERT_TRUE(taken.has_value());
         ASSERT_EQ(listed.size(), 1);
         EXPECT_EQ(listed.first().address, address(2));
         auto o = options();
         o.journalPath = journal.path();
-        JournalledSendRun(transport, view, recipients, o).run(plan);
+        view.accounts.clear();
+        JournalledSendRun(transport, view, recipients, o).run(taken->plan);
+        // The one already sent counts from the start; the uncertain one left out stays uncertain.
+        EXPECT_EQ(view.accounts.first().counters[0], 1);
+        EXPECT_TRUE(accountHolds(view, 4));
         EXPECT_EQ(server->delivered(), row.delivered);
         EXPECT_EQ(journal.recipients(mailing)[1].state, row.tick ? RecipientState::Sent : RecipientState::Uncertain);
         EXPECT_FALSE(journal.unfinishedMailing().has_value()) << "nobody waits for it any more";
     }
 }
 
-TEST_F(JournalSendRunTest, ADeclinedOfferIsNotMadeAgain)
+// Esc on the offer means "later"; only "Nicht fortsetzen" ends it for good.
+TEST_F(JournalSendRunTest, OnlyNichtFortsetzenEndsTheOffer)
 {
     SendJournal journal(journalPath());
     mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), {}, {}, QStringLiteral("fp")});
     DeliveryBook(journal, mailing).load(recipients, recipients.rowCount());
-    const auto never = [](const QString &, const QList<JournalRecipient> &) { return std::optional<QSet<QString>>(); };
-    platform.messageAnswers.enqueue(MessageAnswer::No);
-    EXPECT_FALSE(MailingSelection::offerToContinue(journal, never).has_value());
-    ASSERT_EQ(platform.messages.size(), 1);
-    EXPECT_TRUE(
-        platform.messages.first().text.contains(QStringLiteral("0 Empfänger haben die e-Mail erhalten, 3 noch nicht")));
-    EXPECT_FALSE(MailingSelection::offerToContinue(journal, never).has_value());
-    EXPECT_EQ(platform.messages.size(), 1);
+    QStringList offers;
+    const auto answer = [&offers](ResumeAnswer::Choice choice) {
+        return [&offers, choice](const QString &text, const QList<JournalRecipient> &) {
+            offers << text;
+            return ResumeAnswer{choice, {}};
+        };
+    };
+    EXPECT_FALSE(MailingSelection::offerToContinue(journal, answer(ResumeAnswer::Choice::Later)).has_value());
+    EXPECT_FALSE(MailingSelection::offerToContinue(journal, answer(ResumeAnswer::Choice::Never)).has_value());
+    EXPECT_FALSE(MailingSelection::offerToContinue(journal, answer(ResumeAnswer::Choice::Continue)).has_value());
+    ASSERT_EQ(offers.size(), 2);
+    EXPECT_TRUE(offers.first().contains(QStringLiteral("0 Empfänger haben die e-Mail erhalten, 3 noch nicht")));
 }
 
-TEST_F(JournalSendRunTest, TheJournalFileIsPrivateAndHoldsNeitherPasswordNorText)
+// The journal keeps what it takes to bring the mailing back, readable by its
+// owner only, and never the password.
+TEST_F(JournalSendRunTest, TheJournalFileIsPrivateKeepsTheMailingAndNoPassword)
 {
     startServer({{address(2), {QStringLiteral("550 5.1.1 user unknown")}}});
+    view.rtf = QStringLiteral("{\\rtf1 Geheimer Text}");
+    view.priority = 0;
+    view.attachmentRows = {{dir.filePath(QStringLiteral("Preisliste.pdf")), true}};
+    QFile(view.attachmentRows[0].fileName).open(QIODevice::WriteOnly);
+    JournalledSendRun(transport, view, recipients, options()).run(std::nullopt);
     {
         SendJournal journal(journalPath());
-        runMailing({}, journal);
-        QFile file(journalPath());
-        const auto others =
-            QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
-        EXPECT_EQ(file.permissions() & others, 0);
-        EXPECT_TRUE(file.permissions() & QFileDevice::WriteOwner);
-        const auto rows = journalRows(journal);
-        EXPECT_EQ(rows.size(), 3);
-        EXPECT_NE(rows.value(address(1)).messageId, rows.value(address(3)).messageId);
-        EXPECT_TRUE(rows.value(address(1)).messageId.endsWith(QStringLiteral("@velmora.example")));
+        const std::optional<MailingRecord> mailing =
+            journal.latestMailing(MailingFingerprint::of(view.subjectText, view.text, view.rtf, view.attachmentRows));
+        ASSERT_TRUE(mailing.has_value());
+        const std::optional<SavedMailing> saved = journal.savedContent(mailing->id);
+        ASSERT_TRUE(saved.has_value());
+        EXPECT_EQ(saved->subject, view.subjectText);
+        EXPECT_EQ(saved->rtf, view.rtf);
+        EXPECT_EQ(saved->priority, 0);
+        EXPECT_EQ(saved->attachments, (QList<SavedAttachment>{{view.attachmentRows[0].fileName, true}}));
+        EXPECT_EQ(saved->recipients, recipients.rows);
+        const QList<JournalRecipient> rows = journal.recipients(mailing->id);
+        ASSERT_EQ(rows.size(), 3);
+        EXPECT_NE(rows[0].messageId, rows[2].messageId);
+        EXPECT_TRUE(rows[0].messageId.endsWith(QStringLiteral("@velmora.example")));
     }
+    QFile file(journalPath());
+    const auto others =
+        QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
+    EXPECT_EQ(file.permissions() & others, 0);
     QByteArray everything;
     for (const QString &suffix : {QString(), QStringLiteral("-wal")}) {
         QFile part(journalPath() + suffix);
         if (part.open(QIODevice::ReadOnly))
             everything += part.readAll();
     }
-    EXPECT_TRUE(everything.contains("vorübergehend") || everything.contains("abgelehnt"));
+    EXPECT_TRUE(everything.contains("Geheimer Text"));
     EXPECT_FALSE(everything.contains("Kennwort-4711"));
-    EXPECT_FALSE(everything.contains("Geheimer Text"));
 }
 
 } // namespace

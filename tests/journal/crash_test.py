@@ -4,12 +4,15 @@ The demo host works the wizard automatically (--drive) and sends a mailing to
 300 customers over a slow loopback server that logs every accepted message.
 It is killed with SIGKILL at 20 points of the run (each after a random number
 of further messages) and started again each time; the restarted host accepts
-the offer to continue, ticking the uncertain recipients. At the end every
-customer must have exactly one message, except at most one copy more per
-kill, and nobody may be missing. Prints the table of kill points.
+the offer to continue, ticking the uncertain recipients, and the wizard must
+come back with the mailing's recipients, subject, letter and attachment
+without anybody typing them again. At the end every customer must have
+exactly one message, except at most one copy more per kill, and nobody may be
+missing. Prints the table of kill points.
 
 usage: crash_test.py HOST SOURCE_DIR
 """
+import json
 import os
 import random
 import signal
@@ -52,6 +55,22 @@ def delivered(log):
         return [line.split("\t")[0] for line in f if line.strip()]
 
 
+def resumed_wrongly(out, attachment):
+    """What the restarted wizard lacked of the mailing, or None when it did not resume."""
+    path = os.path.join(out, "resumed.json")
+    if not os.path.exists(path):
+        return None
+    with open(path, encoding="utf-8") as f:
+        resumed = json.load(f)
+    os.remove(path)
+    wanted = {"recipients": RECIPIENTS, "subject": "Unser Frühjahrsangebot für Sie", "attachment": attachment,
+              "zip": True}
+    wrong = [key for key, value in wanted.items() if resumed.get(key) != value]
+    if "Frühjahrsangebot 2027" not in resumed.get("text", ""):
+        wrong.append("text")
+    return wrong
+
+
 def main(host, source):
     rnd = random.Random(20261206)
     work = tempfile.mkdtemp(prefix="velmora-crash-")
@@ -73,6 +92,7 @@ def main(host, source):
 
     print("%4s %8s %10s %9s %9s %7s" % ("kill", "after", "delivered", "gesendet", "unsicher", "extra"))
     started = time.monotonic()
+    resumes, restore_faults = 0, []
     for kill in range(1, KILLS + 1):
         before = len(delivered(log))
         wanted = before + rnd.randint(3, 24)
@@ -83,6 +103,10 @@ def main(host, source):
         if host_process.poll() is None:
             host_process.send_signal(signal.SIGKILL)
         host_process.wait()
+        wrong = resumed_wrongly(os.path.join(work, "out"), attachment)
+        if wrong is not None:
+            resumes += 1
+            restore_faults += wrong
         states = journal_states(env["XDG_DATA_HOME"])
         uncertain = states.get("unsicher", 0) + states.get("wird gesendet", 0)
         so_far = delivered(log)
@@ -103,7 +127,10 @@ def main(host, source):
     unknown = sorted(a for a in got if a not in expected)
     print("recipients %d, messages %d, missing %d, extra copies %d (at most %d allowed), %.1f s"
           % (sum(expected.values()), sum(got.values()), len(missing), extra, KILLS, time.monotonic() - started))
-    ok = sum(expected.values()) == RECIPIENTS and not missing and not unknown and extra <= KILLS
+    print("resumed %d times with everything in place%s"
+          % (resumes, "" if not restore_faults else "; lacking: " + ", ".join(sorted(set(restore_faults)))))
+    ok = (sum(expected.values()) == RECIPIENTS and not missing and not unknown and extra <= KILLS
+          and resumes > 0 and not restore_faults)
     if missing:
         print("missing:", ", ".join(missing[:10]))
     return 0 if ok else 1

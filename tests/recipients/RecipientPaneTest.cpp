@@ -346,6 +346,12 @@ TEST_P(RecipientPaneTest, GridGesturesActLikeTheButtons)
     QTest::keyClick(result, Qt::Key_Delete);
     EXPECT_EQ(recipientNumbers(), QStringList({u"7"_s}));
     EXPECT_FALSE(resultWitness.keys.contains(Qt::Key_Delete)) << "Delete must not reach the recipient grid";
+
+    select(m_pane.sevKunden(), {2});
+    const qsizetype activations = activated.count();
+    QTest::keyClick(customers, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(recipientNumbers(), QStringList({"7", "3"})) << "the keypad's Enter transfers too";
+    EXPECT_EQ(activated.count(), activations);
 }
 
 TEST_P(RecipientPaneTest, ResizingACustomerColumnResizesTheRecipientColumn)

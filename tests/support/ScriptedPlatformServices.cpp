@@ -13,7 +13,7 @@ namespace OrvVelmora::Testing {
 MessageAnswer ScriptedPlatformServices::messageBox(const QString &text, const QString &caption, MessageIcon icon,
                                                    MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer)
 {
-    messages.append({text, caption, icon, buttons, defaultAnswer});
+    messages.append({text, caption, icon, buttons, defaultAnswer, {}});
     if (!messageAnswers.isEmpty() && messageAnswers.head() == PressEnter) {
         messageAnswers.dequeue();
         const bool yesFirst = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
@@ -23,6 +23,33 @@ MessageAnswer ScriptedPlatformServices::messageBox(const QString &text, const QS
         return messageAnswers.dequeue();
     return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? MessageAnswer::No
                                                                                       : MessageAnswer::Ok;
+}
+
+MessageAnswer ScriptedPlatformServices::askActions(const QString &text, const QString &caption,
+                                                   const QStringList &actions,
+                                                   std::optional<MessageAnswer> defaultAnswer)
+{
+    const MessageAnswer answer =
+        messageBox(text, caption, MessageIcon::Question,
+                   actions.size() > 2 ? MessageButtons::YesNoCancel : MessageButtons::YesNo, defaultAnswer);
+    messages.last().actions = actions;
+    return answer;
+}
+
+void ScriptedPlatformServices::askWithoutWaiting(const QString &text, const QString &caption, MessageIcon icon,
+                                                 MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer,
+                                                 std::function<void(MessageAnswer)> answered)
+{
+    messages.append({text, caption, icon, buttons, defaultAnswer, {}});
+    openQuestions.append(std::move(answered));
+}
+
+bool ScriptedPlatformServices::answerOpenQuestion(MessageAnswer answer)
+{
+    if (openQuestions.isEmpty())
+        return false;
+    openQuestions.takeFirst()(answer);
+    return true;
 }
 
 std::optional<QString> ScriptedPlatformServices::nextFile(bool save, const FileDialogRequest &request)

@@ -31,6 +31,7 @@ public:
         MessageIcon icon;
         MessageButtons buttons;
         std::optional<MessageAnswer> defaultAnswer;
+        QStringList actions; ///< the buttons' texts of a question whose answers are actions
     };
     struct FileDialogCall
     {
@@ -55,6 +56,10 @@ public:
     QList<QUrl> openedUrls;
 
     QList<ShownMessage> messages;
+    /// Questions asked without waiting (askWithoutWaiting), open until answered here.
+    QList<std::function<void(MessageAnswer)>> openQuestions;
+    /// Answers the oldest open question; false when none is open.
+    bool answerOpenQuestion(MessageAnswer answer);
     QList<FileDialogCall> fileDialogs;
     QStringList colorDialogTitles;
     QList<int> pointerHistory;
@@ -84,6 +89,12 @@ public:
     using PlatformServices::messageBox;
     MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
                              std::optional<MessageAnswer> defaultAnswer) override;
+    MessageAnswer askActions(const QString &text, const QString &caption, const QStringList &actions,
+                             std::optional<MessageAnswer> defaultAnswer) override;
+
+    void askWithoutWaiting(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
+                           std::optional<MessageAnswer> defaultAnswer,
+                           std::function<void(MessageAnswer)> answered) override;
     std::optional<QString> showOpen(const FileDialogRequest &request) override;
     std::optional<QString> showSave(const FileDialogRequest &request) override;
     std::optional<QColor> chooseColor(const QString &title) override;

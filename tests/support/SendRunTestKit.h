@@ -6,6 +6,8 @@
 #include <QMap>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <ostream>
 #include <stdexcept>
 
@@ -39,8 +41,17 @@ public:
     QMap<SendLabel, QString> labels{{SendLabel::lblOK, QStringLiteral("0")},
                                     {SendLabel::lblError, QStringLiteral("0")}};
     QMap<SendLabel, QStringList> labelHistory;
-    QList<int> progressBarValues;
-    bool progressBarVisible = false;
+    /// Every value the pane's bar was given, with its maximum.
+    QList<std::pair<qint32, qint32>> progressBar;
+    /// The four counters, the bar and the frame's "Sende e-Mail r von N" each time the bar moved.
+    struct Account
+    {
+        QList<qint32> counters;
+        std::pair<qint32, qint32> bar;
+        QString position;
+    };
+    QList<Account> accounts;
+    bool finishAllowed = true;
     QStringList frameLog;
     QString failOn;
 
@@ -58,8 +69,15 @@ public:
     {
         labelHistory[label].append(labels[label] = value);
     }
-    void setProgressBarValue(int percent) override { progressBarValues.append(percent); }
-    void setProgressBarVisible(bool visible) override { progressBarVisible = visible; }
+    void setProgressBar(qint32 value, qint32 maximum) override
+    {
+        progressBar.append({value, maximum});
+        QList<qint32> counters;
+        for (SendLabel label : {SendLabel::lblOK, SendLabel::lblError, SendLabel::lblUnsicher, SendLabel::lblOffen})
+            counters << labels.value(label).toInt();
+        accounts.append({counters, {value, maximum}, lastFrame(QStringLiteral("text")).mid(5)});
+    }
+    void setFinishAllowed(bool allowed) override { finishAllowed = allowed; }
     void setNavigationEnabled(bool enabled) override { log(QStringLiteral("navigation %1").arg(enabled)); }
     void setBusy(bool busy) override { log(QStringLiteral("busy %1").arg(busy)); }
     void setWizardProgressMinimum(qint32 value) override { log(QStringLiteral("minimum %1").arg(value)); }
@@ -88,6 +106,28 @@ private:
     void log(const QString &call) { check(call), frameLog.append(call); }
 };
 
+/// Holds when at every moment the bar moved the four counters (sent, not
+/// sent, uncertain, open) added up to n, the bar showed the settled ones of
+/// n (or, while a message uploads, a share of the next one), and no counter
+/// was ahead of the message "Sende e-Mail r von n" named.
+inline testing::AssertionResult accountHolds(const RecordingSendView &view, qint32 n)
+{
+    if (view.accounts.isEmpty())
+        return testing::AssertionFailure() << "the counters were never shown";
+    for (const RecordingSendView::Account &a : view.accounts) {
+        const qint32 settled = a.counters[0] + a.counters[1] + a.counters[2];
+        const qint32 r = a.position.section(QLatin1Char(' '), 2, 2).toInt();
+        const bool upload = a.bar.second == n * 100 && n != 1;
+        const bool barRight = upload ? a.bar.first / 100 == settled : a.bar == std::pair(settled, n);
+        if (settled + a.counters[3] != n || !barRight || (!a.position.isEmpty() && settled > r))
+            return testing::AssertionFailure()
+                << "counters " << a.counters[0] << "/" << a.counters[1] << "/" << a.counters[2] << "/" << a.counters[3]
+                << ", bar " << a.bar.first << " of " << a.bar.second << ", \"" << a.position.toStdString() << "\", n "
+                << n;
+    }
+    return testing::AssertionSuccess();
+}
+
 /// Recipient rows as column key -> text; a missing key or row cannot be read.
 class TableRecipients final : public SendRecipients
 {
@@ -101,6 +141,7 @@ public:
             return std::nullopt;
         return rows.at(row - 1).value(key);
     }
+    QMap<QString, QString> record(qint32 row) const override { return rows.value(row - 1); }
 };
 
 /// Binds a loopback socket to this port (0: any) and lets it go; the port

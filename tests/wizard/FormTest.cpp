@@ -5,6 +5,7 @@
 #include "component/CMailInternal.h"
 #include "controls/grid/GridComponent.h"
 #include "controls/richtext/RichTextBox.h"
+#include "controls/toolbar/ToolBarControl.h"
 #include "controls/wizardframe/LabelledField.h"
 #include "controls/wizardframe/TabStrip.h"
 #include "controls/wizardframe/WizardFrame.h"
@@ -12,6 +13,7 @@
 #include "editor/OrvRtfCtl32.h"
 #include "recipients/AttachmentPane.h"
 #include "recipients/RecipientPane.h"
+#include "wizard/ElidedLabel.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/MessagePane.h"
 #include "wizard/MessagePreview.h"
@@ -30,10 +32,13 @@
 #include <QMap>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -199,6 +204,29 @@ TEST_F(WizardForm, PaneFlowValidatesAndPlacesTheFocus)
     EXPECT_EQ(form.sevResult()->rowCount(), 1);
 }
 
+// Highlighted but not transferred: Weiter offers to transfer them; Enter does.
+TEST_F(WizardForm, WeiterWithHighlightedCustomersOffersToTransferThem)
+{
+    open();
+    QTableView *customers = form.sevKunden()->view();
+    customers->selectionModel()->select(
+        QItemSelection(customers->model()->index(0, 0), customers->model()->index(1, 0)),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    platform.messageAnswers << MessageAnswer::No << ScriptedPlatformServices::PressEnter;
+    form.mainWizard()->nextButton()->click();
+    ASSERT_EQ(platform.messages.size(), 1);
+    EXPECT_TRUE(platform.messages[0].text.startsWith(QStringLiteral("Sie haben 2 Kunden markiert")));
+    EXPECT_EQ(platform.messages[0].actions,
+              (QStringList{QStringLiteral("Übernehmen und weiter"), QStringLiteral("Nicht übernehmen")}));
+    EXPECT_EQ(form.mainWizard()->CurrentPane(), 0);
+    EXPECT_EQ(form.sevResult()->rowCount(), 0);
+
+    form.mainWizard()->nextButton()->click();
+    EXPECT_EQ(form.sevResult()->rowCount(), 2);
+    EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
+    EXPECT_EQ(form.focusWidget(), form.sevBetreff());
+}
+
 TEST_F(WizardForm, AccountButtonChangesTheSettingsTheNextRunReads)
 {
     open();
@@ -285,7 +313,10 @@ TEST_F(WizardForm, EnterInAFieldNeverMovesTheWizardOnlyAFocusedButton)
             fontSize = combo->lineEdit();
     ASSERT_NE(fontSize, nullptr);
 
-    press(form.sevKunden()->view(), Qt::Key_Return);
+    // The keypad's Enter is a key of its own (Key_Enter); both must behave alike.
+    const Qt::Key enterKeys[] = {Qt::Key_Return, Qt::Key_Enter};
+    for (const Qt::Key enter : enterKeys)
+        press(form.sevKunden()->view(), enter);
     EXPECT_EQ(form.mainWizard()->CurrentPane(), 0) << "Enter in the customer grid";
     form.mainWizard()->nextButton()->setFocus();
     platform.messageAnswers.enqueue(MessageAnswer::Ok);
@@ -297,15 +328,22 @@ TEST_F(WizardForm, EnterInAFieldNeverMovesTheWizardOnlyAFocusedButton)
     toMessagePane(form);
     form.sevBetreff()->setText(QStringLiteral("Angebot"));
     form.mainRtfControl()->setText(QStringLiteral("Text"));
+    // Qt makes a button that had the focus the dialog's default; Enter in a
+    // field must not reach it either.
+    form.attachments()->cmdAnlageAdd()->setDefault(true);
     for (QWidget *field :
          {static_cast<QWidget *>(form.sevBetreff()), fontSize, static_cast<QWidget *>(form.sevAnlagen()->view())}) {
-        SCOPED_TRACE(field->objectName().toStdString());
-        press(field, Qt::Key_Return);
-        EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
+        for (const Qt::Key enter : enterKeys) {
+            SCOPED_TRACE(field->objectName().toStdString() + (enter == Qt::Key_Enter ? " keypad Enter" : " Return"));
+            press(field, enter, enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            EXPECT_EQ(form.mainWizard()->CurrentPane(), 1);
+            EXPECT_TRUE(platform.fileDialogs.isEmpty()) << "the default button was pressed";
+        }
     }
     form.mainWizard()->nextButton()->click();
     platform.messages.clear();
-    press(form.sendStatus(), Qt::Key_Enter);
+    for (const Qt::Key enter : enterKeys)
+        press(form.sendStatus(), enter);
     EXPECT_TRUE(platform.messages.isEmpty()) << "Enter on the send pane neither asks nor sends";
 }
 
@@ -346,12 +384,20 @@ TEST_F(WizardForm, ClosingWithAWrittenUnsentLetterAsksFirst)
     }
 }
 
+// The preview shows what the mail carries: one blank line for one, and a
+// file marked for ZIP under the name it travels with.
 TEST_F(WizardForm, PreviewShowsEachRecipientsMergedMessage)
 {
     open();
     toMessagePane(form, 3);
     form.sevBetreff()->setText(QStringLiteral("Angebot für <#KD_NAME#>"));
-    form.mainRtfControl()->mainRTF()->setTextRTF(QStringLiteral("{\\rtf1 Hallo {\\b <#KD_}NAME#>!\\par}"));
+    form.mainRtfControl()->mainRTF()->setTextRTF(
+        QStringLiteral("{\\rtf1 Hallo {\\b <#KD_}NAME#>!\\par\\par Gru\\'df\\par}"));
+    for (const char *name : {"Preisliste.pdf", "Katalog.pdf"}) {
+        platform.fileAnswers.enqueue(folder.filePath(QString::fromLatin1(name)));
+        form.attachments()->cmdAnlageAdd()->click();
+    }
+    form.sevAnlagen()->setRowChecked(2, true);
     form.message()->cmdVorschau()->click();
     auto *preview = form.findChild<MessagePreview *>();
     ASSERT_NE(preview, nullptr);
@@ -361,14 +407,16 @@ TEST_F(WizardForm, PreviewShowsEachRecipientsMergedMessage)
     for (int step = 0; step < 4; ++step) {
         seen << QStringLiteral("%1|%2|%3|%4")
                     .arg(preview->lblPosition()->text(), preview->lblTo()->text(), preview->lblSubject()->text(),
-                         preview->body()->toPlainText().trimmed());
+                         preview->body()->toPlainText().replace(QChar::Nbsp, QLatin1Char(' ')).trimmed());
         preview->nextButton()->click();
     }
-    EXPECT_EQ(seen,
-              (QStringList{QStringLiteral("Empfänger 1 von 3|k1@x.example|Angebot für Kunde1|Hallo Kunde1!"),
-                           QStringLiteral("Empfänger 2 von 3|k2@x.example|Angebot für Kunde2|Hallo Kunde2!"),
-                           QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!"),
-                           QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!")}));
+    EXPECT_EQ(
+        seen,
+        (QStringList{QStringLiteral("Empfänger 1 von 3|k1@x.example|Angebot für Kunde1|Hallo Kunde1!\n \nGruß"),
+                     QStringLiteral("Empfänger 2 von 3|k2@x.example|Angebot für Kunde2|Hallo Kunde2!\n \nGruß"),
+                     QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!\n \nGruß"),
+                     QStringLiteral("Empfänger 3 von 3|k3@x.example|Angebot für Kunde3|Hallo Kunde3!\n \nGruß")}));
+    EXPECT_EQ(preview->lblAttachments()->text(), QStringLiteral("Preisliste.pdf, Katalog.pdf.zip"));
     EXPECT_FALSE(preview->nextButton()->isEnabled());
     EXPECT_TRUE(preview->previousButton()->isEnabled());
     EXPECT_TRUE(preview->body()->toHtml().contains(QStringLiteral("font-weight:700")));
@@ -408,6 +456,26 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
 
     expectOwnMnemonics(form);
 
+    // Long customer data is cut short with its whole text in the tooltip; no
+    // pane scrolls sideways.
+    const QString longFirma = QStringLiteral("Vereinigte Mühlen-, Brauerei- und Getränkegroßhandelsgesellschaft "
+                                             "Süddeutschland-Österreich mit beschränkter Haftung & Compagnie KGaA");
+    form.sendStatus()->label(SendLabel::lblFirma)->setText(longFirma);
+    form.sendStatus()->label(SendLabel::lblStatus)->setText(QStringLiteral("550 ") + longFirma.repeated(2).remove(' '));
+    form.mainWizard()->NextPane();
+    form.mainWizard()->NextPane();
+    QCoreApplication::processEvents();
+    for (QScrollArea *pane : form.findChildren<QScrollArea *>())
+        if (pane->isVisible())
+            EXPECT_EQ(pane->horizontalScrollBar()->maximum(), 0) << pane->widget()->metaObject()->className();
+    form.sendStatus()->sevRegisterVorgang()->grab();
+    auto *firma = qobject_cast<ElidedLabel *>(form.sendStatus()->label(SendLabel::lblFirma));
+    ASSERT_NE(firma, nullptr);
+    EXPECT_TRUE(firma->shownText().endsWith(QStringLiteral("…"))) << firma->shownText().toStdString();
+    EXPECT_EQ(firma->toolTip(), longFirma);
+    form.mainWizard()->PreviousPane();
+    form.mainWizard()->PreviousPane();
+
     // On the message pane Tab walks every control in reading order, Shift+Tab the same way back.
     toMessagePane(form);
     expectOwnMnemonics(form);
@@ -419,12 +487,13 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
         }
         return visited;
     };
+    // The toolbar is one stop (its first tool until another is used); the arrows walk it.
+    QToolBar *tools = form.mainRtfControl()->mainToolBar()->dockedBand();
     const QList<QWidget *> readingOrder{form.sevBetreff(),
                                         form.sevDringlichkeit(),
                                         form.chkLeseBestaetigung(),
                                         form.message()->cmdVorschau(),
-                                        form.mainRtfControl()->findChild<QComboBox *>(QStringLiteral("FormatFont")),
-                                        form.mainRtfControl()->findChild<QComboBox *>(QStringLiteral("FormatFontSize")),
+                                        tools->widgetForAction(tools->actions().constFirst()),
                                         form.mainRtfControl()->mainRTF(),
                                         form.sevAnlagen()->view(),
                                         form.attachments()->cmdAnlageAdd(),

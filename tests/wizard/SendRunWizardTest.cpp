@@ -22,6 +22,7 @@
 #include "recipients/AttachmentPane.h"
 #include "recipients/RecipientPane.h"
 #include "settings/TrustedCertificate.h"
+#include "wizard/SendConfirmationDialog.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
 
@@ -34,6 +35,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSqlQuery>
@@ -41,6 +43,7 @@
 #include <QTextDocumentFragment>
 #include <QThread>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -180,9 +183,11 @@ public:
             if (beforeFinish)
                 beforeFinish(form);
             form.mainWizard()->finishButton()->click();
-            for (int i = 0; i <= int(SendLabel::lblStatus); ++i)
+            for (int i = 0; i <= int(SendLabel::lblOffen); ++i)
                 shown[SendLabel(i)] = form.sendStatus()->label(SendLabel(i))->text();
             navigationAfter = form.mainWizard()->NavigationEnabled();
+            finishAfter = form.mainWizard()->finishButton()->isEnabled();
+            barAfter = {form.mainProgressBar()->value(), form.mainProgressBar()->maximum()};
             form.mainWizard()->cancelButton()->click();
             // A question left unanswered would keep the wizard open for good.
             if (form.isVisible()) {
@@ -203,6 +208,8 @@ public:
     QString okBefore;
     QMap<SendLabel, QString> shown;
     bool navigationAfter = false;
+    bool finishAfter = true;
+    std::pair<int, int> barAfter;
 };
 
 TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThreeSessions)
@@ -221,6 +228,8 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
     EXPECT_EQ(shown[SendLabel::lblError], QStringLiteral("0"));
     EXPECT_EQ(shown[SendLabel::lblStatus], QStringLiteral("Übertragung erfolgreich"));
     EXPECT_TRUE(navigationAfter);
+    EXPECT_FALSE(finishAfter) << "a finished run leaves nothing to finish";
+    EXPECT_EQ(barAfter, std::pair(120, 120));
 
     const QList<ReceivedMail> mails = receivedMails(server);
     ASSERT_EQ(mails.size(), 120);
@@ -260,15 +269,16 @@ TEST_F(SendRunWizardTest, StopButtonAsksAndEndsTheRunAfterTheCurrentMessage)
     ASSERT_TRUE(server.start()) << server.errorText().toStdString();
     configureServer(server.host(), server.port());
     addCustomers(5);
-    platform.messageAnswers << MessageAnswer::Yes << MessageAnswer::Yes; // send, then stop
+    platform.messageAnswers << MessageAnswer::Yes; // send
     bool visibleDuringRun = false;
 
     operateWizard([&](frmDialogMail &form) {
-        QObject::connect(&form.mainSMTP(), &SmtpTransport::Progress, &form, [&form, &visibleDuringRun](qint32) {
+        QObject::connect(&form.mainSMTP(), &SmtpTransport::Progress, &form, [&](qint32) {
             QPushButton *stop = form.sendStatus()->cmdAnhalten();
             if (!visibleDuringRun && stop->isVisible()) {
                 visibleDuringRun = true;
                 stop->click();
+                EXPECT_TRUE(platform.answerOpenQuestion(MessageAnswer::Yes));
             }
         });
     });
@@ -301,7 +311,15 @@ TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
         QString status;
         int notSent;
     };
+    // The refusing server comes first: once the letter went out, a later run of it asks whom to send to.
     const Row rows[] = {
+        {"server refuses every connection",
+         true,
+         {yes, yes},
+         Dialog::NotOpened,
+         0,
+         QStringLiteral("Verbindung fehlgeschlagen.\r\n"),
+         3},
         {"no server, answered No", false, {no, yes}, Dialog::NotOpened, 0, QString(), 0},
         {"no server, Yes, dialog cancelled", false, {yes, yes}, Dialog::Cancelled, 0, QString(), 0},
         {"no server, Yes, server entered",
@@ -311,13 +329,6 @@ TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
          3,
          QStringLiteral("Übertragung erfolgreich"),
          0},
-        {"server refuses every connection",
-         true,
-         {yes, yes},
-         Dialog::NotOpened,
-         0,
-         QStringLiteral("Verbindung fehlgeschlagen.\r\n"),
-         3},
     };
     addCustomers(3);
     for (const Row &row : rows) {
@@ -368,7 +379,118 @@ TEST_F(SendRunWizardTest, MissingServerAndRefusedConnectionsOnTheForm)
 
 } // namespace
 
-TEST_F(SendRunWizardTest, ClosingDuringARunAsksAndStopsOnlyOnYesAfterTheCurrentMessage)
+// The check before the question: what it found is listed in the question with
+// the recipients concerned, and sending goes on only where it makes sense.
+TEST_F(SendRunWizardTest, TheQuestionListsWhatTheCheckFoundAndAMissingAttachmentRefuses)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    configureServer(server.host(), server.port());
+    addCustomers(4);
+    QSqlQuery update(database);
+    ASSERT_TRUE(update.exec(QStringLiteral("UPDATE tbKunden SET Firma = '' WHERE KundenNr = 3")));
+    ASSERT_TRUE(update.exec(QStringLiteral("UPDATE tbKunden SET EMail = 'KUNDE2@example.org' WHERE KundenNr = 4")));
+    const auto mistype = [](frmDialogMail &form) { form.sevBetreff()->setText(QStringLiteral("Für <#KD_Vorname#>")); };
+    QStringList lines;
+    QStringList firmaRows;
+    platform.dialogAnswers.enqueue([&](QDialog &dialog) {
+        auto &question = dynamic_cast<SendConfirmationDialog &>(dialog);
+        for (int i = 0; i < question.findings()->topLevelItemCount(); ++i)
+            lines << question.findings()->topLevelItem(i)->text(0);
+        for (int i = 0; i < question.findings()->topLevelItem(1)->childCount(); ++i)
+            firmaRows << question.findings()->topLevelItem(1)->child(i)->text(0);
+        EXPECT_TRUE(question.question()->text().startsWith(QStringLiteral("3 e-Mails an die ausgewählten Kunden")));
+        question.eachAddress()->setChecked(true);
+        EXPECT_TRUE(question.question()->text().startsWith(QStringLiteral("4 e-Mails")));
+        question.eachAddress()->setChecked(false);
+        return int(QDialog::Accepted);
+    });
+    operateWizard(mistype);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("„<#KD_Vorname#>“ im Betreff ist kein Platzhalter")));
+    EXPECT_EQ(lines[1], QStringLiteral("Firma leer bei 1 Empfänger."));
+    EXPECT_EQ(firmaRows, QStringList{QStringLiteral("3  Jörg3 Müller3  <kunde3@example.org>")});
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("1 e-Mail-Adresse steht bei 2 Empfängern")));
+    ASSERT_TRUE(server.waitForClosedSessions(1));
+    EXPECT_EQ(receivedMails(server).size(), 3) << "the shared address once";
+    EXPECT_EQ(shown[SendLabel::lblOK], QStringLiteral("3"));
+
+    // An attachment that has gone leaves nothing but "Schließen", and nothing goes out.
+    ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("Katalog.bin"))));
+    bool refused = false;
+    platform.dialogAnswers.enqueue([&](QDialog &dialog) {
+        auto &question = dynamic_cast<SendConfirmationDialog &>(dialog);
+        refused = question.sendButton() == nullptr &&
+            question.findings()->topLevelItem(0)->text(0).startsWith(
+                QStringLiteral("Die Anlage „Katalog.bin“ wurde nicht gefunden"));
+        return int(QDialog::Rejected);
+    });
+    platform.messageAnswers << MessageAnswer::Yes; // closing with the letter unsent
+    operateWizard();
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(receivedMails(server).size(), 3);
+}
+
+// After an interruption the wizard comes back with the mailing; a letter
+// changed before finishing is named in the question, and only those who
+// still wait get it.
+TEST_F(SendRunWizardTest, AResumedMailingComesBackAndNamesAChangedLetter)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    configureServer(server.host(), server.port());
+    addCustomers(6);
+    platform.messageAnswers << MessageAnswer::Yes;
+    int uploaded = 0;
+    operateWizard([&](frmDialogMail &form) {
+        QObject::connect(&form.mainSMTP(), &SmtpTransport::Progress, &form, [&](qint32 percent) {
+            if (percent == 100 && ++uploaded == 2) {
+                form.sendStatus()->cmdAnhalten()->click();
+                platform.answerOpenQuestion(MessageAnswer::Yes);
+            }
+        });
+    });
+    ASSERT_TRUE(server.waitForClosedSessions(server.sessionCount()));
+    const qsizetype before = receivedMails(server).size();
+    ASSERT_LT(before, 6);
+
+    QStringList restored;
+    QStringList changed;
+    platform.dialogAnswers.enqueue([](QDialog &) { return int(QDialog::Accepted); }); // Fortsetzen
+    platform.dialogAnswers.enqueue([&](QDialog &dialog) {
+        changed << dynamic_cast<SendConfirmationDialog &>(dialog).findings()->topLevelItem(0)->text(0);
+        return int(QDialog::Accepted);
+    });
+    QTimer::singleShot(0, [&] {
+        frmDialogMail &form = mail.internal().wizard();
+        restored << QString::number(form.mainWizard()->CurrentPane()) << QString::number(form.sevResult()->rowCount())
+                 << form.sevBetreff()->text() << form.attachments()->Attachments().value(1).path
+                 << QString::number(form.sevAnlagen()->rowChecked(2))
+                 << QString::number(form.mainRtfControl()->Text().contains(QStringLiteral("Grüße aus München")));
+        form.sevBetreff()->setText(form.sevBetreff()->text() + QStringLiteral("!"));
+        form.mainWizard()->finishButton()->click();
+        form.done(QDialog::Accepted);
+    });
+    ASSERT_EQ(mail.ShowDialog(), CallStatus::Ok);
+    EXPECT_EQ(restored,
+              (QStringList{QStringLiteral("2"), QStringLiteral("6"), QStringLiteral("Angebot für <#KD_VORNAME#>"),
+                           dir.filePath(QStringLiteral("Katalog.bin")), QStringLiteral("1"), QStringLiteral("1")}));
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_TRUE(changed[0].startsWith(QStringLiteral("Betreff, Text oder Anlagen wurden seit der Unterbrechung "
+                                                     "geändert: die übrigen %1 Empfänger erhalten")
+                                          .arg(6 - before)));
+    ASSERT_TRUE(server.waitForClosedSessions(server.sessionCount()));
+    QSet<QString> addresses;
+    for (const ReceivedMail &received : receivedMails(server))
+        addresses.insert(received.envelopeRecipient);
+    EXPECT_EQ(receivedMails(server).size(), 6) << "nobody twice, nobody missed";
+    EXPECT_EQ(addresses.size(), 6);
+}
+
+// The question on closing during a run does not hold the run up: messages
+// keep going out while it is open. Nein (its default) keeps the window and
+// the run; Ja ends the run after its current message and closes.
+TEST_F(SendRunWizardTest, ClosingDuringARunAsksWhileTheRunGoesOnAndStopsOnlyOnJa)
 {
     SmtpTestServer server;
     ASSERT_TRUE(server.start()) << server.errorText().toStdString();
@@ -376,25 +498,35 @@ TEST_F(SendRunWizardTest, ClosingDuringARunAsksAndStopsOnlyOnYesAfterTheCurrentM
     addCustomers(120);
     platform.messageAnswers.enqueue(MessageAnswer::Yes); // "120 e-Mails ... senden?"
     QTimer closer;
-    QStringList asked;
+    int phase = 0;
+    int askedAt = 0;
+    bool openAfterNein = false;
     operateWizard([&](frmDialogMail &form) {
-        // Closed twice while the run is under way: No keeps it going, Yes ends it.
         QObject::connect(&closer, &QTimer::timeout, [&] {
-            const int sent = form.sendStatus()->label(SendLabel::lblOK)->text().toInt() - okBefore.toInt();
-            if ((asked.size() == 0 && sent >= 5) || (asked.size() == 1 && sent >= 30)) {
-                platform.messageAnswers.enqueue(asked.isEmpty() ? MessageAnswer::No : MessageAnswer::Yes);
-                asked << QString::number(sent);
+            const int sent = form.sendStatus()->label(SendLabel::lblOK)->text().toInt();
+            if (phase == 0 && sent >= 5) {
                 form.close();
-                EXPECT_EQ(form.isVisible(), asked.size() == 1);
+                askedAt = sent;
+                phase = 1;
+            } else if (phase == 1 && sent >= askedAt + 10) {
+                EXPECT_EQ(platform.messages.last().defaultAnswer, MessageAnswer::No);
+                platform.answerOpenQuestion(MessageAnswer::No);
+                openAfterNein = form.isVisible();
+                phase = 2;
+            } else if (phase == 2 && sent >= 40) {
+                form.close();
+                platform.answerOpenQuestion(MessageAnswer::Yes);
+                phase = 3;
             }
         });
         closer.start(1);
     });
     closer.stop();
-    ASSERT_EQ(asked.size(), 2);
+    ASSERT_EQ(phase, 3) << "the run stopped while the question was open";
+    EXPECT_TRUE(openAfterNein);
     const int delivered = int(server.messages().size());
-    EXPECT_GE(delivered, 30);
-    EXPECT_LT(delivered, 120) << "the run went on after Yes";
+    EXPECT_GE(delivered, 40);
+    EXPECT_LT(delivered, 120) << "the run went on after Ja";
     int questions = 0;
     for (const auto &message : platform.messages) {
         questions += message.text.startsWith(QStringLiteral("Der Versand läuft noch."));
@@ -402,7 +534,8 @@ TEST_F(SendRunWizardTest, ClosingDuringARunAsksAndStopsOnlyOnYesAfterTheCurrentM
         EXPECT_FALSE(message.text.startsWith(QStringLiteral("Ihre e-Mail wurde noch nicht gesendet.")));
     }
     EXPECT_EQ(questions, 2);
-    EXPECT_EQ(shown[SendLabel::lblOK].toInt(), okBefore.toInt() + delivered);
+    EXPECT_EQ(shown[SendLabel::lblOK].toInt(), delivered);
+    EXPECT_EQ(shown[SendLabel::lblOffen].toInt(), 120 - delivered);
 }
 
 // An account signed in through the browser sends with XOAUTH2; once the grant
@@ -492,17 +625,19 @@ TEST_F(SendRunWizardTest, RelayChoiceAndCertificateExceptionDuringTheRun)
     EXPECT_EQ(platform.dialogNames.value(0), QStringLiteral("frmCertificateException"));
     EXPECT_EQ(server.messages().size(), 0);
     EXPECT_EQ(shown[SendLabel::lblStatus],
-              QStringLiteral("Versand abgebrochen: Dem Zertifikat des Servers 127.0.0.1 wird nicht vertraut."));
+              QStringLiteral("Versand abgebrochen: Dem Zertifikat des Servers „127.0.0.1“ wird nicht vertraut."));
     EXPECT_EQ(shown[SendLabel::lblOK], okBefore);
     EXPECT_TRUE(zertifikat().isEmpty());
 
     platform.dialogNames.clear();
+    // The declined run is offered for continuing when the wizard opens: later; then trusted and sent.
+    platform.dialogAnswers.enqueue([](QDialog &) { return int(QDialog::Rejected); });
     platform.dialogAnswers.enqueue([](QDialog &) { return int(QDialog::Accepted); });
     platform.messageAnswers.clear();
     platform.messages.clear();
-    // The declined run is offered for continuing when the wizard opens: not taken; then sent.
-    platform.messageAnswers << MessageAnswer::No << MessageAnswer::Yes;
+    platform.messageAnswers << MessageAnswer::Yes;
     operateWizard();
+    EXPECT_EQ(platform.dialogNames.value(0), QStringLiteral("frmVersandFortsetzen"));
     EXPECT_EQ(platform.dialogNames.count(QStringLiteral("frmCertificateException")), 1);
     EXPECT_EQ(server.messages().size(), 2);
     EXPECT_EQ(shown[SendLabel::lblStatus], QStringLiteral("Übertragung erfolgreich"));

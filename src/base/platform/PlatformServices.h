@@ -4,8 +4,10 @@
 #include <QColor>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -54,6 +56,21 @@ public:
     {
         return messageBox(text, caption, icon, buttons, std::nullopt);
     }
+    /// A question whose answers are actions: the buttons carry `actions`
+    /// ("Nur an die übrigen senden", "An alle senden", "Nicht senden") in the
+    /// places of Ja, Nein and Abbrechen, and the answer says which was pressed
+    /// (Yes for the first, No for the second, Cancel for the third or Esc).
+    /// Without a desktop of its own it asks with Ja, Nein (and Abbrechen).
+    virtual MessageAnswer askActions(const QString &text, const QString &caption, const QStringList &actions,
+                                     std::optional<MessageAnswer> defaultAnswer);
+
+    /// Asks without waiting for the answer: the question stays open while the
+    /// caller goes on (a send run keeps sending), and `answered` gets the
+    /// answer once the person gives one. Here the question is asked and
+    /// answered at once; the desktop leaves it open.
+    virtual void askWithoutWaiting(const QString &text, const QString &caption, MessageIcon icon,
+                                   MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer,
+                                   std::function<void(MessageAnswer)> answered);
     /// The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> showOpen(const FileDialogRequest &request) = 0;
     virtual std::optional<QString> showSave(const FileDialogRequest &request) = 0;

@@ -64,27 +64,72 @@ MessageAnswer answerOf(int button)
     }
 }
 
+void setDefaultAnswer(QMessageBox &box, std::optional<MessageAnswer> defaultAnswer)
+{
+    if (!defaultAnswer)
+        return;
+    QAbstractButton *button = box.button(qtButton(*defaultAnswer));
+    if (!button)
+        qCWarning(lcPlatform) << "message box has no button for its default answer";
+    // The default button also takes the focus, so Enter and Space both give the safe answer.
+    box.setDefaultButton(qobject_cast<QPushButton *>(button));
+}
+
+// Messages carry server replies, file and customer names: a box would
+// otherwise guess that "<h2>…" is markup and draw it as such.
+void setPlainText(QMessageBox &box, const QString &text)
+{
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+}
+
+void prepareBox(QMessageBox &box, const QString &text, MessageButtons buttons,
+                std::optional<MessageAnswer> defaultAnswer)
+{
+    setPlainText(box, text);
+    // A classic box closed with its close button counts as the safe answer.
+    if (buttons == MessageButtons::YesNo)
+        box.setEscapeButton(QMessageBox::No);
+    setDefaultAnswer(box, defaultAnswer);
+}
+
 } // namespace
 
 MessageAnswer QtPlatformServices::messageBox(const QString &text, const QString &caption, MessageIcon icon,
                                              MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer)
 {
     QMessageBox box(qtIcon(icon), caption, QString(), qtButtons(buttons), QApplication::activeWindow());
-    // Messages carry server replies, file and customer names: a box would
-    // otherwise guess that "<h2>…" is markup and draw it as such.
-    box.setTextFormat(Qt::PlainText);
-    box.setText(text);
-    // A classic box closed with its close button counts as the safe answer.
-    if (buttons == MessageButtons::YesNo)
-        box.setEscapeButton(QMessageBox::No);
-    if (defaultAnswer) {
-        QAbstractButton *button = box.button(qtButton(*defaultAnswer));
-        if (!button)
-            qCWarning(lcPlatform) << "message box has no button for its default answer";
-        // The default button also takes the focus, so Enter and Space both give the safe answer.
-        box.setDefaultButton(qobject_cast<QPushButton *>(button));
-    }
+    prepareBox(box, text, buttons, defaultAnswer);
     return answerOf(box.exec());
+}
+
+MessageAnswer QtPlatformServices::askActions(const QString &text, const QString &caption, const QStringList &actions,
+                                             std::optional<MessageAnswer> defaultAnswer)
+{
+    const QMessageBox::StandardButton places[] = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    QMessageBox box(QMessageBox::Question, caption, QString(), QMessageBox::NoButton, QApplication::activeWindow());
+    setPlainText(box, text);
+    for (qsizetype i = 0; i < actions.size() && i < 3; ++i)
+        box.addButton(places[i])->setText(actions[i]);
+    // Esc never starts an action: it is the last answer, the one that does least.
+    box.setEscapeButton(box.button(places[std::min<qsizetype>(actions.size(), 3) - 1]));
+    setDefaultAnswer(box, defaultAnswer);
+    return answerOf(box.exec());
+}
+
+// The box blocks its window only: the event loop that opened it (a send run
+// letting events run) carries on underneath.
+void QtPlatformServices::askWithoutWaiting(const QString &text, const QString &caption, MessageIcon icon,
+                                           MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer,
+                                           std::function<void(MessageAnswer)> answered)
+{
+    auto *box = new QMessageBox(qtIcon(icon), caption, QString(), qtButtons(buttons), QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    prepareBox(*box, text, buttons, defaultAnswer);
+    QObject::connect(box, &QMessageBox::finished, box,
+                     [answered = std::move(answered)](int button) { answered(answerOf(button)); });
+    box->open();
 }
 
 QStringList QtPlatformServices::qtFilters(const QString &classicFilter)

@@ -12,6 +12,12 @@ public:
     using PlatformServices::messageBox;
     MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
                              std::optional<MessageAnswer> defaultAnswer) override;
+    MessageAnswer askActions(const QString &text, const QString &caption, const QStringList &actions,
+                             std::optional<MessageAnswer> defaultAnswer) override;
+
+    void askWithoutWaiting(const QString &text, const QString &caption, MessageIcon icon, MessageButtons buttons,
+                           std::optional<MessageAnswer> defaultAnswer,
+                           std::function<void(MessageAnswer)> answered) override;
     std::optional<QString> showOpen(const FileDialogRequest &request) override;
     std::optional<QString> showSave(const FileDialogRequest &request) override;
     std::optional<QColor> chooseColor(const QString &title) override;

@@ -391,6 +391,7 @@ QString GridComponent::caption() const
 void GridComponent::setCaption(const QString &caption)
 {
     m_caption->setText(caption);
+    m_view->setAccessibleDescription(caption);
 }
 
 void GridComponent::setCaptionVisible(bool visible)

@@ -1,6 +1,7 @@
 #include "controls/richtext/RichTextBox.h"
 
 #include "base/platform/PlatformServices.h"
+#include "codec/rtf/HtmlToRtf.h"
 #include "codec/rtf/RtfDocumentBuilder.h"
 #include "codec/rtf/RtfQtFormats.h"
 #include "codec/rtf/RtfReader.h"
@@ -419,18 +420,32 @@ QMap<QString, QByteArray> RichTextBox::selectionFormats() const
     return formats;
 }
 
+// RTF first, as word processors offer it; then HTML, which browsers offer
+// (alone, at times), through the same reader; plain text last.
 void RichTextBox::Paste()
 {
     const PlatformServices &services = PlatformServices::instance();
     if (isReadOnly() || !services.clipboardAvailable())
         return;
-    for (const char *mime : {kMimeRtf, kMimePlain}) {
-        if (services.clipboardHasFormat(QString::fromLatin1(mime))) {
-            const QByteArray bytes = services.clipboardData(QString::fromLatin1(mime));
-            insertRich(bytes, QString::fromUtf8(bytes));
-            return;
-        }
-    }
+    const auto offered = [&services](const char *mime) { return services.clipboardHasFormat(QLatin1String(mime)); };
+    const auto bytes = [&services](const char *mime) { return services.clipboardData(QLatin1String(mime)); };
+    if (offered(kMimeRtf))
+        insertRich(bytes(kMimeRtf), QString::fromUtf8(bytes(kMimeRtf)));
+    else if (offered(kMimeHtml))
+        insertHtml(bytes(kMimeHtml), offered(kMimePlain) ? QString::fromUtf8(bytes(kMimePlain)) : QString());
+    else if (offered(kMimePlain))
+        insertRich(bytes(kMimePlain), QString::fromUtf8(bytes(kMimePlain)));
+}
+
+void RichTextBox::insertHtml(const QByteArray &html, const QString &plain)
+{
+    QString words;
+    const QByteArray rtf = HtmlToRtf::convert(html, &words);
+    // Markup that leaves no words behind (a picture alone, or nothing Qt can
+    // read) still pastes the text the source offered beside it.
+    if (words.trimmed().isEmpty() && !plain.trimmed().isEmpty())
+        return insertPlainText(plain);
+    insertRich(rtf, words);
 }
 
 void RichTextBox::Undo()
@@ -450,6 +465,8 @@ void RichTextBox::keyPressEvent(QKeyEvent *event)
         Paste();
     else if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier)
         insertPlainText(QStringLiteral("\t"));
+    else if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier))
+        Q_EMIT ContextMenuKey(viewport()->mapToGlobal(cursorRect().bottomLeft()));
     else
         QTextEdit::keyPressEvent(event);
 }
@@ -468,22 +485,25 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent *event)
 
 void RichTextBox::contextMenuEvent(QContextMenuEvent *event)
 {
-    // The owner opens its own menu on the right button's MouseUp.
+    // The owner opens its own menu on the right button's MouseUp; a menu
+    // key the desktop reports as a context-menu request counts as the key.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        Q_EMIT ContextMenuKey(viewport()->mapToGlobal(cursorRect().bottomLeft()));
     event->accept();
 }
 
 QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
-    auto *mime = new QMimeData;
+    auto *data = new QMimeData;
     const QMap<QString, QByteArray> formats = selectionFormats();
     for (auto it = formats.cbegin(); it != formats.cend(); ++it)
-        mime->setData(it.key(), it.value());
-    return mime;
+        data->setData(it.key(), it.value());
+    return data;
 }
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
 {
-    return source->hasFormat(QString::fromLatin1(kMimeRtf)) || source->hasText();
+    return source->hasFormat(QString::fromLatin1(kMimeRtf)) || source->hasHtml() || source->hasText();
 }
 
 void RichTextBox::insertFromMimeData(const QMimeData *source)
@@ -491,6 +511,8 @@ void RichTextBox::insertFromMimeData(const QMimeData *source)
     if (source->hasFormat(QString::fromLatin1(kMimeRtf))) {
         const QByteArray bytes = source->data(QString::fromLatin1(kMimeRtf));
         insertRich(bytes, QString::fromUtf8(bytes));
+    } else if (source->hasHtml()) {
+        insertHtml(source->data(QString::fromLatin1(kMimeHtml)), source->text());
     } else if (source->hasText()) {
         insertPlainText(source->text());
     }

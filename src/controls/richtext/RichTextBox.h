@@ -111,6 +111,9 @@ Q_SIGNALS:
     void SelChange();
     void MouseDown(int button, int shift, QPoint position);
     void MouseUp(int button, int shift, QPoint position);
+    /// The menu key or Shift+F10: the keyboard's way to the context menu.
+    /// `caret` is where the caret is, in screen coordinates.
+    void ContextMenuKey(QPoint caret);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -124,6 +127,7 @@ protected:
 private:
     bool loadRtf(const QByteArray &rtf);
     void insertRich(const QByteArray &rtf, const QString &asText);
+    void insertHtml(const QByteArray &html, const QString &plain);
     [[nodiscard]] QMap<QString, QByteArray> selectionFormats() const;
     void contentReplaced();
     void noteSelection();

@@ -1,5 +1,8 @@
 #include "controls/toolbar/ToolBarControl.h"
 
+#include "base/platform/NamedComboAccessible.h"
+#include "controls/toolbar/ToolBarNavigation.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QCompleter>
@@ -66,9 +69,22 @@ ToolBarControl::ToolBarControl(const ToolBarDefinition &definition, QWidget *par
             buildMenuBand(band);
     }
     setBackColor(m_backColor);
+    m_navigation = new ToolBarNavigation(*m_toolBar);
+    m_navigation->adopt();
+    connect(m_navigation, &ToolBarNavigation::escapePressed, this, &ToolBarControl::EscapePressed);
 }
 
 ToolBarControl::~ToolBarControl() = default;
+
+void ToolBarControl::focusTools()
+{
+    m_navigation->focusCurrent();
+}
+
+void ToolBarControl::setNextInTabOrder(QWidget *next)
+{
+    m_navigation->setNext(next);
+}
 
 QAction *ToolBarControl::createAction(const ToolDefinition &tool, const QIcon &icon)
 {
@@ -157,12 +173,17 @@ void ToolBarControl::buildMenuBand(const BandDefinition &band)
 
 void ToolBarControl::addComboTool(const ToolDefinition &tool)
 {
+    // Before the box exists: Qt keeps the first reading it makes of a widget.
+    NamedComboAccessible::install();
     auto *box = new QComboBox(m_toolBar);
     box->setObjectName(tool.id);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setToolTip(tool.tooltip);
     box->setStatusTip(tool.description);
+    // Named by what it sets, not by the value it shows ("Arial", "10").
+    box->setAccessibleName(tool.tooltip);
+    box->setAccessibleDescription(tool.description);
     // A fixed width: long font names must not push the other tools off the band.
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setFixedWidth(tool.comboWidth * logicalDpiX() / 96 + kComboArrowRoom);
@@ -222,6 +243,12 @@ bool ToolBarControl::setComboText(const QString &id, const QString &text)
     QComboBox *box = combo(id);
     if (!box)
         return false;
+    // The entry shown is also the current one: Qt reports an editable box whose
+    // text differs from its current entry as changed when the focus leaves it,
+    // and merely passing through the box must not set a size.
+    const QSignalBlocker blocker(box);
+    if (const int entry = box->findText(text); entry >= 0)
+        box->setCurrentIndex(entry);
     box->setEditText(text);
     return true;
 }

@@ -15,6 +15,8 @@ class QToolBar;
 
 namespace OrvVelmora {
 
+class ToolBarNavigation;
+
 /// Our toolbar component: builds the bands of a ToolBarDefinition and keeps
 /// one QAction per tool id, named after the id, that every appearance of the
 /// tool shares (toolbar button and menu items), so a checked state exists once
@@ -63,6 +65,12 @@ public:
     /// -1, -1 means at the mouse pointer. False when there is no such band.
     bool showPopupMenu(const QString &bandName, int x = -1, int y = -1);
 
+    /// Puts the keyboard focus on the docked band (the tool used last), for
+    /// a key such as F10 that jumps to the toolbar.
+    void focusTools();
+    /// The widget Tab goes to from the docked band (Shift+Tab comes back).
+    void setNextInTabOrder(QWidget *next);
+
     [[nodiscard]] ColorValue BackColor() const { return m_backColor; }
     /// Fills the docked band with this colour and repaints it.
     void setBackColor(ColorValue color);
@@ -72,6 +80,8 @@ Q_SIGNALS:
     /// buttons counts as a click on them, as the classic toolbars reported it.
     void ToolClick(const QString &id);
     void ComboChange(const QString &id);
+    /// Esc on the docked band: the owner takes the focus back.
+    void EscapePressed();
 
 private:
     QAction *createAction(const ToolDefinition &tool, const QIcon &icon);
@@ -87,6 +97,7 @@ private:
     QHash<QString, QComboBox *> m_combos;
     QHash<QString, QMenu *> m_menus;
     QToolBar *m_toolBar = nullptr;
+    ToolBarNavigation *m_navigation = nullptr;
     ColorValue m_backColor = ColorValue::kButtonFace;
 };
 

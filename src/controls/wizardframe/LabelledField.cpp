@@ -1,5 +1,7 @@
 #include "controls/wizardframe/LabelledField.h"
 
+#include "base/platform/NamedComboAccessible.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,10 +90,24 @@ LabelledField::LabelledField(const QString &caption, QWidget *editor, QWidget *p
 
 LabelledField::~LabelledField() = default;
 
+// What a screen reader says for the entry: the caption as read, without the
+// access key's ampersand. Qt names a line edit after its buddy label, but a
+// combo box only after its current entry.
+void LabelledField::nameEditor()
+{
+    QString name = m_label->text();
+    name.replace(QLatin1String("&&"), QString(QChar::Null)).remove(QLatin1Char('&')).replace(QChar::Null, u'&');
+    // Installed before the name is set: naming a widget makes Qt read it,
+    // and Qt keeps its first reading.
+    NamedComboAccessible::install();
+    m_editor->setAccessibleName(name);
+}
+
 void LabelledField::build()
 {
     m_editor->setParent(this);
     m_label->setBuddy(m_editor);
+    nameEditor();
     m_label->setMinimumWidth(m_label->sizeHint().width());
     setFocusProxy(m_editor);
     auto *layout = new QHBoxLayout(this);
@@ -108,6 +124,7 @@ QString LabelledField::Caption() const
 void LabelledField::setCaption(const QString &caption)
 {
     m_label->setText(caption);
+    nameEditor();
 }
 
 void LabelledField::setLabelWidth(int pixels)

@@ -48,6 +48,7 @@ public:
 
 private:
     void build();
+    void nameEditor();
 
     QLabel *m_label;
     QWidget *m_editor;

@@ -148,7 +148,7 @@ void WizardFrame::updateButtons()
     const bool last = started && m_current == m_panes.size() - 1;
     m_back->setEnabled(m_navigation && m_current > 0);
     m_next->setEnabled(m_navigation && started && !last);
-    m_finish->setEnabled(m_navigation && last);
+    m_finish->setEnabled(m_navigation && m_finishAllowed && last);
     m_cancel->setEnabled(m_navigation);
     m_extra->setEnabled(m_navigation);
 }
@@ -208,6 +208,12 @@ void WizardFrame::applyColors()
 void WizardFrame::setNavigationEnabled(bool enabled)
 {
     m_navigation = enabled;
+    updateButtons();
+}
+
+void WizardFrame::setFinishAllowed(bool allowed)
+{
+    m_finishAllowed = allowed;
     updateButtons();
 }
 

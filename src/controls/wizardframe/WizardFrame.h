@@ -25,7 +25,9 @@ class WizardPane;
 /// Choices of ours:
 /// - back is offered from the second pane on, next up to the last but one,
 ///   finish only on the last pane; cancel and the extra button on every pane.
-///   With the navigation switch off every button is disabled.
+///   With the navigation switch off every button is disabled; finish can also
+///   be switched off on its own (setFinishAllowed), for a form that has
+///   nothing left to finish.
 /// - the busy switch shows an indeterminate activity bar in the button row.
 /// - the progress display is a labelled bar in the button row; hidden until
 ///   switched visible.
@@ -70,6 +72,8 @@ public:
 
     [[nodiscard]] bool NavigationEnabled() const { return m_navigation; }
     void setNavigationEnabled(bool enabled);
+    [[nodiscard]] bool FinishAllowed() const { return m_finishAllowed; }
+    void setFinishAllowed(bool allowed);
     void Busy(bool busy);
     [[nodiscard]] bool IsBusy() const { return m_busy; }
 
@@ -110,6 +114,7 @@ private:
     QList<WizardPane *> m_panes;
     int m_current = -1;
     bool m_navigation = true;
+    bool m_finishAllowed = true;
     bool m_busy = false;
     bool m_progressVisible = false;
     QColor m_backColor;

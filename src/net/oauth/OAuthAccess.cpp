@@ -52,8 +52,8 @@ QString OAuthAccess::cacheKey() const
 
 QString OAuthAccess::signInAgainText() const
 {
-    return QStringLiteral("Die Anmeldung bei %1 ist abgelaufen oder wurde widerrufen. Bitte melden Sie sich in den "
-                          "e-Mail Einstellungen mit \"Anmelden…\" erneut an.")
+    return QStringLiteral("Die Anmeldung bei %1 ist abgelaufen oder wurde widerrufen. Bitte melden Sie sich unter "
+                          "„E-Mail Einstellungen“ mit „Anmelden…“ erneut an.")
         .arg(m_provider.name);
 }
 
@@ -67,8 +67,8 @@ std::optional<QString> OAuthAccess::accessToken()
     const std::optional<QString> refreshToken = m_store.load(m_server, m_user);
     if (!refreshToken) {
         m_signInNeeded = true;
-        m_error = QStringLiteral("Für %1 ist noch keine Anmeldung hinterlegt. Bitte melden Sie sich in den e-Mail "
-                                 "Einstellungen mit \"Anmelden…\" an.")
+        m_error = QStringLiteral("Für %1 ist noch keine Anmeldung hinterlegt. Bitte melden Sie sich unter "
+                                 "„E-Mail Einstellungen“ mit „Anmelden…“ an.")
                       .arg(m_server.trimmed());
         return std::nullopt;
     }

@@ -32,7 +32,7 @@ void SmtpSession::clearFailure()
 SmtpSession::Outcome SmtpSession::fail(SmtpFailure step, const QString &detail)
 {
     m_failure = step;
-    m_error = SmtpTexts::failure(step, m_account.server);
+    m_error = SmtpTexts::failure(step, m_account.server, m_account.port);
     if (!detail.isEmpty())
         m_error += (m_error.isEmpty() ? QString() : QStringLiteral(" ")) + detail;
     qCInfo(lcSmtp) << "SMTP step failed:" << step << m_replyCode;

@@ -1,5 +1,9 @@
 #include "net/smtp/SmtpTexts.h"
 
+#include "base/platform/CountedText.h"
+
+#include <QLocale>
+
 namespace OrvVelmora {
 
 namespace {
@@ -25,11 +29,11 @@ QString failureOfTheMessage(SmtpFailure step)
 
 } // namespace
 
-QString SmtpTexts::failure(SmtpFailure step, const QString &server)
+QString SmtpTexts::failure(SmtpFailure step, const QString &server, int port)
 {
     switch (step) {
     case SmtpFailure::Connection:
-        return QStringLiteral("Die Verbindung zum Server „%1“ ist fehlgeschlagen.").arg(server);
+        return QStringLiteral("Die Verbindung zum Server „%1“ an Port %2 ist fehlgeschlagen.").arg(server).arg(port);
     case SmtpFailure::Greeting: return QStringLiteral("Der Server „%1“ hat die Begrüßung abgelehnt.").arg(server);
     case SmtpFailure::EncryptionMissing:
         return QStringLiteral("Der Server „%1“ bietet keine verschlüsselte Verbindung (STARTTLS) an; "
@@ -85,12 +89,14 @@ QString SmtpTexts::noLoginMechanism(const QString &offered)
 
 QString SmtpTexts::sizeLimit(qint64 limit, qint64 size)
 {
-    return QStringLiteral("Der Server nimmt höchstens %1 Bytes an, die Nachricht hat %2.").arg(limit).arg(size);
+    return countedText(limit, QStringLiteral("Der Server nimmt höchstens %n Byte an, die Nachricht hat %1."),
+                       QStringLiteral("Der Server nimmt höchstens %n Bytes an, die Nachricht hat %1."))
+        .arg(QLocale(QLocale::German).toString(size));
 }
 
 QString SmtpTexts::noSmtpUtf8(const QString &server, const QString &recipient)
 {
-    return QStringLiteral("Der Server „%1“ nimmt keine internationalen E-Mail-Adressen (SMTPUTF8) an; "
+    return QStringLiteral("Der Server „%1“ nimmt keine internationalen e-Mail-Adressen (SMTPUTF8) an; "
                           "die Nachricht an „%2“ wurde nicht gesendet.")
         .arg(server, recipient);
 }

@@ -12,8 +12,10 @@ namespace OrvVelmora {
 class SmtpTexts
 {
 public:
-    /// What failed, naming the server where that helps; empty for None and Local.
-    static QString failure(SmtpFailure step, const QString &server);
+    /// What failed, naming the server (and for a connection that failed, the
+    /// port: a mistyped port is the commonest cause) where that helps; empty
+    /// for None and Local.
+    static QString failure(SmtpFailure step, const QString &server, int port);
     /// The server's refusing reply, put after the failure.
     static QString serverReply(const QString &reply);
 

@@ -242,6 +242,13 @@ QString SmtpTransport::LastReplyText() const
     return d->lastReplyText;
 }
 
+qint64 SmtpTransport::ServerSizeLimit(const QString &server) const
+{
+    if (d->session.host().compare(server.trimmed(), Qt::CaseInsensitive) != 0)
+        return 0;
+    return d->session.capabilities().sizeLimit;
+}
+
 bool SmtpTransport::IsConnected() const
 {
     return d->session.isOpen();

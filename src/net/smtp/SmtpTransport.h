@@ -161,6 +161,10 @@ public:
     QString LastReplyText() const;
     /// Says QUIT and closes the session; harmless when none is open.
     void Disconnect();
+    /// The largest message `server` announced (SIZE) in the last session,
+    /// kept after it closed; 0 when it named none, or the last session (if
+    /// any) was with another server.
+    qint64 ServerSizeLimit(const QString &server) const;
 
 Q_SIGNALS:
     /// Whole percentage of the current message's bytes transferred; ends at 100.

@@ -56,7 +56,9 @@ TEST(MessageBoxKeys, EnterGivesTheNamedDefaultAndEscAlwaysNo)
         {"default Nein, keypad Enter", MessageAnswer::No, Qt::Key_Enter, MessageAnswer::No},
         {"default Nein, Esc", MessageAnswer::No, Qt::Key_Escape, MessageAnswer::No},
         {"default Ja, Enter", MessageAnswer::Yes, Qt::Key_Return, MessageAnswer::Yes},
+        {"default Ja, keypad Enter", MessageAnswer::Yes, Qt::Key_Enter, MessageAnswer::Yes},
         {"no default named, Enter takes the first button", std::nullopt, Qt::Key_Return, MessageAnswer::Yes},
+        {"no default named, keypad Enter", std::nullopt, Qt::Key_Enter, MessageAnswer::Yes},
         {"no default named, Esc", std::nullopt, Qt::Key_Escape, MessageAnswer::No},
     };
     for (const Case &c : cases) {

@@ -242,10 +242,10 @@ TEST_F(GridTest, KeyEventsCarryClassicCodesAndCanBeSwallowed)
         int keyCode, shift, charCode;
     };
     const QList<KeyCase> cases{
-        {Qt::Key_Delete, Qt::NoModifier, 46, 0, 0},  {Qt::Key_Return, Qt::NoModifier, 13, 0, 13},
-        {Qt::Key_A, Qt::NoModifier, 65, 0, 'a'},     {Qt::Key_F1, Qt::ControlModifier, 112, 2, 0},
-        {Qt::Key_Left, Qt::ShiftModifier, 37, 1, 0}, {Qt::Key_Down, Qt::AltModifier, 40, 4, 0},
-        {Qt::Key_Escape, Qt::NoModifier, 27, 0, 27},
+        {Qt::Key_Delete, Qt::NoModifier, 46, 0, 0},     {Qt::Key_Return, Qt::NoModifier, 13, 0, 13},
+        {Qt::Key_Enter, Qt::KeypadModifier, 13, 0, 13}, {Qt::Key_A, Qt::NoModifier, 65, 0, 'a'},
+        {Qt::Key_F1, Qt::ControlModifier, 112, 2, 0},   {Qt::Key_Left, Qt::ShiftModifier, 37, 1, 0},
+        {Qt::Key_Down, Qt::AltModifier, 40, 4, 0},      {Qt::Key_Escape, Qt::NoModifier, 27, 0, 27},
     };
     int seenKey = -1, seenShift = -1, seenChar = 0;
     bool swallowDown = false;

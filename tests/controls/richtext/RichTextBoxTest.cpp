@@ -2,6 +2,7 @@
 
 #include "controls/richtext/RichTextBox.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -245,6 +246,67 @@ TEST_F(RichTextBoxTest, CopyAndCutOfferRtfPlainAndHtml)
     m_box.Cut();
     EXPECT_EQ(m_box.Text(), QStringLiteral("bold\nsecond"));
     EXPECT_EQ(m_services.clipboard.value(QLatin1String(kMimePlain)), QByteArray("plain "));
+}
+
+// HTML as LibreOffice Writer and Chromium put it on the clipboard (captured
+// from both): the formatting the editor knows is kept, links become text,
+// pictures go, no word is lost.
+TEST_F(RichTextBoxTest, PastedHtmlFromWordProcessorAndBrowserKeepsItsFormatting)
+{
+    struct Expected
+    {
+        const char *words;
+        std::function<bool(const QTextCharFormat &)> format;
+    };
+    const auto bold = [](const QTextCharFormat &f) { return f.fontWeight() >= QFont::Bold; };
+    const auto italic = [](const QTextCharFormat &f) { return f.fontItalic(); };
+    const auto underlined = [](const QTextCharFormat &f) { return f.fontUnderline(); };
+    const auto plainLink = [](const QTextCharFormat &f) {
+        return !f.isAnchor() && !f.fontUnderline() && f.foreground().color() != QColor(0, 0, 128);
+    };
+    const struct
+    {
+        const char *file;
+        QColor colour;
+        const char *coloured;
+        const char *bulleted;
+        QStringList gone;
+    } samples[] = {
+        {"libreoffice-clipboard.html", QColor(0xc9, 0x21, 0x1e), "rot", "Frische Brötchen", {}},
+        {"chromium-clipboard.html",
+         QColor(197, 34, 31),
+         "Nur solange der Vorrat reicht!",
+         "Rote Grütze",
+         {QString(QChar::ObjectReplacementCharacter)}},
+    };
+    for (const auto &sample : samples) {
+        SCOPED_TRACE(sample.file);
+        QFile file(QStringLiteral(ORV_SOURCE_DIR "/tests/controls/richtext/data/") + QLatin1String(sample.file));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        m_box.setText(QString());
+        m_services.clipboard = {{QString::fromLatin1(kMimeHtml), file.readAll()}}; // HTML alone, as a browser may
+        m_box.Paste();
+        const QString text = m_box.Text();
+        for (const Expected &e :
+             {Expected{"fett", bold}, Expected{"kursiv", italic}, Expected{"unterstrichen", underlined},
+              Expected{"unserer Angebotsseite", plainLink}}) {
+            SCOPED_TRACE(e.words);
+            const qsizetype at = text.indexOf(QString::fromUtf8(e.words));
+            ASSERT_GE(at, 0) << text.toStdString();
+            select(int(at), int(at + qstrlen(e.words)));
+            EXPECT_TRUE(e.format(m_box.textCursor().charFormat()));
+        }
+        const qsizetype coloured = text.indexOf(QString::fromUtf8(sample.coloured));
+        ASSERT_GE(coloured, 0);
+        select(int(coloured) + 1, int(coloured) + 2);
+        EXPECT_EQ(m_box.textCursor().charFormat().foreground().color(), sample.colour);
+        const qsizetype item = text.indexOf(QString::fromUtf8(sample.bulleted));
+        ASSERT_GE(item, 0);
+        select(int(item), int(item));
+        EXPECT_EQ(m_box.SelBullet(), true);
+        for (const QString &gone : sample.gone)
+            EXPECT_FALSE(text.contains(gone));
+    }
 }
 
 TEST_F(RichTextBoxTest, KeyboardClipboardGoesThroughPlatformServices)

@@ -220,10 +220,14 @@ TEST_F(ToolBarControlTest, CombosReportAPickedEntryAndAConfirmedTextOnce)
     EXPECT_EQ(toolBar.comboText(QStringLiteral("FormatFontSize")), QStringLiteral("12"));
     sizes->lineEdit()->selectAll();
     // Keys go to the box, which hands them to its line edit, as with a person typing.
+    QTest::keyClicks(sizes, QStringLiteral("11"));
+    QTest::keyClick(sizes, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(changes.size(), 2) << "the keypad's Enter confirms too";
+    sizes->lineEdit()->selectAll();
     QTest::keyClicks(sizes, QStringLiteral("10,5"));
     QTest::keyClick(sizes, Qt::Key_Return);
 
-    ASSERT_EQ(changes.size(), 2);
+    ASSERT_EQ(changes.size(), 3);
     EXPECT_EQ(changes.at(1).at(0).toString(), QStringLiteral("FormatFontSize"));
     EXPECT_EQ(toolBar.comboText(QStringLiteral("FormatFontSize")), QStringLiteral("10,5"));
     EXPECT_EQ(toolBar.comboList(QStringLiteral("FormatFontSize")),

@@ -169,7 +169,7 @@ TEST_F(SmtpSessionFaultTest, RefusalsKeepTheSessionUntilTheServerEndsIt)
         {"versand@example.de", "kunde2@example.com", 2, Failure::None, ""},
         {"m450@example.de", "kunde3@example.com", -450, Failure::Sender, "Absenderadresse"},
         {"m552@example.de", "kunde3@example.com", -552, Failure::TooBig, "zu groß für den Server"},
-        {"versand@example.de", "gross@example.com", -1, Failure::TooBig, "höchstens 100000 Bytes"},
+        {"versand@example.de", "gross@example.com", -1, Failure::TooBig, "höchstens 100.000 Bytes"},
         {"versand@example.de", "kunde3@example.com", 3, Failure::None, ""},
         {"m421@example.de", "kunde4@example.com", -421, Failure::ServerClosed, "Verbindung beendet"},
     };
