@@ -83,8 +83,12 @@ std::optional<SavedMailing> contentFrom(const QByteArray &json)
     const QJsonObject o = QJsonDocument::fromJson(json).object();
     if (o.isEmpty())
         return std::nullopt;
-    SavedMailing content{o.value(QStringLiteral("subject")).toString(), o.value(QStringLiteral("rtf")).toString(),
-                         o.value(QStringLiteral("priority")).toInt(1), o.value(QStringLiteral("readReceipt")).toBool()};
+    SavedMailing content{o.value(QStringLiteral("subject")).toString(),
+                         o.value(QStringLiteral("rtf")).toString(),
+                         o.value(QStringLiteral("priority")).toInt(1),
+                         o.value(QStringLiteral("readReceipt")).toBool(),
+                         {},
+                         {}};
     for (const QJsonValue &a : o.value(QStringLiteral("attachments")).toArray())
         content.attachments.append({a.toObject().value(QStringLiteral("path")).toString(),
                                     a.toObject().value(QStringLiteral("zip")).toBool()});

@@ -121,10 +121,11 @@ TEST_F(AccountDialog, OpensWithTheFocusOnTheFirstEmptyField)
             dialog.cmdCancel()->click();
         });
         dialog.showModal();
-        if (c.focus)
+        if (c.focus) {
             EXPECT_EQ(focused, QLatin1String(c.focus));
-        else
+        } else {
             EXPECT_FALSE(focused.endsWith(QLatin1String("Text"))) << focused.toStdString();
+        }
     }
 }
 
@@ -145,8 +146,8 @@ TEST_F(AccountDialog, RefusesASaveWithOneMessageAndFocusOnTheField)
          {{u"sevEMail"_s, u"neu@example.org"_s}, {u"sevServer"_s, u"  "_s}},
          QStringLiteral("Sie müssen einen Postausgangsserver eingeben."),
          "sevServer"},
-        {"port 0", {{"sevPort", "0"}}, kPortRange, "sevPort"},
-        {"port above 65535", {{"sevPort", "70000"}}, kPortRange, "sevPort"},
+        {"port 0", {{u"sevPort"_s, u"0"_s}}, kPortRange, "sevPort"},
+        {"port above 65535", {{u"sevPort"_s, u"70000"_s}}, kPortRange, "sevPort"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

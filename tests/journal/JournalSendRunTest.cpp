@@ -418,17 +418,17 @@ TEST_F(JournalSendRunTest, TheJournalFileIsPrivateKeepsTheMailingAndNoPassword)
     JournalledSendRun(transport, view, recipients, options()).run(std::nullopt);
     {
         SendJournal journal(journalPath());
-        const std::optional<MailingRecord> mailing =
+        const std::optional<MailingRecord> record =
             journal.latestMailing(MailingFingerprint::of(view.subjectText, view.text, view.rtf, view.attachmentRows));
-        ASSERT_TRUE(mailing.has_value());
-        const std::optional<SavedMailing> saved = journal.savedContent(mailing->id);
+        ASSERT_TRUE(record.has_value());
+        const std::optional<SavedMailing> saved = journal.savedContent(record->id);
         ASSERT_TRUE(saved.has_value());
         EXPECT_EQ(saved->subject, view.subjectText);
         EXPECT_EQ(saved->rtf, view.rtf);
         EXPECT_EQ(saved->priority, 0);
         EXPECT_EQ(saved->attachments, (QList<SavedAttachment>{{view.attachmentRows[0].fileName, true}}));
         EXPECT_EQ(saved->recipients, recipients.rows);
-        const QList<JournalRecipient> rows = journal.recipients(mailing->id);
+        const QList<JournalRecipient> rows = journal.recipients(record->id);
         ASSERT_EQ(rows.size(), 3);
         EXPECT_NE(rows[0].messageId, rows[2].messageId);
         EXPECT_TRUE(rows[0].messageId.endsWith(QStringLiteral("@velmora.example")));

@@ -350,7 +350,7 @@ TEST_P(RecipientPaneTest, GridGesturesActLikeTheButtons)
     select(m_pane.sevKunden(), {2});
     const qsizetype activations = activated.count();
     QTest::keyClick(customers, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(recipientNumbers(), QStringList({"7", "3"})) << "the keypad's Enter transfers too";
+    EXPECT_EQ(recipientNumbers(), QStringList({u"7"_s, u"3"_s})) << "the keypad's Enter transfers too";
     EXPECT_EQ(activated.count(), activations);
 }
 

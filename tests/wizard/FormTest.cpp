@@ -461,13 +461,17 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
     const QString longFirma = QStringLiteral("Vereinigte Mühlen-, Brauerei- und Getränkegroßhandelsgesellschaft "
                                              "Süddeutschland-Österreich mit beschränkter Haftung & Compagnie KGaA");
     form.sendStatus()->label(SendLabel::lblFirma)->setText(longFirma);
-    form.sendStatus()->label(SendLabel::lblStatus)->setText(QStringLiteral("550 ") + longFirma.repeated(2).remove(' '));
+    form.sendStatus()
+        ->label(SendLabel::lblStatus)
+        ->setText(QStringLiteral("550 ") + longFirma.repeated(2).remove(u' '));
     form.mainWizard()->NextPane();
     form.mainWizard()->NextPane();
     QCoreApplication::processEvents();
-    for (QScrollArea *pane : form.findChildren<QScrollArea *>())
-        if (pane->isVisible())
+    for (QScrollArea *pane : form.findChildren<QScrollArea *>()) {
+        if (pane->isVisible()) {
             EXPECT_EQ(pane->horizontalScrollBar()->maximum(), 0) << pane->widget()->metaObject()->className();
+        }
+    }
     form.sendStatus()->sevRegisterVorgang()->grab();
     auto *firma = qobject_cast<ElidedLabel *>(form.sendStatus()->label(SendLabel::lblFirma));
     ASSERT_NE(firma, nullptr);

@@ -494,11 +494,11 @@ void RichTextBox::contextMenuEvent(QContextMenuEvent *event)
 
 QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
-    auto *data = new QMimeData;
+    auto *mime = new QMimeData;
     const QMap<QString, QByteArray> formats = selectionFormats();
     for (auto it = formats.cbegin(); it != formats.cend(); ++it)
-        data->setData(it.key(), it.value());
-    return data;
+        mime->setData(it.key(), it.value());
+    return mime;
 }
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
