@@ -89,10 +89,12 @@ std::optional<SavedMailing> contentFrom(const QByteArray &json)
                          o.value(QStringLiteral("readReceipt")).toBool(),
                          {},
                          {}};
-    for (const QJsonValue &a : o.value(QStringLiteral("attachments")).toArray())
+    const QJsonArray attachments = o.value(QStringLiteral("attachments")).toArray();
+    for (const auto &a : attachments)
         content.attachments.append({a.toObject().value(QStringLiteral("path")).toString(),
                                     a.toObject().value(QStringLiteral("zip")).toBool()});
-    for (const QJsonValue &r : o.value(QStringLiteral("recipients")).toArray()) {
+    const QJsonArray recipients = o.value(QStringLiteral("recipients")).toArray();
+    for (const auto &r : recipients) {
         QMap<QString, QString> row;
         const QJsonObject fields = r.toObject();
         for (auto it = fields.begin(); it != fields.end(); ++it)

@@ -23,7 +23,7 @@ JournalledSendRun::JournalledSendRun(SmtpTransport &transport, SendRunView &view
 {
 }
 
-void JournalledSendRun::run(std::optional<MailingPlan> continuation)
+void JournalledSendRun::run(const std::optional<MailingPlan> &continuation)
 {
     if (!SendRun::accountReady(m_view))
         return;

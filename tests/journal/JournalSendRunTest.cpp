@@ -14,6 +14,7 @@
 #include "sendrun/SendRunAccount.h"
 #include "sendrun/SendRunJournal.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -177,7 +178,7 @@ TEST_F(JournalSendRunTest, AStopDuringTheRetryWaitEndsTheRunAtOnce)
 {
     startServer({{address(2), {QStringLiteral("451 4.3.0 Try again later")}}});
     SendJournal journal(journalPath());
-    QTimer::singleShot(400, [this] {
+    QTimer::singleShot(400, qApp, [this] {
         if (activeRun)
             activeRun->stop();
     });
@@ -381,7 +382,7 @@ TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncert
         EXPECT_EQ(view.accounts.first().counters[0], 1);
         EXPECT_TRUE(accountHolds(view, 4));
         EXPECT_EQ(server->delivered(), row.delivered);
-        EXPECT_EQ(journal.recipients(mailing)[1].state, row.tick ? RecipientState::Sent : RecipientState::Uncertain);
+        EXPECT_EQ(journal.recipients(mailing).at(1).state, row.tick ? RecipientState::Sent : RecipientState::Uncertain);
         EXPECT_FALSE(journal.unfinishedMailing().has_value()) << "nobody waits for it any more";
     }
 }

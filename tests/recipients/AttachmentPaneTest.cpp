@@ -100,7 +100,7 @@ TEST_F(AttachmentPaneTest, AddAppendsTheChosenFileOnceAndRefusesItAgain)
         EXPECT_EQ(m_pane->sevAnlagen()->currentRow(), int(step.expected.size()));
         EXPECT_EQ(m_editor->hasFocus(), step.answer.has_value());
     }
-    EXPECT_FALSE(m_pane->Attachments().first().zip);
+    EXPECT_FALSE(m_pane->Attachments().constFirst().zip);
     ASSERT_EQ(m_platform.fileDialogs.size(), 4);
     ASSERT_EQ(m_platform.messages.size(), 1);
     const FileDialogRequest &request = m_platform.fileDialogs.first().request;

@@ -112,7 +112,7 @@ TEST_P(RecipientPaneTest, LoadListsOnlyCustomersWithAddressInNumberOrder)
     loadStandardCustomers();
     GridComponent *kunden = m_pane.sevKunden();
     EXPECT_EQ(column(kunden, u"KundenNr"_s), QStringList({u"2"_s, u"3"_s, u"5"_s, u"7"_s, u"10"_s}));
-    EXPECT_EQ(column(kunden, u"EMail"_s).first(), u"zwei@example.org"_s);
+    EXPECT_EQ(column(kunden, u"EMail"_s).constFirst(), u"zwei@example.org"_s);
     EXPECT_EQ(column(kunden, u"PreisGruppe"_s), QStringList({u"2"_s, u"0"_s, u"2"_s, u"1"_s, u"1"_s}));
     ASSERT_EQ(kunden->columnCount(), 16);
     for (GridComponent *grid : {kunden, m_pane.sevResult()}) {
@@ -198,7 +198,7 @@ TEST_P(RecipientPaneTest, TransferCopiesRowsAndRefusesDuplicates)
         EXPECT_EQ(buttons(), (ButtonStates{true, true, true, true}));
     }
     for (int position = 1; position <= 16; ++position) {
-        const QString key = kFields.at(position - 1);
+        const QString &key = kFields.at(position - 1);
         EXPECT_EQ(m_pane.RecipientField(2, key), m_pane.sevKunden()->cellText(3, key)) << key.toStdString();
     }
     EXPECT_EQ(m_platform.pointerHistory, QList<int>({11, 0, 11, 0, 11, 0, 11, 0, 11, 0}));

@@ -120,7 +120,8 @@ bool isGerman(const QString &text)
         u"werden"_s, u"kann"_s,  u"konnte"_s, u"ein"_s,   u"eine"_s,  u"einen"_s, u"kein"_s,  u"keine"_s, u"mit"_s,
         u"von"_s,    u"zum"_s,   u"zur"_s,    u"bei"_s,   u"auf"_s,   u"noch"_s,  u"haben"_s, u"hat"_s,   u"sich"_s,
         u"Bitte"_s,  u"diese"_s, u"dieser"_s, u"nur"_s,   u"e-Mail"_s};
-    if (text.contains(QRegularExpression(QStringLiteral("[äöüÄÖÜß]"))))
+    static const QRegularExpression umlaut(QStringLiteral("[äöüÄÖÜß]"));
+    if (text.contains(umlaut))
         return true;
     for (auto words = wordPattern().globalMatch(text); words.hasNext();)
         if (smallWords.contains(words.next().captured()))
@@ -131,8 +132,10 @@ bool isGerman(const QString &text)
 // The pieces of a text between its line breaks, without access-key ampersands.
 QStringList pieces(QString text)
 {
-    text.replace(QRegularExpression(QStringLiteral("&(?=\\S)")), QString());
-    return text.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
+    static const QRegularExpression accessKey(QStringLiteral("&(?=\\S)"));
+    static const QRegularExpression lineBreaks(QStringLiteral("[\r\n]+"));
+    text.replace(accessKey, QString());
+    return text.split(lineBreaks, Qt::SkipEmptyParts);
 }
 
 // A piece of a longer inherited text counts only when it is long enough

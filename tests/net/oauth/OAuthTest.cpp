@@ -8,6 +8,7 @@
 #include "net/oauth/OAuthTokenStore.h"
 #include "settings/SettingsFileStore.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -167,7 +168,7 @@ TEST_F(OAuthFlow, SignInFailuresEndWithAGermanReasonInsteadOfWaiting)
     QUrl listener;
     desk.browser = [&](const QUrl &url) {
         listener = QUrl(QUrlQuery(url).queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded));
-        QTimer::singleShot(0, [&] { cancelled.cancel(); });
+        QTimer::singleShot(0, qApp, [&] { cancelled.cancel(); });
     };
     EXPECT_FALSE(cancelled.run(20));
     EXPECT_TRUE(cancelled.cancelled() && cancelled.errorText().contains(QLatin1String("abgebrochen")));

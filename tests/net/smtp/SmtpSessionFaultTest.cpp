@@ -3,6 +3,7 @@
 #include "ScriptedPlatformServices.h"
 #include "SmtpTestServer.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QTimer>
@@ -264,7 +265,7 @@ TEST_F(SmtpSessionFaultTest, TransportDeletedWhileWaitingForTheGoodbye)
     aim(*doomed);
     ASSERT_TRUE(doomed->Connect()) << doomed->LastError().toStdString();
     ASSERT_GE(doomed->Send(), 1) << doomed->LastError().toStdString();
-    QTimer::singleShot(200, [&doomed] {
+    QTimer::singleShot(200, qApp, [&doomed] {
         delete doomed;
         doomed = nullptr;
     });
@@ -285,7 +286,7 @@ QStringList deliveredTo(const SmtpTestServer &server)
     const QList<int> counts = server.messagesPerSession();
     for (int s = 1; s <= counts.size(); ++s)
         for (int m = 1; m <= counts[s - 1]; ++m)
-            recipients << server.envelope(s, m).last();
+            recipients << server.envelope(s, m).constLast();
     return recipients;
 }
 

@@ -60,7 +60,7 @@ class SmtpTransportTest : public ::testing::Test
 {
 protected:
     /// Starts a server with these options and aims the fixture's transport at it.
-    void serve(SmtpTestServer::Options options = {})
+    void serve(const SmtpTestServer::Options &options = {})
     {
         server = std::make_unique<SmtpTestServer>(options);
         ASSERT_TRUE(server->start()) << server->errorText().toStdString();
