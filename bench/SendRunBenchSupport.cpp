@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <arpa/inet.h>
+#include <ctime>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -49,20 +50,36 @@ bool listening(quint16 port)
     return ok;
 }
 
+namespace {
+
+qint64 threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+} // namespace
+
 void GapMeter::start()
 {
     longestGapNs = 0;
+    longestCpuGapNs = 0;
     runs = 0;
     m_clock.start();
+    m_cpuAtLastRun = threadCpuNs();
 }
 
 void GapMeter::processEvents()
 {
-    if (m_clock.isValid())
+    if (m_clock.isValid()) {
         longestGapNs = std::max(longestGapNs, m_clock.nsecsElapsed());
+        longestCpuGapNs = std::max(longestCpuGapNs, threadCpuNs() - m_cpuAtLastRun);
+    }
     ++runs;
     m_real.processEvents();
     m_clock.restart();
+    m_cpuAtLastRun = threadCpuNs();
 }
 
 MessageAnswer GapMeter::messageBox(const QString &text, const QString &, MessageIcon, MessageButtons buttons,

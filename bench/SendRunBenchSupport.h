@@ -22,6 +22,9 @@ class GapMeter final : public PlatformServices
 {
 public:
     qint64 longestGapNs = 0;
+    /// The same in this thread's CPU time: what our code held the thread for,
+    /// whatever else the machine was busy with.
+    qint64 longestCpuGapNs = 0;
     qint64 runs = 0;
     QString openAnswer;
 
@@ -45,6 +48,7 @@ public:
 private:
     QtPlatformServices m_real;
     QElapsedTimer m_clock;
+    qint64 m_cpuAtLastRun = -1;
 };
 
 /// A port on 127.0.0.1 nobody listens on right now.

@@ -21,8 +21,8 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev qt6-bas
     libzip-dev openssl ca-certificates dpkg-dev qt6-networkauth-dev qtkeychain-qt6-dev)
 # LibreOffice Calc opens the failure list in a test; the screen-reader test needs an X
 # server of its own, the accessibility bus and pyatspi.
-RUNTIME_TEST_PACKAGES=(python3-aiosmtpd postgresql postfix unrtf sqlite3 gnome-keyring dbus-daemon chromium poppler-utils
-    libreoffice-calc-nogui xvfb at-spi2-core python3-pyatspi qt6-qpa-plugins)
+RUNTIME_TEST_PACKAGES=(python3-aiosmtpd postgresql postfix dovecot-core dovecot-submissiond unrtf sqlite3 gnome-keyring
+    dbus-daemon chromium poppler-utils libreoffice-calc-nogui xvfb at-spi2-core python3-pyatspi qt6-qpa-plugins)
 # clang-format 14 (Debian 12): other versions format some constructs differently.
 FORMAT_PACKAGES=(clang-format)
 # scripts/lib/check-package.sh: CPack's shlibdeps and debug-symbol split, lintian, pkg-config.

@@ -206,6 +206,19 @@ void DeliveryBook::record(qint32 row, ReplyKind kind, int code, const QString &t
     m_pending = PendingResult{e->id, e->state, code, text};
 }
 
+void DeliveryBook::holdForLater(qint32 row, int code, const QString &text)
+{
+    Entry *e = entry(row);
+    if (!e || e->state == RecipientState::Sent)
+        return;
+    writePending();
+    e->state = RecipientState::TemporaryRefused;
+    e->forced = false;
+    e->reason = reasonFor(e->state, code, text);
+    m_pending = PendingResult{e->id, e->state, code, text};
+    writePending();
+}
+
 void DeliveryBook::noteUnsent(qint32 row, const QString &reason)
 {
     if (Entry *e = entry(row); e && e->state == RecipientState::Open)

@@ -57,6 +57,7 @@ public:
 
     [[nodiscard]] static QString keyOf(const QString &kundenNr, const QString &address);
     [[nodiscard]] qint64 mailing() const { return m_mailing; }
+    [[nodiscard]] SendJournal &journal() const { return m_journal; }
 
     /// Matches rows 1..rowCount with the journal, adding the new ones as
     /// "offen". Loading again starts over from what the journal holds.
@@ -81,6 +82,9 @@ public:
     void record(qint32 row, ReplyKind kind, int code, const QString &text);
     /// Writes the outcome still held back; call it before the run waits or ends.
     void flush();
+    /// A row the server would not take for now (it refused every connection
+    /// or stopped answering): "vorübergehend abgelehnt" with its reply.
+    void holdForLater(qint32 row, int code, const QString &text);
     /// A row the run could not send (no connection): it stays "offen" with this reason.
     void noteUnsent(qint32 row, const QString &reason);
 

@@ -35,26 +35,49 @@ const char *const kSchema[] = {
     " mailing INTEGER PRIMARY KEY REFERENCES mailing(id) ON DELETE CASCADE, content TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS recipient_mailing ON recipient(mailing)",
     "CREATE INDEX IF NOT EXISTS mailing_fingerprint ON mailing(fingerprint)",
+    "CREATE TABLE IF NOT EXISTS server ("
+    " name TEXT PRIMARY KEY, announce_ahead INTEGER NOT NULL, changed TEXT NOT NULL)",
 };
+
+/// How long a server that lost a session over an announced envelope is sent
+/// to without announcing; then it gets another chance (it may have been updated).
+constexpr int kAnnounceAheadPauseDays = 30;
 
 QString now()
 {
     return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
 }
 
-// The local part joins the mailing's random token and a digest of the
-// recipient, so the ID is the same for every copy to this recipient and
-// different for every other recipient and every other mailing.
+/// Sixteen base32 characters (80 bits) of the digest: short enough that the
+/// header line, "Message-ID: <…@domain>", stays within 78 characters for any
+/// sender domain up to 47 characters, and still far from any collision.
+QString base32Digest(const QByteArray &digest)
+{
+    static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz234567";
+    constexpr int kChars = 16;
+    QString out;
+    out.reserve(kChars);
+    quint64 bits = 0;
+    int held = 0;
+    for (qsizetype i = 0; out.size() < kChars; ++i) {
+        bits = (bits << 8) | quint8(digest.at(i));
+        for (held += 8; held >= 5 && out.size() < kChars; held -= 5)
+            out += QLatin1Char(kAlphabet[(bits >> (held - 5)) & 31]);
+    }
+    return out;
+}
+
+// The mailing's random token and the recipient go into one digest, so the ID
+// is the same for every copy to this recipient and different for every other
+// recipient and every other mailing.
 QString makeMessageId(const QString &token, const QString &kundenNr, const QString &address, const QString &sender)
 {
-    const QByteArray who =
-        QCryptographicHash::hash((kundenNr + QLatin1Char('\n') + address).toUtf8(), QCryptographicHash::Sha256)
-            .toHex()
-            .left(16);
+    const QByteArray digest = QCryptographicHash::hash(
+        (token + QLatin1Char('\n') + kundenNr + QLatin1Char('\n') + address).toUtf8(), QCryptographicHash::Sha256);
     QString domain = sender.section(QLatin1Char('@'), 1).trimmed();
     if (domain.isEmpty() || domain.contains(QLatin1Char('>')) || domain.contains(QLatin1Char(' ')))
         domain = QStringLiteral("velmora.invalid");
-    return QStringLiteral("velmora.%1.%2@%3").arg(token, QString::fromLatin1(who), domain);
+    return base32Digest(digest) + QLatin1Char('@') + domain;
 }
 
 QByteArray contentJson(const SavedMailing &content)
@@ -384,6 +407,31 @@ bool SendJournal::setState(qint64 recipient, RecipientState state)
         return false;
     }
     return true;
+}
+
+bool SendJournal::announcesAhead(const QString &server, const QDateTime &now) const
+{
+    if (!m_open)
+        return true;
+    QSqlQuery q(QSqlDatabase::database(m_connection));
+    q.prepare(QStringLiteral("SELECT announce_ahead, changed FROM server WHERE name = ?"));
+    q.addBindValue(server);
+    if (!q.exec() || !q.next())
+        return true;
+    const QDateTime changed = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
+    return q.value(0).toBool() || !changed.isValid() || changed.addDays(kAnnounceAheadPauseDays) < now;
+}
+
+void SendJournal::setAnnouncesAhead(const QString &server, bool on, const QDateTime &now)
+{
+    if (!m_open)
+        return;
+    QSqlQuery q(QSqlDatabase::database(m_connection));
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO server (name, announce_ahead, changed) VALUES (?, ?, ?)"));
+    for (const QVariant &value : QVariantList{server, on ? 1 : 0, now.toUTC().toString(Qt::ISODateWithMs)})
+        q.addBindValue(value);
+    if (!q.exec())
+        qCWarning(lcJournal) << "cannot note the server's habit" << q.lastError().text();
 }
 
 bool SendJournal::saveContent(qint64 mailing, const SavedMailing &content)

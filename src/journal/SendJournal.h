@@ -121,6 +121,12 @@ public:
     /// Changes only the state (e.g. "wird gesendet" found after a crash becomes "unsicher").
     bool setState(qint64 recipient, RecipientState state);
 
+    /// Whether a mailing may announce the next envelope with a message's end
+    /// to this server ("host:port"): not for a while after the server was seen
+    /// to end a session over it.
+    [[nodiscard]] bool announcesAhead(const QString &server, const QDateTime &now) const;
+    void setAnnouncesAhead(const QString &server, bool on, const QDateTime &now);
+
     /// Keeps (replaces) what it takes to continue the mailing.
     bool saveContent(qint64 mailing, const SavedMailing &content);
     /// What saveContent() kept; nothing when the mailing has none.

@@ -20,7 +20,7 @@ qint64 SendThrottle::waitMs(qint64 nowMs) const
 {
     if (m_perMinute <= 0 || m_lastMs < 0)
         return 0;
-    const qint64 spacing = (60000 + m_perMinute - 1) / m_perMinute;
+    const qint64 spacing = (m_windowMs + m_perMinute - 1) / m_perMinute;
     return std::max<qint64>(0, m_lastMs + spacing - nowMs);
 }
 

@@ -65,6 +65,8 @@ void SendRun::run()
     m_running = true;
     m_stopRequested = false;
     m_tried = false;
+    m_serverGaveUp = false;
+    m_pauseRound = 0;
     m_stopReason.clear();
     try {
         if (accountReady(m_view)) {
@@ -133,7 +135,7 @@ void SendRun::readMessageFromForm()
 void SendRun::configureTransport(const SenderSettings &settings)
 {
     // The EHLO name comes from the settings store; every message is tried
-    // once, and the server may stay silent for 60 s during the dialogue.
+    // once, and the server may stay silent for a minute during the dialogue.
     TransportSetup{settings, m_view.settingsStoreText()}.writeTo(m_transport);
     for (const SendAttachment &attachment : m_view.attachments())
         m_transport.AddAttachment(attachment.fileName, attachment.zip);
@@ -141,11 +143,12 @@ void SendRun::configureTransport(const SenderSettings &settings)
     m_transport.setPriority(transportPriority(m_view.priorityIndex()));
     m_transport.setRetryCount(0);
     m_transport.setSubject(m_subject);
-    m_transport.setTimeout(60);
+    m_transport.setTimeout(m_serverTimeout);
     // A journal gives every row its own Message-ID; without one, no ID of an
     // earlier run may stick to this run's messages.
     m_transport.setMessageId(QString());
     m_transport.setWhileWaiting([this] { prepareAhead(); });
+    m_transport.setAnnounceAhead(!m_journal || m_journal->announcesAhead());
 }
 
 // Every row the run sends to enters the tally; with a journal, as the
@@ -175,7 +178,7 @@ void SendRun::setUpProgress(qint32 total)
 void SendRun::sendAll(qint32 count, const QString &server)
 {
     qint32 batch = 0;
-    for (qint32 row = 1; row <= count && !m_stopRequested; ++row) {
+    for (qint32 row = 1; row <= count && !m_stopRequested && !m_serverGaveUp; ++row) {
         if (m_tally.standing(row) != Standing::Open || (m_journal && !m_journal->wanted(row)))
             continue;
         showPosition();
@@ -205,36 +208,88 @@ void SendRun::retryRefusedForNow(const QString &server)
         }
     }
     // Refusals for now stay open while a round is left for them; after the
-    // last round they were not sent. A stopped run leaves them open.
-    if (!m_stopRequested)
-        for (const qint32 row : m_journal->finallyRefused())
-            m_tally.set(row, Standing::NotSent);
+    // last round they were not sent. A stopped run leaves them open. No
+    // message goes out any more, so "Sende e-Mail r von N" must not stand
+    // behind counters that now pass it.
+    const QList<qint32> refused = m_stopRequested ? QList<qint32>{} : m_journal->finallyRefused();
+    if (!refused.isEmpty())
+        m_view.setWizardProgressText(QString());
+    for (const qint32 row : refused)
+        m_tally.set(row, Standing::NotSent);
     showCounts();
 }
 
 void SendRun::visitRecipient(qint32 row, qint32 &batch, const QString &server)
 {
     m_tried = true;
-    if (!m_transport.IsConnected() && !connectTransport(server)) {
-        // The journal keeps the reason the person read, also when the run
-        // stopped before connecting (sign-in, certificate).
-        if (m_journal)
-            m_journal->noteUnsent(row, m_stopReason.isEmpty() ? m_transport.LastError() : m_stopReason);
-        // In a retry round the recipient stays open until the rounds are
-        // over; a run that stops here leaves the recipients not reached open
-        // for a later run.
-        if (!m_retrying && !m_stopRequested)
-            settle(row, Standing::NotSent);
-        return;
+    for (;;) {
+        const bool connected = m_transport.IsConnected() || connectTransport(server);
+        if (connected) {
+            m_batchEnds = batch == kBatchLimit;
+            SendToRecipient(row);
+            letEventsRun();
+            if (batch == kBatchLimit) {
+                m_transport.Disconnect();
+                batch = 0;
+            }
+            letEventsRun();
+        }
+        if (!serverPaused(connected)) {
+            if (connected)
+                m_pauseRound = 0;
+            else
+                notConnected(row);
+            return;
+        }
+        // One pause for the run, not one failure per recipient: the same
+        // recipient is tried again after each round's wait.
+        if (!m_journal->pauseForServer(++m_pauseRound, m_tally.counts().open(), m_stopRequested)) {
+            if (!m_stopRequested)
+                holdTheRestForLater(row);
+            return;
+        }
     }
-    m_batchEnds = batch == kBatchLimit;
-    SendToRecipient(row);
-    letEventsRun();
-    if (batch == kBatchLimit) {
-        m_transport.Disconnect();
-        batch = 0;
+}
+
+void SendRun::notConnected(qint32 row)
+{
+    // The journal keeps the reason the person read, also when the run
+    // stopped before connecting (sign-in, certificate).
+    if (m_journal)
+        m_journal->noteUnsent(row, m_stopReason.isEmpty() ? m_transport.LastError() : m_stopReason);
+    // In a retry round the recipient stays open until the rounds are over; a
+    // run that stops here leaves the recipients not reached open for a later run.
+    if (!m_retrying && !m_stopRequested)
+        settle(row, Standing::NotSent);
+}
+
+/// The server refused the connection for a limit of its own (421, or 450 or
+/// 454 with a 4.7 status, before any mail) or stopped answering. A refused
+/// or failed connection of any other kind, and a refusal of one message,
+/// are not for the whole run to wait on.
+bool SendRun::serverPaused(bool connected) const
+{
+    if (!m_journal || m_retrying || m_stopRequested)
+        return false;
+    if (m_transport.LastFailure() == SmtpTransport::Failure::TimedOut)
+        return true;
+    const int code = m_transport.LastReplyCode();
+    return !connected &&
+        (code == 421 || ((code == 450 || code == 454) && m_transport.LastReplyText().contains(QLatin1String(" 4.7."))));
+}
+
+/// The server did not take mail again in any round: this recipient and every
+/// one after it wait for a later run, counted as not sent with its reply.
+void SendRun::holdTheRestForLater(qint32 row)
+{
+    const int code = m_transport.LastReplyCode();
+    const QString reply = m_transport.LastReplyText().isEmpty() ? m_transport.LastError() : m_transport.LastReplyText();
+    m_view.setLabelText(SendLabel::lblStatus, m_transport.LastError());
+    for (qint32 r = row; r <= m_recipients.rowCount(); ++r) {
+        if (r == row || m_journal->wanted(r))
+            m_journal->holdForLater(r, code, reply);
     }
-    letEventsRun();
+    m_serverGaveUp = true;
 }
 
 bool SendRun::connectTransport(const QString &server)
@@ -342,21 +397,43 @@ void SendRun::SendToRecipient(qint32 row)
         m_transport.setFormattedBody(*message.html);
         m_transport.setRecipient(m_view.labelText(SendLabel::lblEMail));
         // The next customer's envelope may travel with this message's end,
-        // unless the session closes after this message; the next message
-        // itself is merged while the server reads this one.
+        // unless the session closes after this message or the rate would
+        // hold that MAIL back; the next message itself is merged while the
+        // server reads this one.
         const bool nextFollows =
             !m_retrying && row < m_recipients.rowCount() && (!m_journal || m_journal->wanted(row + 1));
-        if (!m_batchEnds && nextFollows)
-            m_transport.setNextRecipient(m_recipients.cell(row + 1, QStringLiteral("EMail")).value_or(QString()));
+        const auto announceNext = [&] {
+            if (!m_batchEnds && nextFollows && (!m_journal || m_journal->mayAnnounce()))
+                m_transport.setNextRecipient(m_recipients.cell(row + 1, QStringLiteral("EMail")).value_or(QString()));
+        };
         m_aheadRow = nextFollows ? row + 1 : 0;
         if (!m_journal) {
+            announceNext();
             countResult(row, m_transport.Send());
         } else if (m_journal->beforeSend(row, m_stopRequested)) {
+            // Only now, with this message's MAIL counted, can the rate say
+            // whether the next one may go out with its end.
+            announceNext();
             const qint32 result = m_transport.Send();
+            noteAnnouncing(row, result);
             countReply(row, m_journal->afterSend(row, result));
             m_stopRequested = m_stopRequested || m_journal->paused();
         }
     });
+}
+
+/// A server that ended the session over an envelope sent ahead cannot take
+/// it: the rest of the run, and the next runs for a while, send each
+/// message's end alone.
+void SendRun::noteAnnouncing(qint32 row, qint32 result)
+{
+    if (m_transport.hasAnnounced())
+        m_journal->announced(row + 1);
+    if (result == SmtpTransport::SendUncertain && m_transport.announcedEndLost()) {
+        qCInfo(lcSendRun) << "the server ended the session over an announced envelope; no more announcing";
+        m_transport.setAnnounceAhead(false);
+        m_journal->noteAnnouncedEndLost();
+    }
 }
 
 void SendRun::fillDetailLabels(qint32 row)

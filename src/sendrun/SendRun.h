@@ -51,6 +51,11 @@ class SmtpTransport;
 /// other error ends the run at once (disconnect, busy off, default pointer),
 /// leaving the navigation and the progress display as they were.
 ///
+/// A server that refuses connections for a limit of its own, or stops
+/// answering, pauses the run as a whole: with a journal, the run waits the
+/// retry plan's rounds, trying one connection after each; when no round
+/// brings the server back, the rest of the list is refused for now.
+///
 /// The form may call stop() while the run lets events run (for instance when
 /// the window is being closed): the run then finishes the current recipient
 /// and ends as after the last one.
@@ -76,6 +81,8 @@ public:
     /// server's certificate is not trusted, lets the person decide; declining
     /// ends the run before any further message (not owned).
     void setAccount(SendRunAccount *account) { m_account = account; }
+    /// Seconds the server may stay silent in the dialogue (60; shorter only in tests).
+    void setServerTimeout(int seconds) { m_serverTimeout = seconds; }
     /// The account of the last (or current) run.
     [[nodiscard]] const RunTally &tally() const { return m_tally; }
 
@@ -103,6 +110,10 @@ private:
     void setUpProgress(qint32 count);
     void sendAll(qint32 count, const QString &server);
     void visitRecipient(qint32 row, qint32 &batch, const QString &server);
+    void notConnected(qint32 row);
+    [[nodiscard]] bool serverPaused(bool connected) const;
+    void holdTheRestForLater(qint32 row);
+    void noteAnnouncing(qint32 row, qint32 result);
     bool connectTransport(const QString &server);
     enum class ConnectOutcome { Connected, Failed, Declined };
     ConnectOutcome connectTrusting();
@@ -150,6 +161,11 @@ private:
     bool m_retrying = false;
     /// A recipient was tried in this run (a connect or a message).
     bool m_tried = false;
+    /// Rounds waited for a server that refused connections or went silent.
+    int m_pauseRound = 0;
+    /// No round brought the server back: the rest of the list waits for a later run.
+    bool m_serverGaveUp = false;
+    int m_serverTimeout = 60;
 };
 
 } // namespace OrvVelmora

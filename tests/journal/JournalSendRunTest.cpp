@@ -137,12 +137,17 @@ TEST_F(JournalSendRunTest, EachKindOfReplyLeavesItsStateAndOnlyLimitsPauseTheRun
         if (row.reply) {
             EXPECT_EQ(states.value(address(2)).replyCode, QString::fromLatin1(row.reply).left(3).toInt());
         }
+        EXPECT_TRUE(accountHolds(view, 3));
         ASSERT_EQ(platform.messages.size(), row.paused ? 1 : 0);
         if (row.paused) {
             // The provider's own words, and that the mailing can go on later.
             EXPECT_TRUE(platform.messages.first().text.contains(QString::fromLatin1(row.reply).mid(10, 20)))
                 << platform.messages.first().text.toStdString();
             EXPECT_TRUE(platform.messages.first().text.contains(QStringLiteral("später fortgesetzt")));
+            // The two still waiting are open on the pane and named so in the box.
+            EXPECT_TRUE(platform.messages.first().text.contains(QStringLiteral("\n2 Empfänger haben")));
+            EXPECT_EQ(view.labels.value(SendLabel::lblOffen), QStringLiteral("2"));
+            EXPECT_EQ(view.labels.value(SendLabel::lblError), QStringLiteral("0"));
             EXPECT_TRUE(journal.unfinishedMailing().has_value());
         }
     }

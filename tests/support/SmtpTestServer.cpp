@@ -8,6 +8,8 @@
 #include <QJsonDocument>
 #include <QThread>
 
+#include <algorithm>
+
 namespace OrvVelmora::Testing {
 
 namespace {
@@ -131,6 +133,36 @@ QStringList SmtpTestServer::flights(int session) const
 {
     return QString::fromUtf8(readAll(sessionPath(session) + QStringLiteral("/flights.log")))
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList SmtpTestServer::lines(int session) const
+{
+    QStringList lines;
+    for (const QString &line : QString::fromUtf8(readAll(sessionPath(session) + QStringLiteral("/lines.log")))
+                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        lines << line.section(QLatin1Char(' '), 1);
+    return lines;
+}
+
+QList<double> SmtpTestServer::sessionStarts() const
+{
+    QList<double> starts;
+    for (int s = 1; s <= sessionCount(); ++s)
+        starts << readAll(sessionPath(s) + QStringLiteral("/opened")).trimmed().toDouble();
+    return starts;
+}
+
+QList<double> SmtpTestServer::mailTimes() const
+{
+    QList<double> times;
+    for (int s = 1; s <= sessionCount(); ++s) {
+        for (const QString &line : QString::fromUtf8(readAll(sessionPath(s) + QStringLiteral("/lines.log")))
+                                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            if (line.section(QLatin1Char(' '), 1, 1).compare(QLatin1String("MAIL"), Qt::CaseInsensitive) == 0)
+                times << line.section(QLatin1Char(' '), 0, 0).toDouble();
+    }
+    std::sort(times.begin(), times.end());
+    return times;
 }
 
 QJsonObject SmtpTestServer::parse(const QByteArray &raw)

@@ -35,8 +35,13 @@ public:
         /// dialogue (PIPELINING, SIZE 100000) that accepts anna/richtig: "plain", "exchange-auth" (GSSAPI NTLM CRAM-MD5
         /// LOGIN, CRAM-MD5 answered 504), "echo-password" (535 quotes the credentials),
         /// "quit-late" (30 s), "quit-never", "endless-continuation" (EHLO), "drop-after-data"
-        /// (hangs up instead of answering the body), "slow" (each reply 0.3 s late).
-        /// MAIL markers m421/m450/m552 and RCPT "refuse" as above.
+        /// (hangs up instead of answering the body), "slow" (each reply 0.3 s late), "helo-only"
+        /// (EHLO 502, HELO 250), "trickle" (EHLO reply lines 0.4 s apart), "drop-announced"
+        /// (keeps a message, then hangs up when commands came with its end), "dovecot-like" (the
+        /// same behind a Dovecot greeting), "connection-limit" (the first session ends after
+        /// three messages, every later one gets 421 4.7.0 at the greeting), "connection-limit-recovers"
+        /// (only sessions 2 and 3 get it). MAIL markers m421/m450/m552/m-silent/m-hangup, RCPT "r451" (451 4.3.0) and
+        /// "refuse" as above; a declared SIZE= above 100000 gets 552 5.3.4.
         QString fault{};
         /// With startTls: a self-signed certificate with this common name
         /// instead of one from the private CA, valid for validDays (-1: expired).
@@ -76,6 +81,12 @@ public:
     QStringList commands(int session) const;
     /// "<read number> <verb>" per command (fault server only): equal numbers came in one flight.
     QStringList flights(int session) const;
+    /// Whole command lines as received (fault server only; AUTH without its payload).
+    QStringList lines(int session) const;
+    /// When each session was opened, in seconds since the epoch (fault server only).
+    QList<double> sessionStarts() const;
+    /// When each MAIL arrived, in seconds since the epoch, over all sessions (fault server only).
+    QList<double> mailTimes() const;
     /// Runs the event loop until at least this many sessions have ended.
     bool waitForClosedSessions(int count, int timeoutMs = 5000) const;
 

@@ -3,7 +3,9 @@
 plus flights.log: "<read number> <verb>" per command, to show what came in one flight.
 
 Markers in any mode: MAIL from an address containing m421, m450 or m552 gets that
-reply (421 also closes), RCPT to an address containing "refuse" gets 550, one
+reply (421 also closes), m-silent gets no reply ever, m-hangup a closed connection;
+a MAIL declaring SIZE= above 100000 gets 552 5.3.4. Full command lines go to
+lines.log as "<unix time> <line>" (AUTH without its payload). RCPT to an address containing "refuse" gets 550, one
 containing "r421" gets 421 and the connection closes. The end-of-data marker is
 logged in flights.log as "<read number> .", after the read that completed it."""
 
@@ -12,7 +14,9 @@ import asyncio
 import base64
 import contextlib
 import os
+import re
 import sys
+import time
 import types
 
 from smtp_test_server import Session
@@ -64,6 +68,12 @@ class Peer:
         self.writer.write(text.encode() + b"\r\n")
         await self.writer.drain()
 
+    def log_line(self, line):
+        if line.upper().startswith("AUTH "):
+            line = " ".join(line.split(" ")[:2])
+        with open(os.path.join(self.session.path, "lines.log"), "a") as out:
+            out.write("%.3f %s\n" % (time.time(), line))
+
     def log(self, verb, shown=None):
         if shown is not None:
             self.session.log(shown)
@@ -94,6 +104,15 @@ async def authenticate(peer, argument):
 
 async def transaction_step(peer, verb, argument, envelope):
     if verb == "MAIL":
+        if "m-silent" in argument.lower():
+            await peer.reader.read()
+            return False
+        if "m-hangup" in argument.lower():
+            return False
+        size = re.search(r"SIZE=(\d+)", argument, re.IGNORECASE)
+        if size and int(size.group(1)) > 100000:
+            await peer.reply("552 5.3.4 Message size exceeds fixed limit")
+            return True
         for marker, text in MAIL_MARKERS.items():
             if marker in argument.lower():
                 await peer.reply(text)
@@ -104,6 +123,9 @@ async def transaction_step(peer, verb, argument, envelope):
         if "r421" in argument.lower():
             await peer.reply("421 4.3.2 Service shutting down")
             return False
+        if "r451" in argument.lower():
+            await peer.reply("451 4.3.0 <%s>: temporary failure" % argument)
+            return True
         if "refuse" in argument.lower():
             await peer.reply("550 5.1.1 <%s>: user unknown" % argument)
             return True
@@ -126,10 +148,16 @@ async def data(peer, envelope):
     peer.log(".")
     if peer.mode == "drop-after-data":
         return False
+    if peer.mode in ("drop-announced", "dovecot-like") and peer.buffer:
+        # Like Debian 12's Dovecot submission service: the message is kept,
+        # then commands that came with its end kill the session.
+        peer.session.store(envelope)
+        return False
     peer.session.store(envelope)
     envelope.mail_from, envelope.rcpt_tos = None, []
     await peer.reply("250 2.0.0 Ok: queued")
-    return True
+    # The first session of a connection limit ends early, so that the client must connect again.
+    return not (peer.mode.startswith("connection-limit") and peer.session.messages == 3)
 
 
 async def goodbye(peer):
@@ -141,22 +169,33 @@ async def goodbye(peer):
     await peer.reply("221 Bye")
 
 
+async def hello(peer, verb):
+    if peer.mode == "helo-only":
+        return await peer.reply("502 5.5.2 Error: command not recognized" if verb == "EHLO"
+                                else "250 velmora-fault")
+    if peer.mode == "endless-continuation":
+        while True:
+            await peer.reply("250-velmora-fault keeps talking")
+    lines = ["250-velmora-fault", "250-PIPELINING", "250-SIZE 100000"]
+    lines += EHLO_LINES.get(peer.mode, ["250-AUTH PLAIN LOGIN"])
+    for text in lines + ["250 8BITMIME"]:
+        if peer.mode == "trickle":
+            await asyncio.sleep(0.4)
+        await peer.reply(text)
+
+
 async def dialogue(peer):
-    await peer.reply("220 velmora-fault ESMTP")
+    await peer.reply("220 submission.test Dovecot ready." if peer.mode == "dovecot-like"
+                     else "220 velmora-fault ESMTP")
     envelope = types.SimpleNamespace(mail_from=None, rcpt_tos=[])
     while True:
         line = await peer.line()
         verb, _, argument = line.partition(" ")
         verb = verb.upper()
         peer.log(verb, "AUTH " + argument.split(" ")[0] if verb == "AUTH" else verb)
+        peer.log_line(line)
         if verb in ("EHLO", "HELO"):
-            if peer.mode == "endless-continuation":
-                while True:
-                    await peer.reply("250-velmora-fault keeps talking")
-            lines = ["250-velmora-fault", "250-PIPELINING", "250-SIZE 100000"]
-            lines += EHLO_LINES.get(peer.mode, ["250-AUTH PLAIN LOGIN"])
-            for text in lines + ["250 8BITMIME"]:
-                await peer.reply(text)
+            await hello(peer, verb)
         elif verb == "STARTTLS":
             await peer.reply("454 4.7.0 TLS not available due to temporary reason")
         elif verb == "AUTH":
@@ -173,8 +212,14 @@ async def dialogue(peer):
 def make_client_handler(mode, directory):
     async def handle(reader, writer):
         session = Session(directory)
+        with open(os.path.join(session.path, "opened"), "w") as out:
+            out.write("%.3f\n" % time.time())
+        refused = (mode == "connection-limit" and Session.count > 1) or \
+            (mode == "connection-limit-recovers" and Session.count in (2, 3))
         try:
-            if mode == "greeting421":
+            if refused:
+                writer.write(b"421 4.7.0 Error: too many connections from 127.0.0.1\r\n")
+            elif mode == "greeting421":
                 writer.write(b"421 4.3.2 Service not available, closing channel\r\n")
             elif mode == "silent":
                 await reader.read()
@@ -202,7 +247,8 @@ def main():
     parser.add_argument("--mode", required=True, choices=[
         "greeting421", "silent", "endless-line", "drop-in-data", "starttls-refused", "plain",
         "exchange-auth", "echo-password", "quit-late", "quit-never", "endless-continuation",
-        "drop-after-data", "slow"])
+        "drop-after-data", "slow", "helo-only", "trickle", "drop-announced", "dovecot-like",
+        "connection-limit", "connection-limit-recovers"])
     options = parser.parse_args()
     os.makedirs(os.path.join(options.dir, "sessions"), exist_ok=True)
     loop = asyncio.new_event_loop()

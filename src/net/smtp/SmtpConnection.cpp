@@ -180,6 +180,11 @@ bool SmtpConnection::isOpen() const
     return m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
 }
 
+QHostAddress SmtpConnection::localAddress() const
+{
+    return m_socket ? m_socket->localAddress() : QHostAddress();
+}
+
 bool SmtpConnection::probeOpen()
 {
     if (isOpen() && m_socket->bytesAvailable() == 0)
@@ -252,10 +257,16 @@ SmtpConnection::Status SmtpConnection::writeBody(const QList<QByteArray> &messag
 
 SmtpConnection::Status SmtpConnection::readReply(SmtpReply &reply, int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
+    // The wait is per line: a long reply whose lines keep coming is slow,
+    // not dead; a reply that brings no line for the whole time is.
+    QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        if (m_socket)
-            m_reader.append(m_socket->readAll());
+        if (m_socket) {
+            const QByteArray bytes = m_socket->readAll();
+            if (bytes.contains('\n'))
+                deadline.setRemainingTime(timeoutMs);
+            m_reader.append(bytes);
+        }
         const SmtpReplyReader::State state = m_reader.next(reply);
         if (state == SmtpReplyReader::State::Complete) {
             if (m_trace)

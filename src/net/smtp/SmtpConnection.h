@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QHostAddress>
 #include <QObject>
 #include <QSslCertificate>
 #include <QSslError>
@@ -77,6 +78,8 @@ public:
     Status startTls(int timeoutMs);
     bool isEncrypted() const;
     bool isOpen() const;
+    /// This machine's end of the connection (null when none is open).
+    QHostAddress localAddress() const;
     /// Looks at the socket now: an idle server that hung up shows only once
     /// its close has been read.
     bool probeOpen();
@@ -94,6 +97,7 @@ public:
     qint64 bodyBytesSent() const { return m_bodySent; }
     qint64 bodyBytesTotal() const { return m_bodyTotal; }
 
+    /// The next reply; Timeout when timeoutMs pass without a new line of it.
     Status readReply(SmtpReply &reply, int timeoutMs);
     /// Says QUIT, waits at most timeoutMs for the goodbye and closes.
     void quit(int timeoutMs);

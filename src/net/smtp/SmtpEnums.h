@@ -25,6 +25,8 @@ enum class Failure {
     Message,
     TooBig,
     ServerClosed,
+    /// The server stopped answering in the middle of the dialogue.
+    TimedOut,
     Uncertain,
     Local
 };

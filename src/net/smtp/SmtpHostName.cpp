@@ -1,5 +1,6 @@
 #include "net/smtp/SmtpHostName.h"
 
+#include <QHostAddress>
 #include <QSysInfo>
 #include <QUrl>
 
@@ -49,12 +50,34 @@ bool SmtpHostName::isThisMachine(const QString &host)
     return host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0;
 }
 
-QByteArray SmtpHostName::greeting(const QString &configured)
+/// A name with a dot between labels; "localhost.localdomain" and names
+/// written as addresses do not count.
+bool SmtpHostName::isQualified(const QString &name)
 {
-    if (isPlain(configured))
-        return configured.toLatin1();
-    const QString machine = QSysInfo::machineHostName();
-    return isPlain(machine) ? machine.toLatin1() : QByteArrayLiteral("localhost");
+    if (!isPlain(name) || isAddress(name) || name.startsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char('.')) ||
+        name.contains(QLatin1String("..")) || !name.contains(QLatin1Char('.')))
+        return false;
+    return !name.startsWith(QLatin1String("localhost."), Qt::CaseInsensitive);
+}
+
+QByteArray SmtpHostName::greeting(const QString &configured, const QHostAddress &local)
+{
+    for (const QString &name : {configured.trimmed(), QSysInfo::machineHostName()}) {
+        if (isQualified(name))
+            return name.toLatin1();
+    }
+    bool mapped = false;
+    const QHostAddress v4(local.toIPv4Address(&mapped));
+    if (mapped)
+        return '[' + v4.toString().toLatin1() + ']';
+    if (local.protocol() == QAbstractSocket::IPv6Protocol) {
+        QHostAddress bare = local;
+        bare.setScopeId(QString());
+        return "[IPv6:" + bare.toString().toLatin1() + ']';
+    }
+    // Not connected: nothing better is known, and the literal of this
+    // machine's own loopback is at least well formed.
+    return QByteArrayLiteral("[127.0.0.1]");
 }
 
 } // namespace OrvVelmora

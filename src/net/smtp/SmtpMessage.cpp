@@ -22,7 +22,7 @@ std::optional<SmtpMessageContent> SmtpMessage::content(SmtpAttachmentList &attac
         return refuse(&SmtpTexts::invalidSender, fromAddress);
     if (!replyTo.isEmpty() && !answerTo.isValid())
         return refuse(&SmtpTexts::invalidReplyTo, replyTo);
-    if (!attachments.load(&refusal))
+    if (attachments.load(&refusal) != SmtpAttachmentList::Load::Done)
         return std::nullopt;
     SmtpMessageContent content;
     content.fromName = fromName;

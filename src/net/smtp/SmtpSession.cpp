@@ -45,24 +45,40 @@ SmtpSession::Outcome SmtpSession::lost(SmtpConnection::Status status, SmtpFailur
     m_announced.reset();
     if (status == Status::Gone)
         return Outcome::Gone;
-    qCInfo(lcSmtp) << "SMTP connection ended:" << status;
+    qCInfo(lcSmtp) << "SMTP connection ended:" << status << "at" << step;
     m_connection.abort();
     const QString &server = m_account.server;
     switch (status) {
-    case Status::Timeout: return fail(step, SmtpTexts::timedOut(server));
-    case Status::Garbled: return fail(step, SmtpTexts::garbled(server));
     case Status::NotFound: return fail(SmtpFailure::Connection, SmtpTexts::hostNotFound());
     case Status::Refused: return fail(SmtpFailure::Connection, SmtpTexts::connectionRefused());
     case Status::Untrusted: return fail(SmtpFailure::CertificateUntrusted, QString());
     case Status::CertificateChanged: return fail(SmtpFailure::CertificateChanged, QString());
     case Status::TlsFailed: return fail(SmtpFailure::Encryption, QString());
-    case Status::Closed:
     case Status::Ok:
     case Status::Gone: break;
+    case Status::Timeout:
+    case Status::Closed:
+    case Status::Garbled:
+        if (step == SmtpFailure::Connection || step == SmtpFailure::Uncertain)
+            break;
+        // Silence, a hang-up or noise is no refusal: the text says what
+        // happened, whatever step the dialogue was at.
+        if (status == Status::Garbled)
+            return failWith(step, SmtpTexts::garbled(server));
+        return failWith(status == Status::Timeout ? SmtpFailure::TimedOut : SmtpFailure::ServerClosed,
+                        status == Status::Timeout ? SmtpTexts::timedOut(server) : SmtpTexts::hungUp(server));
     }
     if (step == SmtpFailure::Uncertain)
         return fail(step, QString());
-    return fail(step, SmtpTexts::interrupted(server));
+    return fail(step, status == Status::Timeout ? SmtpTexts::timedOut(server) : SmtpTexts::interrupted(server));
+}
+
+SmtpSession::Outcome SmtpSession::failWith(SmtpFailure step, const QString &text)
+{
+    m_failure = step;
+    m_error = text;
+    qCInfo(lcSmtp) << "SMTP step failed:" << step;
+    return Outcome::Failed;
 }
 
 SmtpSession::Outcome SmtpSession::refused(const SmtpReply &reply, SmtpFailure step)
@@ -128,7 +144,6 @@ bool SmtpSession::plan(const SmtpAccount &account, const SmtpSessionOptions &opt
     // A relay on this machine may see the password in the clear; it never
     // leaves the machine. Any other server gets it only over TLS.
     m_plainLoginAllowed = local;
-    m_heloName = SmtpHostName::greeting(options.heloName);
     if (!account.caFile.isEmpty() && !QFileInfo(account.caFile).isReadable())
         return refuse(SmtpTexts::unreadableCaFile(account.caFile));
     return true;
@@ -150,6 +165,7 @@ SmtpSession::Outcome SmtpSession::open(const SmtpAccount &account, const SmtpSes
                           m_options.connectTimeout * 1000);
     if (status != SmtpConnection::Status::Ok)
         return lost(status, SmtpFailure::Connection);
+    m_heloName = SmtpHostName::greeting(m_options.heloName, m_connection.localAddress());
     for (auto step : {&SmtpSession::greet, &SmtpSession::hello, &SmtpSession::secure, &SmtpSession::logIn}) {
         const Outcome outcome = (this->*step)();
         if (outcome != Outcome::Done) {
@@ -169,12 +185,18 @@ SmtpSession::Outcome SmtpSession::greet()
         return outcome;
     if (reply.code != 220)
         return refused(reply, SmtpFailure::Greeting);
+    // Dovecot's submission service (2.3 as Debian 12 ships it) aborts the
+    // session when commands follow a message's end in one flight; it names
+    // itself in its greeting unless its owner changed that, and the send run
+    // learns the rest the hard way.
+    m_dropsAnnounced = reply.text().contains(QByteArrayLiteral("Dovecot"));
     return Outcome::Done;
 }
 
 void SmtpSession::parseCapabilities(const SmtpReply &reply)
 {
     m_caps = Capabilities();
+    m_caps.extended = true;
     for (qsizetype i = 1; i < reply.lines.size(); ++i) {
         const QList<QByteArray> words = reply.lines.at(i).toUpper().simplified().split(' ');
         const QByteArray &keyword = words.constFirst();
@@ -195,9 +217,19 @@ void SmtpSession::parseCapabilities(const SmtpReply &reply)
 SmtpSession::Outcome SmtpSession::hello()
 {
     SmtpReply reply;
-    const Outcome outcome = command("EHLO " + m_heloName + "\r\n", reply, SmtpFailure::Greeting);
+    Outcome outcome = command("EHLO " + m_heloName + "\r\n", reply, SmtpFailure::Greeting);
     if (outcome != Outcome::Done)
         return outcome;
+    m_caps = Capabilities();
+    if (reply.code == 500 || reply.code == 502) {
+        // An old relay or a device that knows no extensions: HELO, and the
+        // session goes on without pipelining, SIZE or STARTTLS.
+        qCInfo(lcSmtp) << "EHLO refused with" << reply.code << "- greeting with HELO";
+        outcome = command("HELO " + m_heloName + "\r\n", reply, SmtpFailure::Greeting);
+        if (outcome != Outcome::Done)
+            return outcome;
+        return reply.code == 250 ? Outcome::Done : refused(reply, SmtpFailure::Greeting);
+    }
     if (reply.code != 250)
         return refused(reply, SmtpFailure::Greeting);
     parseCapabilities(reply);
@@ -226,7 +258,9 @@ SmtpSession::Outcome SmtpSession::secure()
 
 SmtpSession::Outcome SmtpSession::logIn()
 {
-    if (m_account.user.isEmpty())
+    // A server greeted with HELO offers no login; whether it relays for us
+    // anyway, it says at MAIL. The credentials stay with us.
+    if (m_account.user.isEmpty() || !m_caps.extended)
         return Outcome::Done;
     if (!m_connection.isEncrypted() && !m_plainLoginAllowed)
         return fail(SmtpFailure::EncryptionMissing, QString());

@@ -45,6 +45,8 @@ public:
     /// What the server announced in its EHLO reply.
     struct Capabilities
     {
+        /// False after a HELO: the server announced nothing.
+        bool extended = false;
         bool startTls = false;
         bool pipelining = false;
         bool size = false;
@@ -86,6 +88,9 @@ public:
     // For the transaction over this session.
     SmtpConnection &connection() { return m_connection; }
     const Capabilities &capabilities() const { return m_caps; }
+    /// The server is known to end the session when an envelope follows a
+    /// message's end in the same flight.
+    bool dropsAnnounced() const { return m_dropsAnnounced; }
     const QString &host() const { return m_account.server; }
     int ioTimeoutMs() const { return m_options.timeout * 1000; }
     /// The envelope written ahead whose three replies are still to be read.
@@ -96,6 +101,8 @@ public:
     Outcome lost(SmtpConnection::Status status, SmtpFailure step);
     Outcome refused(const SmtpReply &reply, SmtpFailure step);
     Outcome fail(SmtpFailure step, const QString &detail);
+    /// A failure whose whole text is given, without the step's own words.
+    Outcome failWith(SmtpFailure step, const QString &text);
 
 private:
     enum class Encryption { Implicit, Required, WhenOffered, Off };
@@ -118,6 +125,7 @@ private:
     bool m_plainLoginAllowed = false;
     QByteArray m_heloName;
     Capabilities m_caps;
+    bool m_dropsAnnounced = false;
     std::optional<SmtpEnvelope> m_announced;
     SmtpFailure m_failure = SmtpFailure::None;
     int m_replyCode = 0;

@@ -62,6 +62,11 @@ QString SmtpTexts::timedOut(const QString &server)
     return QStringLiteral("Der Server „%1“ hat nicht rechtzeitig geantwortet (Zeitüberschreitung).").arg(server);
 }
 
+QString SmtpTexts::hungUp(const QString &server)
+{
+    return QStringLiteral("Der Server „%1“ hat die Verbindung beendet.").arg(server);
+}
+
 QString SmtpTexts::garbled(const QString &server)
 {
     return QStringLiteral("Die Antwort des Servers „%1“ war unlesbar.").arg(server);
@@ -159,6 +164,11 @@ QString SmtpTexts::attachmentMissing(const QString &path)
 QString SmtpTexts::attachmentUnreadable(const QString &path)
 {
     return QStringLiteral("Die Anlage „%1“ kann nicht gelesen werden.").arg(path);
+}
+
+QString SmtpTexts::attachmentsChanged()
+{
+    return QStringLiteral("Die Anlagen wurden geändert, während die Nachricht vorbereitet wurde.");
 }
 
 QString SmtpTexts::attachmentUnpackable(const QString &path)

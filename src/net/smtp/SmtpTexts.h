@@ -21,6 +21,7 @@ public:
 
     // Why a connection ended or never began.
     static QString timedOut(const QString &server);
+    static QString hungUp(const QString &server);
     static QString garbled(const QString &server);
     static QString hostNotFound();
     static QString connectionRefused();
@@ -45,6 +46,7 @@ public:
     static QString attachmentMissing(const QString &path);
     static QString attachmentUnreadable(const QString &path);
     static QString attachmentUnpackable(const QString &path);
+    static QString attachmentsChanged();
 };
 
 } // namespace OrvVelmora

@@ -43,6 +43,7 @@ SmtpTransaction::Outcome SmtpTransaction::send(const SmtpEnvelope &envelope, con
     for (const QByteArray &piece : message)
         size += piece.size();
     m_session.clearFailure();
+    m_announcedEndLost = false;
     const SmtpSession::Capabilities &caps = m_session.capabilities();
     const bool announced = awaits(envelope);
     const bool tooBig = caps.sizeLimit > 0 && size > caps.sizeLimit;
@@ -58,7 +59,7 @@ SmtpTransaction::Outcome SmtpTransaction::send(const SmtpEnvelope &envelope, con
     const Outcome outcome = sendEnvelope(envelope, size, announced);
     if (outcome != Outcome::Done)
         return outcome;
-    return body(message, envelope.from, next);
+    return body(message, size, envelope.from, next);
 }
 
 /// An envelope announced for a message that does not follow must not turn into
@@ -95,9 +96,11 @@ QList<QByteArray> SmtpTransaction::envelopeLines(const SmtpEnvelope &envelope, q
     QByteArray mail = "MAIL FROM:<" + envelope.from + '>';
     if (envelope.utf8)
         mail += " SMTPUTF8";
-    // A look-ahead does not know its message's size yet (size < 0); the limit
-    // is still checked locally before that message's body goes out.
-    if (m_session.capabilities().size && size >= 0)
+    // An envelope announced ahead declares the size of the message before it:
+    // the messages of a mailing differ only in a few personal words, and the
+    // size is the client's estimate anyway. The limit is still checked
+    // locally before that message's body goes out.
+    if (m_session.capabilities().size)
         mail += " SIZE=" + QByteArray::number(size);
     return {mail + "\r\n", "RCPT TO:<" + envelope.recipient + ">\r\n", "DATA\r\n"};
 }
@@ -169,14 +172,15 @@ SmtpTransaction::Outcome SmtpTransaction::resetAfterRefusal()
     return Outcome::Done;
 }
 
-SmtpTransaction::Outcome SmtpTransaction::body(const QList<QByteArray> &message, const QByteArray &from,
+SmtpTransaction::Outcome SmtpTransaction::body(const QList<QByteArray> &message, qint64 size, const QByteArray &from,
                                                const QByteArray &next)
 {
-    const bool ahead = m_session.capabilities().pipelining && !next.isEmpty();
+    const bool ahead =
+        m_announceAhead && m_session.capabilities().pipelining && !m_session.dropsAnnounced() && !next.isEmpty();
     // Judged by the addresses alone; should the next message's headers need
     // SMTPUTF8 all the same, its send() withdraws this envelope.
     const SmtpEnvelope announced{from, next, hasEightBit(from) || hasEightBit(next)};
-    const QByteArray after = ahead ? envelopeLines(announced, -1).join() : QByteArray();
+    const QByteArray after = ahead ? envelopeLines(announced, size).join() : QByteArray();
     Status status = m_session.connection().writeBody(message, m_session.ioTimeoutMs(), after);
     if (status != Status::Ok)
         return m_session.lost(status, SmtpFailure::Message);
@@ -188,8 +192,10 @@ SmtpTransaction::Outcome SmtpTransaction::body(const QList<QByteArray> &message,
     status = m_session.connection().readReply(reply, m_session.ioTimeoutMs());
     // The body is out; silence or a hang-up now leaves open whether the
     // server kept the message.
-    if (status == Status::Closed || status == Status::Timeout)
+    if (status == Status::Closed || status == Status::Timeout) {
+        m_announcedEndLost = ahead;
         return m_session.lost(status, SmtpFailure::Uncertain);
+    }
     if (status != Status::Ok)
         return m_session.lost(status, SmtpFailure::Message);
     if (codeClass(reply) != 2)

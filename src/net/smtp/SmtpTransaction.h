@@ -18,7 +18,10 @@ namespace OrvVelmora {
 /// are read by the next send(), so in a steady run a message costs one round
 /// trip. Such a look-ahead never delivers anything on its own: unless the
 /// announced message follows, it is withdrawn (RSET, or closing the connection
-/// once the server waits for data). A refusal at MAIL or RCPT is answered
+/// once the server waits for data). Some servers end the session when
+/// commands follow a message's end in one flight (Debian 12's Dovecot
+/// submission service relays the message and then aborts before its reply);
+/// the caller turns announcing off for those. A refusal at MAIL or RCPT is answered
 /// with RSET and leaves the session usable for the next message; only a 421
 /// or a lost connection ends it.
 class SmtpTransaction
@@ -48,15 +51,23 @@ public:
     bool hasLookAhead() const { return m_session.announced().has_value(); }
     /// Withdraws an announced envelope; the session may be closed afterwards.
     Outcome cancelLookAhead();
+    /// Off: every message's end goes alone and its reply is read before the
+    /// next envelope is written (on by default).
+    void setAnnounceAhead(bool on) { m_announceAhead = on; }
+    /// The last send() lost its session after a flight that carried the
+    /// message's end together with the next envelope.
+    bool announcedEndLost() const { return m_announcedEndLost; }
 
 private:
     QList<QByteArray> envelopeLines(const SmtpEnvelope &envelope, qint64 size) const;
     Outcome sendEnvelope(const SmtpEnvelope &envelope, qint64 size, bool written);
-    Outcome body(const QList<QByteArray> &message, const QByteArray &from, const QByteArray &next);
+    Outcome body(const QList<QByteArray> &message, qint64 size, const QByteArray &from, const QByteArray &next);
     Outcome resetAfterRefusal();
 
     SmtpSession &m_session;
     std::function<void()> m_whileWaiting;
+    bool m_announceAhead = true;
+    bool m_announcedEndLost = false;
 };
 
 } // namespace OrvVelmora

@@ -187,6 +187,19 @@ void SmtpTransport::setNextRecipient(const QString &address)
     d->nextRecipient = address;
 }
 
+void SmtpTransport::setAnnounceAhead(bool on)
+{
+    d->transaction.setAnnounceAhead(on);
+}
+bool SmtpTransport::announcedEndLost() const
+{
+    return d->transaction.announcedEndLost();
+}
+bool SmtpTransport::hasAnnounced() const
+{
+    return d->transaction.hasLookAhead();
+}
+
 void SmtpTransport::setWhileWaiting(std::function<void()> work)
 {
     if (!work) {
@@ -357,7 +370,11 @@ qint32 SmtpTransport::Send()
         return -1;
     }
     QString refusal;
-    const std::optional<SmtpMessageContent> content = d->message.content(d->attachments, refusal);
+    const std::optional<bool> loaded = loadAttachments(refusal);
+    if (!loaded)
+        return -1;
+    const std::optional<SmtpMessageContent> content =
+        *loaded ? d->message.content(d->attachments, refusal) : std::nullopt;
     if (!content) {
         // The announced envelope is withdrawn, as this Send() is not the
         // message it was announced for.
@@ -375,10 +392,28 @@ qint32 SmtpTransport::Send()
     return transfer(envelope, message, next.isValid() ? next.encoded() : QByteArray());
 }
 
-qint32 SmtpTransport::transfer(const SmtpEnvelope &envelope, const QList<QByteArray> &message, const QByteArray &next)
+/// Reads, packs and encodes the attachments not read yet, letting the
+/// window's events run between the pieces. Nothing when the transport was
+/// destroyed meanwhile; false with the reason when a file will not do.
+std::optional<bool> SmtpTransport::loadAttachments(QString &refusal)
 {
     d->busy = true;
     d->disconnectRequested = false;
+    d->sinceEvents.start();
+    const std::weak_ptr<bool> alive = d->alive;
+    const SmtpAttachmentList::Load load = d->attachments.load(&refusal, [this, alive] {
+        duringTransfer();
+        return !alive.expired();
+    });
+    if (alive.expired())
+        return std::nullopt;
+    d->busy = false;
+    return load == SmtpAttachmentList::Load::Done;
+}
+
+qint32 SmtpTransport::transfer(const SmtpEnvelope &envelope, const QList<QByteArray> &message, const QByteArray &next)
+{
+    d->busy = true;
     d->sinceEvents.start();
     for (int attempt = 0;; ++attempt) {
         const std::optional<bool> ready = matchLookAhead(envelope);
@@ -479,9 +514,11 @@ void SmtpTransport::takeFailure()
 
 qint32 SmtpTransport::finishSent()
 {
+    // Nothing of an earlier refusal may stick to a message that went through.
     d->failure = Failure::None;
     d->lastReplyCode = 0;
     d->lastReplyText.clear();
+    d->lastError.clear();
     ++d->sentInSession;
     const qint32 sent = d->sentInSession;
     const bool closeNow = d->disconnectRequested;

@@ -135,6 +135,15 @@ public:
     /// to the next Send() only; empty announces nothing. If a different or no
     /// message follows, the announcement is withdrawn without delivering anything.
     void setNextRecipient(const QString &address);
+    /// Off: no envelope is announced, whatever setNextRecipient() says; each
+    /// message's end goes alone and its reply is awaited (on by default).
+    void setAnnounceAhead(bool on);
+    /// The last Send() could not learn its message's fate because the server
+    /// ended the session after a flight that carried the message's end together
+    /// with the next envelope: a server that cannot take announcing ahead.
+    bool announcedEndLost() const;
+    /// The last Send() left the next message's envelope on its way.
+    bool hasAnnounced() const;
 
     /// Forgets every attachment and its read or packed copy.
     void ClearAttachments();
@@ -180,6 +189,7 @@ private:
     bool openSession();
     void failLocally(const QString &text);
     void takeFailure();
+    std::optional<bool> loadAttachments(QString &refusal);
     qint32 transfer(const SmtpEnvelope &envelope, const QList<QByteArray> &message, const QByteArray &next);
     std::optional<bool> retryAfter(int replyCode, int attempt);
     std::optional<bool> reopenSession();

@@ -1,32 +1,38 @@
 #include "net/smtp/ZipPacker.h"
 
-#include <zip.h>
+#include <QFile>
+#include <QFileInfo>
 
-#include <cstdio>
+#include <zip.h>
 
 namespace OrvVelmora {
 
 namespace {
 
-/// The bytes libzip wrote into an in-memory source after zip_close().
-std::optional<QByteArray> readSource(zip_source_t *source)
+/// libzip reports its progress every few kilobytes it compresses; the pump
+/// runs there. It asks whether to go on less evenly, so that question only
+/// reads the pump's last answer.
+struct Slicing
 {
-    if (zip_source_open(source) < 0)
-        return std::nullopt;
-    zip_source_seek(source, 0, SEEK_END);
-    const zip_int64_t size = zip_source_tell(source);
-    zip_source_seek(source, 0, SEEK_SET);
-    QByteArray bytes(size < 0 ? 0 : size, Qt::Uninitialized);
-    const zip_int64_t read = size < 0 ? -1 : zip_source_read(source, bytes.data(), bytes.size());
-    zip_source_close(source);
-    if (read != size)
-        return std::nullopt;
-    return bytes;
+    const ZipPacker::Pump *pump = nullptr;
+    bool stop = false;
+};
+
+void progressed(zip_t *, double, void *state)
+{
+    auto *slicing = static_cast<Slicing *>(state);
+    if (!slicing->stop)
+        slicing->stop = !(*slicing->pump)();
 }
 
-bool addEntry(zip_t *archive, const QString &entryName, const QByteArray &data, const QDateTime &modified)
+int cancelled(zip_t *, void *state)
 {
-    zip_source_t *entry = zip_source_buffer(archive, data.constData(), data.size(), 0);
+    return static_cast<Slicing *>(state)->stop ? 1 : 0;
+}
+
+bool addEntry(zip_t *archive, const QString &source, const QString &entryName)
+{
+    zip_source_t *entry = zip_source_file(archive, QFile::encodeName(source).constData(), 0, -1);
     if (!entry)
         return false;
     const zip_int64_t index =
@@ -35,6 +41,7 @@ bool addEntry(zip_t *archive, const QString &entryName, const QByteArray &data, 
         zip_source_free(entry);
         return false;
     }
+    const QDateTime modified = QFileInfo(source).lastModified();
     if (modified.isValid())
         zip_file_set_mtime(archive, index, static_cast<time_t>(modified.toSecsSinceEpoch()), 0);
     return zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, 0) == 0;
@@ -42,26 +49,26 @@ bool addEntry(zip_t *archive, const QString &entryName, const QByteArray &data, 
 
 } // namespace
 
-std::optional<QByteArray> ZipPacker::pack(const QString &entryName, const QByteArray &data, const QDateTime &modified)
+bool ZipPacker::pack(const QString &source, const QString &entryName, const QString &archivePath, const Pump &pump)
 {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *source = zip_source_buffer_create(nullptr, 0, 0, &error);
-    zip_error_fini(&error);
-    if (!source)
-        return std::nullopt;
-    // The archive closes its source; keeping a reference lets us read the result afterwards.
-    zip_source_keep(source);
-    zip_t *archive = zip_open_from_source(source, ZIP_TRUNCATE, nullptr);
-    std::optional<QByteArray> result;
-    if (archive) {
-        if (addEntry(archive, entryName, data, modified) && zip_close(archive) == 0)
-            result = readSource(source);
-        else
-            zip_discard(archive);
+    int error = 0;
+    zip_t *archive = zip_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!archive)
+        return false;
+    if (!addEntry(archive, source, entryName)) {
+        zip_discard(archive);
+        return false;
     }
-    zip_source_free(source);
-    return result;
+    Slicing slicing{&pump};
+    if (pump) {
+        zip_register_progress_callback_with_state(archive, 0.0, &progressed, nullptr, &slicing);
+        zip_register_cancel_callback_with_state(archive, &cancelled, nullptr, &slicing);
+    }
+    // The compression happens here, in pieces of a few kilobytes.
+    if (zip_close(archive) == 0)
+        return true;
+    zip_discard(archive);
+    return false;
 }
 
 } // namespace OrvVelmora

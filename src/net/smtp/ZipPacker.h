@@ -1,20 +1,24 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
-#include <optional>
+#include <functional>
 
 namespace OrvVelmora {
 
-/// Packs one file's bytes into a ZIP archive held in memory (libzip), the entry
-/// deflated and named in UTF-8 so umlauts survive on every unpacker.
+/// Packs one file into a ZIP archive file (libzip), the entry deflated and
+/// named in UTF-8 so umlauts survive on every unpacker. The file is read and
+/// compressed piece by piece; neither it nor the archive is ever held in memory.
 class ZipPacker
 {
 public:
-    /// The archive, or nothing when libzip failed.
-    static std::optional<QByteArray> pack(const QString &entryName, const QByteArray &data, const QDateTime &modified);
+    /// Runs every few kilobytes of compression; false gives the packing up.
+    using Pump = std::function<bool()>;
+
+    /// Writes the archive to `archive`, holding `source` under `entryName`
+    /// with the source's modification time; false when libzip failed or the
+    /// pump gave up.
+    static bool pack(const QString &source, const QString &entryName, const QString &archive, const Pump &pump);
 };
 
 } // namespace OrvVelmora

@@ -5,7 +5,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLoggingCategory>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -275,6 +278,46 @@ TEST_F(SmtpSessionFaultTest, TransportDeletedWhileWaitingForTheGoodbye)
     EXPECT_EQ(doomed, nullptr);
     EXPECT_LT(clock.elapsed(), 1500) << "the wait ends with the transport";
     EXPECT_TRUE(server->waitForClosedSessions(1));
+}
+
+// Packing and encoding a large file happen in pieces with events between
+// them; an event may delete the transport in the middle.
+TEST_F(SmtpSessionFaultTest, ALargeAttachmentIsPackedWithoutHoldingTheWindow)
+{
+    server = std::make_unique<SmtpTestServer>();
+    ASSERT_TRUE(server->start()) << server->errorText().toStdString();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Preisliste.bin"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray block(1024 * 1024, Qt::Uninitialized);
+    for (int i = 0; i < 12; ++i) {
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
+        file.write(block);
+    }
+    file.close();
+
+    aim(transport);
+    transport.AddAttachment(path, true);
+    ASSERT_TRUE(transport.Connect());
+    platform.restartEventGapClock();
+    EXPECT_GE(transport.Send(), 1) << transport.LastError().toStdString();
+    expectWindowKeptRunning();
+    ASSERT_EQ(server->messages().size(), 1);
+    EXPECT_GT(server->messages().constFirst().size(), 12 * 1024 * 1024);
+
+    platform.runRealEvents = true;
+    auto *doomed = new SmtpTransport;
+    aim(*doomed);
+    doomed->AddAttachment(path, true);
+    ASSERT_TRUE(doomed->Connect());
+    QTimer::singleShot(100, [&doomed] {
+        delete doomed;
+        doomed = nullptr;
+    });
+    EXPECT_EQ(doomed->Send(), -1);
+    EXPECT_EQ(doomed, nullptr);
+    EXPECT_EQ(server->messages().size(), 1);
 }
 
 } // namespace
