@@ -81,7 +81,7 @@ protected:
         clock.start();
         run.run(std::nullopt);
         RunFigures figures;
-        figures.seconds = clock.nsecsElapsed() / 1e9;
+        figures.seconds = double(clock.nsecsElapsed()) / 1e9;
         // The pane counts this run only; the journal must agree with it.
         figures.sent = view.labels.value(SendLabel::lblOK).toInt();
         figures.notSent = view.labels.value(SendLabel::lblError).toInt();

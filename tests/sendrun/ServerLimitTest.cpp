@@ -95,7 +95,7 @@ TEST_F(ServerLimitTest, RefusedConnectionsPauseTheRunOnceWithLongerWaitsEachRoun
     std::printf("server figures: connection limit (421 at the greeting from the second session) delivered %d, "
                 "sent %d, not sent %d, unsicher %d, sessions %d, %.1f s (waits 0.15/0.3/0.6 s)\n",
                 int(server->messages().size()), counter(SendLabel::lblOK), counter(SendLabel::lblError),
-                count(states, RecipientState::Uncertain), server->sessionCount(), clock.elapsed() / 1000.0);
+                count(states, RecipientState::Uncertain), server->sessionCount(), double(clock.elapsed()) / 1000.0);
     // One connection that carried three messages, the reconnect refused,
     // then one attempt per round, not one per recipient.
     EXPECT_EQ(server->sessionCount(), 5);

@@ -311,7 +311,7 @@ TEST_F(SmtpSessionFaultTest, ALargeAttachmentIsPackedWithoutHoldingTheWindow)
     aim(*doomed);
     doomed->AddAttachment(path, true);
     ASSERT_TRUE(doomed->Connect());
-    QTimer::singleShot(100, [&doomed] {
+    QTimer::singleShot(100, qApp, [&doomed] {
         delete doomed;
         doomed = nullptr;
     });
