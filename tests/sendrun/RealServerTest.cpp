@@ -44,7 +44,7 @@ protected:
     std::string startServers(MailServerStack::Options options)
     {
         stack = std::make_unique<MailServerStack>(options);
-        const std::string problem = stack->start().toStdString();
+        std::string problem = stack->start().toStdString();
         if (!problem.empty() && qEnvironmentVariable("CI") == QLatin1String("true"))
             ADD_FAILURE() << "servers did not start: " << problem;
         return problem;

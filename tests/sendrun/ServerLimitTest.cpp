@@ -171,7 +171,7 @@ TEST_F(ServerLimitTest, AMessageTooBigForTheServerIsNeverRetried)
     view.attachmentRows = {{big.fileName(), false}};
     auto states = run({50, 50, 50});
     EXPECT_TRUE(server->mailTimes().isEmpty()) << "the declared SIZE is known before any MAIL";
-    for (const JournalRecipient &r : states) {
+    for (const JournalRecipient &r : std::as_const(states)) {
         EXPECT_EQ(r.state, RecipientState::Refused);
         EXPECT_EQ(r.attempts, 1);
     }
@@ -181,7 +181,7 @@ TEST_F(ServerLimitTest, AMessageTooBigForTheServerIsNeverRetried)
     view.settings.SenderAddress = QStringLiteral("m552@velmora.example");
     states = run({50, 50, 50});
     EXPECT_EQ(server->mailTimes().size(), 2);
-    for (const JournalRecipient &r : states) {
+    for (const JournalRecipient &r : std::as_const(states)) {
         EXPECT_EQ(r.state, RecipientState::Refused);
         EXPECT_EQ(r.replyCode, 552);
         EXPECT_EQ(r.attempts, 1);

@@ -233,7 +233,7 @@ TEST_F(WizardForm, AccountButtonChangesTheSettingsTheNextRunReads)
     mail.internal().setSmtpServer(QStringLiteral("alt.example"));
     mail.internal().setSenderAddress(QStringLiteral("ich@x.example"));
     bool dialogSeen = false;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, qApp, [&] {
         auto *dialog = qobject_cast<frmEMailSetup *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
