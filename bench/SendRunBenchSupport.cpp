@@ -169,7 +169,7 @@ EngineRun runEngine(GapMeter &meter, quint16 port, const QString &attachment, in
 
 QString writeAttachment(const QString &directory)
 {
-    const QString path = QDir(directory).filePath(QStringLiteral("Preisliste.txt"));
+    QString path = QDir(directory).filePath(QStringLiteral("Preisliste.txt"));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         for (int i = 0; i < 400; ++i)
