@@ -481,7 +481,7 @@ void DemoDriver::writeSummary()
         {QStringLiteral("sent"), ok->text().toInt()},
         {QStringLiteral("refused"), error->text().toInt()},
         {QStringLiteral("not_sent"), m_notSent},
-        {QStringLiteral("seconds"), m_sendMs / 1000.0},
+        {QStringLiteral("seconds"), double(m_sendMs) / 1000.0},
         {QStringLiteral("confirmation"), m_confirmation},
         {QStringLiteral("preview"), m_preview},
     };

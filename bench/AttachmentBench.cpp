@@ -73,10 +73,10 @@ bool sendThreeWith(const QString &path, bool zip, quint16 port, GapMeter &meter)
     }
     transport.Disconnect();
     const char *kind = zip ? "zipped" : "plain";
-    std::printf("attachment_100mb_%s_longest_event_gap: %.1f ms\n", kind, meter.longestGapNs / 1e6);
-    std::printf("attachment_100mb_%s_longest_event_gap_cpu: %.1f ms\n", kind, meter.longestCpuGapNs / 1e6);
+    std::printf("attachment_100mb_%s_longest_event_gap: %.1f ms\n", kind, double(meter.longestGapNs) / 1e6);
+    std::printf("attachment_100mb_%s_longest_event_gap_cpu: %.1f ms\n", kind, double(meter.longestCpuGapNs) / 1e6);
     std::printf("attachment_100mb_%s_peak_memory: %.2f x file size\n", kind,
-                (memoryKb("VmHWM:") - before) * 1024.0 / kFileBytes);
+                double(memoryKb("VmHWM:") - before) * 1024.0 / kFileBytes);
     return sent;
 }
 

@@ -56,7 +56,8 @@ double cpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 /// One run; the journal is used when given. Zeros when not every message went out.
@@ -81,7 +82,7 @@ Turn oneRun(PlainView &view, SendJournal *journal)
     const int sent = view.labelText(SendLabel::lblOK).toInt() - before;
     if (sent != kRecipients)
         return {};
-    return {sent / (clock.nsecsElapsed() / 1e9), (cpuSeconds() - cpuBefore) * 1e6 / sent};
+    return {sent / (double(clock.nsecsElapsed()) / 1e9), (cpuSeconds() - cpuBefore) * 1e6 / sent};
 }
 
 /// CPU microseconds the journal alone spends on one message ("wird gesendet", then the reply).

@@ -82,7 +82,7 @@ double cpuMicros()
 {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e6 + now.tv_nsec / 1e3;
+    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
 }
 
 QString fiveKilobyteTemplate()
@@ -106,7 +106,7 @@ void run(const char *name, const MergeRowSource &recipients, MergeTarget target)
     for (int row = 1; row <= kRecipients; ++row)
         total += MergeText(recipients, row, text, target).size();
     const double cpu = (cpuMicros() - cpuStart) / kRecipients;
-    const double wall = timer.nsecsElapsed() / 1e3 / kRecipients;
+    const double wall = double(timer.nsecsElapsed()) / 1e3 / kRecipients;
     std::printf("%s: %.2f us_per_recipient (cpu; wall %.2f us, template %lld chars, %lld chars out)\n", name, cpu, wall,
                 static_cast<long long>(text.size()), static_cast<long long>(total));
 }

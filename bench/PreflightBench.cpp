@@ -67,7 +67,7 @@ double best(const std::function<void()> &work)
         QElapsedTimer timer;
         timer.start();
         work();
-        fastest = std::min(fastest, timer.nsecsElapsed() / 1e6);
+        fastest = std::min(fastest, double(timer.nsecsElapsed()) / 1e6);
     }
     return fastest;
 }
@@ -91,7 +91,10 @@ int main(int argc, char **argv)
     MailingDraft draft{QStringLiteral("Angebot für <#KD_Vorname#>"),
                        QStringLiteral("Guten Tag <#KD_ANREDE#> <#KD_VORNAME#> <#KD_NAME#>,\n<#KD_VORNAM#> aus "
                                       "<#KD_ORT#>, Kunde <#KD_NUMMER#>\nMit freundlichen Grüßen"),
-                       QStringLiteral("{\\rtf1 Guten Tag}"), attachments, &recipients};
+                       QStringLiteral("{\\rtf1 Guten Tag}"),
+                       attachments,
+                       &recipients,
+                       {}};
     for (int row = 1; row <= kRecipients; ++row)
         draft.rows.append(row);
     const MailingCheck check = MailingCheck::standard();

@@ -38,19 +38,19 @@ bool fillCustomers(QSqlDatabase &db)
     for (int n = 1; n <= kCustomers; ++n) {
         const QString i = QString::number(n);
         const QVariantList values{n,
-                                  n % 2 ? "Herr" : "Frau",
-                                  "Vorname" + i,
-                                  "Nachname" + i,
-                                  "Firma " + i + " GmbH",
-                                  "Abteilung " + QString::number(n % 7),
-                                  "Ansprechpartner " + i,
-                                  "Hauptstraße " + QString::number(n % 300),
+                                  n % 2 ? QStringLiteral("Herr") : QStringLiteral("Frau"),
+                                  QStringLiteral("Vorname") + i,
+                                  QStringLiteral("Nachname") + i,
+                                  QStringLiteral("Firma ") + i + QStringLiteral(" GmbH"),
+                                  QStringLiteral("Abteilung ") + QString::number(n % 7),
+                                  QStringLiteral("Ansprechpartner ") + i,
+                                  QStringLiteral("Hauptstraße ") + QString::number(n % 300),
                                   QString::number(10000 + n % 89999),
-                                  "Ort" + QString::number(n % 500),
-                                  "Deutschland",
-                                  "kunde" + i + "@example.org",
-                                  "Frei 1",
-                                  "Frei 2",
+                                  QStringLiteral("Ort") + QString::number(n % 500),
+                                  QStringLiteral("Deutschland"),
+                                  QStringLiteral("kunde") + i + QStringLiteral("@example.org"),
+                                  QStringLiteral("Frei 1"),
+                                  QStringLiteral("Frei 2"),
                                   QString(),
                                   n % 5};
         for (int v = 0; v < values.size(); ++v)
@@ -65,7 +65,7 @@ double cpuSeconds()
 {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return now.tv_sec + now.tv_nsec / 1e9;
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 struct Timing
@@ -81,7 +81,7 @@ Timing timeOf(const std::function<void()> &work)
     timer.start();
     const double cpuStart = cpuSeconds();
     work();
-    return {timer.nsecsElapsed() / 1e9, cpuSeconds() - cpuStart};
+    return {double(timer.nsecsElapsed()) / 1e9, cpuSeconds() - cpuStart};
 }
 
 void report(const char *name, const Timing &timing)
@@ -126,7 +126,7 @@ int main(int argc, char **argv)
         report("transfer_all_100k_again_all_duplicates", again);
         report("sort_100k_customers_by_name", sort);
         report("remove_all_100k", remove);
-        std::printf("peak_rss: %.1f MB\n", usage.ru_maxrss / 1024.0);
+        std::printf("peak_rss: %.1f MB\n", double(usage.ru_maxrss) / 1024.0);
         pane.CloseCustomers();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bench"));

@@ -25,7 +25,7 @@ double threadCpuMs()
 {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 struct Timing
@@ -45,7 +45,7 @@ Timing median(int runs, const std::function<void()> &work)
         const double cpuStart = threadCpuMs();
         timer.start();
         work();
-        wall.push_back(timer.nsecsElapsed() / 1e6);
+        wall.push_back(double(timer.nsecsElapsed()) / 1e6);
         cpu.push_back(threadCpuMs() - cpuStart);
     }
     std::nth_element(wall.begin(), wall.begin() + runs / 2, wall.end());
@@ -110,10 +110,10 @@ int main(int argc, char **argv)
     RtfDocumentBuilder::load(gross, document);
     QByteArray written;
     const Timing write = median(9, [&] { written = RtfWriter::write(document); });
-    std::printf("rtf_input_size: %.2f MB\n", gross.size() / 1e6);
+    std::printf("rtf_input_size: %.2f MB\n", double(gross.size()) / 1e6);
     report("rtf_read_1_4mb", read);
     report("rtf_write_1_4mb", write);
-    std::printf("rtf_written_size: %.2f MB\n", written.size() / 1e6);
+    std::printf("rtf_written_size: %.2f MB\n", double(written.size()) / 1e6);
 
     const QByteArray letter = merged(letterTemplate());
     constexpr int kRecipients = 2000;
@@ -121,7 +121,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < kRecipients; ++i)
             (void)RtfToHtml::convert(letter);
     });
-    std::printf("rtf_letter_size: %.1f kB\n", letter.size() / 1e3);
+    std::printf("rtf_letter_size: %.1f kB\n", double(letter.size()) / 1e3);
     report("rtf_to_html_per_recipient", all, kRecipients);
     return 0;
 }

@@ -162,14 +162,14 @@ EngineRun runEngine(GapMeter &meter, quint16 port, const QString &attachment, in
     clock.start();
     meter.start();
     run.run();
-    const double seconds = clock.nsecsElapsed() / 1e9;
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
     PlatformServices::setInstance(nullptr);
     return {view.labelText(SendLabel::lblOK).toInt(), view.labelText(SendLabel::lblError).toInt(), seconds};
 }
 
 QString writeAttachment(const QString &directory)
 {
-    const QString path = QDir(directory).filePath(QStringLiteral("Preisliste.txt"));
+    QString path = QDir(directory).filePath(QStringLiteral("Preisliste.txt"));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         for (int i = 0; i < 400; ++i)
@@ -183,7 +183,7 @@ void printFigures(const char *prefix, int sent, int refused, double seconds, con
     std::printf("%s_refused: %d messages\n", prefix, refused);
     std::printf("%s_throughput: %.0f msgs/s\n", prefix, sent / seconds);
     std::printf("%s_total: %.2f s\n", prefix, seconds);
-    std::printf("%s_longest_event_gap: %.1f ms\n", prefix, meter.longestGapNs / 1e6);
+    std::printf("%s_longest_event_gap: %.1f ms\n", prefix, double(meter.longestGapNs) / 1e6);
     std::printf("%s_event_runs: %lld runs\n", prefix, static_cast<long long>(meter.runs));
 }
 

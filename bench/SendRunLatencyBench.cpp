@@ -36,7 +36,7 @@ double sendRun(quint16 port, int recipients)
 {
     GapMeter meter;
     const EngineRun run = runEngine(meter, port, QString(), recipients);
-    std::printf("sendrun_rtt20_%d_longest_event_gap: %.1f ms\n", recipients, meter.longestGapNs / 1e6);
+    std::printf("sendrun_rtt20_%d_longest_event_gap: %.1f ms\n", recipients, double(meter.longestGapNs) / 1e6);
     return run.sent == recipients ? run.sent / run.seconds : 0.0;
 }
 

@@ -81,7 +81,7 @@ void sendThroughWizard(CMail &mail, GapMeter &meter, Outcome &outcome)
     clock.start();
     meter.start();
     form.mainWizard()->finishButton()->click();
-    outcome.seconds = clock.nsecsElapsed() / 1e9;
+    outcome.seconds = double(clock.nsecsElapsed()) / 1e9;
     outcome.sent = form.sendStatus()->label(SendLabel::lblOK)->text().toInt();
     outcome.refused = form.sendStatus()->label(SendLabel::lblError)->text().toInt();
     form.mainWizard()->cancelButton()->click();

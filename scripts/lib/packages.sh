@@ -27,3 +27,5 @@ RUNTIME_TEST_PACKAGES=(python3-aiosmtpd postgresql postfix dovecot-core dovecot-
 FORMAT_PACKAGES=(clang-format)
 # scripts/lib/check-package.sh: CPack's shlibdeps and debug-symbol split, lintian, pkg-config.
 PACKAGE_CHECK_PACKAGES=(dpkg-dev binutils lintian pkg-config)
+# scripts/lib/check-tidy.sh: clazy and clang-tidy, both on LLVM 14.
+TIDY_PACKAGES=(clazy clang-tidy)

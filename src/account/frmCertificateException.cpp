@@ -122,7 +122,7 @@ TrustedCertificate frmCertificateException::askToTrust(const QString &server, qi
     if (transport.LastFailure() == SmtpTransport::Failure::CertificateChanged)
         reasons << QStringLiteral("Der Server legt nicht mehr das Zertifikat vor, dem Sie vertraut haben.");
     reasons << TrustedCertificate::reasons(errors);
-    const TrustedCertificate pin = TrustedCertificate::granted(server, port, certificate, errors);
+    TrustedCertificate pin = TrustedCertificate::granted(server, port, certificate, errors);
     frmCertificateException question(server, certificate, reasons, parent);
     // An expired or revoked certificate is no server's own certificate: it is
     // shown with the reason, and only declining is possible.

@@ -103,16 +103,16 @@ QList<ToolDefinition> variableTools()
 }
 
 /// A band written as its tool ids in order, "|" standing for a group separator.
-QList<BandEntry> entries(const QStringList &layout)
+QList<BandEntry> entries(std::initializer_list<const char *> layout)
 {
     QList<BandEntry> result;
     bool separator = false;
-    for (const QString &item : layout) {
-        if (item == QLatin1String("|")) {
+    for (const char *item : layout) {
+        if (qstrcmp(item, "|") == 0) {
             separator = true;
             continue;
         }
-        result.append({item, separator, {}, {}});
+        result.append({QLatin1String(item), separator, {}, {}});
         separator = false;
     }
     return result;

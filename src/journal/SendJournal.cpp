@@ -110,12 +110,18 @@ std::optional<SavedMailing> contentFrom(const QByteArray &json)
     const QJsonObject o = QJsonDocument::fromJson(json).object();
     if (o.isEmpty())
         return std::nullopt;
-    SavedMailing content{o.value(QStringLiteral("subject")).toString(), o.value(QStringLiteral("rtf")).toString(),
-                         o.value(QStringLiteral("priority")).toInt(1), o.value(QStringLiteral("readReceipt")).toBool()};
-    for (const QJsonValue &a : o.value(QStringLiteral("attachments")).toArray())
+    SavedMailing content{o.value(QStringLiteral("subject")).toString(),
+                         o.value(QStringLiteral("rtf")).toString(),
+                         o.value(QStringLiteral("priority")).toInt(1),
+                         o.value(QStringLiteral("readReceipt")).toBool(),
+                         {},
+                         {}};
+    const QJsonArray attachments = o.value(QStringLiteral("attachments")).toArray();
+    for (const auto &a : attachments)
         content.attachments.append({a.toObject().value(QStringLiteral("path")).toString(),
                                     a.toObject().value(QStringLiteral("zip")).toBool()});
-    for (const QJsonValue &r : o.value(QStringLiteral("recipients")).toArray()) {
+    const QJsonArray recipients = o.value(QStringLiteral("recipients")).toArray();
+    for (const auto &r : recipients) {
         QMap<QString, QString> row;
         const QJsonObject fields = r.toObject();
         for (auto it = fields.begin(); it != fields.end(); ++it)

@@ -12,7 +12,7 @@ CoalescingSendView::CoalescingSendView(SendRunView &target, int intervalMs)
     , m_intervalMs(intervalMs)
 {
     m_timer.setSingleShot(true);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { flushQuietly(); });
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { flushQuietly(); });
 }
 
 CoalescingSendView::~CoalescingSendView()

@@ -23,7 +23,7 @@ JournalledSendRun::JournalledSendRun(SmtpTransport &transport, SendRunView &view
 {
 }
 
-void JournalledSendRun::run(std::optional<MailingPlan> continuation)
+void JournalledSendRun::run(const std::optional<MailingPlan> &continuation)
 {
     if (!SendRun::accountReady(m_view))
         return;
@@ -119,7 +119,7 @@ std::optional<DuplicateAddresses> JournalledSendRun::confirmed(DeliveryBook &boo
 
 QList<PreflightFinding> JournalledSendRun::findings(const DeliveryBook &book, const MailingPlan &plan) const
 {
-    MailingDraft draft{m_view.subject(), m_view.messageText(), m_view.messageRtf(), m_view.attachments(), &m_rows};
+    MailingDraft draft{m_view.subject(), m_view.messageText(), m_view.messageRtf(), m_view.attachments(), &m_rows, {}};
     for (qint32 row = 1; row <= m_rows.rowCount(); ++row)
         if (book.standing(row) != Standing::Sent)
             draft.rows.append(row);
@@ -143,7 +143,8 @@ QList<PreflightFinding> JournalledSendRun::findings(const DeliveryBook &book, co
 
 SavedMailing JournalledSendRun::content() const
 {
-    SavedMailing saved{m_view.subject(), m_view.messageRtf(), m_view.priorityIndex(), m_view.readReceiptChecked()};
+    SavedMailing saved{
+        m_view.subject(), m_view.messageRtf(), m_view.priorityIndex(), m_view.readReceiptChecked(), {}, {}};
     for (const SendAttachment &attachment : m_view.attachments())
         saved.attachments.append({attachment.fileName, attachment.zip});
     for (qint32 row = 1; row <= m_rows.rowCount(); ++row)

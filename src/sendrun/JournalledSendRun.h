@@ -57,7 +57,7 @@ public:
 
     /// The whole run; `continuation` is the interrupted mailing the person
     /// chose to continue when the wizard opened.
-    void run(std::optional<MailingPlan> continuation);
+    void run(const std::optional<MailingPlan> &continuation);
     /// Ends the run after the current message and shows no failure list.
     void close() { m_closing = true; }
 

@@ -30,7 +30,8 @@ QString cellText(const MailingDraft &draft, qint32 row, const QString &key)
 const MergeField *meantField(const QString &typed)
 {
     QString name = typed;
-    name.remove(QRegularExpression(QStringLiteral("\\s")));
+    static const QRegularExpression blanks(QStringLiteral("\\s"));
+    name.remove(blanks);
     for (const MergeField &field : MergeFields())
         if (field.token.compare(name, Qt::CaseInsensitive) == 0)
             return &field;

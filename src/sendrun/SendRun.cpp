@@ -39,8 +39,8 @@ SendRun::SendRun(SmtpTransport &transport, SendRunView &view, SendRecipients &re
     , m_view(view)
     , m_recipients(recipients)
 {
-    m_progressConnection =
-        QObject::connect(&transport, &SmtpTransport::Progress, [this](qint32 percent) { showUploaded(percent); });
+    m_progressConnection = QObject::connect(&transport, &SmtpTransport::Progress, &transport,
+                                            [this](qint32 percent) { showUploaded(percent); });
 }
 
 SendRun::~SendRun()

@@ -16,6 +16,7 @@
 
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -120,10 +121,11 @@ TEST_F(AccountDialog, OpensWithTheFocusOnTheFirstEmptyField)
             dialog.cmdCancel()->click();
         });
         dialog.showModal();
-        if (c.focus)
+        if (c.focus) {
             EXPECT_EQ(focused, QLatin1String(c.focus));
-        else
+        } else {
             EXPECT_FALSE(focused.endsWith(QLatin1String("Text"))) << focused.toStdString();
+        }
     }
 }
 
@@ -137,15 +139,15 @@ TEST_F(AccountDialog, RefusesASaveWithOneMessageAndFocusOnTheField)
         const char *focusField;
     } cases[] = {
         {"blank address and empty server: the address is named first",
-         {{"sevEMail", "   "}, {"sevServer", ""}},
+         {{u"sevEMail"_s, u"   "_s}, {u"sevServer"_s, QString()}},
          QStringLiteral("Sie müssen eine gültige e-Mail Adresse eingeben."),
          "sevEMail"},
         {"blank server",
-         {{"sevEMail", "neu@example.org"}, {"sevServer", "  "}},
+         {{u"sevEMail"_s, u"neu@example.org"_s}, {u"sevServer"_s, u"  "_s}},
          QStringLiteral("Sie müssen einen Postausgangsserver eingeben."),
          "sevServer"},
-        {"port 0", {{"sevPort", "0"}}, kPortRange, "sevPort"},
-        {"port above 65535", {{"sevPort", "70000"}}, kPortRange, "sevPort"},
+        {"port 0", {{u"sevPort"_s, u"0"_s}}, kPortRange, "sevPort"},
+        {"port above 65535", {{u"sevPort"_s, u"70000"_s}}, kPortRange, "sevPort"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -159,7 +161,7 @@ TEST_F(AccountDialog, RefusesASaveWithOneMessageAndFocusOnTheField)
         EXPECT_EQ(platform.messages[0].caption, QStringLiteral("Systemmeldung..."));
         EXPECT_EQ(platform.messages[0].icon, MessageIcon::Information);
         EXPECT_EQ(platform.messages[0].buttons, MessageButtons::Ok);
-        EXPECT_EQ(dialog.focusWidget(), dialog.findChild<LabelledField *>(c.focusField)->lineEdit());
+        EXPECT_EQ(dialog.focusWidget(), dialog.findChild<LabelledField *>(QLatin1String(c.focusField))->lineEdit());
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         EXPECT_EQ(held(mail), before);
         EXPECT_FALSE(QFile::exists(mail.configFileName));
@@ -175,30 +177,30 @@ TEST_F(AccountDialog, StoresTrimmedFieldsAndWritesTheSettingsFile)
         const char *stored; // '|'-separated in key order: Name, EMail, Firma, Antwort, Server, Port, USR, PWD
     } cases[] = {
         {"a single letter counts as an address",
-         {{"sevEMail", "x"}},
+         {{u"sevEMail"_s, u"x"_s}},
          "Anna Alt|x|Alt GmbH|antwort@alt.example|smtp.alt.example|587|anna| alt geheim "},
         {"blanks trimmed except in the password",
-         {{"sevName", "  Bea Neu "},
-          {"sevEMail", " bea@neu.example "},
-          {"sevServer", " mail.neu.example "},
-          {"sevUserName", "  bea  "},
-          {"sevKennwort", "  pass wort  "},
-          {"sevPort", " 465"}},
+         {{u"sevName"_s, u"  Bea Neu "_s},
+          {u"sevEMail"_s, u" bea@neu.example "_s},
+          {u"sevServer"_s, u" mail.neu.example "_s},
+          {u"sevUserName"_s, u"  bea  "_s},
+          {u"sevKennwort"_s, u"  pass wort  "_s},
+          {u"sevPort"_s, u" 465"_s}},
          "Bea Neu|bea@neu.example|Alt GmbH|antwort@alt.example|mail.neu.example|465|bea|  pass wort  "},
         {"server and address only: the rest saved empty",
-         {{"sevName", ""},
-          {"sevEMail", "c@d.e"},
-          {"sevFirma", ""},
-          {"sevAntwortAdresse", ""},
-          {"sevServer", "s"},
-          {"sevUserName", ""},
-          {"sevKennwort", ""}},
+         {{u"sevName"_s, QString()},
+          {u"sevEMail"_s, u"c@d.e"_s},
+          {u"sevFirma"_s, QString()},
+          {u"sevAntwortAdresse"_s, QString()},
+          {u"sevServer"_s, u"s"_s},
+          {u"sevUserName"_s, QString()},
+          {u"sevKennwort"_s, QString()}},
          "|c@d.e|||s|587||"},
         {"letters in the port keep the stored port",
-         {{"sevPort", "abc"}},
+         {{u"sevPort"_s, u"abc"_s}},
          "Anna Alt|anna@alt.example|Alt GmbH|antwort@alt.example|smtp.alt.example|587|anna| alt geheim "},
         {"a fraction is rounded half to even",
-         {{"sevPort", "24.5"}},
+         {{u"sevPort"_s, u"24.5"_s}},
          "Anna Alt|anna@alt.example|Alt GmbH|antwort@alt.example|smtp.alt.example|24|anna| alt geheim "},
     };
     for (const auto &c : cases) {
@@ -226,7 +228,7 @@ TEST_F(AccountDialog, WithoutAKeyringThePasswordGoesIntoTheFileAndTheDialogSaysS
     QFile::remove(mail.configFileName);
     for (int save = 0; save < 2; ++save) {
         frmEMailSetup dialog(&mail);
-        type(dialog, {{"sevKennwort", "geheim"}});
+        type(dialog, {{u"sevKennwort"_s, u"geheim"_s}});
         dialog.Save();
     }
     ASSERT_EQ(platform.messages.size(), 1);
@@ -241,7 +243,7 @@ TEST_F(AccountDialog, CancelStoresNothing)
 {
     const QStringList before = held(mail);
     frmEMailSetup dialog(&mail);
-    type(dialog, {{"sevName", "Geändert"}, {"sevServer", "anders.example"}, {"sevPort", "99"}});
+    type(dialog, {{u"sevName"_s, u"Geändert"_s}, {u"sevServer"_s, u"anders.example"_s}, {u"sevPort"_s, u"99"_s}});
     QTest::mouseClick(dialog.cmdCancel(), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(held(mail), before);

@@ -286,7 +286,8 @@ TEST_F(AccountSecurity, ManInTheMiddleCertificatesAreAskedAboutWithTheirReasons)
             QString::fromLatin1(QSslCertificate(pem.readAll()).digest(QCryptographicHash::Sha256).toHex());
         const QString server =
             *c.pinned ? QStringLiteral("127.0.0.1:%1").arg(mitm.port()) : QStringLiteral("127.0.0.1");
-        mail.setAccountOptions({{}, {}, {}, (server + ' ' + sha + ' ' + QLatin1String(c.pinned)).trimmed(), {}});
+        mail.setAccountOptions(
+            {{}, {}, {}, (server + QLatin1Char(' ') + sha + QLatin1Char(' ') + QLatin1String(c.pinned)).trimmed(), {}});
         QList<QLabel *> richLabels;
         QString reason, subject;
         bool trustable = !c.trustable;
@@ -351,9 +352,10 @@ TEST_F(AccountSecurity, UnencryptedRelayOnlyWhenAskedAndWithoutUserName)
                                                      .arg(relay.port())));
         }
         EXPECT_EQ(outcome == kSuccess, c.delivered) << outcome.toStdString();
-        if (c.asked && !c.delivered)
+        if (c.asked && !c.delivered) {
             EXPECT_TRUE(outcome.startsWith(QStringLiteral("Die Testnachricht wurde nicht gesendet: Der Server")))
                 << "the connection was made; only the user declined";
+        }
         EXPECT_EQ(relay.messages().size(), c.delivered ? 1 : 0);
         EXPECT_EQ(!dialog.chkUnverschluesselt()->isHidden(), c.delivered);
         if (c.delivered) {

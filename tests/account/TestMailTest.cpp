@@ -115,9 +115,10 @@ TEST_F(TestMailRun, ReportsEachOutcomeInOneBoxAndRestoresButtonsAndPointer)
             EXPECT_GT(box.text.size(), c.expectedStart.size());
         else
             EXPECT_EQ(box.text, c.expectedStart);
-        if (c.sessions == 0 && c.reasonFollows)
+        if (c.sessions == 0 && c.reasonFollows) {
             EXPECT_TRUE(box.text.contains(QStringLiteral("„%1“ an Port 1 ").arg(server.host())))
                 << "names server and port" << qPrintable(box.text);
+        }
         EXPECT_EQ(box.caption, c.caption);
         EXPECT_EQ(box.icon, c.icon);
         EXPECT_EQ(box.buttons, MessageButtons::Ok);

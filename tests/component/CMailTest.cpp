@@ -22,13 +22,13 @@ struct WizardCloser
 
     void arm()
     {
-        QTimer::singleShot(0, [this] { closeWhenShown(); });
+        QTimer::singleShot(0, qApp, [this] { closeWhenShown(); });
     }
     void closeWhenShown()
     {
         QWidget *modal = QApplication::activeModalWidget();
         if (!modal) {
-            QTimer::singleShot(10, [this] { closeWhenShown(); });
+            QTimer::singleShot(10, qApp, [this] { closeWhenShown(); });
             return;
         }
         caption = modal->windowTitle();

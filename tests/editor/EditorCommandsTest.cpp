@@ -207,7 +207,7 @@ TEST_F(EditorCommands, PasteTakesRichTextThenHtmlThenPlainTextAndNothingElse)
         services.clipboard = paste.clipboard;
         click("EditPaste");
         EXPECT_EQ(box().Text(), QString::fromUtf8(paste.text));
-        select(1, box().Text().size());
+        select(1, int(box().Text().size()));
         EXPECT_TRUE(!paste.bold || box().SelBold() == true);
         EXPECT_EQ(QApplication::focusWidget(), &box());
     }

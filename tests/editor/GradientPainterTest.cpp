@@ -95,7 +95,7 @@ TEST_P(GradientPixels, BandsHaveTheirColours)
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, GradientPixels, ::testing::ValuesIn(kCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &test) { return std::string(test.param.name); });
 
 TEST(GradientPainter, GreenAndBlueStepOnTheirOwn)
 {

@@ -161,14 +161,14 @@ TEST(JournalRules, ACrashLeftoverIsUncertainAndTheSameCustomerOrAddressTwiceIsOn
     EXPECT_EQ(first.wantedCount(), 2);
     EXPECT_EQ(first.wantedDuplicates(), 1) << "the customer who shares an address";
     first.beginSend(1);
-    EXPECT_EQ(journal.recipients(mailing).first().state, RecipientState::Sending);
+    EXPECT_EQ(journal.recipients(mailing).constFirst().state, RecipientState::Sending);
 
     DeliveryBook afterCrash(journal, mailing);
     afterCrash.load(rows, rows.rowCount(), DuplicateAddresses::SendEach);
-    EXPECT_EQ(journal.recipients(mailing).first().state, RecipientState::Uncertain);
+    EXPECT_EQ(journal.recipients(mailing).constFirst().state, RecipientState::Uncertain);
     EXPECT_EQ(afterCrash.standing(1), Standing::Uncertain);
     EXPECT_FALSE(afterCrash.wanted(1));
-    EXPECT_EQ(afterCrash.failures().first().reason,
+    EXPECT_EQ(afterCrash.failures().constFirst().reason,
               QStringLiteral("unsicher: Verbindung nach dem Ende der Nachricht unterbrochen"));
     EXPECT_TRUE(afterCrash.wanted(2));
     EXPECT_FALSE(afterCrash.standing(3).has_value()) << "the second listing of the same customer";
@@ -184,7 +184,7 @@ TEST(JournalRules, ACrashLeftoverIsUncertainAndTheSameCustomerOrAddressTwiceIsOn
     ticked.beginSend(1);
     ticked.record(1, ReplyKind::OurFault, 0, QStringLiteral("Die Anlage fehlt."));
     EXPECT_EQ(ticked.standing(1), Standing::NotSent);
-    EXPECT_EQ(ticked.failures().first().reason, QStringLiteral("nicht gesendet: Die Anlage fehlt."));
+    EXPECT_EQ(ticked.failures().constFirst().reason, QStringLiteral("nicht gesendet: Die Anlage fehlt."));
 }
 
 TEST(JournalRules, AnOutcomeReachesTheDiskWithTheNextMessageAndTheLastOneWhenTheBookCloses)

@@ -14,6 +14,7 @@
 #include "sendrun/SendRunAccount.h"
 #include "sendrun/SendRunJournal.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -182,7 +183,7 @@ TEST_F(JournalSendRunTest, AStopDuringTheRetryWaitEndsTheRunAtOnce)
 {
     startServer({{address(2), {QStringLiteral("451 4.3.0 Try again later")}}});
     SendJournal journal(journalPath());
-    QTimer::singleShot(400, [this] {
+    QTimer::singleShot(400, qApp, [this] {
         if (activeRun)
             activeRun->stop();
     });
@@ -360,7 +361,7 @@ TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncert
         QTemporaryDir home;
         SendJournal journal(home.filePath(QStringLiteral("j.sqlite")));
         // What a killed run leaves: 1 sent, 2 on its way, 3 untouched, 4 refused for now.
-        const qint64 mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), {}, {}, QStringLiteral("fp")});
+        mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), {}, {}, QStringLiteral("fp")});
         DeliveryBook(journal, mailing).load(recipients, recipients.rowCount());
         const QList<JournalRecipient> known = journal.recipients(mailing);
         journal.recordResult(known[0].id, RecipientState::Sent, 0, {});
@@ -386,7 +387,7 @@ TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncert
         EXPECT_EQ(view.accounts.first().counters[0], 1);
         EXPECT_TRUE(accountHolds(view, 4));
         EXPECT_EQ(server->delivered(), row.delivered);
-        EXPECT_EQ(journal.recipients(mailing)[1].state, row.tick ? RecipientState::Sent : RecipientState::Uncertain);
+        EXPECT_EQ(journal.recipients(mailing).at(1).state, row.tick ? RecipientState::Sent : RecipientState::Uncertain);
         EXPECT_FALSE(journal.unfinishedMailing().has_value()) << "nobody waits for it any more";
     }
 }
@@ -395,7 +396,7 @@ TEST_F(JournalSendRunTest, AfterACrashOpenAndRetryableRecipientsAreSentAndUncert
 TEST_F(JournalSendRunTest, OnlyNichtFortsetzenEndsTheOffer)
 {
     SendJournal journal(journalPath());
-    const qint64 mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), {}, {}, QStringLiteral("fp")});
+    mailing = journal.startMailing({0, {}, QStringLiteral("Betreff"), {}, {}, QStringLiteral("fp")});
     DeliveryBook(journal, mailing).load(recipients, recipients.rowCount());
     QStringList offers;
     const auto answer = [&offers](ResumeAnswer::Choice choice) {
@@ -426,10 +427,10 @@ TEST_F(JournalSendRunTest, TheJournalFileIsPrivateKeepsTheMailingAndNoPassword)
     JournalledSendRun(transport, view, recipients, options()).run(std::nullopt);
     {
         SendJournal journal(journalPath());
-        const std::optional<MailingRecord> mailing = journal.latestMailing(
+        const std::optional<MailingRecord> record = journal.latestMailing(
             MailingFingerprint::of(view.subjectText, view.text, view.rtf, view.attachmentRows, view.personal));
-        ASSERT_TRUE(mailing.has_value());
-        const std::optional<SavedMailing> saved = journal.savedContent(mailing->id);
+        ASSERT_TRUE(record.has_value());
+        const std::optional<SavedMailing> saved = journal.savedContent(record->id);
         ASSERT_TRUE(saved.has_value());
         EXPECT_EQ(saved->subject, view.subjectText);
         EXPECT_EQ(saved->rtf, view.rtf);
@@ -437,7 +438,7 @@ TEST_F(JournalSendRunTest, TheJournalFileIsPrivateKeepsTheMailingAndNoPassword)
         EXPECT_EQ(saved->attachments, (QList<SavedAttachment>{{view.attachmentRows[0].fileName, true}}));
         EXPECT_EQ(saved->recipients, recipients.rows);
         EXPECT_EQ(saved->personal, view.personal);
-        const QList<JournalRecipient> rows = journal.recipients(mailing->id);
+        const QList<JournalRecipient> rows = journal.recipients(record->id);
         ASSERT_EQ(rows.size(), 3);
         EXPECT_NE(rows[0].messageId, rows[2].messageId);
         EXPECT_TRUE(rows[0].messageId.endsWith(QStringLiteral("@velmora.example")));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace OrvVelmora;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -15,21 +16,21 @@ namespace {
 class OneRecipient final : public MergeRowSource
 {
 public:
-    QHash<QString, std::optional<QString>> values{{"KundenNr", "4711"},
-                                                  {"Anrede", "Frau"},
-                                                  {"Name", "Meier"},
-                                                  {"Vorname", "Anna"},
-                                                  {"Firma", "Meier AG"},
-                                                  {"Zusatz", "Vertrieb"},
-                                                  {"AnsprechPartner", "B"},
-                                                  {"Strasse", "Hauptstr. 1"},
-                                                  {"PLZ", "12345"},
-                                                  {"Ort", "Berlin"},
-                                                  {"Land", "DE"},
-                                                  {"FreiFeld1", "f1"},
-                                                  {"FreiFeld2", "f2"},
-                                                  {"FreiFeld3", "f3"},
-                                                  {"EMail", "anna@meier.de"}};
+    QHash<QString, std::optional<QString>> values{{u"KundenNr"_s, u"4711"_s},
+                                                  {u"Anrede"_s, u"Frau"_s},
+                                                  {u"Name"_s, u"Meier"_s},
+                                                  {u"Vorname"_s, u"Anna"_s},
+                                                  {u"Firma"_s, u"Meier AG"_s},
+                                                  {u"Zusatz"_s, u"Vertrieb"_s},
+                                                  {u"AnsprechPartner"_s, u"B"_s},
+                                                  {u"Strasse"_s, u"Hauptstr. 1"_s},
+                                                  {u"PLZ"_s, u"12345"_s},
+                                                  {u"Ort"_s, u"Berlin"_s},
+                                                  {u"Land"_s, u"DE"_s},
+                                                  {u"FreiFeld1"_s, u"f1"_s},
+                                                  {u"FreiFeld2"_s, u"f2"_s},
+                                                  {u"FreiFeld3"_s, u"f3"_s},
+                                                  {u"EMail"_s, u"anna@meier.de"_s}};
 
     SalutationPhrases phrases;
 
@@ -71,55 +72,79 @@ const MergeTarget kRtf = MergeTarget::RtfSource;
 INSTANTIATE_TEST_SUITE_P(
     Table, MergeTextTest,
     ::testing::Values(
-        MergeCase{"no_token", "Hallo <# Welt #> <#>", {}, kPlain, "Hallo <# Welt #> <#>"},
+        MergeCase{"no_token", u"Hallo <# Welt #> <#>"_s, {}, kPlain, u"Hallo <# Welt #> <#>"_s},
         MergeCase{"every_token_once",
-                  "<#DATE#>|<#KD_NUMMER#>|<#KD_ANREDE#>|<#KD_NAME#>|<#KD_VORNAME#>|<#KD_FIRMA#>|"
+                  u"<#DATE#>|<#KD_NUMMER#>|<#KD_ANREDE#>|<#KD_NAME#>|<#KD_VORNAME#>|<#KD_FIRMA#>|"
                   "<#KD_ZUSATZ#>|<#KD_ANSPRECHPARTNER#>|<#KD_STRASSE#>|<#KD_PLZ#>|<#KD_ORT#>|"
-                  "<#KD_LAND#>|<#KD_FREIFELD1#>|<#KD_FREIFELD2#>|<#KD_FREIFELD3#>|<#KD_EMail#>",
+                  "<#KD_LAND#>|<#KD_FREIFELD1#>|<#KD_FREIFELD2#>|<#KD_FREIFELD3#>|<#KD_EMail#>"_s,
                   {},
                   kPlain,
-                  "04.12.2026|4711|Frau|Meier|Anna|Meier AG|Vertrieb|B|Hauptstr. 1|12345|Berlin|DE|"
-                  "f1|f2|f3|anna@meier.de"},
-        MergeCase{
-            "token_twice_and_adjacent", "<#KD_NAME#><#KD_NAME#> und <#KD_NAME#>", {}, kPlain, "MeierMeier und Meier"},
+                  u"04.12.2026|4711|Frau|Meier|Anna|Meier AG|Vertrieb|B|Hauptstr. 1|12345|Berlin|DE|"
+                  "f1|f2|f3|anna@meier.de"_s},
+        MergeCase{"token_twice_and_adjacent",
+                  u"<#KD_NAME#><#KD_NAME#> und <#KD_NAME#>"_s,
+                  {},
+                  kPlain,
+                  u"MeierMeier und Meier"_s},
         MergeCase{"lookalikes_stay",
-                  "<#KD_EMAIL#> <#kd_name#> <# KD_NAME #> <#KD_NAME #> <#KD_EMail#>",
+                  u"<#KD_EMAIL#> <#kd_name#> <# KD_NAME #> <#KD_NAME #> <#KD_EMail#>"_s,
                   {},
                   kPlain,
-                  "<#KD_EMAIL#> <#kd_name#> <# KD_NAME #> <#KD_NAME #> anna@meier.de"},
-        MergeCase{"empty_field_removes_token", "[<#KD_ZUSATZ#>]", {{"Zusatz", ""}}, kPlain, "[]"},
+                  u"<#KD_EMAIL#> <#kd_name#> <# KD_NAME #> <#KD_NAME #> anna@meier.de"_s},
+        MergeCase{"empty_field_removes_token", u"[<#KD_ZUSATZ#>]"_s, {{u"Zusatz"_s, QString()}}, kPlain, u"[]"_s},
         MergeCase{"unreadable_cell_keeps_token",
-                  "<#KD_ORT#> <#KD_NAME#> <#KD_ORT#>",
-                  {{"Ort", std::nullopt}},
+                  u"<#KD_ORT#> <#KD_NAME#> <#KD_ORT#>"_s,
+                  {{u"Ort"_s, std::nullopt}},
                   kPlain,
-                  "<#KD_ORT#> Meier <#KD_ORT#>"},
-        MergeCase{"missing_row_keeps_all_but_date", "<#DATE#> <#KD_NAME#>", {}, kPlain, "04.12.2026 <#KD_NAME#>", 99},
-        MergeCase{"value_expanded_by_later_row", "<#KD_NAME#>", {{"Name", "Meier <#KD_ORT#>"}}, kPlain, "Meier Berlin"},
-        MergeCase{"value_with_earlier_token_stays", "<#KD_ORT#>", {{"Ort", "<#KD_NAME#>"}}, kPlain, "<#KD_NAME#>"},
-        MergeCase{"value_with_own_token_stays", "<#KD_NAME#>!", {{"Name", "<#KD_NAME#>"}}, kPlain, "<#KD_NAME#>!"},
-        MergeCase{"token_formed_across_value_boundary", "<#KD_<#KD_NAME#>", {{"Name", "ORT#>"}}, kPlain, "Berlin"},
-        MergeCase{"no_overlap_search_goes_on_behind", "<#KD_PLZ#>#>", {{"PLZ", "<#KD_PLZ"}}, kPlain, "<#KD_PLZ#>"},
+                  u"<#KD_ORT#> Meier <#KD_ORT#>"_s},
+        MergeCase{
+            "missing_row_keeps_all_but_date", u"<#DATE#> <#KD_NAME#>"_s, {}, kPlain, u"04.12.2026 <#KD_NAME#>"_s, 99},
+        MergeCase{"value_expanded_by_later_row",
+                  u"<#KD_NAME#>"_s,
+                  {{u"Name"_s, u"Meier <#KD_ORT#>"_s}},
+                  kPlain,
+                  u"Meier Berlin"_s},
+        MergeCase{"value_with_earlier_token_stays",
+                  u"<#KD_ORT#>"_s,
+                  {{u"Ort"_s, u"<#KD_NAME#>"_s}},
+                  kPlain,
+                  u"<#KD_NAME#>"_s},
+        MergeCase{"value_with_own_token_stays",
+                  u"<#KD_NAME#>!"_s,
+                  {{u"Name"_s, u"<#KD_NAME#>"_s}},
+                  kPlain,
+                  u"<#KD_NAME#>!"_s},
+        MergeCase{"token_formed_across_value_boundary",
+                  u"<#KD_<#KD_NAME#>"_s,
+                  {{u"Name"_s, u"ORT#>"_s}},
+                  kPlain,
+                  u"Berlin"_s},
+        MergeCase{"no_overlap_search_goes_on_behind",
+                  u"<#KD_PLZ#>#>"_s,
+                  {{u"PLZ"_s, u"<#KD_PLZ"_s}},
+                  kPlain,
+                  u"<#KD_PLZ#>"_s},
         MergeCase{"plain_text_takes_value_unchanged",
-                  "<#KD_NAME#>",
-                  {{"Name", "Müller {Bau}\\Nord"}},
+                  u"<#KD_NAME#>"_s,
+                  {{u"Name"_s, u"Müller {Bau}\\Nord"_s}},
                   kPlain,
-                  "Müller {Bau}\\Nord"},
+                  u"Müller {Bau}\\Nord"_s},
         MergeCase{"rtf_escapes_value",
-                  "{\\rtf1 <#KD_NAME#>}",
-                  {{"Name", "Müller {Bau}\\Nord"}},
+                  u"{\\rtf1 <#KD_NAME#>}"_s,
+                  {{u"Name"_s, u"Müller {Bau}\\Nord"_s}},
                   kRtf,
-                  "{\\rtf1 M\\u252?ller \\{Bau\\}\\\\Nord}"},
+                  u"{\\rtf1 M\\u252?ller \\{Bau\\}\\\\Nord}"_s},
         MergeCase{"rtf_split_token_not_found",
-                  "{\\rtf1 <#KD_{\\b NAME}#> <#KD_ORT#>}",
+                  u"{\\rtf1 <#KD_{\\b NAME}#> <#KD_ORT#>}"_s,
                   {},
                   kRtf,
-                  "{\\rtf1 <#KD_{\\b NAME}#> Berlin}"},
+                  u"{\\rtf1 <#KD_{\\b NAME}#> Berlin}"_s},
         MergeCase{"rtf_escaped_value_still_expanded_later",
-                  "<#KD_NAME#>",
-                  {{"Name", "{<#KD_ORT#>}"}, {"Ort", "Köln"}},
+                  u"<#KD_NAME#>"_s,
+                  {{u"Name"_s, u"{<#KD_ORT#>}"_s}, {u"Ort"_s, u"Köln"_s}},
                   kRtf,
-                  "\\{K\\u246?ln\\}"}),
-    [](const auto &info) { return std::string(info.param.name); });
+                  u"\\{K\\u246?ln\\}"_s}),
+    [](const auto &test) { return std::string(test.param.name); });
 
 TEST(MergeSalutation, GreetsEachKindOfCustomerAsALetterWould)
 {
@@ -177,7 +202,7 @@ TEST(MergeDate, IsTodayInDayMonthYearWhateverTheLocale)
     QLocale::setDefault(before);
     const QDate today = QDate::currentDate();
     EXPECT_EQ(merged, QString::asprintf("%02d.%02d.%d", today.day(), today.month(), today.year()));
-    EXPECT_EQ(MergeText(source, 1, "<#DATE#>", MergeTarget::PlainText, QDate(2027, 1, 1)), "01.01.2027");
+    EXPECT_EQ(MergeText(source, 1, u"<#DATE#>"_s, MergeTarget::PlainText, QDate(2027, 1, 1)), u"01.01.2027"_s);
 }
 
 // Qt's replace has exactly the merge's semantics (all occurrences, left to
@@ -185,8 +210,9 @@ TEST(MergeDate, IsTodayInDayMonthYearWhateverTheLocale)
 // merge must agree with it on texts full of token fragments.
 TEST(MergeText, AgreesWithPlainSequentialReplacementOnRandomTexts)
 {
-    const QStringList pieces{"<#KD_",      "<#",         "#>",       "NAME", "ORT", "PLZ", "<#KD_NAME#>",
-                             "<#KD_ORT#>", "<#KD_PLZ#>", "<#DATE#>", "x",    "<",   ">",   "#"};
+    const QStringList pieces{u"<#KD_"_s, u"<#"_s,          u"#>"_s,         u"NAME"_s,       u"ORT"_s,
+                             u"PLZ"_s,   u"<#KD_NAME#>"_s, u"<#KD_ORT#>"_s, u"<#KD_PLZ#>"_s, u"<#DATE#>"_s,
+                             u"x"_s,     u"<"_s,           u">"_s,          u"#"_s};
     QRandomGenerator random(20261204);
     auto randomText = [&](int maxPieces) {
         QString text;
@@ -196,7 +222,7 @@ TEST(MergeText, AgreesWithPlainSequentialReplacementOnRandomTexts)
     };
     for (int round = 0; round < 3000; ++round) {
         OneRecipient source;
-        for (const char *key : {"Name", "Ort", "PLZ"})
+        for (const QString &key : {u"Name"_s, u"Ort"_s, u"PLZ"_s})
             source.values[key] = randomText(4);
         const QString text = randomText(12);
         QString expected = text;
@@ -205,8 +231,8 @@ TEST(MergeText, AgreesWithPlainSequentialReplacementOnRandomTexts)
             expected.replace(field.token, *value);
         }
         ASSERT_EQ(MergeText(source, 1, text, MergeTarget::PlainText, kToday), expected)
-            << "text " << text.toStdString() << " name " << source.values["Name"]->toStdString() << " ort "
-            << source.values["Ort"]->toStdString() << " plz " << source.values["PLZ"]->toStdString();
+            << "text " << text.toStdString() << " name " << source.values[u"Name"_s]->toStdString() << " ort "
+            << source.values[u"Ort"_s]->toStdString() << " plz " << source.values[u"PLZ"_s]->toStdString();
     }
 }
 

@@ -23,6 +23,7 @@
 
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -87,14 +88,14 @@ TEST_F(AttachmentPaneTest, AddAppendsTheChosenFileOnceAndRefusesItAgain)
     };
     const QList<Step> steps{
         {"cancelled", std::nullopt, {}, 0},
-        {"first file", "/daten/Preisliste 2026.pdf", {"/daten/Preisliste 2026.pdf"}, 0},
+        {"first file", u"/daten/Preisliste 2026.pdf"_s, {u"/daten/Preisliste 2026.pdf"_s}, 0},
         {"name differing in case only",
-         "/daten/preisliste 2026.pdf",
-         {"/daten/Preisliste 2026.pdf", "/daten/preisliste 2026.pdf"},
+         u"/daten/preisliste 2026.pdf"_s,
+         {u"/daten/Preisliste 2026.pdf"_s, u"/daten/preisliste 2026.pdf"_s},
          0},
         {"same file again",
-         "/daten/Preisliste 2026.pdf",
-         {"/daten/Preisliste 2026.pdf", "/daten/preisliste 2026.pdf"},
+         u"/daten/Preisliste 2026.pdf"_s,
+         {u"/daten/Preisliste 2026.pdf"_s, u"/daten/preisliste 2026.pdf"_s},
          1},
     };
     for (const Step &step : steps) {
@@ -107,7 +108,7 @@ TEST_F(AttachmentPaneTest, AddAppendsTheChosenFileOnceAndRefusesItAgain)
         EXPECT_EQ(m_pane->sevAnlagen()->currentRow(), int(step.expected.size()));
         EXPECT_EQ(m_editor->hasFocus(), step.answer.has_value());
     }
-    EXPECT_FALSE(m_pane->Attachments().first().zip);
+    EXPECT_FALSE(m_pane->Attachments().constFirst().zip);
     ASSERT_EQ(m_platform.fileDialogs.size(), 4);
     ASSERT_EQ(m_platform.messages.size(), 1);
     const FileDialogRequest &request = m_platform.fileDialogs.first().request;
@@ -134,8 +135,8 @@ TEST_F(AttachmentPaneTest, RemoveFollowsTheRowCount)
         bool removeEnabled;
     };
     const QList<Step> steps{
-        {"nothing selected", {}, {"/a", "/b", "/c"}, true},
-        {"first and last", {1, 3}, {"/b"}, true},
+        {"nothing selected", {}, {u"/a"_s, u"/b"_s, u"/c"_s}, true},
+        {"first and last", {1, 3}, {u"/b"_s}, true},
         {"the last remaining row", {1}, {}, false},
     };
     for (const Step &step : steps) {

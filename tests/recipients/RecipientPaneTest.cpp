@@ -16,17 +16,19 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
 
 namespace {
 
-const QStringList kFields = QString("KundenNr Anrede Vorname Name Firma Zusatz AnsprechPartner Strasse PLZ Ort Land "
-                                    "EMail FreiFeld1 FreiFeld2 FreiFeld3 PreisGruppe")
-                                .split(' ');
-const QStringList kCaptions = QString("Kunden Nr|Anrede|Vorname|Name|Firma|Zusatz|Anspr. Partner|Strasse|PLZ|Ort|Land|"
-                                      "e-Mail Adresse|Freifeld 1|Freifeld 2|Freifeld 3|PreisGruppe")
-                                  .split('|');
+const QStringList kFields = QString(u"KundenNr Anrede Vorname Name Firma Zusatz AnsprechPartner Strasse PLZ Ort Land "
+                                    "EMail FreiFeld1 FreiFeld2 FreiFeld3 PreisGruppe"_s)
+                                .split(u' ');
+const QStringList kCaptions = QString(u"Kunden Nr|Anrede|Vorname|Name|Firma|Zusatz|Anspr. Partner|Strasse|PLZ|Ort|Land|"
+                                      "e-Mail Adresse|Freifeld 1|Freifeld 2|Freifeld 3|PreisGruppe"_s)
+                                  .split(u'|');
 
 QStringList column(GridComponent *grid, const QString &key)
 {
@@ -61,9 +63,13 @@ protected:
     // Customers 10, 2, 7, 3 and 5 have addresses; 4 has an empty one, 6 none at all.
     void loadStandardCustomers()
     {
-        const QList<std::pair<int, QVariant>> customers{
-            {10, "zehn@example.org"}, {2, "zwei@example.org"}, {4, ""}, {7, "sieben@example.org"}, {6, QVariant()},
-            {3, "drei@example.org"},  {5, "fuenf@example.org"}};
+        const QList<std::pair<int, QVariant>> customers{{10, u"zehn@example.org"_s},
+                                                        {2, u"zwei@example.org"_s},
+                                                        {4, u""_s},
+                                                        {7, u"sieben@example.org"_s},
+                                                        {6, QVariant()},
+                                                        {3, u"drei@example.org"_s},
+                                                        {5, u"fuenf@example.org"_s}};
         for (const auto &[number, email] : customers)
             ASSERT_TRUE(m_database.insertCustomer(number, QStringLiteral("Name%1").arg(number), email))
                 << m_database.error().toStdString();
@@ -86,7 +92,7 @@ protected:
                 m_pane.cmdRemoveKunde()->isEnabled(), m_pane.cmdRemoveAllKunde()->isEnabled()};
     }
 
-    QStringList recipientNumbers() const { return column(m_pane.sevResult(), "KundenNr"); }
+    QStringList recipientNumbers() const { return column(m_pane.sevResult(), u"KundenNr"_s); }
 
     void showAndActivate()
     {
@@ -105,9 +111,9 @@ TEST_P(RecipientPaneTest, LoadListsOnlyCustomersWithAddressInNumberOrder)
 {
     loadStandardCustomers();
     GridComponent *kunden = m_pane.sevKunden();
-    EXPECT_EQ(column(kunden, "KundenNr"), QStringList({"2", "3", "5", "7", "10"}));
-    EXPECT_EQ(column(kunden, "EMail").first(), "zwei@example.org");
-    EXPECT_EQ(column(kunden, "PreisGruppe"), QStringList({"2", "0", "2", "1", "1"}));
+    EXPECT_EQ(column(kunden, u"KundenNr"_s), QStringList({u"2"_s, u"3"_s, u"5"_s, u"7"_s, u"10"_s}));
+    EXPECT_EQ(column(kunden, u"EMail"_s).constFirst(), u"zwei@example.org"_s);
+    EXPECT_EQ(column(kunden, u"PreisGruppe"_s), QStringList({u"2"_s, u"0"_s, u"2"_s, u"1"_s, u"1"_s}));
     ASSERT_EQ(kunden->columnCount(), 16);
     for (GridComponent *grid : {kunden, m_pane.sevResult()}) {
         for (int position = 1; position <= 16; ++position) {
@@ -123,8 +129,8 @@ TEST_P(RecipientPaneTest, LoadListsOnlyCustomersWithAddressInNumberOrder)
     m_pane.CloseCustomers();
     EXPECT_FALSE(m_pane.customersOpen());
     if (GetParam() == Backend::PostgreSQL) { // only its server logs the statements it runs, and unchanged
-        EXPECT_TRUE(m_database.serverLog().contains("statement: SELECT " + kFields.join(", ") +
-                                                    " FROM tbKunden WHERE EMail<>'' ORDER BY KundenNr ASC;\n"))
+        EXPECT_TRUE(m_database.serverLog().contains(u"statement: SELECT "_s + kFields.join(u", "_s) +
+                                                    u" FROM tbKunden WHERE EMail<>'' ORDER BY KundenNr ASC;\n"_s))
             << m_database.serverLog().right(2000).toStdString();
     }
 }
@@ -133,11 +139,11 @@ TEST_P(RecipientPaneTest, LoadHoldsEveryRecordBeyondAnyFetchBatch)
 {
     ASSERT_TRUE(m_database.db().transaction());
     for (int number = 1; number <= 1500; ++number)
-        ASSERT_TRUE(m_database.insertCustomer(number, "N", "a@b.c"));
+        ASSERT_TRUE(m_database.insertCustomer(number, u"N"_s, u"a@b.c"_s));
     ASSERT_TRUE(m_database.db().commit());
     m_pane.LoadCustomers(m_database.db());
     EXPECT_EQ(m_pane.sevKunden()->rowCount(), 1500);
-    EXPECT_EQ(m_pane.sevKunden()->cellText(1500, "KundenNr"), "1500");
+    EXPECT_EQ(m_pane.sevKunden()->cellText(1500, u"KundenNr"_s), u"1500"_s);
 }
 
 TEST_P(RecipientPaneTest, FailedLoadLeavesGridsEmptyAndButtonsAsDesigned)
@@ -146,7 +152,7 @@ TEST_P(RecipientPaneTest, FailedLoadLeavesGridsEmptyAndButtonsAsDesigned)
         {"no connection", QSqlDatabase()},
         {"no customer table", m_database.db()},
     };
-    QSqlQuery(m_database.db()).exec("DROP TABLE tbKunden");
+    QSqlQuery(m_database.db()).exec(u"DROP TABLE tbKunden"_s);
     for (const auto &[name, connection] : cases) {
         SCOPED_TRACE(name);
         m_pane.LoadCustomers(connection);
@@ -159,7 +165,7 @@ TEST_P(RecipientPaneTest, FailedLoadLeavesGridsEmptyAndButtonsAsDesigned)
 
 TEST_P(RecipientPaneTest, LoadWithoutAnyAddressDisablesTransfer)
 {
-    ASSERT_TRUE(m_database.insertCustomer(1, "Leer", ""));
+    ASSERT_TRUE(m_database.insertCustomer(1, u"Leer"_s, u""_s));
     m_pane.LoadCustomers(m_database.db());
     EXPECT_EQ(m_pane.sevKunden()->rowCount(), 0);
     EXPECT_EQ(m_pane.sevResult()->columnCount(), 16);
@@ -177,11 +183,11 @@ TEST_P(RecipientPaneTest, TransferCopiesRowsAndRefusesDuplicates)
         int current;
     };
     const QList<Step> steps{
-        {"two new customers", {1, 3}, {"2", "5"}, 2},
-        {"same selection again adds nothing", {1, 3}, {"2", "5"}, 2},
-        {"present customer becomes current", {1}, {"2", "5"}, 1},
-        {"mixed selection appends only the new ones", {5, 1, 2}, {"2", "5", "3", "10"}, 4},
-        {"nothing selected", {}, {"2", "5", "3", "10"}, 4},
+        {"two new customers", {1, 3}, {u"2"_s, u"5"_s}, 2},
+        {"same selection again adds nothing", {1, 3}, {u"2"_s, u"5"_s}, 2},
+        {"present customer becomes current", {1}, {u"2"_s, u"5"_s}, 1},
+        {"mixed selection appends only the new ones", {5, 1, 2}, {u"2"_s, u"5"_s, u"3"_s, u"10"_s}, 4},
+        {"nothing selected", {}, {u"2"_s, u"5"_s, u"3"_s, u"10"_s}, 4},
     };
     for (const Step &step : steps) {
         SCOPED_TRACE(step.name);
@@ -192,7 +198,7 @@ TEST_P(RecipientPaneTest, TransferCopiesRowsAndRefusesDuplicates)
         EXPECT_EQ(buttons(), (ButtonStates{true, true, true, true}));
     }
     for (int position = 1; position <= 16; ++position) {
-        const QString key = kFields.at(position - 1);
+        const QString &key = kFields.at(position - 1);
         EXPECT_EQ(m_pane.RecipientField(2, key), m_pane.sevKunden()->cellText(3, key)) << key.toStdString();
     }
     EXPECT_EQ(m_platform.pointerHistory, QList<int>({11, 0, 11, 0, 11, 0, 11, 0, 11, 0}));
@@ -202,7 +208,7 @@ TEST_P(RecipientPaneTest, TransferCopiesRowsAndRefusesDuplicates)
 TEST_P(RecipientPaneTest, DuplicateCheckComparesWholeCustomerNumbers)
 {
     for (int number : {1001, 10011})
-        ASSERT_TRUE(m_database.insertCustomer(number, QStringLiteral("Name%1").arg(number), "x@example.org"))
+        ASSERT_TRUE(m_database.insertCustomer(number, QStringLiteral("Name%1").arg(number), u"x@example.org"_s))
             << m_database.error().toStdString();
     m_pane.LoadCustomers(m_database.db());
     ASSERT_EQ(m_pane.sevKunden()->rowCount(), 2);
@@ -210,19 +216,19 @@ TEST_P(RecipientPaneTest, DuplicateCheckComparesWholeCustomerNumbers)
     m_pane.TransferSelected();
     select(m_pane.sevKunden(), {1});
     m_pane.TransferSelected();
-    EXPECT_EQ(recipientNumbers(), QStringList({"10011", "1001"}));
+    EXPECT_EQ(recipientNumbers(), QStringList({u"10011"_s, u"1001"_s}));
 }
 
 TEST_P(RecipientPaneTest, TransferFollowsTheOrderTheUserSorted)
 {
     loadStandardCustomers();
     QHeaderView *header = m_pane.sevKunden()->view()->horizontalHeader();
-    const int nameSection = m_pane.sevKunden()->columnPosition("Name") - 1;
+    const int nameSection = m_pane.sevKunden()->columnPosition(u"Name"_s) - 1;
     Q_EMIT header->sectionClicked(nameSection);
     Q_EMIT header->sectionClicked(nameSection); // descending: Name7, Name5, Name3, Name2, Name10
     select(m_pane.sevKunden(), {1, 2, 5});
     m_pane.TransferSelected();
-    EXPECT_EQ(recipientNumbers(), QStringList({"7", "5", "10"}));
+    EXPECT_EQ(recipientNumbers(), QStringList({u"7"_s, u"5"_s, u"10"_s}));
 }
 
 TEST_P(RecipientPaneTest, TransferKeepsButtonsOffWhileItRunsAndFocusesCustomers)
@@ -236,7 +242,7 @@ TEST_P(RecipientPaneTest, TransferKeepsButtonsOffWhileItRunsAndFocusesCustomers)
     m_pane.TransferAll();
     EXPECT_EQ(seen, QList<ButtonStates>({{false, false, false, true}}));
     EXPECT_EQ(m_platform.processEventsCount, 2);
-    EXPECT_EQ(recipientNumbers(), QStringList({"2", "3", "5", "7", "10"}));
+    EXPECT_EQ(recipientNumbers(), QStringList({u"2"_s, u"3"_s, u"5"_s, u"7"_s, u"10"_s}));
     EXPECT_EQ(m_pane.sevResult()->currentRow(), 5);
     EXPECT_TRUE(m_pane.sevKunden()->view()->hasFocus());
     EXPECT_EQ(m_platform.mousePointer(), DefaultPointer);
@@ -273,7 +279,7 @@ TEST_P(RecipientPaneTest, RemovalKeepsLastRowCurrentOrDisablesRemoveButtons)
              select(m_pane.sevResult(), {});
              m_pane.RemoveSelected();
          },
-         {"2", "3", "5", "7", "10"},
+         {u"2"_s, u"3"_s, u"5"_s, u"7"_s, u"10"_s},
          {true, true, true, true},
          5},
         {"middle and last",
@@ -281,7 +287,7 @@ TEST_P(RecipientPaneTest, RemovalKeepsLastRowCurrentOrDisablesRemoveButtons)
              select(m_pane.sevResult(), {2, 5});
              m_pane.RemoveSelected();
          },
-         {"2", "5", "7"},
+         {u"2"_s, u"5"_s, u"7"_s},
          {true, true, true, true},
          3},
         {"remove all", [&] { m_pane.RemoveAll(); }, {}, {true, true, false, false}, 0},
@@ -325,26 +331,26 @@ TEST_P(RecipientPaneTest, GridGesturesActLikeTheButtons)
     QTest::keyClick(customers, Qt::Key_A);
     EXPECT_EQ(recipientNumbers(), QStringList());
     QTest::keyClick(customers, Qt::Key_Return);
-    EXPECT_EQ(recipientNumbers(), QStringList({"3"}));
+    EXPECT_EQ(recipientNumbers(), QStringList({u"3"_s}));
     EXPECT_EQ(activated.count(), 0) << "Enter must not reach the customer grid";
 
     const QRect fourth = customers->visualRect(customers->model()->index(3, 1));
     // A real double click: press and release, then the double-click event.
     QTest::mouseClick(customers->viewport(), Qt::LeftButton, {}, fourth.center());
     QTest::mouseDClick(customers->viewport(), Qt::LeftButton, {}, fourth.center());
-    EXPECT_EQ(recipientNumbers(), QStringList({"3", "7"}));
+    EXPECT_EQ(recipientNumbers(), QStringList({u"3"_s, u"7"_s}));
 
     select(m_pane.sevResult(), {1});
     QTest::keyClick(result, Qt::Key_Insert);
-    EXPECT_EQ(recipientNumbers(), QStringList({"3", "7"}));
+    EXPECT_EQ(recipientNumbers(), QStringList({u"3"_s, u"7"_s}));
     QTest::keyClick(result, Qt::Key_Delete);
-    EXPECT_EQ(recipientNumbers(), QStringList({"7"}));
+    EXPECT_EQ(recipientNumbers(), QStringList({u"7"_s}));
     EXPECT_FALSE(resultWitness.keys.contains(Qt::Key_Delete)) << "Delete must not reach the recipient grid";
 
     select(m_pane.sevKunden(), {2});
     const qsizetype activations = activated.count();
     QTest::keyClick(customers, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(recipientNumbers(), QStringList({"7", "3"})) << "the keypad's Enter transfers too";
+    EXPECT_EQ(recipientNumbers(), QStringList({u"7"_s, u"3"_s})) << "the keypad's Enter transfers too";
     EXPECT_EQ(activated.count(), activations);
 }
 
@@ -362,16 +368,16 @@ TEST_P(RecipientPaneTest, MergeReadsRecipientRowsAsShown)
     loadStandardCustomers();
     select(m_pane.sevKunden(), {4, 2});
     m_pane.TransferSelected();
-    const QString letter = "<#KD_ANREDE#> <#KD_NAME#>, <#KD_EMail#> (<#KD_NUMMER#>)";
-    EXPECT_EQ(MergeText(m_pane.recipients(), 1, letter), "Herr Name3, drei@example.org (3)");
-    EXPECT_EQ(MergeText(m_pane.recipients(), 2, letter), "Herr Name7, sieben@example.org (7)");
+    const QString letter = u"<#KD_ANREDE#> <#KD_NAME#>, <#KD_EMail#> (<#KD_NUMMER#>)"_s;
+    EXPECT_EQ(MergeText(m_pane.recipients(), 1, letter), u"Herr Name3, drei@example.org (3)"_s);
+    EXPECT_EQ(MergeText(m_pane.recipients(), 2, letter), u"Herr Name7, sieben@example.org (7)"_s);
     EXPECT_EQ(MergeText(m_pane.recipients(), 3, letter), letter);
     Q_EMIT m_pane.sevResult()->view()->horizontalHeader()->sectionClicked(0);
     Q_EMIT m_pane.sevResult()->view()->horizontalHeader()->sectionClicked(0);
-    EXPECT_EQ(MergeText(m_pane.recipients(), 1, letter), "Herr Name7, sieben@example.org (7)");
+    EXPECT_EQ(MergeText(m_pane.recipients(), 1, letter), u"Herr Name7, sieben@example.org (7)"_s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RecipientPaneTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         [](const auto &info) { return info.param == Backend::SQLite ? "SQLite" : "PostgreSQL"; });
+                         [](const auto &test) { return test.param == Backend::SQLite ? "SQLite" : "PostgreSQL"; });
 
 } // namespace

@@ -152,11 +152,11 @@ TEST_F(MailingCheckTest, LargeMessagesAreAskedAboutAgainstTheServersSizeAndTenMe
     EXPECT_TRUE(found(FindingKind::LargeMessage).isEmpty());
     draft.serverSizeLimit = 2'000'000;
     ASSERT_EQ(found(FindingKind::LargeMessage).size(), 1);
-    EXPECT_TRUE(found(FindingKind::LargeMessage)[0].text.contains(QStringLiteral("höchstens 2,0 MB")));
+    EXPECT_TRUE(found(FindingKind::LargeMessage).at(0).text.contains(QStringLiteral("höchstens 2,0 MB")));
     draft.serverSizeLimit = 0;
     draft.attachments = {{file(QStringLiteral("Film.mp4"), 7'600'000), true}};
     ASSERT_EQ(found(FindingKind::LargeMessage).size(), 1) << "base64 makes 7.6 MB more than 10 MB";
-    EXPECT_TRUE(found(FindingKind::LargeMessage)[0].text.contains(QStringLiteral("etwa 10,4 MB")));
+    EXPECT_TRUE(found(FindingKind::LargeMessage).at(0).text.contains(QStringLiteral("etwa 10,4 MB")));
     // The largest recipient's own file counts: one invoice of 1.5 MB beside a small catalogue.
     draft.attachments = {{file(QStringLiteral("Katalog.pdf"), 500'000), false}};
     draft.serverSizeLimit = 2'000'000;

@@ -44,7 +44,7 @@ protected:
     std::string startServers(MailServerStack::Options options)
     {
         stack = std::make_unique<MailServerStack>(options);
-        const std::string problem = stack->start().toStdString();
+        std::string problem = stack->start().toStdString();
         if (!problem.empty() && qEnvironmentVariable("CI") == QLatin1String("true"))
             ADD_FAILURE() << "servers did not start: " << problem;
         return problem;
@@ -81,7 +81,7 @@ protected:
         clock.start();
         run.run(std::nullopt);
         RunFigures figures;
-        figures.seconds = clock.nsecsElapsed() / 1e9;
+        figures.seconds = double(clock.nsecsElapsed()) / 1e9;
         // The pane counts this run only; the journal must agree with it.
         figures.sent = view.labels.value(SendLabel::lblOK).toInt();
         figures.notSent = view.labels.value(SendLabel::lblError).toInt();

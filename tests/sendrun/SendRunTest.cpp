@@ -7,6 +7,7 @@
 #include "sendrun/CoalescingSendView.h"
 #include "sendrun/SendRun.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -40,7 +41,7 @@ public:
         view.settings.SmtpServer = QStringLiteral("127.0.0.1");
     }
 
-    void startServer(SmtpTestServer::Options options = {})
+    void startServer(const SmtpTestServer::Options &options = {})
     {
         server = std::make_unique<SmtpTestServer>(options);
         ASSERT_TRUE(server->start()) << server->errorText().toStdString();
@@ -95,7 +96,7 @@ TEST_F(SendRunTest, FrameIsBusyDuringTheLoopAndRestoredAfterItAndTheCountersAreT
     EXPECT_EQ(label(SendLabel::lblName), QStringLiteral("Jörg3 Müller3"));
     EXPECT_EQ(label(SendLabel::lblPLZ), QStringLiteral("10003 Ort3"));
     ASSERT_EQ(receivedMails(*server).size(), 3);
-    EXPECT_EQ(receivedMails(*server).last().text.trimmed(),
+    EXPECT_EQ(receivedMails(*server).constLast().text.trimmed(),
               QStringLiteral("Hallo Frau Jörg3 Müller3, Ihre Adresse kunde3@example.org."));
     // The bar shows the run, moving on with each upload, and stays full at the end.
     EXPECT_EQ(view.progressBar.last(), std::pair(3, 3));
@@ -117,7 +118,7 @@ TEST_F(SendRunTest, StopRequestedWhileEventsRunEndsTheRunAsAfterTheLastRecipient
     addCustomers(3);
     SendRun run(transport, view, recipients);
     // Delivered by the first event run, as a close of the window would be.
-    QTimer::singleShot(0, [&run] { run.stop(); });
+    QTimer::singleShot(0, qApp, [&run] { run.stop(); });
 
     run.run();
 
@@ -218,7 +219,8 @@ TEST_F(SendRunTest, RefusedConnectionsAreShownPerRecipientAndCountedAsNotSent)
     EXPECT_TRUE(accountHolds(view, 4));
     EXPECT_EQ(view.progressBar.last(), std::pair(4, 4));
     EXPECT_FALSE(view.labelHistory.contains(SendLabel::lblEMail));
-    EXPECT_EQ(view.frameLog.filter(QStringLiteral("text Sende")).last(), QStringLiteral("text Sende e-Mail 4 von 4"));
+    EXPECT_EQ(view.frameLog.filter(QStringLiteral("text Sende")).constLast(),
+              QStringLiteral("text Sende e-Mail 4 von 4"));
     EXPECT_EQ(view.lastFrame(QStringLiteral("setWizardProgressValue")), QStringLiteral("setWizardProgressValue 4"));
 }
 

@@ -95,7 +95,7 @@ TEST_F(ServerLimitTest, RefusedConnectionsPauseTheRunOnceWithLongerWaitsEachRoun
     std::printf("server figures: connection limit (421 at the greeting from the second session) delivered %d, "
                 "sent %d, not sent %d, unsicher %d, sessions %d, %.1f s (waits 0.15/0.3/0.6 s)\n",
                 int(server->messages().size()), counter(SendLabel::lblOK), counter(SendLabel::lblError),
-                count(states, RecipientState::Uncertain), server->sessionCount(), clock.elapsed() / 1000.0);
+                count(states, RecipientState::Uncertain), server->sessionCount(), double(clock.elapsed()) / 1000.0);
     // One connection that carried three messages, the reconnect refused,
     // then one attempt per round, not one per recipient.
     EXPECT_EQ(server->sessionCount(), 5);
@@ -171,7 +171,7 @@ TEST_F(ServerLimitTest, AMessageTooBigForTheServerIsNeverRetried)
     view.attachmentRows = {{big.fileName(), false}};
     auto states = run({50, 50, 50});
     EXPECT_TRUE(server->mailTimes().isEmpty()) << "the declared SIZE is known before any MAIL";
-    for (const JournalRecipient &r : states) {
+    for (const JournalRecipient &r : std::as_const(states)) {
         EXPECT_EQ(r.state, RecipientState::Refused);
         EXPECT_EQ(r.attempts, 1);
     }
@@ -181,7 +181,7 @@ TEST_F(ServerLimitTest, AMessageTooBigForTheServerIsNeverRetried)
     view.settings.SenderAddress = QStringLiteral("m552@velmora.example");
     states = run({50, 50, 50});
     EXPECT_EQ(server->mailTimes().size(), 2);
-    for (const JournalRecipient &r : states) {
+    for (const JournalRecipient &r : std::as_const(states)) {
         EXPECT_EQ(r.state, RecipientState::Refused);
         EXPECT_EQ(r.replyCode, 552);
         EXPECT_EQ(r.attempts, 1);

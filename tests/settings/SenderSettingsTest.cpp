@@ -215,9 +215,10 @@ TEST(TrustedCertificateSetting, AppliesToItsServerAndPortWithTheComplaintsItName
               QList<QSslError::SslError>({QSslError::SelfSignedCertificate, QSslError::SelfSignedCertificateInChain}));
     EXPECT_EQ(pin.settingText(), QStringLiteral("mail.buero.lan:587 ") + hex + QStringLiteral(" self-signed"));
 
-    for (const QString &bad : {hex, QStringLiteral("mail.buero.lan ") + hex.left(62),
-                               QStringLiteral("mail.buero.lan ") + QString(hex).replace('f', 'g'),
-                               QStringLiteral("mail.buero.lan:25 ") + hex + QStringLiteral(" host x")})
+    for (const QString &bad :
+         {hex, QStringLiteral("mail.buero.lan ") + hex.left(62),
+          QStringLiteral("mail.buero.lan ") + QString(hex).replace(QLatin1Char('f'), QLatin1Char('g')),
+          QStringLiteral("mail.buero.lan:25 ") + hex + QStringLiteral(" host x")})
         EXPECT_FALSE(TrustedCertificate::fromSetting(bad).isValid()) << bad.toStdString();
 }
 

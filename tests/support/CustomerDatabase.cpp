@@ -45,13 +45,15 @@ public:
     QString error() const { return m_error; }
     QString log() const
     {
-        QFile file(m_started ? m_dir->filePath("server.log") : QString());
+        QFile file(m_started ? m_dir->filePath(QStringLiteral("server.log")) : QString());
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
     void TearDown() override
     {
         if (m_started)
-            run({kBin + "pg_ctl", "stop", "-m", "immediate", "-D", m_dir->filePath("data")}, 30000);
+            run({kBin + QStringLiteral("pg_ctl"), QStringLiteral("stop"), QStringLiteral("-m"),
+                 QStringLiteral("immediate"), QStringLiteral("-D"), m_dir->filePath(QStringLiteral("data"))},
+                30000);
         m_started = false;
         m_dir.reset();
     }
@@ -60,14 +62,17 @@ private:
     bool run(QStringList command, int timeoutMs, bool asServer = true)
     {
         if (asServer && ::geteuid() == 0)
-            command = QStringList{"runuser", "-u", "postgres", "--"} + command;
+            command = QStringList{QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("postgres"),
+                                  QStringLiteral("--")} +
+                command;
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(command.first(), command.mid(1));
         if (process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit &&
             process.exitCode() == 0)
             return true;
-        m_error = command.join(' ') + " failed: " + QString::fromLocal8Bit(process.readAll());
+        m_error =
+            command.join(QLatin1Char(' ')) + QStringLiteral(" failed: ") + QString::fromLocal8Bit(process.readAll());
         process.kill();
         process.waitForFinished(1000);
         return false;
@@ -75,19 +80,26 @@ private:
 
     void start()
     {
-        m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/orv-pg-XXXXXX");
+        m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/orv-pg-XXXXXX"));
         if (!m_dir->isValid()) {
             m_error = QStringLiteral("no temporary folder");
             return;
         }
-        if (::geteuid() == 0 && !run({"chown", "postgres:", m_dir->path()}, 10000, false))
+        if (::geteuid() == 0 &&
+            !run({QStringLiteral("chown"), QStringLiteral("postgres:"), m_dir->path()}, 10000, false))
             return;
-        const QString data = m_dir->filePath("data");
-        if (!run({kBin + "initdb", "-D", data, "-A", "trust", "-U", "postgres", "-E", "UTF8", "--no-locale"}, 120000))
+        const QString data = m_dir->filePath(QStringLiteral("data"));
+        if (!run({kBin + QStringLiteral("initdb"), QStringLiteral("-D"), data, QStringLiteral("-A"),
+                  QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-E"),
+                  QStringLiteral("UTF8"), QStringLiteral("--no-locale")},
+                 120000))
             return;
-        const QString options = "-k " + m_dir->path() + " -c listen_addresses= -c log_statement=all -c fsync=off";
-        m_started = run(
-            {kBin + "pg_ctl", "start", "-w", "-D", data, "-l", m_dir->filePath("server.log"), "-o", options}, 60000);
+        const QString options = QStringLiteral("-k ") + m_dir->path() +
+            QStringLiteral(" -c listen_addresses= -c log_statement=all -c fsync=off");
+        m_started = run({kBin + QStringLiteral("pg_ctl"), QStringLiteral("start"), QStringLiteral("-w"),
+                         QStringLiteral("-D"), data, QStringLiteral("-l"),
+                         m_dir->filePath(QStringLiteral("server.log")), QStringLiteral("-o"), options},
+                        60000);
     }
 
     bool m_tried = false;

@@ -200,7 +200,8 @@ QString MailServerStack::startDovecot()
     const QString greeting =
         m_options.anonymousDovecot ? QStringLiteral("login_greeting = Mail service ready.\n") : QString();
     if (!write(path(QStringLiteral("dovecot.conf")), config + greeting) ||
-        !write(path(QStringLiteral("passwd")), user() + QStringLiteral(":{PLAIN}") + password() + "::::::\n"))
+        !write(path(QStringLiteral("passwd")),
+               user() + QStringLiteral(":{PLAIN}") + password() + QStringLiteral("::::::\n")))
         return QStringLiteral("cannot write Dovecot's configuration");
     m_dovecot.setProcessChannelMode(QProcess::MergedChannels);
     m_dovecot.start(QStringLiteral("/usr/sbin/dovecot"),
@@ -231,7 +232,7 @@ QString MailServerStack::startPostfix()
         !write(etc + QStringLiteral("/master.cf"),
                QString::fromLatin1(kPostfixMaster).arg(m_submissionPort).arg(m_smtpsPort)))
         return QStringLiteral("cannot write Postfix's configuration");
-    if (const QString problem =
+    if (QString problem =
             run(QStringLiteral("/usr/bin/chown"), {QStringLiteral("postfix"), path(QStringLiteral("postfix-data"))});
         !problem.isEmpty())
         return problem;

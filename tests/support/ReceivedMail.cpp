@@ -25,7 +25,8 @@ ReceivedMail toMail(const QJsonObject &object)
         mail.headers.insert(it.key(), it.value().toString());
     mail.text = object.value(QStringLiteral("text")).toString();
     mail.html = object.value(QStringLiteral("html")).toString();
-    for (const QJsonValue &value : object.value(QStringLiteral("attachments")).toArray()) {
+    const QJsonArray attachments = object.value(QStringLiteral("attachments")).toArray();
+    for (const auto &value : attachments) {
         const QJsonObject attachment = value.toObject();
         QMap<QString, QByteArray> zipped;
         const QJsonObject members = attachment.value(QStringLiteral("zipped")).toObject();

@@ -9,7 +9,8 @@
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QTemporaryDir dataHome;
     qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());

@@ -54,7 +54,7 @@ int main(int argc, char **argv)
     frmEMailSetup account(&mail.internal(), &form);
     if (stage == QLatin1String("konto"))
         account.show();
-    QTimer::singleShot(0, [] {
+    QTimer::singleShot(0, qApp, [] {
         std::puts("bereit");
         std::fflush(stdout);
     });

@@ -91,7 +91,8 @@ TEST_F(WizardForm, OwnerRunsTheInitialisation)
     ASSERT_EQ(form.sevDringlichkeit()->count(), 3);
     EXPECT_EQ((QStringList{form.sevDringlichkeit()->itemText(0), form.sevDringlichkeit()->itemText(1),
                            form.sevDringlichkeit()->itemText(2), form.sevDringlichkeit()->currentText()}),
-              (QStringList{"Hoch", "Normal", "Niedrig", "Normal"}));
+              (QStringList{QStringLiteral("Hoch"), QStringLiteral("Normal"), QStringLiteral("Niedrig"),
+                           QStringLiteral("Normal")}));
     EXPECT_FALSE(form.attachments()->cmdAnlageRemove()->isEnabled());
     EXPECT_EQ(form.mainRtfControl()->Titel(), QStringLiteral("Text bearbeiten..."));
     EXPECT_EQ(form.sevAnlagen()->column(1).key(), QStringLiteral("FileName"));
@@ -232,7 +233,7 @@ TEST_F(WizardForm, AccountButtonChangesTheSettingsTheNextRunReads)
     mail.internal().setSmtpServer(QStringLiteral("alt.example"));
     mail.internal().setSenderAddress(QStringLiteral("ich@x.example"));
     bool dialogSeen = false;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, qApp, [&] {
         auto *dialog = qobject_cast<frmEMailSetup *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
@@ -460,13 +461,17 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
     const QString longFirma = QStringLiteral("Vereinigte Mühlen-, Brauerei- und Getränkegroßhandelsgesellschaft "
                                              "Süddeutschland-Österreich mit beschränkter Haftung & Compagnie KGaA");
     form.sendStatus()->label(SendLabel::lblFirma)->setText(longFirma);
-    form.sendStatus()->label(SendLabel::lblStatus)->setText(QStringLiteral("550 ") + longFirma.repeated(2).remove(' '));
+    form.sendStatus()
+        ->label(SendLabel::lblStatus)
+        ->setText(QStringLiteral("550 ") + longFirma.repeated(2).remove(u' '));
     form.mainWizard()->NextPane();
     form.mainWizard()->NextPane();
     QCoreApplication::processEvents();
-    for (QScrollArea *pane : form.findChildren<QScrollArea *>())
-        if (pane->isVisible())
+    for (QScrollArea *pane : form.findChildren<QScrollArea *>()) {
+        if (pane->isVisible()) {
             EXPECT_EQ(pane->horizontalScrollBar()->maximum(), 0) << pane->widget()->metaObject()->className();
+        }
+    }
     form.sendStatus()->sevRegisterVorgang()->grab();
     auto *firma = qobject_cast<ElidedLabel *>(form.sendStatus()->label(SendLabel::lblFirma));
     ASSERT_NE(firma, nullptr);

@@ -166,7 +166,7 @@ public:
     /// Works the wizard once it is up, the way a user would, then closes it.
     void operateWizard(const std::function<void(frmDialogMail &)> &beforeFinish = {})
     {
-        QTimer::singleShot(0, [this, beforeFinish] {
+        QTimer::singleShot(0, qApp, [this, beforeFinish] {
             frmDialogMail &form = mail.internal().wizard();
             form.recipients()->cmdAddAllKunde()->click();
             form.mainWizard()->nextButton()->click();
@@ -541,7 +541,7 @@ TEST_F(SendRunWizardTest, AResumedMailingComesBackAndNamesAChangedLetter)
         changed << dynamic_cast<SendConfirmationDialog &>(dialog).findings()->topLevelItem(0)->text(0);
         return int(QDialog::Accepted);
     });
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, qApp, [&] {
         frmDialogMail &form = mail.internal().wizard();
         restored << QString::number(form.mainWizard()->CurrentPane()) << QString::number(form.sevResult()->rowCount())
                  << form.sevBetreff()->text() << form.attachments()->Attachments().value(1).path
@@ -584,7 +584,7 @@ TEST_F(SendRunWizardTest, ClosingDuringARunAsksWhileTheRunGoesOnAndStopsOnlyOnJa
     int askedAt = 0;
     bool openAfterNein = false;
     operateWizard([&](frmDialogMail &form) {
-        QObject::connect(&closer, &QTimer::timeout, [&] {
+        QObject::connect(&closer, &QTimer::timeout, &closer, [&] {
             const int sent = form.sendStatus()->label(SendLabel::lblOK)->text().toInt();
             if (phase == 0 && sent >= 5) {
                 form.close();

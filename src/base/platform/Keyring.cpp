@@ -66,8 +66,7 @@ Keyring::Outcome run(std::unique_ptr<Job> &job)
         loop.exec();
     if (!finished) {
         qCWarning(lcPlatform) << "the keyring did not answer within" << Keyring::kAnswerLimitMs / 1000 << "s";
-        job->setAutoDelete(true);
-        job.release();
+        job.release()->setAutoDelete(true); // it deletes itself once it answers after all
         return Keyring::Outcome::Failed;
     }
     const Keyring::Outcome outcome = outcomeOf(job->error());

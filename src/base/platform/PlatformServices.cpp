@@ -14,7 +14,7 @@ PlatformServices::~PlatformServices() = default;
 
 void PlatformServices::askWithoutWaiting(const QString &text, const QString &caption, MessageIcon icon,
                                          MessageButtons buttons, std::optional<MessageAnswer> defaultAnswer,
-                                         std::function<void(MessageAnswer)> answered)
+                                         std::function<void(MessageAnswer)> answered) // NOLINT: overrides keep it
 {
     answered(messageBox(text, caption, icon, buttons, defaultAnswer));
 }

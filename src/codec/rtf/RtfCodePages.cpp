@@ -92,7 +92,7 @@ QChar symbolChar(unsigned char byte)
     case 0xF2: return QChar(0x222B);
     default: break;
     }
-    return byte < 0x80 ? QChar(byte) : QChar(0xF000 + byte);
+    return byte < 0x80 ? QLatin1Char(char(byte)) : QChar(0xF000 + byte);
 }
 
 // The Wingdings glyphs that documents use as bullets and check marks.

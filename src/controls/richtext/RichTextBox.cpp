@@ -428,13 +428,13 @@ void RichTextBox::Paste()
     if (isReadOnly() || !services.clipboardAvailable())
         return;
     const auto offered = [&services](const char *mime) { return services.clipboardHasFormat(QLatin1String(mime)); };
-    const auto data = [&services](const char *mime) { return services.clipboardData(QLatin1String(mime)); };
+    const auto bytes = [&services](const char *mime) { return services.clipboardData(QLatin1String(mime)); };
     if (offered(kMimeRtf))
-        insertRich(data(kMimeRtf), QString::fromUtf8(data(kMimeRtf)));
+        insertRich(bytes(kMimeRtf), QString::fromUtf8(bytes(kMimeRtf)));
     else if (offered(kMimeHtml))
-        insertHtml(data(kMimeHtml), offered(kMimePlain) ? QString::fromUtf8(data(kMimePlain)) : QString());
+        insertHtml(bytes(kMimeHtml), offered(kMimePlain) ? QString::fromUtf8(bytes(kMimePlain)) : QString());
     else if (offered(kMimePlain))
-        insertRich(data(kMimePlain), QString::fromUtf8(data(kMimePlain)));
+        insertRich(bytes(kMimePlain), QString::fromUtf8(bytes(kMimePlain)));
 }
 
 void RichTextBox::insertHtml(const QByteArray &html, const QString &plain)
@@ -494,11 +494,11 @@ void RichTextBox::contextMenuEvent(QContextMenuEvent *event)
 
 QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
-    auto *data = new QMimeData;
+    auto *mime = new QMimeData;
     const QMap<QString, QByteArray> formats = selectionFormats();
     for (auto it = formats.cbegin(); it != formats.cend(); ++it)
-        data->setData(it.key(), it.value());
-    return data;
+        mime->setData(it.key(), it.value());
+    return mime;
 }
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
@@ -509,8 +509,8 @@ bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
 void RichTextBox::insertFromMimeData(const QMimeData *source)
 {
     if (source->hasFormat(QString::fromLatin1(kMimeRtf))) {
-        const QByteArray data = source->data(QString::fromLatin1(kMimeRtf));
-        insertRich(data, QString::fromUtf8(data));
+        const QByteArray bytes = source->data(QString::fromLatin1(kMimeRtf));
+        insertRich(bytes, QString::fromUtf8(bytes));
     } else if (source->hasHtml()) {
         insertHtml(source->data(QString::fromLatin1(kMimeHtml)), source->text());
     } else if (source->hasText()) {

@@ -31,7 +31,7 @@ QByteArray refreshForm(const OAuthProvider &provider, const QString &refreshToke
     form.addQueryItem(QStringLiteral("client_id"), provider.clientId);
     form.addQueryItem(QStringLiteral("scope"), provider.scope);
     // Plus signs and ampersands inside a value must reach the server encoded.
-    return form.toString(QUrl::FullyEncoded).replace('+', "%2B").toUtf8();
+    return form.toString(QUrl::FullyEncoded).replace(QLatin1Char('+'), QStringLiteral("%2B")).toUtf8();
 }
 
 } // namespace

@@ -31,10 +31,10 @@ public:
     /// The account as the session takes it: without the flag, no credentials.
     SmtpAccount sessionAccount() const
     {
-        SmtpAccount account = this->account;
-        if (!useAuthentication || account.user.isEmpty())
-            account.user = account.password = account.accessToken = QString();
-        return account;
+        SmtpAccount result = account;
+        if (!useAuthentication || result.user.isEmpty())
+            result.user = result.password = result.accessToken = QString();
+        return result;
     }
 
     SmtpAccount account;

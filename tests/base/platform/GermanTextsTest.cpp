@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using OrvVelmora::countedText;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -30,7 +31,8 @@ struct Literal
 // the call it is an argument of (looking through QStringLiteral and kin).
 QList<Literal> literalsOf(const QString &file, const QString &src)
 {
-    static const QSet<QString> wrappers{"QStringLiteral", "QLatin1String", "QString", "fromUtf8", "text"};
+    static const QSet<QString> wrappers{u"QStringLiteral"_s, u"QLatin1String"_s, u"QString"_s, u"fromUtf8"_s,
+                                        u"text"_s};
     struct Open
     {
         QString call;
@@ -91,7 +93,7 @@ QList<Literal> literalsOfTheProduct()
     QList<Literal> all;
     const QDir root(QStringLiteral(ORV_SOURCE_DIR));
     for (const char *folder : {"src", "app", "include"}) {
-        QDirIterator it(root.filePath(QLatin1String(folder)), {"*.cpp", "*.h"}, QDir::Files,
+        QDirIterator it(root.filePath(QLatin1String(folder)), {u"*.cpp"_s, u"*.h"_s}, QDir::Files,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             QFile file(it.next());
@@ -113,11 +115,13 @@ const QRegularExpression &wordPattern()
 bool isGerman(const QString &text)
 {
     static const QSet<QString> smallWords{
-        "der",   "die",   "das",   "den",   "dem",   "des",    "und",   "oder",   "nicht", "Sie",    "Ihr",
-        "Ihre",  "Ihren", "Ihnen", "ist",   "sind",  "wird",   "wurde", "werden", "kann",  "konnte", "ein",
-        "eine",  "einen", "kein",  "keine", "mit",   "von",    "zum",   "zur",    "bei",   "auf",    "noch",
-        "haben", "hat",   "sich",  "Bitte", "diese", "dieser", "nur",   "e-Mail"};
-    if (text.contains(QRegularExpression(QStringLiteral("[äöüÄÖÜß]"))))
+        u"der"_s,    u"die"_s,   u"das"_s,    u"den"_s,   u"dem"_s,   u"des"_s,   u"und"_s,   u"oder"_s,  u"nicht"_s,
+        u"Sie"_s,    u"Ihr"_s,   u"Ihre"_s,   u"Ihren"_s, u"Ihnen"_s, u"ist"_s,   u"sind"_s,  u"wird"_s,  u"wurde"_s,
+        u"werden"_s, u"kann"_s,  u"konnte"_s, u"ein"_s,   u"eine"_s,  u"einen"_s, u"kein"_s,  u"keine"_s, u"mit"_s,
+        u"von"_s,    u"zum"_s,   u"zur"_s,    u"bei"_s,   u"auf"_s,   u"noch"_s,  u"haben"_s, u"hat"_s,   u"sich"_s,
+        u"Bitte"_s,  u"diese"_s, u"dieser"_s, u"nur"_s,   u"e-Mail"_s};
+    static const QRegularExpression umlaut(QStringLiteral("[äöüÄÖÜß]"));
+    if (text.contains(umlaut))
         return true;
     for (auto words = wordPattern().globalMatch(text); words.hasNext();)
         if (smallWords.contains(words.next().captured()))
@@ -128,8 +132,10 @@ bool isGerman(const QString &text)
 // The pieces of a text between its line breaks, without access-key ampersands.
 QStringList pieces(QString text)
 {
-    text.replace(QRegularExpression(QStringLiteral("&(?=\\S)")), QString());
-    return text.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
+    static const QRegularExpression accessKey(QStringLiteral("&(?=\\S)"));
+    static const QRegularExpression lineBreaks(QStringLiteral("[\r\n]+"));
+    text.replace(accessKey, QString());
+    return text.split(lineBreaks, Qt::SkipEmptyParts);
 }
 
 // A piece of a longer inherited text counts only when it is long enough
@@ -171,19 +177,20 @@ const QString kCounted = QStringLiteral("(Empfängern?|Kunden?|e-Mails?|Mails?|N
 QStringList faults(const QString &text, const Literal &literal)
 {
     const auto rules = std::initializer_list<std::pair<const char *, QString>>{
-        {"a run of blanks", "\\S  +\\S"},
-        {"a counted word after a number that bypasses countedText()", "%\\d\\W*(\\p{L}+ ){0,2}" + kCounted + "\\b"},
+        {"a run of blanks", u"\\S  +\\S"_s},
+        {"a counted word after a number that bypasses countedText()",
+         u"%\\d\\W*(\\p{L}+ ){0,2}"_s + kCounted + u"\\b"_s},
         {"a plural after the number 1",
-         "(^|[^\\d.,%])1 (\\p{L}+ )?(Empfängern|e-Mails|Nachrichten|Dateien|Anlagen|"
-         "Sekunden|Minuten|Versuche|Bytes|haben|sind|werden|wurden)\\b"},
+         u"(^|[^\\d.,%])1 (\\p{L}+ )?(Empfängern|e-Mails|Nachrichten|Dateien|Anlagen|"_s
+         u"Sekunden|Minuten|Versuche|Bytes|haben|sind|werden|wurden)\\b"_s},
         {"a singular after a number above 1",
-         "(^|[^\\d.,%])2 (\\p{L}+ )?(e-Mail(?![-s])|Nachricht|Datei|Anlage|"
-         "Sekunde|Minute)\\b|(^|[^\\d.,%])2 \\p{L}+ (hat|wird|wurde)\\b"},
-        {"a compound without its hyphen", "e-Mails? (?!(Sie|Ihnen|Ihre?[mnrs]?)\\b)[A-ZÄÖÜ]"},
-        {"a compound without its hyphen", "\\b(ZIP|SMTP|RTF|CSV|HTML|PDF|TLS|OAuth) [A-ZÄÖÜ][a-zäöüß]"},
-        {"another spelling of e-Mail", "\\b(E-Mail|Email|email|E-mail|eMail)|(?<![-\\p{L}])Mails?\\b"},
-        {"another word for Kennwort", "\\bPasswort"},
-        {"Ja/Nein described in the text; name the buttons by their action", "(^|\\s)(Ja|Nein):"},
+         u"(^|[^\\d.,%])2 (\\p{L}+ )?(e-Mail(?![-s])|Nachricht|Datei|Anlage|"_s
+         u"Sekunde|Minute)\\b|(^|[^\\d.,%])2 \\p{L}+ (hat|wird|wurde)\\b"_s},
+        {"a compound without its hyphen", u"e-Mails? (?!(Sie|Ihnen|Ihre?[mnrs]?)\\b)[A-ZÄÖÜ]"_s},
+        {"a compound without its hyphen", u"\\b(ZIP|SMTP|RTF|CSV|HTML|PDF|TLS|OAuth) [A-ZÄÖÜ][a-zäöüß]"_s},
+        {"another spelling of e-Mail", u"\\b(E-Mail|Email|email|E-mail|eMail)|(?<![-\\p{L}])Mails?\\b"_s},
+        {"another word for Kennwort", u"\\bPasswort"_s},
+        {"Ja/Nein described in the text; name the buttons by their action", u"(^|\\s)(Ja|Nein):"_s},
     };
     // A caption quoted „so“ is spelled as the control spells it.
     static const QRegularExpression quoted(QStringLiteral("„[^“]*“"));
@@ -224,13 +231,13 @@ TEST(GermanTexts, everyTextOfOurOwnFollowsTheHouseRules)
         for (const QString &piece : pieces(asCounted(literal))) {
             const bool listed = within(piece, inherited);
             if (!described.isEmpty() && within(piece, described) && !listed)
-                problems += literal.where + ": inherited, but missing from inherited-texts.txt: " + piece;
+                problems += literal.where + u": inherited, but missing from inherited-texts.txt: "_s + piece;
             if (listed || !isGerman(piece))
                 continue;
             ++own;
             list.write((literal.where + u'\t' + piece + u'\n').toUtf8());
             for (const QString &fault : faults(piece, literal))
-                problems += literal.where + ": " + fault + ": " + piece;
+                problems += literal.where + u": "_s + fault + u": "_s + piece;
         }
     }
     std::cout << own << " German texts of our own read, listed in " << list.fileName().toStdString() << '\n';
@@ -257,7 +264,7 @@ TEST(GermanTexts, countedTextAgreesWithTheNumber)
     EXPECT_EQ(countedText(-1, one, many), QStringLiteral("-1 Empfänger haben die e-Mail erhalten"));
     EXPECT_EQ(countedText(1250, one, many), QStringLiteral("1.250 Empfänger haben die e-Mail erhalten"));
     // The other placeholders stay for arg(), the count never takes their place.
-    EXPECT_EQ(countedText(3, "%n von %1", "%n von %1").arg(7), QStringLiteral("3 von 7"));
+    EXPECT_EQ(countedText(3, u"%n von %1"_s, u"%n von %1"_s).arg(7), QStringLiteral("3 von 7"));
 }
 
 } // namespace

@@ -52,13 +52,13 @@ TEST(Tolerate, AFailingStepIsLoggedUnderItsNameAndTheNextStepRuns)
     QStringList ran;
     const bool first =
         OrvVelmora::tolerate(lcSteps, "colouring the frame", [] { throw std::runtime_error("no colour scheme"); });
-    const bool second = OrvVelmora::tolerate(lcSteps, "loading customers", [&ran] { ran << "loaded"; });
+    const bool second = OrvVelmora::tolerate(lcSteps, "loading customers", [&ran] { ran << QStringLiteral("loaded"); });
     const bool third = OrvVelmora::tolerate(lcPlatform, "odd step", [] { throw 42; });
 
     EXPECT_FALSE(first);
     EXPECT_TRUE(second);
     EXPECT_FALSE(third);
-    EXPECT_EQ(ran, QStringList{"loaded"});
+    EXPECT_EQ(ran, QStringList{QStringLiteral("loaded")});
     ASSERT_EQ(capture.logged.size(), 2);
     EXPECT_EQ(capture.logged[0].type, QtWarningMsg);
     EXPECT_EQ(capture.logged[0].category, QStringLiteral("orv.test.steps"));

@@ -22,7 +22,7 @@ using namespace OrvVelmora;
 MessageAnswer answerWithKey(std::optional<MessageAnswer> defaultAnswer, Qt::Key key, QString &focused)
 {
     QTimer press;
-    QObject::connect(&press, &QTimer::timeout, [&] {
+    QObject::connect(&press, &QTimer::timeout, &press, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
             return;
@@ -34,7 +34,7 @@ MessageAnswer answerWithKey(std::optional<MessageAnswer> defaultAnswer, Qt::Key 
     });
     press.start(20);
     // Should the key go nowhere, the box would wait forever; end it after a while.
-    QTimer::singleShot(5000, [] {
+    QTimer::singleShot(5000, qApp, [] {
         if (QWidget *open = QApplication::activeModalWidget())
             open->close();
     });
@@ -76,7 +76,7 @@ TEST(MessageBoxKeys, TextFromOutsideIsShownAsPlainText)
     QString shown;
     auto format = Qt::RichText;
     QTimer look;
-    QObject::connect(&look, &QTimer::timeout, [&] {
+    QObject::connect(&look, &QTimer::timeout, &look, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
             return;

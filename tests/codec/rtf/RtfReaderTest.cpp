@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"font_table_text_stays_there", "{\\rtf1{\\fonttbl\\f0 Arial;\\f1 Times;}x}", QStringLiteral("x")},
         TextCase{"text_after_document_ignored", "{\\rtf1 x}}more", QStringLiteral("x")},
         TextCase{"leading_bom_and_blanks", "\xEF\xBB\xBF \r\n{\\rtf1 x}", QStringLiteral("x")}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &test) { return std::string(test.param.name); });
 
 using Align = RtfParaStyle::Alignment;
 using Numbering = RtfParaStyle::Numbering;
@@ -243,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](auto &, const RtfParaStyle &p) { return !p.listItem; }},
                       StyleCase{"pard_ends_list", "{\\rtf1\\ls1 a\\par\\pard X}",
                                 [](auto &, const RtfParaStyle &p) { return !p.listItem; }}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &test) { return std::string(test.param.name); });
 
 TEST(RtfReader, RefusesWhatIsNotRtf)
 {

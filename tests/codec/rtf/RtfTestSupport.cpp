@@ -9,8 +9,9 @@ QStringList normalisedWords(const QString &text)
 {
     static const QRegularExpression marker(QStringLiteral(
         "^\\s*([\\x{2022}\\x{25E6}\\x{25AA}\\x{25CF}\\x{00B7}\\x{F0B7}\\-o]|\\d+[.)]|[a-zA-Z][.)])\\s+"));
+    static const QRegularExpression lineBreak(QStringLiteral("[\\n\\r\\x{2028}\\x{2029}]"));
     QStringList words;
-    for (QString line : text.split(QRegularExpression(QStringLiteral("[\\n\\r\\x{2028}\\x{2029}]")))) {
+    for (QString line : text.split(lineBreak)) {
         line.remove(QChar(0xFEFF));
         line.remove(marker);
         for (QChar &c : line) {
@@ -37,7 +38,7 @@ double wordCoverage(const QStringList &expected, const QStringList &actual)
             ++found;
         }
     }
-    return double(found) / expected.size();
+    return double(found) / double(expected.size());
 }
 
 } // namespace OrvVelmora::Testing

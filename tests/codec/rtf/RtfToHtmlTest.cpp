@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HtmlCase{"escaped_merged_value",
                                "{\\rtf1 \\{<b>\"Tom\" & 'Jerry'\\}\\\\ M{\\u252?}ller}",
                                {QStringLiteral("{&lt;b&gt;&quot;Tom&quot; &amp; &#39;Jerry&#39;}\\ M\u00fcller")}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &test) { return std::string(test.param.name); });
 
 TEST(RtfToHtml, ProducesACompleteUtf8Document)
 {

@@ -19,6 +19,7 @@
 
 using namespace OrvVelmora;
 using namespace OrvVelmora::Testing;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -184,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
                           c.insertBlock();
                       }},
         RoundTripCase{"empty_document", [](QTextCursor &) {}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &test) { return std::string(test.param.name); });
 
 // The merge finds placeholders by text in the RTF source: a run typed in one
 // format must reach the source in one piece, even when the document holds
@@ -279,16 +280,16 @@ TEST(RtfWriter, UnrtfReadsTheSameText)
 TEST(RtfEscape, WritesEveryCharacterSoThatItShowsLiterally)
 {
     const QList<std::pair<QString, QString>> cases{
-        {"plain ASCII 123 ~", "plain ASCII 123 ~"},
-        {"a\\b{c}d", "a\\\\b\\{c\\}d"},
-        {"eins\r\nzwei\ndrei\rvier", "eins\\line zwei\\line drei\\line vier"},
-        {"a\tb", "a\\tab b"},
-        {"ß€", "\\u223?\\u8364?"},
-        {QString(QChar(0xFF71)), "\\u-143?"},
-        {QString::fromUcs4(U"\U0001F600"), "\\u-10179?\\u-8704?"},
-        {QString(QChar(0x01)), "\\u1?"},
-        {QStringLiteral("a\u2028b\u2029c"), "a\\line b\\line c"},
-        {"", ""},
+        {u"plain ASCII 123 ~"_s, u"plain ASCII 123 ~"_s},
+        {u"a\\b{c}d"_s, u"a\\\\b\\{c\\}d"_s},
+        {u"eins\r\nzwei\ndrei\rvier"_s, u"eins\\line zwei\\line drei\\line vier"_s},
+        {u"a\tb"_s, u"a\\tab b"_s},
+        {u"ß€"_s, u"\\u223?\\u8364?"_s},
+        {QString(QChar(0xFF71)), u"\\u-143?"_s},
+        {QString::fromUcs4(U"\U0001F600"), u"\\u-10179?\\u-8704?"_s},
+        {QString(QChar(0x01)), u"\\u1?"_s},
+        {QStringLiteral("a\u2028b\u2029c"), u"a\\line b\\line c"_s},
+        {QString(), QString()},
     };
     for (const auto &[value, expected] : cases)
         EXPECT_EQ(QString::fromLatin1(rtfEscape(value)), expected) << value.toStdString();

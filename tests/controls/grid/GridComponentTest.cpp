@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 using namespace OrvVelmora;
 
 namespace {
@@ -19,17 +21,17 @@ protected:
     // One column "Wert" holding the given texts, and a second column "Nr" with row numbers.
     void fill(const QStringList &values)
     {
-        m_grid.addColumn("Wert", "Wert");
-        m_grid.addColumn("Nr");
+        m_grid.addColumn(u"Wert"_s, u"Wert"_s);
+        m_grid.addColumn(u"Nr"_s);
         for (int i = 0; i < values.size(); ++i)
-            m_grid.addRow(values.at(i)).setCell("Nr", QString::number(i + 1));
+            m_grid.addRow(values.at(i)).setCell(u"Nr"_s, QString::number(i + 1));
     }
 
     QStringList values(const QString &key = QStringLiteral("Wert")) const
     {
         QStringList texts;
         for (int row = 1; row <= m_grid.rowCount(); ++row)
-            texts.append(m_grid.cellText(row, key).value_or("<missing>"));
+            texts.append(m_grid.cellText(row, key).value_or(u"<missing>"_s));
         return texts;
     }
 
@@ -57,12 +59,12 @@ protected:
 TEST(GridCellText, ShowsDatabaseValuesTheGermanWay)
 {
     const QList<std::pair<QVariant, QString>> cases{
-        {QVariant(QMetaType(QMetaType::Int)), ""},
-        {QVariant(42), "42"},
-        {QVariant(-1.25), "-1.25"},
-        {QVariant(QDate(2026, 12, 4)), "04.12.2026"},
-        {QVariant(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))), "02.01.2026 03:04:05"},
-        {QVariant(QStringLiteral("Text")), "Text"},
+        {QVariant(QMetaType(QMetaType::Int)), QString()},
+        {QVariant(42), u"42"_s},
+        {QVariant(-1.25), u"-1.25"_s},
+        {QVariant(QDate(2026, 12, 4)), u"04.12.2026"_s},
+        {QVariant(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))), u"02.01.2026 03:04:05"_s},
+        {QVariant(QStringLiteral("Text")), u"Text"_s},
     };
     for (const auto &[value, expected] : cases)
         EXPECT_EQ(GridModel::textOf(value), expected) << value.typeName();
@@ -70,40 +72,40 @@ TEST(GridCellText, ShowsDatabaseValuesTheGermanWay)
 
 TEST_F(GridTest, ColumnsByPositionAndKeyIgnoringCase)
 {
-    m_grid.addColumn("KundenNr", "Kunden Nr");
-    GridColumn second = m_grid.addColumn("Name");
-    m_grid.addColumn("NAME", "zweites Name");
+    m_grid.addColumn(u"KundenNr"_s, u"Kunden Nr"_s);
+    GridColumn second = m_grid.addColumn(u"Name"_s);
+    m_grid.addColumn(u"NAME"_s, u"zweites Name"_s);
     EXPECT_EQ(second.position(), 2);
-    EXPECT_EQ(m_grid.columnPosition("kundennr"), 1);
-    EXPECT_EQ(m_grid.columnPosition("name"), 2) << "of two keys equal but for case the first wins";
-    EXPECT_EQ(m_grid.columnPosition("Fehlt"), 0);
-    EXPECT_EQ(m_grid.column("NAME").caption(), "");
-    m_grid.column("Name").setCaption("Nachname");
+    EXPECT_EQ(m_grid.columnPosition(u"kundennr"_s), 1);
+    EXPECT_EQ(m_grid.columnPosition(u"name"_s), 2) << "of two keys equal but for case the first wins";
+    EXPECT_EQ(m_grid.columnPosition(u"Fehlt"_s), 0);
+    EXPECT_EQ(m_grid.column(u"NAME"_s).caption(), QString());
+    m_grid.column(u"Name"_s).setCaption(u"Nachname"_s);
     m_grid.column(1).setWidth(123);
-    EXPECT_EQ(m_grid.view()->model()->headerData(1, Qt::Horizontal).toString(), "Nachname");
-    EXPECT_EQ(m_grid.column("kundennr").width(), 123);
+    EXPECT_EQ(m_grid.view()->model()->headerData(1, Qt::Horizontal).toString(), u"Nachname"_s);
+    EXPECT_EQ(m_grid.column(u"kundennr"_s).width(), 123);
 
-    GridColumn missing = m_grid.column("Fehlt");
-    missing.setCaption("x");
+    GridColumn missing = m_grid.column(u"Fehlt"_s);
+    missing.setCaption(u"x"_s);
     missing.setWidth(10);
     EXPECT_FALSE(missing.isValid());
-    EXPECT_EQ(missing.key(), "");
+    EXPECT_EQ(missing.key(), QString());
     EXPECT_EQ(m_grid.column(0).width(), 0);
 }
 
 TEST_F(GridTest, RowsAndCellsFailSoftlyOutOfRange)
 {
-    EXPECT_FALSE(m_grid.addRow("ohne Spalte").isValid());
+    EXPECT_FALSE(m_grid.addRow(u"ohne Spalte"_s).isValid());
     EXPECT_EQ(m_grid.rowCount(), 0);
-    fill({"a", "b"});
+    fill({u"a"_s, u"b"_s});
     GridRow row = m_grid.row(2);
-    EXPECT_TRUE(row.setCell("wert", "B"));
-    EXPECT_FALSE(row.setCell("Fehlt", "x"));
-    EXPECT_FALSE(m_grid.row(3).setCell("Wert", "x"));
-    EXPECT_EQ(values(), QStringList({"a", "B"}));
-    EXPECT_EQ(m_grid.cellText(0, "Wert"), std::nullopt);
-    EXPECT_EQ(m_grid.cellText(3, "Wert"), std::nullopt);
-    EXPECT_EQ(m_grid.cellText(1, "Fehlt"), std::nullopt);
+    EXPECT_TRUE(row.setCell(u"wert"_s, u"B"_s));
+    EXPECT_FALSE(row.setCell(u"Fehlt"_s, u"x"_s));
+    EXPECT_FALSE(m_grid.row(3).setCell(u"Wert"_s, u"x"_s));
+    EXPECT_EQ(values(), QStringList({u"a"_s, u"B"_s}));
+    EXPECT_EQ(m_grid.cellText(0, u"Wert"_s), std::nullopt);
+    EXPECT_EQ(m_grid.cellText(3, u"Wert"_s), std::nullopt);
+    EXPECT_EQ(m_grid.cellText(1, u"Fehlt"_s), std::nullopt);
     EXPECT_FALSE(row.checked());
     row.setChecked(true);
     EXPECT_TRUE(m_grid.row(2).checked());
@@ -115,7 +117,7 @@ TEST_F(GridTest, RowsAndCellsFailSoftlyOutOfRange)
 TEST_F(GridTest, FindStaysRightThroughEveryKindOfChange)
 {
     m_grid.setAutoSort(true);
-    fill({"a", "B", "a", "ab"});
+    fill({u"a"_s, u"B"_s, u"a"_s, u"ab"_s});
     struct Step
     {
         const char *name;
@@ -126,23 +128,23 @@ TEST_F(GridTest, FindStaysRightThroughEveryKindOfChange)
         int expected;
     };
     const QList<Step> steps{
-        {"first exact", [] {}, "a", 1, 1, true, 1},
-        {"from a start row", [] {}, "a", 1, 2, true, 3},
-        {"exact is case-sensitive", [] {}, "b", 1, 1, true, 0},
-        {"inexact is a prefix ignoring case", [] {}, "A", 1, 2, false, 3},
-        {"any column", [] {}, "4", 0, 1, true, 4},
-        {"column out of range", [] {}, "a", 9, 1, true, 0},
-        {"after a cell changed", [&] { m_grid.setCellText(1, "Wert", "z"); }, "a", 1, 1, true, 3},
-        {"new value found", [] {}, "z", 1, 1, true, 1},
-        {"after an append", [&] { m_grid.addRow("neu"); }, "neu", 1, 1, true, 5},
+        {"first exact", [] {}, u"a"_s, 1, 1, true, 1},
+        {"from a start row", [] {}, u"a"_s, 1, 2, true, 3},
+        {"exact is case-sensitive", [] {}, u"b"_s, 1, 1, true, 0},
+        {"inexact is a prefix ignoring case", [] {}, u"A"_s, 1, 2, false, 3},
+        {"any column", [] {}, u"4"_s, 0, 1, true, 4},
+        {"column out of range", [] {}, u"a"_s, 9, 1, true, 0},
+        {"after a cell changed", [&] { m_grid.setCellText(1, u"Wert"_s, u"z"_s); }, u"a"_s, 1, 1, true, 3},
+        {"new value found", [] {}, u"z"_s, 1, 1, true, 1},
+        {"after an append", [&] { m_grid.addRow(u"neu"_s); }, u"neu"_s, 1, 1, true, 5},
         {"after a removal",
          [&] {
              select({1, 2});
              m_grid.removeSelectedRows();
          },
-         "neu", 1, 1, true, 3},
-        {"after a sort", [&] { clickHeader(1); }, "neu", 1, 1, true, 3},
-        {"after a reverse sort", [&] { clickHeader(1); }, "neu", 1, 1, true, 1},
+         u"neu"_s, 1, 1, true, 3},
+        {"after a sort", [&] { clickHeader(1); }, u"neu"_s, 1, 1, true, 3},
+        {"after a reverse sort", [&] { clickHeader(1); }, u"neu"_s, 1, 1, true, 1},
     };
     for (const Step &step : steps) {
         SCOPED_TRACE(step.name);
@@ -154,21 +156,21 @@ TEST_F(GridTest, FindStaysRightThroughEveryKindOfChange)
 TEST_F(GridTest, HeaderClickSortsRowsAsShownAndKeepsTheSelection)
 {
     m_grid.setAutoSort(true);
-    fill({"10", "b", "9", "A", "a"});
+    fill({u"10"_s, u"b"_s, u"9"_s, u"A"_s, u"a"_s});
     select({3});
     clickHeader(1);
-    EXPECT_EQ(values(), QStringList({"9", "10", "A", "a", "b"}));
-    EXPECT_EQ(values("Nr"), QStringList({"3", "1", "4", "5", "2"}));
+    EXPECT_EQ(values(), QStringList({u"9"_s, u"10"_s, u"A"_s, u"a"_s, u"b"_s}));
+    EXPECT_EQ(values(u"Nr"_s), QStringList({u"3"_s, u"1"_s, u"4"_s, u"5"_s, u"2"_s}));
     EXPECT_EQ(selected(), QList<int>({1}));
     clickHeader(1);
-    EXPECT_EQ(values(), QStringList({"b", "a", "A", "10", "9"}));
+    EXPECT_EQ(values(), QStringList({u"b"_s, u"a"_s, u"A"_s, u"10"_s, u"9"_s}));
     EXPECT_EQ(selected(), QList<int>({5}));
     clickHeader(2);
-    EXPECT_EQ(values("Nr"), QStringList({"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(values(u"Nr"_s), QStringList({u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s}));
 
     m_grid.setAutoSort(false);
     clickHeader(1);
-    EXPECT_EQ(values("Nr"), QStringList({"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(values(u"Nr"_s), QStringList({u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s}));
 }
 
 TEST_F(GridTest, RemovingSelectedRowsInBlocksOrScattered)
@@ -200,13 +202,13 @@ TEST_F(GridTest, RemovingSelectedRowsInBlocksOrScattered)
         EXPECT_EQ(values(), expected);
         EXPECT_EQ(m_grid.selectedRowCount(), 0);
         EXPECT_EQ(m_grid.column(1).width(), 77);
-        EXPECT_EQ(m_grid.find("100", 1), expected.indexOf("100") + 1);
+        EXPECT_EQ(m_grid.find(u"100"_s, 1), expected.indexOf(u"100"_s) + 1);
     }
 }
 
 TEST_F(GridTest, BatchAnnouncesRowsOnceAndMovesTheCursorAtTheEnd)
 {
-    fill({"a"});
+    fill({u"a"_s});
     QSignalSpy inserted(m_grid.view()->model(), &QAbstractItemModel::rowsInserted);
     {
         GridComponent::UpdateBatch outer(m_grid);
@@ -218,7 +220,7 @@ TEST_F(GridTest, BatchAnnouncesRowsOnceAndMovesTheCursorAtTheEnd)
             }
         }
         EXPECT_EQ(m_grid.rowCount(), 4);
-        EXPECT_EQ(m_grid.find("d", 1), 4);
+        EXPECT_EQ(m_grid.find(u"d"_s, 1), 4);
         EXPECT_EQ(m_grid.currentRow(), 4);
         EXPECT_EQ(inserted.count(), 0);
         m_grid.setCurrentRow(2);
@@ -226,12 +228,12 @@ TEST_F(GridTest, BatchAnnouncesRowsOnceAndMovesTheCursorAtTheEnd)
     EXPECT_EQ(inserted.count(), 1);
     EXPECT_EQ(m_grid.view()->model()->rowCount(), 4);
     EXPECT_EQ(m_grid.view()->currentIndex().row(), 1);
-    EXPECT_EQ(values(), QStringList({"a", "b", "c", "d"}));
+    EXPECT_EQ(values(), QStringList({u"a"_s, u"b"_s, u"c"_s, u"d"_s}));
 }
 
 TEST_F(GridTest, KeyEventsCarryClassicCodesAndCanBeSwallowed)
 {
-    fill({"a", "b", "c"});
+    fill({u"a"_s, u"b"_s, u"c"_s});
     m_grid.setCurrentRow(1);
     struct KeyCase
     {
@@ -273,7 +275,7 @@ TEST_F(GridTest, KeyEventsCarryClassicCodesAndCanBeSwallowed)
 
 TEST_F(GridTest, OnlyTheUsersColumnResizesAreReported)
 {
-    fill({"a"});
+    fill({u"a"_s});
     QSignalSpy resized(&m_grid, &GridComponent::columnResized);
     QHeaderView *header = m_grid.view()->horizontalHeader();
     header->resizeSection(1, 140);

@@ -145,7 +145,8 @@ TEST_F(RichTextBoxTest, PlainTextReplacementStartsFromDefaultFormatAndStaysReada
     fillSample();
     select(6, 10);
     std::optional<bool> boldSeenInHandler;
-    QObject::connect(&m_box, &RichTextBox::SelChange, &m_box, [&] { boldSeenInHandler = m_box.SelBold(); });
+    const QObject listening; // the handler writes to this test's stack: it goes when the test ends
+    QObject::connect(&m_box, &RichTextBox::SelChange, &listening, [&] { boldSeenInHandler = m_box.SelBold(); });
     m_box.setText(QStringLiteral("neu"));
     select(0, 3);
     EXPECT_EQ(m_box.SelBold(), false);
@@ -194,7 +195,7 @@ TEST_F(RichTextBoxTest, RtfSourceFollowsEveryChange)
     const QString italic = m_box.TextRTF();
     EXPECT_NE(italic, before);
     select(0, 0);
-    QTest::keyClicks(&m_box, "x");
+    QTest::keyClicks(&m_box, QStringLiteral("x"));
     EXPECT_TRUE(m_box.TextRTF().contains(QLatin1String("xplain")));
     QFont font = m_box.font();
     font.setFamily(QStringLiteral("Courier New"));
@@ -235,16 +236,17 @@ TEST_F(RichTextBoxTest, CopyAndCutOfferRtfPlainAndHtml)
     fillSample();
     select(6, 10);
     m_box.Copy();
-    ASSERT_EQ(m_services.clipboard.keys(), (QStringList{kMimeHtml, kMimePlain, kMimeRtf}));
-    EXPECT_EQ(m_services.clipboard.value(kMimePlain), QByteArray("bold"));
-    EXPECT_TRUE(m_services.clipboard.value(kMimeRtf).startsWith("{\\rtf1"));
-    EXPECT_TRUE(m_services.clipboard.value(kMimeRtf).contains("\\b bold"));
-    EXPECT_TRUE(m_services.clipboard.value(kMimeHtml).contains("font-weight:bold\">bold</span>"));
+    ASSERT_EQ(m_services.clipboard.keys(),
+              (QStringList{QLatin1String(kMimeHtml), QLatin1String(kMimePlain), QLatin1String(kMimeRtf)}));
+    EXPECT_EQ(m_services.clipboard.value(QLatin1String(kMimePlain)), QByteArray("bold"));
+    EXPECT_TRUE(m_services.clipboard.value(QLatin1String(kMimeRtf)).startsWith("{\\rtf1"));
+    EXPECT_TRUE(m_services.clipboard.value(QLatin1String(kMimeRtf)).contains("\\b bold"));
+    EXPECT_TRUE(m_services.clipboard.value(QLatin1String(kMimeHtml)).contains("font-weight:bold\">bold</span>"));
 
     select(0, 6);
     m_box.Cut();
     EXPECT_EQ(m_box.Text(), QStringLiteral("bold\nsecond"));
-    EXPECT_EQ(m_services.clipboard.value(kMimePlain), QByteArray("plain "));
+    EXPECT_EQ(m_services.clipboard.value(QLatin1String(kMimePlain)), QByteArray("plain "));
 }
 
 // HTML as LibreOffice Writer and Chromium put it on the clipboard (captured
@@ -313,7 +315,7 @@ TEST_F(RichTextBoxTest, KeyboardClipboardGoesThroughPlatformServices)
     m_box.setText(QStringLiteral("word"));
     m_box.selectAll();
     QTest::keyClick(&m_box, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(m_services.clipboard.value(kMimePlain), QByteArray("word"));
+    EXPECT_EQ(m_services.clipboard.value(QLatin1String(kMimePlain)), QByteArray("word"));
     m_box.moveCursor(QTextCursor::End);
     QTest::keyClick(&m_box, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(m_box.Text(), QStringLiteral("wordword"));

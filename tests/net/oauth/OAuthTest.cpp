@@ -8,6 +8,7 @@
 #include "net/oauth/OAuthTokenStore.h"
 #include "settings/SettingsFileStore.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -68,8 +69,9 @@ TEST(OAuthProviderChoice, KnownServersAndOverridesAndWhatIsMissing)
             continue;
         }
         EXPECT_EQ(provider->authorizeUrl.toString(), QLatin1String(c.authorize));
-        if (c.scope)
+        if (c.scope) {
             EXPECT_EQ(provider->scope, QLatin1String(c.scope));
+        }
     }
     OAuthAccount noClient = account("smtp.gmail.com");
     noClient.clientId = QStringLiteral("  ");
@@ -166,7 +168,7 @@ TEST_F(OAuthFlow, SignInFailuresEndWithAGermanReasonInsteadOfWaiting)
     QUrl listener;
     desk.browser = [&](const QUrl &url) {
         listener = QUrl(QUrlQuery(url).queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded));
-        QTimer::singleShot(0, [&] { cancelled.cancel(); });
+        QTimer::singleShot(0, qApp, [&] { cancelled.cancel(); });
     };
     EXPECT_FALSE(cancelled.run(20));
     EXPECT_TRUE(cancelled.cancelled() && cancelled.errorText().contains(QLatin1String("abgebrochen")));
@@ -221,8 +223,9 @@ TEST(TokenStore, KeepsOneTokenPerServerAndUserWhereverItCan)
     EXPECT_EQ(store.lastPlace(), keyring ? OAuthTokenStore::Place::Keyring : OAuthTokenStore::Place::SettingsFile);
     const QString inFile = SettingsFileStore().ReadValue(QStringLiteral("Velmora"), QStringLiteral("OAuthToken"), file);
     EXPECT_EQ(inFile.contains(QLatin1String("rt-1/+=")), !keyring);
-    if (!keyring)
+    if (!keyring) {
         EXPECT_EQ(QFile::permissions(file) & 0x0077, QFileDevice::Permissions());
+    }
 
     OAuthTokenStore later(settingsTokenFile(file));
     EXPECT_EQ(later.load(QStringLiteral("SMTP.gmail.com"), QStringLiteral("anna")), QStringLiteral("rt-1/+="));

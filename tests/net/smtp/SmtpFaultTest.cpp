@@ -289,7 +289,7 @@ TEST_F(SmtpFaultTest, RecipientAddressesAreCheckedBeforeSending)
         }
     }
     EXPECT_EQ(good.messages().size(), sent);
-    EXPECT_EQ(good.envelope(1, 3).last(), QStringLiteral("RCPT kunde@xn--mnchen-3ya.de"));
+    EXPECT_EQ(good.envelope(1, 3).constLast(), QStringLiteral("RCPT kunde@xn--mnchen-3ya.de"));
 }
 
 } // namespace

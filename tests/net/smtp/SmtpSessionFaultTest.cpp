@@ -3,6 +3,7 @@
 #include "ScriptedPlatformServices.h"
 #include "SmtpTestServer.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
@@ -267,7 +268,7 @@ TEST_F(SmtpSessionFaultTest, TransportDeletedWhileWaitingForTheGoodbye)
     aim(*doomed);
     ASSERT_TRUE(doomed->Connect()) << doomed->LastError().toStdString();
     ASSERT_GE(doomed->Send(), 1) << doomed->LastError().toStdString();
-    QTimer::singleShot(200, [&doomed] {
+    QTimer::singleShot(200, qApp, [&doomed] {
         delete doomed;
         doomed = nullptr;
     });
@@ -310,7 +311,7 @@ TEST_F(SmtpSessionFaultTest, ALargeAttachmentIsPackedWithoutHoldingTheWindow)
     aim(*doomed);
     doomed->AddAttachment(path, true);
     ASSERT_TRUE(doomed->Connect());
-    QTimer::singleShot(100, [&doomed] {
+    QTimer::singleShot(100, qApp, [&doomed] {
         delete doomed;
         doomed = nullptr;
     });
@@ -328,7 +329,7 @@ QStringList deliveredTo(const SmtpTestServer &server)
     const QList<int> counts = server.messagesPerSession();
     for (int s = 1; s <= counts.size(); ++s)
         for (int m = 1; m <= counts[s - 1]; ++m)
-            recipients << server.envelope(s, m).last();
+            recipients << server.envelope(s, m).constLast();
     return recipients;
 }
 
@@ -373,9 +374,10 @@ TEST_F(SmtpSessionFaultTest, AnnouncedEnvelopeRidesWithTheEndOfDataAndNeverDeliv
     transport.Disconnect();
     expectWindowKeptRunning();
     ASSERT_TRUE(server->waitForClosedSessions(3));
-    const QStringList expected{"RCPT TO:<kunde1@example.com>", "RCPT TO:<kunde2@example.com>",
-                               "RCPT TO:<kunde3@example.com>", "RCPT TO:<kunde5@example.com>",
-                               "RCPT TO:<kunde6@example.com>"};
+    const QStringList expected{
+        QStringLiteral("RCPT TO:<kunde1@example.com>"), QStringLiteral("RCPT TO:<kunde2@example.com>"),
+        QStringLiteral("RCPT TO:<kunde3@example.com>"), QStringLiteral("RCPT TO:<kunde5@example.com>"),
+        QStringLiteral("RCPT TO:<kunde6@example.com>")};
     EXPECT_EQ(deliveredTo(*server), expected);
 
     // Steady state: a message's end and the next envelope arrive in one read.
@@ -384,7 +386,8 @@ TEST_F(SmtpSessionFaultTest, AnnouncedEnvelopeRidesWithTheEndOfDataAndNeverDeliv
         flights[line.section(QLatin1Char(' '), 0, 0)] << line.section(QLatin1Char(' '), 1);
     const QStringList shared{QStringLiteral("."), QStringLiteral("MAIL"), QStringLiteral("RCPT"),
                              QStringLiteral("DATA")};
-    EXPECT_EQ(std::count(flights.cbegin(), flights.cend(), shared), 3) << server->flights(1).join(' ').toStdString();
+    EXPECT_EQ(std::count(flights.cbegin(), flights.cend(), shared), 3)
+        << server->flights(1).join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(server->commands(1).count(QStringLiteral("MAIL")), 5) << "no second MAIL for an announced message";
 }
 
@@ -407,5 +410,7 @@ TEST_F(SmtpSessionFaultTest, ServerEndingTheSessionAtAnAnnouncedEnvelope)
     EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
     transport.Disconnect();
     ASSERT_TRUE(server->waitForClosedSessions(server->sessionCount()));
-    EXPECT_EQ(deliveredTo(*server), (QStringList{"RCPT TO:<kunde@example.com>", "RCPT TO:<kunde2@example.com>"}));
+    EXPECT_EQ(
+        deliveredTo(*server),
+        (QStringList{QStringLiteral("RCPT TO:<kunde@example.com>"), QStringLiteral("RCPT TO:<kunde2@example.com>")}));
 }

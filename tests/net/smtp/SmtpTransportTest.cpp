@@ -60,7 +60,7 @@ class SmtpTransportTest : public ::testing::Test
 {
 protected:
     /// Starts a server with these options and aims the fixture's transport at it.
-    void serve(SmtpTestServer::Options options = {})
+    void serve(const SmtpTestServer::Options &options = {})
     {
         server = std::make_unique<SmtpTestServer>(options);
         ASSERT_TRUE(server->start()) << server->errorText().toStdString();
@@ -301,29 +301,29 @@ TEST_F(SmtpTransportTest, TlsRulesWithAuthenticationAndAPrivateCa)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        SmtpTestServer server(row.server);
-        if (!server.start()) {
-            EXPECT_EQ(row.server.port, 465) << server.errorText().toStdString();
+        SmtpTestServer rowServer(row.server);
+        if (!rowServer.start()) {
+            EXPECT_EQ(row.server.port, 465) << rowServer.errorText().toStdString();
             continue; // port 465 needs privileges and may be taken; the other rows still run
         }
-        SmtpTransport transport;
-        aim(transport, server);
-        transport.setLoopbackTreatedAsRemote(row.remote);
-        transport.setTlsMode(row.useTls ? SmtpTlsMode::Required : SmtpTlsMode::Off);
+        SmtpTransport rowTransport;
+        aim(rowTransport, rowServer);
+        rowTransport.setLoopbackTreatedAsRemote(row.remote);
+        rowTransport.setTlsMode(row.useTls ? SmtpTlsMode::Required : SmtpTlsMode::Off);
         if (row.server.startTls || row.server.implicitTls)
-            transport.setCAFile(server.caFile());
-        transport.setUserName(user);
-        transport.setPassword(password);
-        transport.setUseAuthentication(true);
-        ASSERT_EQ(transport.Connect(), row.connects) << transport.LastError().toStdString();
+            rowTransport.setCAFile(rowServer.caFile());
+        rowTransport.setUserName(user);
+        rowTransport.setPassword(password);
+        rowTransport.setUseAuthentication(true);
+        ASSERT_EQ(rowTransport.Connect(), row.connects) << rowTransport.LastError().toStdString();
         if (!row.connects) {
-            EXPECT_EQ(server.sessionCount(), 0) << "refused before connecting";
+            EXPECT_EQ(rowServer.sessionCount(), 0) << "refused before connecting";
             continue;
         }
-        EXPECT_EQ(transport.Send(), 1) << transport.LastError().toStdString();
-        transport.Disconnect();
-        ASSERT_TRUE(server.waitForClosedSessions(1));
-        const QStringList commands = server.commands(1);
+        EXPECT_EQ(rowTransport.Send(), 1) << rowTransport.LastError().toStdString();
+        rowTransport.Disconnect();
+        ASSERT_TRUE(rowServer.waitForClosedSessions(1));
+        const QStringList commands = rowServer.commands(1);
         EXPECT_EQ(commands.contains(QStringLiteral("STARTTLS")), row.startTlsSeen)
             << commands.join(QLatin1Char('|')).toStdString();
         const qsizetype auth = commands.indexOf(QRegularExpression(QStringLiteral("AUTH .*")));
@@ -427,7 +427,7 @@ TEST_F(SmtpTransportTest, InternationalAddressGoesWithSmtpUtf8OrNotAtAll)
         EXPECT_TRUE(server->message(1, i).contains("\r\nTo: " + rows[i - 1].recipient.toUtf8() + "\r\n"))
             << server->message(1, i).left(400).toStdString();
         EXPECT_TRUE(server->commands(1).contains(QLatin1String(rows[i - 1].mail)))
-            << server->commands(1).join('|').toStdString();
+            << server->commands(1).join(QLatin1Char('|')).toStdString();
     }
     transport.Disconnect();
 

@@ -17,7 +17,7 @@ using Failure = SmtpTransport::Failure;
 class SmtpTrustTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<SmtpTestServer> start(SmtpTestServer::Options options)
+    std::unique_ptr<SmtpTestServer> start(const SmtpTestServer::Options &options)
     {
         auto server = std::make_unique<SmtpTestServer>(options);
         EXPECT_TRUE(server->start()) << server->errorText().toStdString();
