@@ -100,7 +100,7 @@ double journalOnly(SendJournal &journal)
     return (cpuSeconds() - before) * 1e6 / kRecipients;
 }
 
-double best(QList<double> values)
+double best(const QList<double> &values)
 {
     return *std::max_element(values.cbegin(), values.cend());
 }

@@ -35,7 +35,8 @@ quint16 freePort()
     const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = loopback(0);
     socklen_t length = sizeof address;
-    ::bind(probe, reinterpret_cast<sockaddr *>(&address), length);
+    if (::bind(probe, reinterpret_cast<sockaddr *>(&address), length) != 0)
+        address.sin_port = 0; // the server start then fails and says so
     ::getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length);
     ::close(probe);
     return ntohs(address.sin_port);

@@ -46,8 +46,8 @@ double peer(const QString &tools, quint16 port, int recipients)
     script.start(kPython,
                  {tools + QStringLiteral("/peer_smtplib.py"), QString::number(recipients), QString::number(port)});
     script.waitForFinished(120000);
-    const QRegularExpressionMatch rate = QRegularExpression(QStringLiteral("msgs_per_s: ([0-9.]+)"))
-                                             .match(QString::fromUtf8(script.readAllStandardOutput()));
+    static const QRegularExpression rateLine(QStringLiteral("msgs_per_s: ([0-9.]+)"));
+    const QRegularExpressionMatch rate = rateLine.match(QString::fromUtf8(script.readAllStandardOutput()));
     return rate.hasMatch() ? rate.captured(1).toDouble() : 0.0;
 }
 

@@ -118,7 +118,7 @@ int main(int argc, char **argv)
                          mail.ConfigFileName());
         store.WriteValue(QStringLiteral("Velmora"), QStringLiteral("Port"), QString::number(sink.port()),
                          mail.ConfigFileName());
-        QTimer::singleShot(0, [&] { sendThroughWizard(mail, meter, outcome); });
+        QTimer::singleShot(0, qApp, [&] { sendThroughWizard(mail, meter, outcome); });
         if (mail.ShowDialog() != CallStatus::Ok)
             return 1;
     }

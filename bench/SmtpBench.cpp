@@ -28,7 +28,8 @@ quint16 freePort()
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    if (bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+        address.sin_port = 0; // the server start then fails and says so
     getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length);
     ::close(probe);
     return ntohs(address.sin_port);
