@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdio>
 
@@ -271,6 +273,8 @@ void DemoDriver::messagePane()
     typeText(subject, QStringLiteral("Unser Frühjahrsangebot für Sie"));
     writeMessage();
     attachFile();
+    if (!m_invoices.isEmpty())
+        attachInvoices();
     shoot(wizard(), QStringLiteral("2-nachricht"));
     preview();
     click(find<QAbstractButton>(QStringLiteral("wizardNext")));
@@ -299,9 +303,11 @@ void DemoDriver::preview()
     QStringList shown;
     for (QLabel *label : window->findChildren<QLabel *>())
         shown << label->text();
-    m_preview = {{QStringLiteral("labels"), QJsonValue::fromVariant(shown)},
-                 {QStringLiteral("body"), window->findChild<QTextEdit *>()->toPlainText()}};
+    m_preview.insert(QStringLiteral("labels"), QJsonValue::fromVariant(shown));
+    m_preview.insert(QStringLiteral("body"), window->findChild<QTextEdit *>()->toPlainText());
     shoot(window, QStringLiteral("2b-vorschau"));
+    if (!m_invoices.isEmpty())
+        sendTestMail(window);
     window->close();
     QCoreApplication::processEvents();
 }
@@ -337,20 +343,16 @@ void DemoDriver::writeMessage()
     text->setFocus();
     const auto type = [this, text](const QString &s) { typeText(text, s); };
     const auto enter = [text] { QTest::keyClick(text, Qt::Key_Return); };
+    // The letter opens as a letter does; each kind of customer is greeted in its own way.
+    trigger(QStringLiteral("KDBriefAnrede"));
+    type(QStringLiteral(","));
+    enter();
     trigger(QStringLiteral("FormatAlignCenter"));
     trigger(QStringLiteral("FormatBold"));
     type(QStringLiteral("Frühjahrsangebot 2027"));
     trigger(QStringLiteral("FormatBold"));
     enter();
     trigger(QStringLiteral("FormatAlignLeft"));
-    type(QStringLiteral("Guten Tag "));
-    trigger(QStringLiteral("KDAnrede"));
-    type(QStringLiteral(" "));
-    trigger(QStringLiteral("KDVorname"));
-    type(QStringLiteral(" "));
-    trigger(QStringLiteral("KDName"));
-    type(QStringLiteral(","));
-    enter();
     type(QStringLiteral("für Ihre Kundennummer "));
     trigger(QStringLiteral("KDNummer"));
     type(QStringLiteral(" haben wir drei Angebote ausgewählt:"));
@@ -396,6 +398,50 @@ void DemoDriver::attachFile()
     attachments->setFocus();
     attachments->setCurrentIndex(attachments->model()->index(0, 0));
     QTest::keyClick(attachments->viewport(), Qt::Key_Space);
+}
+
+// The folder typed in, the name written with the variables list, as a person
+// would; the pane then counts who has an invoice.
+void DemoDriver::attachInvoices()
+{
+    answerNextDialog([this](QWidget *dialog) {
+        auto *folder = dialog->findChild<QLineEdit *>(QStringLiteral("sevOrdner"));
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("sevDateiname"));
+        auto *variables = dialog->findChild<QToolButton *>(QStringLiteral("cmdVariablen"));
+        if (!folder || !name || !variables || !variables->menu())
+            return fail(QStringLiteral("the personal attachment's dialog lacks a control"));
+        typeText(folder, m_invoices);
+        name->setFocus();
+        typeText(name, QStringLiteral("Rechnung "));
+        for (QAction *action : variables->menu()->actions())
+            if (action->text() == QStringLiteral("Kunden Nummer"))
+                action->trigger();
+        typeText(name, QStringLiteral(".pdf"));
+        shoot(dialog, QStringLiteral("9-persoenliche-anlage-dialog"));
+        qobject_cast<QDialog *>(dialog)->accept();
+    });
+    click(find<QAbstractButton>(QStringLiteral("cmdPersoenlicheAnlage")));
+    auto *shown = find<QLabel>(QStringLiteral("lblPersoenlicheAnlage"));
+    if (!shown || !shown->isVisible())
+        return fail(QStringLiteral("the pane does not show the personal attachment"));
+    m_preview.insert(QStringLiteral("personal_attachment"), shown->text());
+    shoot(wizard(), QStringLiteral("9-persoenliche-anlage"));
+}
+
+void DemoDriver::sendTestMail(QWidget *preview)
+{
+    answerNextDialog([this](QWidget *dialog) {
+        if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
+            m_preview.insert(QStringLiteral("test_mail"), box->text());
+            click(box->button(QMessageBox::Ok));
+        }
+    });
+    auto *button = preview->findChild<QAbstractButton *>(QStringLiteral("cmdTestversand"));
+    if (!button)
+        return fail(QStringLiteral("the preview has no test mail button"));
+    click(button);
+    if (!m_preview.contains(QStringLiteral("test_mail")))
+        fail(QStringLiteral("the test mail told nothing"));
 }
 
 void DemoDriver::accountDialog()

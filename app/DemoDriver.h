@@ -28,6 +28,10 @@ public:
     /// Only screenshots of the empty wizard and the account dialog at their
     /// smallest size, for a run under QT_SCALE_FACTOR.
     void setScaledShotsOnly(bool on) { m_scaledOnly = on; }
+    /// Each customer's invoice in this folder ("Rechnung <KundenNr>.pdf") goes
+    /// along as personal attachment, and the preview first sends a test mail
+    /// to the sender.
+    void setInvoices(const QString &folder) { m_invoices = folder; }
 
     /// Starts once the wizard window is up; the wizard is closed at the end.
     void start();
@@ -52,6 +56,8 @@ private:
     void messagePane();
     void writeMessage();
     void attachFile();
+    void attachInvoices();
+    void sendTestMail(QWidget *preview);
     void accountDialog();
     void sendPane();
     void preview();
@@ -61,6 +67,7 @@ private:
 
     QDir m_out;
     QString m_attachment;
+    QString m_invoices;
     QElapsedTimer m_clock;
     qint64 m_sendMs = 0;
     int m_notSent = 0;

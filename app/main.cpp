@@ -45,6 +45,10 @@ int main(int argc, char **argv)
         {QStringLiteral("attachment"), QStringLiteral("file the automatic run attaches"), QStringLiteral("file")});
     parser.addOption(
         {QStringLiteral("scaled-shots"), QStringLiteral("with --drive: only screenshots at the smallest size")});
+    parser.addOption({QStringLiteral("invoices"),
+                      QStringLiteral("with --drive: folder of each customer's invoice, sent as personal attachment "
+                                     "after a test mail to the sender"),
+                      QStringLiteral("dir")});
     parser.process(app);
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("host"));
@@ -62,6 +66,7 @@ int main(int argc, char **argv)
         driver = std::make_unique<DemoDriver>(parser.value(QStringLiteral("drive")),
                                               parser.value(QStringLiteral("attachment")));
         driver->setScaledShotsOnly(parser.isSet(QStringLiteral("scaled-shots")));
+        driver->setInvoices(parser.value(QStringLiteral("invoices")));
         driver->start();
     }
     const bool shown = mail.ShowDialog() == OrvVelmora::CallStatus::Ok;

@@ -121,6 +121,7 @@ public:
     {
         return m_attachment.isEmpty() ? QList<SendAttachment>{} : QList<SendAttachment>{{m_attachment, true}};
     }
+    PersonalAttachment personalAttachment() const override { return {}; }
     QString messageText() const override { return m_message.plain; }
     QString messageRtf() const override { return m_message.rtf; }
     void setNavigationEnabled(bool) override {}

@@ -4,6 +4,7 @@ foreign countries) and tbFirma with the sender's company."""
 import random
 import sqlite3
 import sys
+from pathlib import Path
 
 FIRST = ["Jürgen", "Sabine", "Günther", "Anna-Lena", "Björn", "Käthe", "Özlem", "Heinz", "Ursula", "Lukas",
          "Mia", "Ferdinand", "Zoë", "Klaus-Dieter", "Renée", "Jörg", "Sören", "Hannelore", "Emil", "Gisela"]
@@ -40,8 +41,14 @@ def customers(count):
             email = ""
         elif i % 17 == 3:
             email = None
-        yield (10001 + i, "Frau" if first in FEMALE else "Herr",
-               first, last, firm, "Abt. Einkauf" if firm else "", f"{first} {last}" if firm else "",
+        anrede = "Frau" if first in FEMALE else "Herr"
+        if i % 10 == 4:  # a company known by its name alone, no person to greet
+            anrede, first, last, firm = "Firma", "", "", FIRMS[2 + i % 6]
+            email = email and f"info.{ascii_mail(firm.split()[0])}{i}@example.org"
+        elif i % 10 == 6:
+            anrede = "Frau Dr." if first in FEMALE else "Herr Dr."
+        yield (10001 + i, anrede,
+               first, last, firm, "Abt. Einkauf" if firm else "", f"{first} {last}" if firm and first else "",
                f"{rnd.choice(STREETS)} {rnd.randint(1, 120)}", plz, city, country, email,
                f"Kundin seit {2000 + i % 24}", "Newsletter" if i % 2 else "", "", rnd.choice(["A", "B", "C"]))
 
@@ -60,5 +67,37 @@ def main(path, count=60):
     db.commit()
 
 
+def pdf_saying(text):
+    """A one-page PDF with one line of text."""
+    stream = f"BT /F1 18 Tf 72 720 Td ({text}) Tj ET".encode("latin-1")
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+               b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R "
+               b"/Resources << /Font << /F1 5 0 R >> >> >>",
+               b"<< /Length %d >>\nstream\n" % len(stream) + stream + b"\nendstream",
+               b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
+    pdf, offsets = bytearray(b"%PDF-1.4\n"), []
+    for number, body in enumerate(objects, 1):
+        offsets.append(len(pdf))
+        pdf += b"%d 0 obj\n" % number + body + b"\nendobj\n"
+    xref = len(pdf)
+    pdf += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
+    pdf += b"".join(b"%010d 00000 n \n" % offset for offset in offsets)
+    pdf += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objects) + 1, xref)
+    return bytes(pdf)
+
+
+def invoices(path, folder):
+    """An invoice for each customer, "Rechnung <KundenNr>.pdf", except every
+    ninth: those are missing on purpose."""
+    folder = Path(folder)
+    folder.mkdir(parents=True, exist_ok=True)
+    for (number,) in sqlite3.connect(path).execute("SELECT KundenNr FROM tbKunden"):
+        if number % 9 != 0:
+            (folder / f"Rechnung {number}.pdf").write_bytes(pdf_saying(f"Rechnung {number}"))
+
+
 if __name__ == "__main__":
-    main(sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 60)
+    if len(sys.argv) > 3 and sys.argv[2] == "--invoices":
+        invoices(sys.argv[1], sys.argv[3])
+    else:
+        main(sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 60)

@@ -3,6 +3,7 @@ a screenshot, and the printed page (PDF, then text and a picture of it through
 poppler), which is compared with the plain part: every written line on the page,
 no more blank lines than the plain part has. Exit code 1 when they differ."""
 import email
+import html as htmlcodec
 import email.policy
 import json
 import mailbox
@@ -43,12 +44,32 @@ def compare(plain, printed):
     return problems
 
 
+def shoot_as_received(message, png):
+    """The test mail as a mail program shows it: its headers above its HTML."""
+    attachments = ", ".join(part.get_filename() for part in message.walk() if part.get_filename())
+    head = "".join(f"<div><b>{name}:</b> {htmlcodec.escape(str(value))}</div>"
+                   for name, value in (("Von", message["From"]), ("An", message["To"]),
+                                       ("Betreff", message["Subject"]), ("Anlagen", attachments)))
+    page_html = (f"<!DOCTYPE html><meta charset='utf-8'><div style='font:13px sans-serif;background:#eef;"
+                 f"padding:8px;border-bottom:1px solid #99a'>{head}</div>"
+                 + message.get_body(preferencelist=("html",)).get_content())
+    with tempfile.TemporaryDirectory() as profile:
+        page = Path(profile) / "test.html"
+        page.write_text(page_html, encoding="utf-8")
+        subprocess.run(CHROMIUM + [f"--user-data-dir={profile}/data", "--window-size=900,560",
+                                   f"--screenshot={png}", page.as_uri()], check=True, timeout=120,
+                       capture_output=True)
+
+
 def main(out_dir):
     out = Path(out_dir)
     screens = out / "screens"
     box = mailbox.Maildir(str(out / "maildir"), create=False)
-    raw = next(iter(box.values()))
-    message = email.message_from_bytes(raw.as_bytes(), policy=email.policy.default)
+    messages = [email.message_from_bytes(raw.as_bytes(), policy=email.policy.default) for raw in box.values()]
+    tests = [m for m in messages if m["Subject"].startswith("[Test] ")]
+    message = next(m for m in messages if not m["Subject"].startswith("[Test] "))
+    if tests:
+        shoot_as_received(tests[0], screens / "9b-testversand.png")
     html = message.get_body(preferencelist=("html",)).get_content()
     plain = message.get_body(preferencelist=("plain",)).get_content()
     with tempfile.TemporaryDirectory() as profile:

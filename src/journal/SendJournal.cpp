@@ -97,7 +97,11 @@ QByteArray contentJson(const SavedMailing &content)
                                      {QStringLiteral("priority"), content.priority},
                                      {QStringLiteral("readReceipt"), content.readReceipt},
                                      {QStringLiteral("attachments"), attachments},
-                                     {QStringLiteral("recipients"), recipients}})
+                                     {QStringLiteral("recipients"), recipients},
+                                     {QStringLiteral("personal"),
+                                      QJsonObject{{QStringLiteral("folder"), content.personal.folder},
+                                                  {QStringLiteral("pattern"), content.personal.pattern},
+                                                  {QStringLiteral("zip"), content.personal.zip}}}})
         .toJson(QJsonDocument::Compact);
 }
 
@@ -118,6 +122,10 @@ std::optional<SavedMailing> contentFrom(const QByteArray &json)
             row.insert(it.key(), it.value().toString());
         content.recipients.append(row);
     }
+    const QJsonObject personal = o.value(QStringLiteral("personal")).toObject();
+    content.personal = {personal.value(QStringLiteral("folder")).toString(),
+                        personal.value(QStringLiteral("pattern")).toString(),
+                        personal.value(QStringLiteral("zip")).toBool()};
     return content;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journal/RecipientState.h"
+#include "merge/PersonalAttachment.h"
 
 #include <QDateTime>
 #include <QList>
@@ -47,6 +48,7 @@ struct SavedMailing
     bool readReceipt = false;
     QList<SavedAttachment> attachments;
     QList<QMap<QString, QString>> recipients;
+    PersonalAttachment personal;
 };
 
 /// One recipient of a mailing as the journal keeps it.

@@ -4,21 +4,26 @@ namespace OrvVelmora {
 
 namespace {
 
-MergeField field(const char *token, const char *column, const char *toolId, int numericId, const char *caption)
+MergeField field(const char *token, const char *column, const char *toolId, int numericId, const char *caption,
+                 MergeField::Kind kind = MergeField::Kind::Column)
 {
-    return {QString::fromLatin1(token), QString::fromLatin1(column), QString::fromLatin1(toolId), numericId,
-            QString::fromUtf8(caption)};
+    return {QString::fromLatin1(token),  QString::fromLatin1(column),
+            QString::fromLatin1(toolId), numericId,
+            QString::fromUtf8(caption),  kind};
 }
 
 } // namespace
 
-const std::array<MergeField, 16> &MergeFields()
+const std::array<MergeField, kMergeFieldCount> &MergeFields()
 {
-    // The order matters: a value inserted by one row is searched by the rows after it.
-    static const std::array<MergeField, 16> fields{{
-        field("<#DATE#>", "", "VarDate", 20055, "Datum"),
+    // The order matters: a value inserted by one row is searched by the rows
+    // after it. The salutation stands just before the name, so the name in it
+    // is expanded exactly as "<#KD_NAME#>" would be.
+    static const std::array<MergeField, kMergeFieldCount> fields{{
+        field("<#DATE#>", "", "VarDate", 20055, "Datum", MergeField::Kind::Date),
         field("<#KD_NUMMER#>", "KundenNr", "KDNummer", 20056, "Kunden Nummer"),
         field("<#KD_ANREDE#>", "Anrede", "KDAnrede", 20057, "Anrede"),
+        field("<#KD_BRIEFANREDE#>", "", "KDBriefAnrede", 20071, "Briefanrede", MergeField::Kind::Salutation),
         field("<#KD_NAME#>", "Name", "KDName", 20059, "Name"),
         field("<#KD_VORNAME#>", "Vorname", "KDVorname", 20058, "Vorname"),
         field("<#KD_FIRMA#>", "Firma", "KDFirma", 20060, "Firma"),

@@ -45,7 +45,18 @@ QString MergeText(const MergeRowSource &source, int row, QString text, MergeTarg
 
 std::optional<QString> MergeValue(const MergeField &field, const MergeRowSource &source, int row, const QDate &today)
 {
-    return field.columnKey.isEmpty() ? std::optional(dateText(today)) : source.cell(row, field.columnKey);
+    switch (field.kind) {
+    case MergeField::Kind::Date: return dateText(today);
+    case MergeField::Kind::Salutation: {
+        const std::optional<QString> anrede = source.cell(row, QStringLiteral("Anrede"));
+        const std::optional<QString> name = source.cell(row, QStringLiteral("Name"));
+        if (!anrede || !name)
+            return std::nullopt;
+        return source.salutationPhrases().orDefaults().salutation(*anrede, *name);
+    }
+    case MergeField::Kind::Column: break;
+    }
+    return source.cell(row, field.columnKey);
 }
 
 } // namespace OrvVelmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "merge/SalutationPhrases.h"
+
 #include <QDate>
 #include <QString>
 
@@ -17,6 +19,9 @@ class MergeRowSource
 public:
     virtual ~MergeRowSource();
     [[nodiscard]] virtual std::optional<QString> cell(int row, const QString &columnKey) const = 0;
+    /// How "<#KD_BRIEFANREDE#>" greets; the defaults unless the list's owner
+    /// has other phrases from the settings file.
+    [[nodiscard]] virtual SalutationPhrases salutationPhrases() const { return {}; }
 };
 
 /// What kind of text is being personalised. Plain text takes values as they
@@ -39,8 +44,9 @@ enum class MergeTarget { PlainText, RtfSource };
                                 const QDate &today);
 
 /// What one field's token becomes for this recipient, as plain text: the
-/// cell's text, or today's date for the date token. Nothing when the cell
-/// cannot be read, and then the token stays.
+/// cell's text, today's date for the date token, the salutation made from
+/// Anrede and Name for "<#KD_BRIEFANREDE#>". Nothing when a cell cannot be
+/// read, and then the token stays.
 [[nodiscard]] std::optional<QString> MergeValue(const MergeField &field, const MergeRowSource &source, int row,
                                                 const QDate &today);
 

@@ -7,7 +7,7 @@ namespace OrvVelmora {
 
 /// The text the merge works on, step after step. Every token begins with '<',
 /// so the working text keeps the positions of all '<' in it: each of the
-/// sixteen steps checks only those few places instead of scanning the whole
+/// steps checks only those few places instead of scanning the whole
 /// text again. The positions are carried over (shifted, plus those inside the
 /// inserted values) when a step replaces, so a token that a value brings in,
 /// or that a value completes together with the text around it, is still found

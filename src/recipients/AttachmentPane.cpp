@@ -2,6 +2,10 @@
 
 #include "base/platform/PlatformServices.h"
 #include "controls/grid/GridComponent.h"
+#include "recipients/PersonalAttachmentDialog.h"
+
+#include <QDir>
+#include <QLabel>
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -35,7 +39,14 @@ AttachmentPane::AttachmentPane(QWidget *parent)
     , m_sevAnlagen(new GridComponent(this))
     , m_cmdAnlageAdd(new QPushButton(QStringLiteral("Anlage &hinzufügen"), this))
     , m_cmdAnlageRemove(new QPushButton(QStringLiteral("Anlage entfe&rnen"), this))
+    , m_cmdPersoenlicheAnlage(new QPushButton(QStringLiteral("&Persönliche Anlage…"), this))
+    , m_lblPersoenlicheAnlage(new QLabel(this))
 {
+    m_cmdPersoenlicheAnlage->setObjectName(QStringLiteral("cmdPersoenlicheAnlage"));
+    m_lblPersoenlicheAnlage->setObjectName(QStringLiteral("lblPersoenlicheAnlage"));
+    m_lblPersoenlicheAnlage->setTextFormat(Qt::PlainText);
+    m_lblPersoenlicheAnlage->setWordWrap(true);
+    m_lblPersoenlicheAnlage->hide();
     m_sevAnlagen->setObjectName(QStringLiteral("sevAnlagen"));
     m_cmdAnlageAdd->setObjectName(QStringLiteral("cmdAnlageAdd"));
     m_cmdAnlageRemove->setObjectName(QStringLiteral("cmdAnlageRemove"));
@@ -48,14 +59,17 @@ AttachmentPane::AttachmentPane(QWidget *parent)
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_cmdAnlageAdd);
     buttons->addWidget(m_cmdAnlageRemove);
+    buttons->addWidget(m_cmdPersoenlicheAnlage);
     buttons->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_sevAnlagen, 1);
+    layout->addWidget(m_lblPersoenlicheAnlage);
     layout->addLayout(buttons);
 
     connect(m_cmdAnlageAdd, &QPushButton::clicked, this, &AttachmentPane::AddAttachment);
     connect(m_cmdAnlageRemove, &QPushButton::clicked, this, &AttachmentPane::RemoveAttachment);
+    connect(m_cmdPersoenlicheAnlage, &QPushButton::clicked, this, &AttachmentPane::ChoosePersonalAttachment);
 }
 
 AttachmentPane::~AttachmentPane() = default;
@@ -123,6 +137,49 @@ void AttachmentPane::RemoveAttachment()
         m_sevAnlagen->setCurrentRow(rows);
     m_cmdAnlageRemove->setEnabled(rows > 0);
     focusEditor();
+}
+
+void AttachmentPane::setPersonalAttachment(const PersonalAttachment &attachment)
+{
+    m_personal = attachment;
+    showPersonalAttachment();
+}
+
+void AttachmentPane::setRecipients(const MergeRowSource *rows, std::function<int()> rowCount)
+{
+    m_rows = rows;
+    m_rowCount = std::move(rowCount);
+}
+
+void AttachmentPane::showPersonalAttachment()
+{
+    m_lblPersoenlicheAnlage->setVisible(m_personal.isSet());
+    if (!m_personal.isSet())
+        return;
+    QString text = QStringLiteral("Persönliche Anlage: „%1“ aus „%2“")
+                       .arg(m_personal.pattern, QDir::toNativeSeparators(m_personal.folder));
+    if (m_personal.zip)
+        text += QStringLiteral(", als ZIP-Datei");
+    if (m_rows && m_rowCount) {
+        const int total = m_rowCount();
+        text += QStringLiteral(" – ") + personalCountText(m_personal.countFound(*m_rows, total), total);
+    }
+    m_lblPersoenlicheAnlage->setText(text + QLatin1Char('.'));
+}
+
+void AttachmentPane::ChoosePersonalAttachment()
+{
+    PersonalAttachmentDialog dialog(m_personal, m_rows, m_rowCount, this);
+    if (PlatformServices::instance().execDialog(dialog) == QDialog::Accepted)
+        setPersonalAttachment(dialog.chosen());
+    focusEditor();
+}
+
+// The recipient list may have changed since the pane was last seen.
+void AttachmentPane::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    showPersonalAttachment();
 }
 
 } // namespace OrvVelmora

@@ -1,15 +1,21 @@
 #pragma once
 
+#include "merge/PersonalAttachment.h"
+
 #include <QList>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
+class QLabel;
 class QPushButton;
 
 namespace OrvVelmora {
 
 class GridComponent;
+class MergeRowSource;
 
 /// One attached file and whether it goes packed as ZIP.
 struct AttachmentEntry
@@ -26,6 +32,10 @@ struct AttachmentEntry
 /// empty caption, stretched: sevAnlagen()->addColumn("FileName").stretch())
 /// and disables cmdAnlageRemove. After adding or removing, the keyboard focus
 /// goes to the widget set with setEditor() (the message editor).
+///
+/// Besides the files every recipient gets, "Persönliche Anlage…" sets a file
+/// of each recipient's own (PersonalAttachment); the pane then names it and
+/// counts, whenever it is shown, how many recipients have their file.
 class AttachmentPane : public QWidget
 {
     Q_OBJECT
@@ -44,10 +54,24 @@ public:
     /// Replaces the list, marks included (a mailing taken up again).
     void setAttachments(const QList<AttachmentEntry> &entries);
 
+    [[nodiscard]] QPushButton *cmdPersoenlicheAnlage() const { return m_cmdPersoenlicheAnlage; }
+    [[nodiscard]] QLabel *lblPersoenlicheAnlage() const { return m_lblPersoenlicheAnlage; }
+    [[nodiscard]] PersonalAttachment personalAttachment() const { return m_personal; }
+    void setPersonalAttachment(const PersonalAttachment &attachment);
+    /// The recipient list the count reads (not owned) and its row count.
+    void setRecipients(const MergeRowSource *rows, std::function<int()> rowCount);
+    /// Names the personal attachment and counts the recipients with a file anew.
+    void showPersonalAttachment();
+
 public Q_SLOTS:
     /// Asks for a file (title "Anlagen") and appends it unless it is listed already.
     void AddAttachment();
     void RemoveAttachment();
+    /// Opens the personal attachment's dialog.
+    void ChoosePersonalAttachment();
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void focusEditor();
@@ -56,6 +80,11 @@ private:
     QPushButton *m_cmdAnlageAdd;
     QPushButton *m_cmdAnlageRemove;
     QPointer<QWidget> m_editor;
+    QPushButton *m_cmdPersoenlicheAnlage;
+    QLabel *m_lblPersoenlicheAnlage;
+    PersonalAttachment m_personal;
+    const MergeRowSource *m_rows = nullptr;
+    std::function<int()> m_rowCount;
 };
 
 } // namespace OrvVelmora

@@ -47,6 +47,7 @@ public:
     int priorityIndex() const override { return m_target.priorityIndex(); }
     bool readReceiptChecked() const override { return m_target.readReceiptChecked(); }
     QList<SendAttachment> attachments() const override { return m_target.attachments(); }
+    PersonalAttachment personalAttachment() const override { return m_target.personalAttachment(); }
     QString messageText() const override { return m_target.messageText(); }
     QString messageRtf() const override { return m_target.messageRtf(); }
 

@@ -124,6 +124,7 @@ QList<PreflightFinding> JournalledSendRun::findings(const DeliveryBook &book, co
         if (book.standing(row) != Standing::Sent)
             draft.rows.append(row);
     draft.serverSizeLimit = m_transport.ServerSizeLimit(m_view.senderSettings().SmtpServer);
+    draft.personal = m_view.personalAttachment();
     QList<PreflightFinding> found = m_options.check.run(draft);
     const QString fingerprint = MailingFingerprint::of(draft.subject, draft.text, draft.rtf, draft.attachments);
     if (!plan.letterFingerprint.isEmpty() && plan.letterFingerprint != fingerprint)
@@ -146,6 +147,7 @@ SavedMailing JournalledSendRun::content() const
         saved.attachments.append({attachment.fileName, attachment.zip});
     for (qint32 row = 1; row <= m_rows.rowCount(); ++row)
         saved.recipients.append(m_rows.record(row));
+    saved.personal = m_view.personalAttachment();
     return saved;
 }
 

@@ -153,9 +153,43 @@ void findEmptyFields(const MailingDraft &draft, QList<PreflightFinding> &finding
     }
 }
 
+// Each recipient's own file (an invoice) is looked for as the run will look
+// for it; a recipient without one is passed over, never sent to without it.
+void findMissingPersonalAttachments(const MailingDraft &draft, QList<PreflightFinding> &findings)
+{
+    if (!draft.personal.isSet())
+        return;
+    QList<qint32> missing;
+    for (const qint32 row : draft.rows)
+        if (!draft.personal.matchFor(*draft.recipients, row).found())
+            missing.append(row);
+    if (!missing.isEmpty())
+        findings.append({FindingKind::MissingPersonalAttachment,
+                         countedText(missing.size(),
+                                     QStringLiteral("Die persönliche Anlage „%1“ fehlt bei %n Empfänger; er erhält "
+                                                    "die e-Mail nicht."),
+                                     QStringLiteral("Die persönliche Anlage „%1“ fehlt bei %n Empfängern; sie "
+                                                    "erhalten die e-Mail nicht."))
+                             .arg(draft.personal.pattern),
+                         missing});
+}
+
 QString megabytes(qint64 bytes)
 {
     return QLocale(QLocale::German).toString(double(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");
+}
+
+// The largest of the recipients' own files: the message that carries it is
+// the first a size limit refuses.
+qint64 largestPersonalFile(const MailingDraft &draft)
+{
+    qint64 largest = 0;
+    if (!draft.personal.isSet())
+        return largest;
+    for (const qint32 row : draft.rows)
+        if (const PersonalAttachment::Match match = draft.personal.matchFor(*draft.recipients, row); match.found())
+            largest = std::max(largest, QFileInfo(match.path).size());
+    return largest;
 }
 
 // Attachments travel in base64 (4 bytes for 3, a line break every 76); the
@@ -163,7 +197,7 @@ QString megabytes(qint64 bytes)
 // A file packed as ZIP is counted unpacked: the estimate errs on the large side.
 qint64 estimatedSize(const MailingDraft &draft)
 {
-    qint64 attached = 0;
+    qint64 attached = largestPersonalFile(draft);
     for (const SendAttachment &attachment : draft.attachments)
         attached += QFileInfo(attachment.fileName).size();
     constexpr qint64 kHeaders = 4096;
@@ -192,8 +226,9 @@ void findLargeMessage(const MailingDraft &draft, QList<PreflightFinding> &findin
 MailingCheck MailingCheck::standard()
 {
     MailingCheck check;
-    for (Rule rule : {Rule(findMissingAttachments), Rule(findEmptyTexts), Rule(findUnknownPlaceholders),
-                      Rule(findEmptyFields), Rule(findAddressProblems), Rule(findLargeMessage)})
+    for (Rule rule :
+         {Rule(findMissingAttachments), Rule(findEmptyTexts), Rule(findUnknownPlaceholders), Rule(findEmptyFields),
+          Rule(findMissingPersonalAttachments), Rule(findAddressProblems), Rule(findLargeMessage)})
         check.add(std::move(rule));
     return check;
 }

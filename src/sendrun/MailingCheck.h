@@ -21,13 +21,15 @@ struct MailingDraft
     const SendRecipients *recipients = nullptr;
     QList<qint32> rows;
     qint64 serverSizeLimit = 0;
+    PersonalAttachment personal;
 };
 
 /// The check before a mailing goes out: a list of rules, each adding what it
 /// finds to the list of findings the confirmation shows. The standard rules
 /// look for placeholders mistyped, an empty subject or letter, attachments
 /// that are gone, addresses that cannot be used or come twice, fields the
-/// texts use that are empty, and a message too large; further rules (a new
+/// texts use that are empty, recipients whose personal attachment is missing,
+/// and a message too large; further rules (a new
 /// kind of attachment, a new placeholder) are added with add().
 ///
 /// It reads every row once and opens no attachment beyond a test that it can

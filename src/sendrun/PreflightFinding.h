@@ -12,10 +12,11 @@ enum class FindingKind {
     EmptyLetter,       ///< nothing but blanks and line breaks
     MissingAttachment, ///< gone or unreadable: nothing can be sent until it is fixed
     InvalidAddress,
-    SharedAddress, ///< an address in more than one row
-    EmptyField,    ///< a field the texts use is empty for some recipients
-    LargeMessage,  ///< over the server's announced size, or over 10 MB
-    ChangedLetter, ///< an interrupted mailing goes on with a changed letter
+    SharedAddress,             ///< an address in more than one row
+    EmptyField,                ///< a field the texts use is empty for some recipients
+    LargeMessage,              ///< over the server's announced size, or over 10 MB
+    ChangedLetter,             ///< an interrupted mailing goes on with a changed letter
+    MissingPersonalAttachment, ///< recipients whose own file is not there: they get nothing
 };
 
 /// One line of the check's list: what was found, in the person's words, the

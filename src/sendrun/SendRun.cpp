@@ -130,6 +130,7 @@ void SendRun::readMessageFromForm()
     m_subject = m_view.subject();
     m_text = m_view.messageText();
     m_body = std::make_unique<const FormattedBody>(m_view.messageRtf());
+    m_personal = m_view.personalAttachment();
 }
 
 void SendRun::configureTransport(const SenderSettings &settings)
@@ -139,6 +140,7 @@ void SendRun::configureTransport(const SenderSettings &settings)
     TransportSetup{settings, m_view.settingsStoreText()}.writeTo(m_transport);
     for (const SendAttachment &attachment : m_view.attachments())
         m_transport.AddAttachment(attachment.fileName, attachment.zip);
+    m_transport.setPersonalAttachment(QString(), m_personal.zip);
     m_transport.setReadReceipt(m_view.readReceiptChecked());
     m_transport.setPriority(transportPriority(m_view.priorityIndex()));
     m_transport.setRetryCount(0);
@@ -388,6 +390,10 @@ void SendRun::SendToRecipient(qint32 row)
     tolerate(lcSendRun, "sending to one recipient", [this, row] {
         fillDetailLabels(row);
         letEventsRun();
+        const std::optional<QString> personal = personalFile(row);
+        if (!personal)
+            return;
+        m_transport.setPersonalAttachment(*personal, m_personal.zip);
         // Each recipient gets the subject with their own data, as the text.
         RecipientMessage message = recipientMessage(row);
         if (!message.html)
@@ -461,6 +467,23 @@ SendRun::RecipientMessage SendRun::messageFor(qint32 row) const
             m_body->html(m_recipients, row)};
 }
 
+// Without its own file a recipient gets nothing: an invoice must not go
+// missing from the message that announces it.
+std::optional<QString> SendRun::personalFile(qint32 row)
+{
+    if (!m_personal.isSet())
+        return QString();
+    const PersonalAttachment::Match match = m_personal.matchFor(m_recipients, row);
+    if (match.found())
+        return match.path;
+    const QString missing = PersonalAttachment::missingText(match.name);
+    m_view.setLabelText(SendLabel::lblStatus, missing);
+    if (m_journal)
+        m_journal->noteUnsent(row, missing);
+    settle(row, Standing::NotSent);
+    return std::nullopt;
+}
+
 SendRun::RecipientMessage SendRun::recipientMessage(qint32 row)
 {
     std::optional<RecipientMessage> prepared = std::exchange(m_prepared, std::nullopt);
@@ -475,9 +498,11 @@ void SendRun::prepareAhead()
         return;
     m_prepared = messageFor(m_aheadRow);
     const std::optional<QString> address = m_recipients.cell(m_aheadRow, QStringLiteral("EMail"));
-    if (address && m_prepared->html)
+    const PersonalAttachment::Match personal =
+        m_personal.isSet() ? m_personal.matchFor(m_recipients, m_aheadRow) : PersonalAttachment::Match{};
+    if (address && m_prepared->html && (!m_personal.isSet() || personal.found()))
         m_transport.prepareMessage(*address, m_prepared->subject, m_prepared->text, *m_prepared->html,
-                                   m_journal ? m_journal->messageId(m_aheadRow) : QString());
+                                   m_journal ? m_journal->messageId(m_aheadRow) : QString(), personal.path);
 }
 
 void SendRun::countResult(qint32 row, qint32 result)

@@ -128,6 +128,9 @@ private:
         std::optional<QString> html;
     };
     RecipientMessage messageFor(qint32 row) const;
+    /// The row's personal attachment (empty: none chosen), or nothing when
+    /// its file is missing: then the row is settled as not sent.
+    std::optional<QString> personalFile(qint32 row);
     RecipientMessage recipientMessage(qint32 row);
     void prepareAhead();
     void countResult(qint32 row, qint32 result);
@@ -148,6 +151,7 @@ private:
     QString m_subject;
     QString m_text;
     std::unique_ptr<const FormattedBody> m_body;
+    PersonalAttachment m_personal;
     /// The row whose message may be prepared while the server takes in the
     /// current one (0: none), and that prepared message.
     qint32 m_aheadRow = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "merge/PersonalAttachment.h"
 #include "settings/SenderSettings.h"
 
 #include <QList>
@@ -58,6 +59,8 @@ public:
     [[nodiscard]] virtual bool readReceiptChecked() const = 0;
     /// The attachment list from its first row to its last.
     [[nodiscard]] virtual QList<SendAttachment> attachments() const = 0;
+    /// Each recipient's own file, when the person chose one (not set: none).
+    [[nodiscard]] virtual PersonalAttachment personalAttachment() const = 0;
 
     /// The message editor's plain text and RTF source, as they are at this moment.
     [[nodiscard]] virtual QString messageText() const = 0;

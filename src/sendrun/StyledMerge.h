@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codec/rtf/RtfStyles.h"
+#include "merge/MergeField.h"
 #include "merge/MergeText.h"
 
 #include <QDate>
@@ -53,7 +54,7 @@ private:
     const MergeRowSource &m_source;
     int m_row;
     QDate m_today;
-    std::array<std::optional<std::optional<QString>>, 16> m_values;
+    std::array<std::optional<std::optional<QString>>, kMergeFieldCount> m_values;
 };
 
 } // namespace OrvVelmora

@@ -32,5 +32,10 @@ inline constexpr char OAuthToken[] = "OAuthToken";
 /// Read only: "1" keeps the SMTP password in the file ("PWD") even where a
 /// keyring answers, for hosts that read the password from the file themselves.
 inline constexpr char KennwortInDatei[] = "KennwortInDatei";
+/// Read only: the phrases of "<#KD_BRIEFANREDE#>" before "Frau …"/"Familie …",
+/// before "Herr …", and the whole salutation when no person is known.
+inline constexpr char BriefanredeFrau[] = "BriefanredeFrau";
+inline constexpr char BriefanredeHerr[] = "BriefanredeHerr";
+inline constexpr char BriefanredeAllgemein[] = "BriefanredeAllgemein";
 
 } // namespace OrvVelmora::SettingsKeys

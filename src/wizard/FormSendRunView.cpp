@@ -59,6 +59,11 @@ QList<SendAttachment> FormSendRunView::attachments() const
     return result;
 }
 
+PersonalAttachment FormSendRunView::personalAttachment() const
+{
+    return m_form.attachments()->personalAttachment();
+}
+
 QString FormSendRunView::messageText() const
 {
     return MarkedPlainText::of(*m_form.mainRtfControl()->mainRTF()->document());

@@ -27,6 +27,7 @@ public:
     [[nodiscard]] int priorityIndex() const override;
     [[nodiscard]] bool readReceiptChecked() const override;
     [[nodiscard]] QList<SendAttachment> attachments() const override;
+    [[nodiscard]] PersonalAttachment personalAttachment() const override;
     [[nodiscard]] QString messageText() const override;
     [[nodiscard]] QString messageRtf() const override;
 

@@ -31,6 +31,7 @@ void MailingRestore::into(frmDialogMail &form, const SavedMailing &content)
         for (const SavedAttachment &attachment : content.attachments)
             entries.append({attachment.path, attachment.zip});
         form.attachments()->setAttachments(entries);
+        form.attachments()->setPersonalAttachment(content.personal);
     });
     step("showing the send pane", [&] {
         while (form.mainWizard()->CurrentPane() < form.mainWizard()->paneCount() - 1)

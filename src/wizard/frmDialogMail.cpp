@@ -22,6 +22,7 @@
 #include "sendrun/SendRun.h"
 #include "settings/Blanks.h"
 #include "settings/SettingsFileStore.h"
+#include "settings/SettingsKeys.h"
 #include "wizard/FailureListDialog.h"
 #include "wizard/FormSendRunView.h"
 #include "wizard/GermanQtTexts.h"
@@ -33,6 +34,7 @@
 #include "wizard/SavedAccount.h"
 #include "wizard/SendConfirmationDialog.h"
 #include "wizard/SendStatusPane.h"
+#include "wizard/TestMailToMe.h"
 #include "wizard/WizardInitialisation.h"
 
 #include <QCheckBox>
@@ -125,6 +127,8 @@ void frmDialogMail::buildPanes()
          {std::pair<WizardPane *, QWidget *>{recipients, m_recipients}, {message, m_message}, {send, m_sendStatus}})
         wrapPaneInScrollArea(pane, content);
     m_recipients->layout()->setContentsMargins(16, 14, 16, 12);
+    m_message->attachments()->setRecipients(&m_recipients->recipients(),
+                                            [this] { return m_recipients->sevResult()->rowCount(); });
 }
 
 // On a small or highly scaled screen a pane's content scrolls, while the
@@ -252,7 +256,7 @@ void frmDialogMail::runSendRun()
     FormSendRunView widgets(*this);
     // A fast run would spend its time repainting; the widgets hear at most once per frame.
     CoalescingSendView view(widgets);
-    ResultGridRecipients rows(*sevResult());
+    ResultGridRecipients rows(*sevResult(), salutationPhrases());
     m_mainSMTP->setCAFile(m_owner ? m_owner->CAFile() : QString());
     JournalledSendRun::Options options;
     options.maxPerMinute = maxPerMinute();
@@ -272,6 +276,15 @@ void frmDialogMail::runSendRun()
     m_sendStatus->cmdAnhalten()->hide();
     m_activeJournal = nullptr;
     m_letterSent = m_letterSent || m_sendStatus->label(SendLabel::lblOK)->text() != sentBefore;
+}
+
+// Read afresh for each run and preview, like the other optional keys.
+SalutationPhrases frmDialogMail::salutationPhrases() const
+{
+    if (!m_owner)
+        return {};
+    return {m_owner->readOnlyKey(SettingsKeys::BriefanredeFrau), m_owner->readOnlyKey(SettingsKeys::BriefanredeHerr),
+            m_owner->readOnlyKey(SettingsKeys::BriefanredeAllgemein)};
 }
 
 void frmDialogMail::offerToContinue()
@@ -335,11 +348,35 @@ void frmDialogMail::openPreview()
         inform(QStringLiteral("Sie müssen mindestens einen Kunden auswählen."));
         return;
     }
-    auto *preview = new MessagePreview(std::make_unique<ResultGridRecipients>(*sevResult()), sevBetreff()->text(),
-                                       mainRtfControl()->TextRTF(), FormSendRunView(*this).attachments(), this);
+    const FormSendRunView view(*this);
+    auto *preview = new MessagePreview(
+        std::make_unique<ResultGridRecipients>(*sevResult(), salutationPhrases()),
+        {view.subject(), view.messageText(), view.messageRtf(), view.attachments(), view.personalAttachment()}, this);
+    if (m_owner)
+        preview->setTestMail([this](const RecipientMail &mail) { sendTestMailToMe(mail); });
     preview->setAttribute(Qt::WA_DeleteOnClose);
     fitToScreen(*preview);
     preview->show();
+}
+
+// Not while a run is under way: the run's account answers its own questions.
+// Priority and read receipt are read when the button is pressed, so the test
+// mail carries what the run would send now.
+void frmDialogMail::sendTestMailToMe(const RecipientMail &mail)
+{
+    if (!m_owner)
+        return;
+    if (m_activeRun) {
+        inform(QStringLiteral("Während des Versands kann keine Testnachricht gesendet werden. Versuchen Sie es "
+                              "nach dem Versand noch einmal."));
+        return;
+    }
+    const FormSendRunView view(*this);
+    RecipientMail asSent = mail;
+    asSent.priority = SendRun::transportPriority(view.priorityIndex());
+    asSent.readReceipt = view.readReceiptChecked();
+    SavedAccount account(*m_owner, this);
+    TestMailToMe(*m_owner, &account).send(asSent);
 }
 
 // Enter typed in a field (subject, font size, a grid) would otherwise press

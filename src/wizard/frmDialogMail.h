@@ -24,6 +24,8 @@ class JournalledSendRun;
 class MessagePane;
 class OrvRtfCtl32;
 class RecipientPane;
+struct RecipientMail;
+struct SalutationPhrases;
 class SendRun;
 class SendStatusPane;
 class SettingsFileStore;
@@ -130,6 +132,8 @@ private:
     void askToCloseDuringRun(int result);
     void closeNow(int result);
     [[nodiscard]] int maxPerMinute();
+    [[nodiscard]] SalutationPhrases salutationPhrases() const;
+    void sendTestMailToMe(const RecipientMail &mail);
 
     MailSettings *m_owner = nullptr;
     WizardFrame *m_mainWizard;

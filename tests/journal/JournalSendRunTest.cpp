@@ -420,6 +420,9 @@ TEST_F(JournalSendRunTest, TheJournalFileIsPrivateKeepsTheMailingAndNoPassword)
     view.priority = 0;
     view.attachmentRows = {{dir.filePath(QStringLiteral("Preisliste.pdf")), true}};
     QFile(view.attachmentRows[0].fileName).open(QIODevice::WriteOnly);
+    view.personal = {dir.path(), QStringLiteral("Rechnung <#KD_NUMMER#>.pdf"), true};
+    for (int n = 1; n <= 3; ++n)
+        QFile(dir.filePath(QStringLiteral("Rechnung K000%1.pdf").arg(n))).open(QIODevice::WriteOnly);
     JournalledSendRun(transport, view, recipients, options()).run(std::nullopt);
     {
         SendJournal journal(journalPath());
@@ -433,6 +436,7 @@ TEST_F(JournalSendRunTest, TheJournalFileIsPrivateKeepsTheMailingAndNoPassword)
         EXPECT_EQ(saved->priority, 0);
         EXPECT_EQ(saved->attachments, (QList<SavedAttachment>{{view.attachmentRows[0].fileName, true}}));
         EXPECT_EQ(saved->recipients, recipients.rows);
+        EXPECT_EQ(saved->personal, view.personal);
         const QList<JournalRecipient> rows = journal.recipients(mailing->id);
         ASSERT_EQ(rows.size(), 3);
         EXPECT_NE(rows[0].messageId, rows[2].messageId);

@@ -31,10 +31,13 @@ public:
                                                   {"FreiFeld3", "f3"},
                                                   {"EMail", "anna@meier.de"}};
 
+    SalutationPhrases phrases;
+
     std::optional<QString> cell(int row, const QString &key) const override
     {
         return row == 1 ? values.value(key, std::nullopt) : std::nullopt;
     }
+    SalutationPhrases salutationPhrases() const override { return phrases; }
 };
 
 const QDate kToday(2026, 12, 4);
@@ -118,6 +121,53 @@ INSTANTIATE_TEST_SUITE_P(
                   "\\{K\\u246?ln\\}"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(MergeSalutation, GreetsEachKindOfCustomerAsALetterWould)
+{
+    const struct
+    {
+        const char *anrede;
+        const char *name;
+        const char *expected;
+    } cases[] = {
+        {"Frau Dr.", "Müller", "Sehr geehrte Frau Dr. Müller"},
+        {"Herr", "von der Lühe", "Sehr geehrter Herr von der Lühe"},
+        {"Herrn Prof.", "Meier", "Sehr geehrter Herr Prof. Meier"},
+        {"Familie", "Schröder", "Sehr geehrte Familie Schröder"},
+        {"  Frau ", "  Meier\t ", "Sehr geehrte Frau Meier"},
+        {"Firma", "Meier Bau GmbH", "Sehr geehrte Damen und Herren"},
+        {"Frauke", "Meier", "Sehr geehrte Damen und Herren"},
+        {"", "Meier Bau GmbH", "Sehr geehrte Damen und Herren"},
+        {"Herr", "  ", "Sehr geehrte Damen und Herren"},
+    };
+    for (const auto &c : cases) {
+        OneRecipient source;
+        source.values["Anrede"] = QString::fromUtf8(c.anrede);
+        source.values["Name"] = QString::fromUtf8(c.name);
+        EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#>,", kPlain, kToday), QString::fromUtf8(c.expected) + ",")
+            << c.anrede << " / " << c.name;
+    }
+}
+
+TEST(MergeSalutation, TakesThePhrasesOfTheSettingsFileAndMergesLikeAnyField)
+{
+    OneRecipient source;
+    source.phrases = {"Liebe", "Lieber", "Hallo"};
+    EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#> und <#KD_BRIEFANREDE#>!", kPlain, kToday),
+              "Liebe Frau Meier und Liebe Frau Meier!");
+    source.values["Anrede"] = "Herr";
+    EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#>", kPlain, kToday), "Lieber Herr Meier");
+    source.values["Name"] = "";
+    EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#>", kPlain, kToday), "Hallo");
+    // Phrases left empty in the file fall back to the usual ones; the RTF
+    // takes the salutation escaped; a name that cannot be read keeps the token.
+    source.phrases = {" ", "", ""};
+    source.values["Anrede"] = "Frau";
+    source.values["Name"] = "Müller <#KD_ORT#>";
+    EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#>", kRtf, kToday), "Sehr geehrte Frau M\\u252?ller Berlin");
+    source.values["Name"] = std::nullopt;
+    EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#>", kPlain, kToday), "<#KD_BRIEFANREDE#>");
+}
+
 TEST(MergeDate, IsTodayInDayMonthYearWhateverTheLocale)
 {
     const OneRecipient source;
@@ -151,8 +201,7 @@ TEST(MergeText, AgreesWithPlainSequentialReplacementOnRandomTexts)
         const QString text = randomText(12);
         QString expected = text;
         for (const MergeField &field : MergeFields()) {
-            const std::optional<QString> value =
-                field.columnKey.isEmpty() ? QString("04.12.2026") : source.cell(1, field.columnKey);
+            const std::optional<QString> value = MergeValue(field, source, 1, kToday);
             expected.replace(field.token, *value);
         }
         ASSERT_EQ(MergeText(source, 1, text, MergeTarget::PlainText, kToday), expected)

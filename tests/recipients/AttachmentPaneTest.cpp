@@ -1,14 +1,22 @@
 #include "ScriptedPlatformServices.h"
 
 #include "controls/grid/GridComponent.h"
+#include "merge/MergeText.h"
 #include "recipients/AttachmentPane.h"
+#include "recipients/PersonalAttachmentDialog.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -154,6 +162,67 @@ TEST_F(AttachmentPaneTest, CheckMarkSetByTheUserMeansZip)
     EXPECT_FALSE(entries.at(0).zip);
     EXPECT_TRUE(entries.at(1).zip);
     EXPECT_FALSE(m_pane->sevAnlagen()->view()->horizontalHeader()->isVisible());
+}
+
+// Customers numbered 1..3 by KundenNr.
+class ThreeCustomers final : public MergeRowSource
+{
+public:
+    std::optional<QString> cell(int row, const QString &key) const override
+    {
+        if (row < 1 || row > 3 || key != QLatin1String("KundenNr"))
+            return std::nullopt;
+        return QStringLiteral("K%1").arg(row);
+    }
+};
+
+// The person picks the folder, builds the name from the variables list and
+// sees, while typing, how many recipients have their file; the pane then
+// names the choice with its count, and "Keine persönliche Anlage" takes it away.
+TEST_F(AttachmentPaneTest, PersonalAttachmentIsChosenWithALiveCountOfRecipientsWithAFile)
+{
+    QTemporaryDir folder;
+    for (const char *name : {"Rechnung K1.pdf", "Rechnung K3.pdf"})
+        QFile(QDir(folder.path()).filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly);
+    const ThreeCustomers customers;
+    int rows = 3;
+    m_pane->setRecipients(&customers, [&rows] { return rows; });
+    m_platform.fileAnswers.enqueue(folder.path());
+    QStringList counts;
+    m_platform.dialogAnswers.enqueue([&](QDialog &d) {
+        auto &dialog = dynamic_cast<PersonalAttachmentDialog &>(d);
+        d.findChild<QPushButton *>(QStringLiteral("cmdOrdner"))->click();
+        dialog.pattern()->setText(QStringLiteral("Rechnung .pdf"));
+        counts << dialog.count()->text();
+        dialog.pattern()->setCursorPosition(9);
+        QToolButton *variables = d.findChild<QToolButton *>(QStringLiteral("cmdVariablen"));
+        variables->menu()->actions().at(1)->trigger(); // Kunden Nummer
+        counts << dialog.count()->text();
+        return int(QDialog::Accepted);
+    });
+    m_pane->cmdPersoenlicheAnlage()->click();
+
+    EXPECT_EQ(counts,
+              (QStringList{QStringLiteral("0 von 3 Empfängern haben eine Datei"),
+                           QStringLiteral("2 von 3 Empfängern haben eine Datei")}));
+    EXPECT_EQ(m_pane->personalAttachment(),
+              (PersonalAttachment{folder.path(), QStringLiteral("Rechnung <#KD_NUMMER#>.pdf"), false}));
+    EXPECT_TRUE(m_pane->lblPersoenlicheAnlage()->isVisible());
+    EXPECT_TRUE(
+        m_pane->lblPersoenlicheAnlage()->text().endsWith(QStringLiteral("2 von 3 Empfängern haben eine Datei.")));
+    rows = 1;
+    m_pane->showPersonalAttachment();
+    EXPECT_TRUE(m_pane->lblPersoenlicheAnlage()->text().endsWith(QStringLiteral("1 von 1 Empfänger hat eine Datei.")));
+
+    m_platform.dialogAnswers.enqueue([](QDialog &d) {
+        for (QPushButton *button : d.findChildren<QPushButton *>())
+            if (button->text().contains(QStringLiteral("Keine")))
+                button->click();
+        return d.result();
+    });
+    m_pane->cmdPersoenlicheAnlage()->click();
+    EXPECT_FALSE(m_pane->personalAttachment().isSet());
+    EXPECT_FALSE(m_pane->lblPersoenlicheAnlage()->isVisible());
 }
 
 } // namespace

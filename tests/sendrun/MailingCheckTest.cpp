@@ -113,6 +113,23 @@ TEST_F(MailingCheckTest, MissingAttachmentsRefuseTheMailing)
         EXPECT_TRUE(f.refuses);
 }
 
+TEST_F(MailingCheckTest, RecipientsWithoutTheirPersonalAttachmentAreNamedButDoNotRefuse)
+{
+    draft.personal = {dir.path(), QStringLiteral("Rechnung <#KD_NUMMER#>.pdf"), true};
+    for (const char *number : {"K0001", "K0003", "K0004", "K0005"})
+        file(QStringLiteral("Rechnung %1.pdf").arg(QLatin1String(number)), 10);
+    recipients.rows[3][QStringLiteral("KundenNr")] = QStringLiteral("../K0004");
+    const QList<PreflightFinding> missing = found(FindingKind::MissingPersonalAttachment);
+    ASSERT_EQ(missing.size(), 1);
+    EXPECT_EQ(missing[0].rows, (QList<qint32>{2, 4}));
+    EXPECT_EQ(missing[0].text,
+              QStringLiteral("Die persönliche Anlage „Rechnung <#KD_NUMMER#>.pdf“ fehlt bei 2 "
+                             "Empfängern; sie erhalten die e-Mail nicht."));
+    EXPECT_FALSE(missing[0].refuses);
+    draft.rows = {1, 3, 5};
+    EXPECT_TRUE(found(FindingKind::MissingPersonalAttachment).isEmpty());
+}
+
 TEST_F(MailingCheckTest, InvalidAndSharedAddressesNameTheirRows)
 {
     recipients.rows[1][QStringLiteral("EMail")] = QStringLiteral("kein-at-zeichen");
@@ -140,6 +157,13 @@ TEST_F(MailingCheckTest, LargeMessagesAreAskedAboutAgainstTheServersSizeAndTenMe
     draft.attachments = {{file(QStringLiteral("Film.mp4"), 7'600'000), true}};
     ASSERT_EQ(found(FindingKind::LargeMessage).size(), 1) << "base64 makes 7.6 MB more than 10 MB";
     EXPECT_TRUE(found(FindingKind::LargeMessage)[0].text.contains(QStringLiteral("etwa 10,4 MB")));
+    // The largest recipient's own file counts: one invoice of 1.5 MB beside a small catalogue.
+    draft.attachments = {{file(QStringLiteral("Katalog.pdf"), 500'000), false}};
+    draft.serverSizeLimit = 2'000'000;
+    EXPECT_TRUE(found(FindingKind::LargeMessage).isEmpty());
+    draft.personal = {dir.path(), QStringLiteral("Rechnung <#KD_NUMMER#>.pdf"), false};
+    file(QStringLiteral("Rechnung K0002.pdf"), 1'500'000);
+    EXPECT_EQ(found(FindingKind::LargeMessage).size(), 1);
 }
 
 } // namespace

@@ -7,6 +7,9 @@
 #include "sendrun/CoalescingSendView.h"
 #include "sendrun/SendRun.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -217,6 +220,63 @@ TEST_F(SendRunTest, RefusedConnectionsAreShownPerRecipientAndCountedAsNotSent)
     EXPECT_FALSE(view.labelHistory.contains(SendLabel::lblEMail));
     EXPECT_EQ(view.frameLog.filter(QStringLiteral("text Sende")).last(), QStringLiteral("text Sende e-Mail 4 von 4"));
     EXPECT_EQ(view.lastFrame(QStringLiteral("setWizardProgressValue")), QStringLiteral("setWizardProgressValue 4"));
+}
+
+// Each recipient gets exactly their own file beside the common one, packed
+// per recipient when asked; one whose file is missing, or whose data would
+// lead out of the folder (a path in a field, a link), gets nothing at all.
+TEST_F(SendRunTest, PersonalAttachmentsGoToTheirOwnRecipientAndAMissingOneIsRefused)
+{
+    startServer();
+    addCustomers(6);
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    const QDir dir(base.path());
+    ASSERT_TRUE(dir.mkpath(QStringLiteral("Rechnungen/Rechnung x")));
+    const auto write = [&](const QString &name, const QByteArray &content) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    for (const char *number : {"K0002", "K0004"})
+        write(QStringLiteral("Rechnungen/Rechnung %1.txt").arg(number), QByteArray("Rechnung ") + number);
+    write(QStringLiteral("outside.txt"), "not for customers");
+    write(QStringLiteral("Preisliste.txt"), "Preise");
+    recipients.rows[4][QStringLiteral("KundenNr")] = QStringLiteral("x/../../outside");
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("outside.txt")),
+                            dir.filePath(QStringLiteral("Rechnungen/Rechnung K0006.txt"))));
+    view.attachmentRows = {{dir.filePath(QStringLiteral("Preisliste.txt")), false}};
+    view.personal = {dir.filePath(QStringLiteral("Rechnungen")), QStringLiteral("Rechnung <#KD_NUMMER#>.txt"), false};
+
+    // A file changed between two runs goes out as it is now.
+    for (const auto &[zip, edition] : {std::pair{false, "1"}, {false, "2"}, {true, "3"}}) {
+        SCOPED_TRACE(edition);
+        view.personal.zip = zip;
+        write(QStringLiteral("Rechnungen/Rechnung K0001.txt"), QByteArray("Rechnung K0001 Fassung ") + edition);
+        const qsizetype before = receivedMails(*server).size();
+        runSend();
+
+        const QList<ReceivedMail> mails = receivedMails(*server).mid(before);
+        ASSERT_EQ(mails.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            const QString number = QStringLiteral("K000%1").arg(QList<int>{1, 2, 4}[i]);
+            const QString name = QStringLiteral("Rechnung %1.txt").arg(number);
+            EXPECT_TRUE(mails[i].envelopeRecipient.contains(QStringLiteral("kunde%1@").arg(number.right(1))));
+            ASSERT_EQ(mails[i].attachments.size(), 2);
+            EXPECT_EQ(mails[i].attachments[0].content, QByteArray("Preise"));
+            const ReceivedMail::Attachment &own = mails[i].attachments[1];
+            EXPECT_EQ(own.fileName, zip ? name + QStringLiteral(".zip") : name);
+            const QByteArray content =
+                ("Rechnung " + number).toUtf8() + (i == 0 ? QByteArray(" Fassung ") + edition : QByteArray());
+            EXPECT_EQ(zip ? own.zipped.value(name) : own.content, content);
+        }
+        EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("3"));
+        EXPECT_EQ(label(SendLabel::lblError), QStringLiteral("3"));
+        const QStringList statuses = view.labelHistory[SendLabel::lblStatus];
+        EXPECT_TRUE(statuses.contains(QString::fromUtf8("Persönliche Anlage „Rechnung K0003.txt“ fehlt")));
+        EXPECT_TRUE(statuses.contains(QString::fromUtf8("Persönliche Anlage „Rechnung x/../../outside.txt“ fehlt")));
+        EXPECT_TRUE(statuses.contains(QString::fromUtf8("Persönliche Anlage „Rechnung K0006.txt“ fehlt")));
+    }
 }
 
 // A refused recipient costs neither the session nor a place in the batch:

@@ -35,6 +35,7 @@ public:
     int priority = 1;
     bool readReceipt = false;
     QList<SendAttachment> attachmentRows;
+    PersonalAttachment personal;
     QString text = QStringLiteral("Hallo");
     QString rtf = QStringLiteral("{\\rtf1 Hallo}");
 
@@ -62,6 +63,7 @@ public:
     int priorityIndex() const override { return priority; }
     bool readReceiptChecked() const override { return readReceipt; }
     QList<SendAttachment> attachments() const override { return check(QStringLiteral("attachments")), attachmentRows; }
+    PersonalAttachment personalAttachment() const override { return personal; }
     QString messageText() const override { return text; }
     QString messageRtf() const override { return rtf; }
     QString labelText(SendLabel label) const override { return labels.value(label); }

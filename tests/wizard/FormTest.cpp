@@ -496,6 +496,7 @@ TEST_F(WizardForm, FitsHalfAFullHdScreenAndTheKeyboardReachesEveryControl)
                                         form.mainRtfControl()->mainRTF(),
                                         form.sevAnlagen()->view(),
                                         form.attachments()->cmdAnlageAdd(),
+                                        form.attachments()->cmdPersoenlicheAnlage(),
                                         form.mainWizard()->extraButton(),
                                         form.mainWizard()->backButton(),
                                         form.mainWizard()->nextButton(),

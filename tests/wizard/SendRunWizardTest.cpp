@@ -22,6 +22,8 @@
 #include "recipients/AttachmentPane.h"
 #include "recipients/RecipientPane.h"
 #include "settings/TrustedCertificate.h"
+#include "wizard/MessagePane.h"
+#include "wizard/MessagePreview.h"
 #include "wizard/SendConfirmationDialog.h"
 #include "wizard/SendStatusPane.h"
 #include "wizard/frmDialogMail.h"
@@ -258,6 +260,77 @@ TEST_F(SendRunWizardTest, HundredTwentyPersonalisedMailsWithAttachmentsOverThree
         EXPECT_EQ(received.attachments[1].zipped.value(QStringLiteral("Katalog.bin")), catalogueBytes);
     }
     EXPECT_EQ(seen.size(), 120);
+}
+
+// "Testversand an mich" sends the previewed recipient's real message (the
+// salutation with the phrases of the settings file, the priority and read
+// receipt the form shows, the attachments, their own file) to the sender's
+// address; no counter moves, and a recipient whose own file is missing sends
+// nothing.
+TEST_F(SendRunWizardTest, TestMailFromThePreviewArrivesAtTheSendersAddressWithTheRecipientsValues)
+{
+    SmtpTestServer server;
+    ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+    configureServer(server.host(), server.port());
+    SettingsFileStore().WriteValue(QStringLiteral("Velmora"), QStringLiteral("BriefanredeHerr"),
+                                   QStringLiteral("Lieber"), mail.ConfigFileName());
+    addCustomers(3);
+    QFile invoice(dir.filePath(QStringLiteral("Rechnung 2.txt")));
+    ASSERT_TRUE(invoice.open(QIODevice::WriteOnly) && invoice.write("Rechnung für Kunde 2") > 0);
+    invoice.close();
+    QStringList shownAttachments;
+    QString okAfter;
+    QTimer::singleShot(0, [&] {
+        frmDialogMail &form = mail.internal().wizard();
+        form.recipients()->cmdAddAllKunde()->click();
+        form.mainWizard()->nextButton()->click();
+        form.sevBetreff()->setText(QStringLiteral("Angebot für <#KD_VORNAME#>"));
+        form.mainRtfControl()->mainRTF()->setTextRTF(
+            QStringLiteral("{\\rtf1 <#KD_BRIEFANREDE#>,\\par {\\b Ihr Angebot}\\par}"));
+        platform.fileAnswers.enqueue(dir.filePath(QStringLiteral("Preisliste.txt")));
+        form.attachments()->cmdAnlageAdd()->click();
+        form.attachments()->setPersonalAttachment({dir.path(), QStringLiteral("Rechnung <#KD_NUMMER#>.txt"), true});
+        form.sevDringlichkeit()->setCurrentIndex(0);
+        form.chkLeseBestaetigung()->setChecked(true);
+        form.message()->cmdVorschau()->click();
+        auto *preview = form.findChild<MessagePreview *>();
+        ASSERT_NE(preview, nullptr);
+        preview->cmdTestversand()->click(); // customer 1 has no invoice
+        shownAttachments << preview->lblAttachments()->text();
+        preview->nextButton()->click();
+        shownAttachments << preview->lblAttachments()->text();
+        preview->cmdTestversand()->click();
+        preview->close();
+        okAfter = form.sendStatus()->label(SendLabel::lblOK)->text();
+        form.done(QDialog::Rejected);
+    });
+    ASSERT_EQ(mail.ShowDialog(), CallStatus::Ok);
+
+    EXPECT_EQ(shownAttachments,
+              (QStringList{QString::fromUtf8("Preisliste.txt, Persönliche Anlage „Rechnung 1.txt“ fehlt"),
+                           QStringLiteral("Preisliste.txt, Rechnung 2.txt.zip")}));
+    ASSERT_EQ(platform.messages.size(), 2);
+    EXPECT_EQ(platform.messages[0].text,
+              QString::fromUtf8("Die Testnachricht wurde nicht gesendet.\r\n\r\nPersönliche Anlage „Rechnung "
+                                "1.txt“ fehlt"));
+    EXPECT_EQ(platform.messages[1].text,
+              QString::fromUtf8("Die Testnachricht mit den Daten von „kunde2@example.org“ ging an "
+                                "Ihre eigene Adresse „info@velmora.example“; sehen Sie dort "
+                                "nach, wie sie angekommen ist."));
+    EXPECT_EQ(okAfter, QStringLiteral("0"));
+    ASSERT_TRUE(server.waitForClosedSessions(1));
+    const QList<ReceivedMail> mails = receivedMails(server);
+    ASSERT_EQ(mails.size(), 1);
+    EXPECT_TRUE(mails[0].envelopeRecipient.endsWith(QStringLiteral("info@velmora.example")));
+    EXPECT_EQ(mails[0].headers.value(QStringLiteral("subject")), QStringLiteral("[Test] Angebot für Jörg2"));
+    EXPECT_TRUE(mails[0].headers.value(QStringLiteral("x-priority")).startsWith(QLatin1Char('1')));
+    EXPECT_TRUE(mails[0].headers.contains(QStringLiteral("disposition-notification-to")));
+    EXPECT_TRUE(mails[0].text.startsWith(QStringLiteral("Lieber Herr Müller2,"))) << mails[0].text.toStdString();
+    EXPECT_TRUE(mails[0].html.contains(QStringLiteral("Lieber Herr Müller2,"))) << mails[0].html.toStdString();
+    ASSERT_EQ(mails[0].attachments.size(), 2);
+    EXPECT_EQ(mails[0].attachments[0].content, priceList);
+    EXPECT_EQ(mails[0].attachments[1].zipped.value(QStringLiteral("Rechnung 2.txt")),
+              QByteArray("Rechnung für Kunde 2"));
 }
 
 // A missing server as the user meets it on the real form: the question, then

@@ -32,6 +32,8 @@ struct FileDialogRequest
     int filterIndex = 1;
     quint32 flags = 0;
     QString fileName;
+    /// Asks for a folder instead of a file.
+    bool folder = false;
 };
 
 /// Clipboard formats by MIME type.

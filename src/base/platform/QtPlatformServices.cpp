@@ -158,6 +158,10 @@ std::optional<QString> QtPlatformServices::showFileDialog(const FileDialogReques
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(!save && (request.flags & kFileMustExist) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     QFileDialog::Options options;
+    if (request.folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        options |= QFileDialog::ShowDirsOnly;
+    }
     if (save && !(request.flags & kOverwritePrompt))
         options |= QFileDialog::DontConfirmOverwrite;
     if (request.flags & kNoDereferenceLinks)

@@ -52,6 +52,11 @@ public:
     QList<QSslError> peerErrors;
 
     SmtpAttachmentList attachments;
+    /// The personal attachment of the next Send(), and the last files read
+    /// for it (the current and the next recipient's).
+    QString personalPath;
+    bool personalZip = false;
+    QList<SmtpAttachmentList> personalCopies;
     SmtpMessageBuilder builder;
     SmtpSession session;
     SmtpTransaction transaction{session};
@@ -62,6 +67,31 @@ public:
     bool disconnectRequested = false;
     int lastPercent = -1;
     QElapsedTimer sinceEvents;
+
+    /// What the builder takes for this message, its personal file included.
+    std::optional<SmtpMessageContent> content(const SmtpMessage &of, const QString &personal, QString &refusal)
+    {
+        std::optional<SmtpMessageContent> built = of.content(attachments, refusal);
+        if (!built || personal.isEmpty())
+            return built;
+        SmtpAttachmentList &own = personalCopy(personal);
+        if (own.load(&refusal) != SmtpAttachmentList::Load::Done)
+            return std::nullopt;
+        built->attachments += own.items();
+        return built;
+    }
+
+    SmtpAttachmentList &personalCopy(const QString &path)
+    {
+        for (SmtpAttachmentList &copy : personalCopies)
+            if (copy.items().constFirst().path == path && copy.items().constFirst().zip == personalZip)
+                return copy;
+        if (personalCopies.size() >= 2)
+            personalCopies.removeFirst();
+        personalCopies.append(SmtpAttachmentList());
+        personalCopies.last().add(path, personalZip);
+        return personalCopies.last();
+    }
 };
 
 SmtpTransport::SmtpTransport(QObject *parent)
@@ -211,7 +241,8 @@ void SmtpTransport::setWhileWaiting(std::function<void()> work)
 }
 
 void SmtpTransport::prepareMessage(const QString &recipient, const QString &subject, const QString &body,
-                                   const QString &formattedBody, const QString &messageId)
+                                   const QString &formattedBody, const QString &messageId,
+                                   const QString &personalAttachment)
 {
     SmtpMessage personal = d->message;
     personal.recipient = recipient;
@@ -220,8 +251,16 @@ void SmtpTransport::prepareMessage(const QString &recipient, const QString &subj
     personal.html = formattedBody;
     personal.messageId = messageId;
     QString refusal;
-    if (const std::optional<SmtpMessageContent> content = personal.content(d->attachments, refusal))
+    if (const std::optional<SmtpMessageContent> content = d->content(personal, personalAttachment, refusal))
         d->builder.prepare(*content);
+}
+
+void SmtpTransport::setPersonalAttachment(const QString &path, bool zip)
+{
+    if (zip != d->personalZip)
+        d->personalCopies.clear();
+    d->personalPath = path;
+    d->personalZip = zip;
 }
 
 // A message built ahead knows its attachments by their encoded data; once
@@ -229,6 +268,8 @@ void SmtpTransport::prepareMessage(const QString &recipient, const QString &subj
 void SmtpTransport::ClearAttachments()
 {
     d->attachments.clear();
+    // A personal file read for an earlier run may have been changed since.
+    d->personalCopies.clear();
     d->builder.discardPrepared();
 }
 
@@ -374,7 +415,7 @@ qint32 SmtpTransport::Send()
     if (!loaded)
         return -1;
     const std::optional<SmtpMessageContent> content =
-        *loaded ? d->message.content(d->attachments, refusal) : std::nullopt;
+        *loaded ? d->content(d->message, d->personalPath, refusal) : std::nullopt;
     if (!content) {
         // The announced envelope is withdrawn, as this Send() is not the
         // message it was announced for.

@@ -124,8 +124,11 @@ public:
     /// bodies and Message-ID (see setMessageId) and every other setting as it
     /// is will send, so that Send() finds it ready. The one call the work
     /// above may make; a message that cannot be built is left for Send() to report.
+    /// A personal attachment given here goes with that message alone (see
+    /// setPersonalAttachment).
     void prepareMessage(const QString &recipient, const QString &subject, const QString &body,
-                        const QString &formattedBody, const QString &messageId);
+                        const QString &formattedBody, const QString &messageId,
+                        const QString &personalAttachment = QString());
     /// Message-ID of the following messages (without angle brackets); empty: a
     /// new one for every message.
     void setMessageId(const QString &id);
@@ -145,7 +148,12 @@ public:
     /// The last Send() left the next message's envelope on its way.
     bool hasAnnounced() const;
 
-    /// Forgets every attachment and its read or packed copy.
+    /// A file of the recipient's own that the following messages carry after
+    /// the attachment list (an invoice); empty: none. Unlike the list it is
+    /// read anew for each file, and only the last two are kept in memory.
+    void setPersonalAttachment(const QString &path, bool zip);
+
+    /// Forgets every attachment and its read or packed copy, personal files included.
     void ClearAttachments();
     /// The file goes with every following message; with zip, as a ZIP archive
     /// named after the file with ".zip" appended, holding the file under its own

@@ -67,6 +67,7 @@ const ExpectedTool kTools[] = {
     {"VarDate", 20055, ToolKind::Command, "Variablen", "", "Datum", ""},
     {"KDNummer", 20056, ToolKind::Command, "Variablen", "", "Kunden Nummer", ""},
     {"KDAnrede", 20057, ToolKind::Command, "Variablen", "", "Anrede", ""},
+    {"KDBriefAnrede", 20071, ToolKind::Command, "Variablen", "", "Briefanrede", ""},
     {"KDVorname", 20058, ToolKind::Command, "Variablen", "", "Vorname", ""},
     {"KDName", 20059, ToolKind::Command, "Variablen", "", "Name", ""},
     {"KDFirma", 20060, ToolKind::Command, "Variablen", "", "Firma", ""},
@@ -151,7 +152,7 @@ TEST_F(ToolBarControlTest, BandsListTheirToolsWithGroupSeparators)
          "FormatFontSize | FormatBold FormatItalic FormatUnderline | FormatFontColor | FormatAlignLeft "
          "FormatAlignCenter FormatAlignRight | FormatMoreIndent FormatLessIndent | FormatBullets"},
         {"popVariable",
-         "VarDate | KDNummer | KDAnrede KDVorname KDName KDFirma KDZusatz KDAnsprechPartner | "
+         "VarDate | KDNummer | KDAnrede KDBriefAnrede KDVorname KDName KDFirma KDZusatz KDAnsprechPartner | "
          "KDStrasse KDPLZ KDOrt KDLand | KDEMail | KDFreiFeld1 KDFreiFeld2 KDFreiFeld3"},
         {"popMenu",
          "EditUndo | FileOpen FileSave | FilePlaceHolder | EditCut EditCopy EditPaste | FormatBold "
