@@ -87,13 +87,13 @@ std::optional<MailingPlan> JournalledSendRun::selectMailing(SendJournal &journal
 {
     if (continuation)
         return continuation;
-    const MailingRecord draft{
-        0,
-        {},
-        m_view.subject(),
-        m_view.senderSettings().SenderAddress,
-        server,
-        MailingFingerprint::of(m_view.subject(), m_view.messageText(), m_view.messageRtf(), m_view.attachments())};
+    const MailingRecord draft{0,
+                              {},
+                              m_view.subject(),
+                              m_view.senderSettings().SenderAddress,
+                              server,
+                              MailingFingerprint::of(m_view.subject(), m_view.messageText(), m_view.messageRtf(),
+                                                     m_view.attachments(), m_view.personalAttachment())};
     return MailingSelection::forRun(journal, draft);
 }
 
@@ -126,7 +126,8 @@ QList<PreflightFinding> JournalledSendRun::findings(const DeliveryBook &book, co
     draft.serverSizeLimit = m_transport.ServerSizeLimit(m_view.senderSettings().SmtpServer);
     draft.personal = m_view.personalAttachment();
     QList<PreflightFinding> found = m_options.check.run(draft);
-    const QString fingerprint = MailingFingerprint::of(draft.subject, draft.text, draft.rtf, draft.attachments);
+    const QString fingerprint =
+        MailingFingerprint::of(draft.subject, draft.text, draft.rtf, draft.attachments, draft.personal);
     if (!plan.letterFingerprint.isEmpty() && plan.letterFingerprint != fingerprint)
         found.append({FindingKind::ChangedLetter,
                       countedText(book.wantedCount(),

@@ -1,5 +1,6 @@
 #include "sendrun/MailingFingerprint.h"
 
+#include "merge/PersonalAttachment.h"
 #include "sendrun/SendRunLog.h"
 #include "sendrun/SendRunView.h"
 
@@ -21,7 +22,7 @@ void addPart(QCryptographicHash &hash, const QByteArray &part)
 } // namespace
 
 QString MailingFingerprint::of(const QString &subject, const QString &text, const QString &rtf,
-                               const QList<SendAttachment> &attachments)
+                               const QList<SendAttachment> &attachments, const PersonalAttachment &personal)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (const QString &part : {subject, text, rtf})
@@ -37,6 +38,11 @@ QString MailingFingerprint::of(const QString &subject, const QString &text, cons
         content.addData(&file);
         addPart(hash, content.result());
     }
+    // Left out when unset, so that mailings without one keep the digest the
+    // journal already holds for them.
+    if (personal.isSet())
+        addPart(hash,
+                (personal.folder + QLatin1Char('\n') + personal.pattern).toUtf8() + (personal.zip ? ":zip" : ":plain"));
     return QString::fromLatin1(hash.result().toHex());
 }
 

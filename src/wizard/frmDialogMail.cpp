@@ -301,8 +301,8 @@ void frmDialogMail::offerToContinue()
         // What the wizard holds now is the letter as it was; a change before
         // sending is then named in the question before the rest get it.
         const FormSendRunView view(*this);
-        m_continuation->letterFingerprint =
-            MailingFingerprint::of(view.subject(), view.messageText(), view.messageRtf(), view.attachments());
+        m_continuation->letterFingerprint = MailingFingerprint::of(
+            view.subject(), view.messageText(), view.messageRtf(), view.attachments(), view.personalAttachment());
     });
 }
 

@@ -426,8 +426,8 @@ TEST_F(JournalSendRunTest, TheJournalFileIsPrivateKeepsTheMailingAndNoPassword)
     JournalledSendRun(transport, view, recipients, options()).run(std::nullopt);
     {
         SendJournal journal(journalPath());
-        const std::optional<MailingRecord> mailing =
-            journal.latestMailing(MailingFingerprint::of(view.subjectText, view.text, view.rtf, view.attachmentRows));
+        const std::optional<MailingRecord> mailing = journal.latestMailing(
+            MailingFingerprint::of(view.subjectText, view.text, view.rtf, view.attachmentRows, view.personal));
         ASSERT_TRUE(mailing.has_value());
         const std::optional<SavedMailing> saved = journal.savedContent(mailing->id);
         ASSERT_TRUE(saved.has_value());

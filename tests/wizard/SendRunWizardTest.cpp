@@ -450,17 +450,24 @@ TEST_F(SendRunWizardTest, TheQuestionListsWhatTheCheckFoundAndAMissingAttachment
 }
 
 // "Versand anhalten" asks once and ends the run after the current message;
-// the wizard then comes back with the mailing, a letter changed before
-// finishing is named in the question, and only those who still wait get it.
+// the wizard then comes back with the mailing, each recipient's own file
+// included; a letter changed before finishing (here: the own file now goes as
+// ZIP) is named in the question, and only those who still wait get it.
 TEST_F(SendRunWizardTest, AResumedMailingComesBackAndNamesAChangedLetter)
 {
     SmtpTestServer server;
     ASSERT_TRUE(server.start()) << server.errorText().toStdString();
     configureServer(server.host(), server.port());
     addCustomers(6);
+    for (int n = 1; n <= 6; ++n) {
+        QFile invoice(dir.filePath(QStringLiteral("Rechnung %1.txt").arg(n)));
+        ASSERT_TRUE(invoice.open(QIODevice::WriteOnly) && invoice.write("Rechnung") > 0);
+    }
+    const PersonalAttachment invoices{dir.path(), QStringLiteral("Rechnung <#KD_NUMMER#>.txt"), false};
     platform.messageAnswers << MessageAnswer::Yes;
     int uploaded = 0;
     operateWizard([&](frmDialogMail &form) {
+        form.attachments()->setPersonalAttachment(invoices);
         QObject::connect(&form.mainSMTP(), &SmtpTransport::Progress, &form, [&](qint32 percent) {
             if (percent == 100 && ++uploaded == 2) {
                 EXPECT_TRUE(form.sendStatus()->cmdAnhalten()->isVisible());
@@ -490,15 +497,17 @@ TEST_F(SendRunWizardTest, AResumedMailingComesBackAndNamesAChangedLetter)
         restored << QString::number(form.mainWizard()->CurrentPane()) << QString::number(form.sevResult()->rowCount())
                  << form.sevBetreff()->text() << form.attachments()->Attachments().value(1).path
                  << QString::number(form.sevAnlagen()->rowChecked(2))
-                 << QString::number(form.mainRtfControl()->Text().contains(QStringLiteral("Grüße aus München")));
-        form.sevBetreff()->setText(form.sevBetreff()->text() + QStringLiteral("!"));
+                 << QString::number(form.mainRtfControl()->Text().contains(QStringLiteral("Grüße aus München")))
+                 << QString::number(form.attachments()->personalAttachment() == invoices);
+        form.attachments()->setPersonalAttachment({invoices.folder, invoices.pattern, true});
         form.mainWizard()->finishButton()->click();
         form.done(QDialog::Accepted);
     });
     ASSERT_EQ(mail.ShowDialog(), CallStatus::Ok);
     EXPECT_EQ(restored,
               (QStringList{QStringLiteral("2"), QStringLiteral("6"), QStringLiteral("Angebot für <#KD_VORNAME#>"),
-                           dir.filePath(QStringLiteral("Katalog.bin")), QStringLiteral("1"), QStringLiteral("1")}));
+                           dir.filePath(QStringLiteral("Katalog.bin")), QStringLiteral("1"), QStringLiteral("1"),
+                           QStringLiteral("1")}));
     ASSERT_EQ(changed.size(), 1);
     EXPECT_TRUE(changed[0].startsWith(QStringLiteral("Betreff, Text oder Anlagen wurden seit der Unterbrechung "
                                                      "geändert: die übrigen %1 Empfänger erhalten")
