@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestServerProcess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -23,20 +25,14 @@ public:
         if (file.open(QIODevice::WriteOnly))
             file.write(QJsonDocument(script).toJson());
         file.close();
-        m_process.start(QStringLiteral(ORV_SYSTEM_PYTHON),
-                        {QStringLiteral(ORV_SOURCE_DIR "/tests/support/scripted_reply_server.py"),
-                         QStringLiteral("--replies"), file.fileName(), QStringLiteral("--log"), logPath(),
-                         QStringLiteral("--delay-ms"), QString::number(delayMs)});
-        if (m_process.waitForReadyRead(10000))
-            m_port = quint16(QString::fromLatin1(m_process.readLine()).section(QLatin1Char(' '), 1).trimmed().toUInt());
+        const QList<QByteArray> ready = OrvVelmora::Testing::startTestServer(
+            m_process,
+            {QStringLiteral(ORV_SOURCE_DIR "/tests/support/scripted_reply_server.py"), QStringLiteral("--replies"),
+             file.fileName(), QStringLiteral("--log"), logPath(), QStringLiteral("--delay-ms"),
+             QString::number(delayMs)});
+        m_port = quint16(ready.value(1).toUInt());
     }
-    ~ScriptedReplyServer()
-    {
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(3000))
-            m_process.kill();
-        m_process.waitForFinished(1000);
-    }
+    ~ScriptedReplyServer() { OrvVelmora::Testing::stopTestServer(m_process); }
 
     [[nodiscard]] quint16 port() const { return m_port; }
     [[nodiscard]] QString logPath() const { return m_dir.filePath(QStringLiteral("delivered.log")); }

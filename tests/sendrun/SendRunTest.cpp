@@ -224,29 +224,6 @@ TEST_F(SendRunTest, RefusedConnectionsAreShownPerRecipientAndCountedAsNotSent)
     EXPECT_EQ(view.lastFrame(QStringLiteral("setWizardProgressValue")), QStringLiteral("setWizardProgressValue 4"));
 }
 
-// Each recipient's subject is merged, and a placeholder whose characters carry
-// different formatting is merged in the formatted body too, as in the text.
-TEST_F(SendRunTest, SubjectAndSplitPlaceholdersAreMergedPerRecipient)
-{
-    startServer();
-    addCustomers(2);
-    view.subjectText = QStringLiteral("Angebot für <#KD_FIRMA#>");
-    view.rtf = QStringLiteral("{\\rtf1\\ansi Hallo {\\b <#KD_}VORNAME#> aus <#KD_{\\i ORT}#>\\par}");
-
-    runSend();
-
-    const QList<ReceivedMail> mails = receivedMails(*server);
-    ASSERT_EQ(mails.size(), 2);
-    for (int n = 1; n <= 2; ++n) {
-        const ReceivedMail &mail = mails[n - 1];
-        EXPECT_EQ(mail.headers.value(QStringLiteral("subject")), QStringLiteral("Angebot für Firma%1").arg(n));
-        // Each value takes the formatting of its token's first character.
-        EXPECT_TRUE(mail.html.contains(QStringLiteral("bold\">Jörg%1</span>").arg(n))) << mail.html.toStdString();
-        EXPECT_TRUE(mail.html.contains(QStringLiteral("\"> aus Ort%1</span>").arg(n))) << mail.html.toStdString();
-        EXPECT_FALSE(mail.html.contains(QStringLiteral("&lt;#"))) << mail.html.toStdString();
-    }
-}
-
 // Each recipient gets exactly their own file beside the common one, packed
 // per recipient when asked; one whose file is missing, or whose data would
 // lead out of the folder (a path in a field, a link), gets nothing at all.

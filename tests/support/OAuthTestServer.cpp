@@ -1,7 +1,6 @@
 #include "OAuthTestServer.h"
-#include "StopTestServer.h"
+#include "TestServerProcess.h"
 
-#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkReply>
@@ -18,16 +17,13 @@ OAuthTestServer::~OAuthTestServer()
 bool OAuthTestServer::start()
 {
     m_process = std::make_unique<QProcess>();
-    m_process->start(QStringLiteral(ORV_SYSTEM_PYTHON),
-                     {QStringLiteral("-W"), QStringLiteral("ignore"),
-                      QStringLiteral(ORV_SOURCE_DIR "/tests/support/oauth_test_server.py"), QStringLiteral("--dir"),
-                      m_dir.path(), QStringLiteral("--client-id"), QLatin1String(kClientId),
-                      QStringLiteral("--lifetime"), QString::number(m_lifetime)});
-    const QDeadlineTimer deadline(20000);
-    while (!m_process->canReadLine() && !deadline.hasExpired() && m_process->state() != QProcess::NotRunning)
-        m_process->waitForReadyRead(200);
-    const QList<QByteArray> words = m_process->readLine().trimmed().split(' ');
-    if (words.size() != 3 || words[0] != "READY") {
+    const QList<QByteArray> words =
+        startTestServer(*m_process,
+                        {QStringLiteral("-W"), QStringLiteral("ignore"),
+                         QStringLiteral(ORV_SOURCE_DIR "/tests/support/oauth_test_server.py"), QStringLiteral("--dir"),
+                         m_dir.path(), QStringLiteral("--client-id"), QLatin1String(kClientId),
+                         QStringLiteral("--lifetime"), QString::number(m_lifetime)});
+    if (words.size() != 3) {
         m_error = QStringLiteral("server did not start: ") + QString::fromUtf8(m_process->readAllStandardError());
         return false;
     }

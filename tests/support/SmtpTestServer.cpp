@@ -1,5 +1,5 @@
 #include "SmtpTestServer.h"
-#include "StopTestServer.h"
+#include "TestServerProcess.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -69,17 +69,12 @@ bool SmtpTestServer::start()
     arguments << QStringLiteral("--dir") << m_dir.path();
 
     m_process = std::make_unique<QProcess>();
-    m_process->start(QStringLiteral(ORV_SYSTEM_PYTHON), arguments);
-    const QDeadlineTimer deadline(20000);
-    while (!m_process->canReadLine() && !deadline.hasExpired() && m_process->state() != QProcess::NotRunning)
-        m_process->waitForReadyRead(200);
-    const QByteArray line = m_process->readLine().trimmed();
-    if (!line.startsWith("READY ")) {
-        m_error = QStringLiteral("server did not start: %1 %2")
-                      .arg(QString::fromUtf8(line), QString::fromUtf8(m_process->readAllStandardError()));
+    const QList<QByteArray> ready = startTestServer(*m_process, arguments);
+    if (ready.isEmpty()) {
+        m_error = QStringLiteral("server did not start: ") + QString::fromUtf8(m_process->readAllStandardError());
         return false;
     }
-    m_port = static_cast<quint16>(line.mid(6).toUInt());
+    m_port = static_cast<quint16>(ready[1].toUInt());
     return m_port != 0;
 }
 

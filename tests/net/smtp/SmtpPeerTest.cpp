@@ -4,8 +4,8 @@
 #include "net/smtp/SmtpHostName.h"
 #include "net/smtp/SmtpTransport.h"
 
+#include "AimAtTestServer.h"
 #include "ScriptedPlatformServices.h"
-#include "SmtpTestServer.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -33,13 +33,7 @@ protected:
     {
         server = std::make_unique<SmtpTestServer>(SmtpTestServer::Options{.fault = fault});
         ASSERT_TRUE(server->start()) << server->errorText().toStdString();
-        transport.setServer(server->host());
-        transport.setPort(server->port());
-        transport.setConnectTimeout(2);
-        transport.setTimeout(2);
-        transport.setFromAddress(QStringLiteral("versand@example.de"));
-        transport.setSubject(QStringLiteral("Betreff"));
-        transport.setBody(QStringLiteral("Text"));
+        aimAt(transport, *server);
     }
 
     /// Sends to customer n, announcing customer `next` (0: nobody).

@@ -1,7 +1,7 @@
 #include "net/smtp/SmtpTransport.h"
 
+#include "AimAtTestServer.h"
 #include "ScriptedPlatformServices.h"
-#include "SmtpTestServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -37,19 +37,7 @@ protected:
     {
         server = std::make_unique<SmtpTestServer>(SmtpTestServer::Options{.fault = fault});
         ASSERT_TRUE(server->start()) << server->errorText().toStdString();
-        aim(transport);
-    }
-
-    void aim(SmtpTransport &target) const
-    {
-        target.setServer(server->host());
-        target.setPort(server->port());
-        target.setConnectTimeout(2);
-        target.setTimeout(2);
-        target.setFromAddress(QStringLiteral("versand@example.de"));
-        target.setRecipient(QStringLiteral("kunde@example.com"));
-        target.setSubject(QStringLiteral("Betreff"));
-        target.setBody(QStringLiteral("Text"));
+        aimAt(transport, *server);
     }
 
     void logIn(const QString &password)
@@ -265,7 +253,7 @@ TEST_F(SmtpSessionFaultTest, TransportDeletedWhileWaitingForTheGoodbye)
     ASSERT_NO_FATAL_FAILURE(serve(QStringLiteral("quit-never")));
     platform.runRealEvents = true;
     auto *doomed = new SmtpTransport;
-    aim(*doomed);
+    aimAt(*doomed, *server);
     ASSERT_TRUE(doomed->Connect()) << doomed->LastError().toStdString();
     ASSERT_GE(doomed->Send(), 1) << doomed->LastError().toStdString();
     QTimer::singleShot(200, qApp, [&doomed] {
@@ -297,7 +285,7 @@ TEST_F(SmtpSessionFaultTest, ALargeAttachmentIsPackedWithoutHoldingTheWindow)
     }
     file.close();
 
-    aim(transport);
+    aimAt(transport, *server);
     transport.AddAttachment(path, true);
     ASSERT_TRUE(transport.Connect());
     platform.restartEventGapClock();
@@ -308,7 +296,7 @@ TEST_F(SmtpSessionFaultTest, ALargeAttachmentIsPackedWithoutHoldingTheWindow)
 
     platform.runRealEvents = true;
     auto *doomed = new SmtpTransport;
-    aim(*doomed);
+    aimAt(*doomed, *server);
     doomed->AddAttachment(path, true);
     ASSERT_TRUE(doomed->Connect());
     QTimer::singleShot(100, qApp, [&doomed] {

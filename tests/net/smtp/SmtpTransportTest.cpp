@@ -1,7 +1,7 @@
 #include "net/smtp/SmtpTransport.h"
 
+#include "AimAtTestServer.h"
 #include "ScriptedPlatformServices.h"
-#include "SmtpTestServer.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -40,20 +40,14 @@ QByteArray data(const QJsonValue &part)
     return QByteArray::fromBase64(part[QStringLiteral("data")].toString().toLatin1());
 }
 
-const QString kSubject = QStringLiteral("Hallo");
+// What aimAt readies.
+const QString kSubject = QStringLiteral("Betreff");
 const QString kBody = QStringLiteral("Text");
 
 void aim(SmtpTransport &transport, const SmtpTestServer &server)
 {
-    transport.setServer(server.host());
-    transport.setPort(server.port());
-    transport.setConnectTimeout(5);
-    transport.setTimeout(5);
+    aimAt(transport, server, 5);
     transport.setFromName(QStringLiteral("Versand"));
-    transport.setFromAddress(QStringLiteral("versand@example.de"));
-    transport.setRecipient(QStringLiteral("kunde@example.com"));
-    transport.setSubject(kSubject);
-    transport.setBody(kBody);
 }
 
 class SmtpTransportTest : public ::testing::Test

@@ -1,7 +1,7 @@
 #include "net/smtp/SmtpTransport.h"
 
+#include "AimAtTestServer.h"
 #include "ScriptedPlatformServices.h"
-#include "SmtpTestServer.h"
 
 #include <QCryptographicHash>
 
@@ -21,15 +21,8 @@ protected:
     {
         auto server = std::make_unique<SmtpTestServer>(options);
         EXPECT_TRUE(server->start()) << server->errorText().toStdString();
-        transport.setServer(server->host());
-        transport.setPort(server->port());
-        transport.setConnectTimeout(5);
-        transport.setTimeout(5);
+        aimAt(transport, *server, 5);
         transport.setLoopbackTreatedAsRemote(true);
-        transport.setFromAddress(QStringLiteral("versand@example.de"));
-        transport.setRecipient(QStringLiteral("kunde@example.com"));
-        transport.setSubject(QStringLiteral("Hallo"));
-        transport.setBody(QStringLiteral("Text"));
         return server;
     }
 
