@@ -115,6 +115,7 @@ std::optional<SavedMailing> contentFrom(const QByteArray &json)
                          o.value(QStringLiteral("priority")).toInt(1),
                          o.value(QStringLiteral("readReceipt")).toBool(),
                          {},
+                         {},
                          {}};
     const QJsonArray attachments = o.value(QStringLiteral("attachments")).toArray();
     for (const auto &a : attachments)

@@ -119,12 +119,17 @@ std::optional<DuplicateAddresses> JournalledSendRun::confirmed(DeliveryBook &boo
 
 QList<PreflightFinding> JournalledSendRun::findings(const DeliveryBook &book, const MailingPlan &plan) const
 {
-    MailingDraft draft{m_view.subject(), m_view.messageText(), m_view.messageRtf(), m_view.attachments(), &m_rows, {}};
+    MailingDraft draft{m_view.subject(),
+                       m_view.messageText(),
+                       m_view.messageRtf(),
+                       m_view.attachments(),
+                       &m_rows,
+                       {},
+                       m_transport.ServerSizeLimit(m_view.senderSettings().SmtpServer),
+                       m_view.personalAttachment()};
     for (qint32 row = 1; row <= m_rows.rowCount(); ++row)
         if (book.standing(row) != Standing::Sent)
             draft.rows.append(row);
-    draft.serverSizeLimit = m_transport.ServerSizeLimit(m_view.senderSettings().SmtpServer);
-    draft.personal = m_view.personalAttachment();
     QList<PreflightFinding> found = m_options.check.run(draft);
     const QString fingerprint =
         MailingFingerprint::of(draft.subject, draft.text, draft.rtf, draft.attachments, draft.personal);
@@ -144,12 +149,12 @@ QList<PreflightFinding> JournalledSendRun::findings(const DeliveryBook &book, co
 SavedMailing JournalledSendRun::content() const
 {
     SavedMailing saved{
-        m_view.subject(), m_view.messageRtf(), m_view.priorityIndex(), m_view.readReceiptChecked(), {}, {}};
+        m_view.subject(),           m_view.messageRtf(), m_view.priorityIndex(), m_view.readReceiptChecked(), {}, {},
+        m_view.personalAttachment()};
     for (const SendAttachment &attachment : m_view.attachments())
         saved.attachments.append({attachment.fileName, attachment.zip});
     for (qint32 row = 1; row <= m_rows.rowCount(); ++row)
         saved.recipients.append(m_rows.record(row));
-    saved.personal = m_view.personalAttachment();
     return saved;
 }
 
