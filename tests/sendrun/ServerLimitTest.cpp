@@ -210,13 +210,15 @@ TEST_F(ServerLimitTest, EachRecipientsRowHoldsItsOwnReplyOrNone)
 TEST_F(ServerLimitTest, TheRateHoldsForEveryMailCommandAlsoThoseAnnouncedAhead)
 {
     serve(QStringLiteral("plain"), 9);
-    // Four per 1.2 s: a MAIL every 0.3 s at the most.
+    // Four per 1.2 s: a MAIL every 0.3 s at the most. The server stamps a MAIL
+    // when it arrives, a loaded machine some milliseconds after the client
+    // counted it: hence the 50 ms of slack.
     const auto states = run({}, 4, 1200);
     EXPECT_EQ(count(states, RecipientState::Sent), 9);
     const QList<double> mails = server->mailTimes();
     ASSERT_EQ(mails.size(), 9);
     for (qsizetype i = 4; i < mails.size(); ++i)
-        EXPECT_GE(mails[i] - mails[i - 4], 1.2 - 0.02) << "MAIL " << i + 1 << " came too early";
+        EXPECT_GE(mails[i] - mails[i - 4], 1.2 - 0.05) << "MAIL " << i + 1 << " came too early";
 }
 
 } // namespace
