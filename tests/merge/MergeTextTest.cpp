@@ -166,9 +166,9 @@ TEST(MergeSalutation, GreetsEachKindOfCustomerAsALetterWould)
     };
     for (const auto &c : cases) {
         OneRecipient source;
-        source.values["Anrede"] = QString::fromUtf8(c.anrede);
-        source.values["Name"] = QString::fromUtf8(c.name);
-        EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#>,", kPlain, kToday), QString::fromUtf8(c.expected) + ",")
+        source.values[u"Anrede"_s] = QString::fromUtf8(c.anrede);
+        source.values[u"Name"_s] = QString::fromUtf8(c.name);
+        EXPECT_EQ(MergeText(source, 1, u"<#KD_BRIEFANREDE#>,"_s, kPlain, kToday), QString::fromUtf8(c.expected) + u',')
             << c.anrede << " / " << c.name;
     }
 }
@@ -176,21 +176,21 @@ TEST(MergeSalutation, GreetsEachKindOfCustomerAsALetterWould)
 TEST(MergeSalutation, TakesThePhrasesOfTheSettingsFileAndMergesLikeAnyField)
 {
     OneRecipient source;
-    source.phrases = {"Liebe", "Lieber", "Hallo"};
-    EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#> und <#KD_BRIEFANREDE#>!", kPlain, kToday),
-              "Liebe Frau Meier und Liebe Frau Meier!");
-    source.values["Anrede"] = "Herr";
-    EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#>", kPlain, kToday), "Lieber Herr Meier");
-    source.values["Name"] = "";
-    EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#>", kPlain, kToday), "Hallo");
+    source.phrases = {u"Liebe"_s, u"Lieber"_s, u"Hallo"_s};
+    EXPECT_EQ(MergeText(source, 1, u"<#KD_BRIEFANREDE#> und <#KD_BRIEFANREDE#>!"_s, kPlain, kToday),
+              u"Liebe Frau Meier und Liebe Frau Meier!"_s);
+    source.values[u"Anrede"_s] = u"Herr"_s;
+    EXPECT_EQ(MergeText(source, 1, u"<#KD_BRIEFANREDE#>"_s, kPlain, kToday), u"Lieber Herr Meier"_s);
+    source.values[u"Name"_s] = QString();
+    EXPECT_EQ(MergeText(source, 1, u"<#KD_BRIEFANREDE#>"_s, kPlain, kToday), u"Hallo"_s);
     // Phrases left empty in the file fall back to the usual ones; the RTF
     // takes the salutation escaped; a name that cannot be read keeps the token.
-    source.phrases = {" ", "", ""};
-    source.values["Anrede"] = "Frau";
-    source.values["Name"] = "Müller <#KD_ORT#>";
-    EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#>", kRtf, kToday), "Sehr geehrte Frau M\\u252?ller Berlin");
-    source.values["Name"] = std::nullopt;
-    EXPECT_EQ(MergeText(source, 1, "<#KD_BRIEFANREDE#>", kPlain, kToday), "<#KD_BRIEFANREDE#>");
+    source.phrases = {u" "_s, QString(), QString()};
+    source.values[u"Anrede"_s] = u"Frau"_s;
+    source.values[u"Name"_s] = u"Müller <#KD_ORT#>"_s;
+    EXPECT_EQ(MergeText(source, 1, u"<#KD_BRIEFANREDE#>"_s, kRtf, kToday), u"Sehr geehrte Frau M\\u252?ller Berlin"_s);
+    source.values[u"Name"_s] = std::nullopt;
+    EXPECT_EQ(MergeText(source, 1, u"<#KD_BRIEFANREDE#>"_s, kPlain, kToday), u"<#KD_BRIEFANREDE#>"_s);
 }
 
 TEST(MergeDate, IsTodayInDayMonthYearWhateverTheLocale)

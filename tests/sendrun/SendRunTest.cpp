@@ -241,9 +241,10 @@ TEST_F(SendRunTest, PersonalAttachmentsGoToTheirOwnRecipientAndAMissingOneIsRefu
         file.write(content);
     };
     for (const char *number : {"K0002", "K0004"})
-        write(QStringLiteral("Rechnungen/Rechnung %1.txt").arg(number), QByteArray("Rechnung ") + number);
-    write(QStringLiteral("outside.txt"), "not for customers");
-    write(QStringLiteral("Preisliste.txt"), "Preise");
+        write(QStringLiteral("Rechnungen/Rechnung %1.txt").arg(QLatin1String(number)),
+              QByteArray("Rechnung ") + number);
+    write(QStringLiteral("outside.txt"), QByteArray("not for customers"));
+    write(QStringLiteral("Preisliste.txt"), QByteArray("Preise"));
     recipients.rows[4][QStringLiteral("KundenNr")] = QStringLiteral("x/../../outside");
     ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("outside.txt")),
                             dir.filePath(QStringLiteral("Rechnungen/Rechnung K0006.txt"))));
@@ -268,8 +269,8 @@ TEST_F(SendRunTest, PersonalAttachmentsGoToTheirOwnRecipientAndAMissingOneIsRefu
             EXPECT_EQ(mails[i].attachments[0].content, QByteArray("Preise"));
             const ReceivedMail::Attachment &own = mails[i].attachments[1];
             EXPECT_EQ(own.fileName, zip ? name + QStringLiteral(".zip") : name);
-            const QByteArray content =
-                ("Rechnung " + number).toUtf8() + (i == 0 ? QByteArray(" Fassung ") + edition : QByteArray());
+            const QByteArray content = (QStringLiteral("Rechnung ") + number).toUtf8() +
+                (i == 0 ? QByteArray(" Fassung ") + edition : QByteArray());
             EXPECT_EQ(zip ? own.zipped.value(name) : own.content, content);
         }
         EXPECT_EQ(label(SendLabel::lblOK), QStringLiteral("3"));
