@@ -94,6 +94,8 @@ int main(int argc, char **argv)
                        QStringLiteral("{\\rtf1 Guten Tag}"),
                        attachments,
                        &recipients,
+                       {},
+                       0,
                        {}};
     for (int row = 1; row <= kRecipients; ++row)
         draft.rows.append(row);
