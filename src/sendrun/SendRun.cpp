@@ -224,11 +224,15 @@ void SendRun::retryRefusedForNow(const QString &server)
 void SendRun::visitRecipient(qint32 row, qint32 &batch, const QString &server)
 {
     m_tried = true;
+    bool reconnected = false;
     for (;;) {
         const bool connected = m_transport.IsConnected() || connectTransport(server);
         if (connected) {
             m_batchEnds = batch == kBatchLimit;
-            SendToRecipient(row);
+            if (!SendToRecipient(row, !reconnected)) {
+                reconnected = true;
+                continue;
+            }
             letEventsRun();
             if (batch == kBatchLimit) {
                 m_transport.Disconnect();
@@ -383,11 +387,17 @@ void SendRun::showUploaded(qint32 percent)
     });
 }
 
-void SendRun::SendToRecipient(qint32 row)
+bool SendRun::SendToRecipient(qint32 row, bool mayReconnect)
 {
+    // A session the server ended after the last message (a connection limit,
+    // an idle timeout) shows whenever the events run; checked right before
+    // Send(), the recipient then waits for a new session, once, instead of
+    // failing on the closed one.
+    bool sessionLost = false;
+    const auto sessionClosed = [&] { return sessionLost = mayReconnect && !m_transport.IsConnected(); };
     // A recipient whose data, conversion or counters fail is passed over
     // without a word to the user; the loop goes on with the next one.
-    tolerate(lcSendRun, "sending to one recipient", [this, row] {
+    tolerate(lcSendRun, "sending to one recipient", [&] {
         fillDetailLabels(row);
         letEventsRun();
         const std::optional<QString> personal = personalFile(row);
@@ -415,17 +425,22 @@ void SendRun::SendToRecipient(qint32 row)
         m_aheadRow = nextFollows ? row + 1 : 0;
         if (!m_journal) {
             announceNext();
+            if (sessionClosed())
+                return;
             countResult(row, m_transport.Send());
         } else if (m_journal->beforeSend(row, m_stopRequested)) {
             // Only now, with this message's MAIL counted, can the rate say
             // whether the next one may go out with its end.
             announceNext();
+            if (sessionClosed())
+                return;
             const qint32 result = m_transport.Send();
             noteAnnouncing(row, result);
             countReply(row, m_journal->afterSend(row, result));
             m_stopRequested = m_stopRequested || m_journal->paused();
         }
     });
+    return !sessionLost;
 }
 
 /// A server that ended the session over an envelope sent ahead cannot take

@@ -97,8 +97,11 @@ public:
     [[nodiscard]] static qint32 transportPriority(int listIndex);
 
 private:
-    /// One recipient: labels, both merges, the formatted body, Send, the counters.
-    void SendToRecipient(qint32 row);
+    /// One recipient: labels, both merges, the formatted body, Send, the
+    /// counters. False, with nothing sent or counted, when the session turned
+    /// out to be closed before the message went and `mayReconnect` allows a
+    /// new one.
+    [[nodiscard]] bool SendToRecipient(qint32 row, bool mayReconnect);
     void enterRecipients(qint32 count);
     void settle(qint32 row, Standing standing);
     void showCounts();
