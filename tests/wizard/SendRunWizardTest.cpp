@@ -280,7 +280,7 @@ TEST_F(SendRunWizardTest, TestMailFromThePreviewArrivesAtTheSendersAddressWithTh
     invoice.close();
     QStringList shownAttachments;
     QString okAfter;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, qApp, [&] {
         frmDialogMail &form = mail.internal().wizard();
         form.recipients()->cmdAddAllKunde()->click();
         form.mainWizard()->nextButton()->click();
